@@ -1,0 +1,18 @@
+#include "common/MessageSink.h"
+
+#include <cstdio>
+
+namespace skirlo {
+
+MessageAnswer StderrMessageSink::show(std::string_view text, std::string_view caption, MessageButtons buttons) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+}
+
+MessageAnswer RecordingMessageSink::show(std::string_view text, std::string_view caption, MessageButtons buttons) {
+    messages_.push_back({std::string(text), std::string(caption), buttons});
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer_;
+}
+
+}  // namespace skirlo
