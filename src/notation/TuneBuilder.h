@@ -1,0 +1,40 @@
+#pragma once
+// The whole script text to its tunes: header region, body start, parts,
+// staff lines, bars and symbols.
+
+#include <memory>
+#include <vector>
+
+#include "common/Measuring.h"
+#include "notation/SymbolMap.h"
+#include "notation/TuneTree.h"
+
+namespace skirlo {
+
+class MessageSink;
+class ScriptText;
+class SymbolPlacement;
+
+struct TuneBuildContext {
+    const SymbolMap& symbols;
+    MeasuringContext& measuring;  // a printer context silences unknown-name messages
+    const FontSet& fonts;         // null entries measure nothing
+    MessageSink& messages;
+    int scale = 130;              // music font height H
+    int spacePercent = 100;
+    SymbolPlacement* placement = nullptr;  // null: structure-only build
+    int leftX = 0;                // x of every part
+    int topY = 0;                 // y of the first tune
+};
+
+// Builds every tune of the script. The text is read from a snapshot taken at
+// the start; header records that must be completed (older files, records
+// without their ')') are written into the live script as they are read.
+// `convertBareStrings`: give bare quoted strings before the music attribute
+// lists (the first build of a converted file) instead of treating them as
+// comments. An empty text gives no tunes; a text without '&' one tune with
+// an empty body.
+std::vector<std::unique_ptr<Tune>> buildTunes(ScriptText& script, bool convertBareStrings,
+                                              const TuneBuildContext& context);
+
+}  // namespace skirlo
