@@ -1,0 +1,14 @@
+#pragma once
+// The commands of skirlo-cli. Each takes the arguments after the command
+// word and returns the exit status: 0 on success, 1 on failure with a
+// message on standard error.
+
+#include <string>
+#include <vector>
+
+namespace skirlo {
+
+int runTree(const std::vector<std::string>& args);
+int runNormalize(const std::vector<std::string>& args);
+
+}  // namespace skirlo

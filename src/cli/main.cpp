@@ -1,0 +1,49 @@
+// skirlo-cli: every capability of the core, without a display.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    std::string_view usage;
+    int (*run)(const std::vector<std::string>&);
+};
+
+constexpr Command kCommands[] = {
+    {"tree", "tree FILE", skirlo::runTree},
+    {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
+};
+
+void printUsage(std::FILE* to) {
+    std::fprintf(to, "usage: skirlo-cli COMMAND [ARGS] [--profile FILE]\ncommands:\n");
+    for (const Command& command : kCommands) {
+        std::fprintf(to, "  skirlo-cli %.*s\n", static_cast<int>(command.usage.size()), command.usage.data());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        printUsage(stderr);
+        return 1;
+    }
+    const std::string_view word = argv[1];
+    if (word == "--help" || word == "-h" || word == "help") {
+        printUsage(stdout);
+        return 0;
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    for (const Command& command : kCommands) {
+        if (command.name == word) return command.run(args);
+    }
+    std::fprintf(stderr, "skirlo-cli: unknown command '%s'\n", argv[1]);
+    printUsage(stderr);
+    return 1;
+}
