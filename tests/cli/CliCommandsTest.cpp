@@ -1,0 +1,153 @@
+// skirlo-cli run as a user runs it, on real files.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct Run {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("skirlo-cli-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    Run run(const std::string& arguments) {
+        const fs::path out = dir_ / "stdout";
+        const fs::path err = dir_ / "stderr";
+        const std::string command = std::string(SKIRLO_CLI) + " " + arguments + " --profile " +
+                                    SKIRLO_RESOURCE_DIR "/QTN32.INI >" + out.string() + " 2>" + err.string();
+        Run result;
+        const int raw = std::system(command.c_str());
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.out = readFile(out);
+        result.err = readFile(err);
+        return result;
+    }
+
+    // Normalises `input` and returns the output text; `messages` gets stderr.
+    std::string normalize(const std::string& input, std::string* messages = nullptr) {
+        const fs::path in = dir_ / "in.tnz";
+        const fs::path out = dir_ / "out.tnz";
+        writeFile(in, input);
+        Run result = run("normalize " + in.string() + " -o " + out.string());
+        EXPECT_EQ(result.status, 0) << result.err;
+        if (messages) *messages = result.err;
+        return readFile(out);
+    }
+
+    fs::path dir_;
+};
+
+const std::string kSettingsLines =
+    "\r\nMIDINoteMappings,(54,56,58,59,61,63,64,66,68,56,58,60,61,63,65,66,68,70,55,57,59,60,62,64,65,67,69)\r\n"
+    "\r\nFrequencyMappings,(370,415,466,494,554,622,659,740,831,415,466,523,554,622,699,740,831,932,392,440,494,"
+    "523,587,659,699,784,880)\r\n"
+    "\r\nInstrumentMappings,(71,71,45,33,1000,60,70)\r\n"
+    "\r\nGracenoteDurations,(20,40,30,50,100,200,800,1200,250,250,250,500,200)\r\n"
+    "\r\nFontSizes,(90,100,100,80,250)\r\n"
+    "\r\nTuneFormat,(1,0,M,L,500,500,500,500,P,0,0)\r\n";
+
+}  // namespace
+
+TEST_F(CliTest, NormalizingAnEmptyFileWritesEverySettingsLineAndTheHeaderLine) {
+    std::string messages;
+    EXPECT_EQ(normalize("", &messages), "Chantrel:1.0\r\n" + kSettingsLines);
+    EXPECT_EQ(messages, "Skirlo: in.tnz will be converted to the new file format.\n");
+}
+
+TEST_F(CliTest, NormalizingAHeaderLineAloneAddsTheSettingsAfterIt) {
+    std::string messages;
+    // TuneFormat is written first, before its anchor exists: it goes to the
+    // very start, above the header line.
+    const std::string expected = "\r\nTuneFormat,(1,0,M,L,500,500,500,500,P,0,0)\r\nChantrel:1.0\r\n" +
+                                 kSettingsLines.substr(0, kSettingsLines.find("\r\nTuneFormat"));
+    EXPECT_EQ(normalize("Chantrel:1.0\r\n", &messages), expected);
+    EXPECT_EQ(messages, "");
+}
+
+TEST_F(CliTest, NormalizingAnOlderFileConvertsClefsAndBareStrings) {
+    std::string messages;
+    const std::string older = "\"My Tune\"\r\n\"March\"\r\n& LA_4 ! B_4 !t";
+    const std::string result = normalize(older, &messages);
+    EXPECT_EQ(messages, "Skirlo: in.tnz will be converted to the new file format.\n");
+    EXPECT_EQ(result, "Chantrel:1.0\r\n" + kSettingsLines +
+                          "\r\n\"My Tune\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n\r\n"
+                          "\"March\",(Y,C,0,0,Times New Roman,14,400,0,0,18,0,0,0)\r\n\r\n"
+                          "& sharpf sharpc LA_4 ! B_4 !t");
+}
+
+TEST_F(CliTest, NormalizingIsIdempotentAndSilentOnItsOwnOutput) {
+    for (const std::string& input : {std::string(), std::string("Chantrel:1.0\r\n"),
+                                     std::string("\"My Tune\"\r\n& LA_4 !t")}) {
+        const std::string once = normalize(input);
+        std::string messages;
+        EXPECT_EQ(normalize(once, &messages), once);
+        EXPECT_EQ(messages, "");
+    }
+}
+
+TEST_F(CliTest, EveryExampleTuneIsCurrentAndFullyKnown) {
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(SKIRLO_RESOURCE_DIR "/examples")) {
+        if (entry.path().extension() != ".tnz") continue;
+        ++files;
+        const std::string original = readFile(entry.path());
+        std::string messages;
+        EXPECT_EQ(normalize(original, &messages), original) << entry.path();
+        EXPECT_EQ(messages, "") << entry.path();
+
+        Run tree = run("tree " + entry.path().string());
+        EXPECT_EQ(tree.status, 0) << entry.path();
+        EXPECT_EQ(tree.err, "") << entry.path();
+        EXPECT_EQ(tree.out.rfind("{\"tunes\":[{", 0), 0u) << entry.path();
+    }
+    EXPECT_EQ(files, 5);
+}
+
+TEST_F(CliTest, TwoTunesInOneFileAreSplitAtTheHeaderWord) {
+    Run tree = run(std::string("tree ") + SKIRLO_RESOURCE_DIR "/examples/two-tunes.tnz");
+    ASSERT_EQ(tree.status, 0);
+    std::size_t tunes = 0;
+    for (std::size_t at = tree.out.find("\"variationTempo\""); at != std::string::npos;
+         at = tree.out.find("\"variationTempo\"", at + 1)) {
+        ++tunes;
+    }
+    EXPECT_EQ(tunes, 2u);
+    EXPECT_NE(tree.out.find("\"dacapo\":true"), std::string::npos);
+}
+
+TEST_F(CliTest, BadUsageAndMissingFilesFailWithAMessage) {
+    EXPECT_EQ(run("tree").status, 1);
+    Run missing = run("tree " + (dir_ / "nothing.tnz").string());
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err, "");
+    EXPECT_EQ(run("frobnicate").status, 1);
+    EXPECT_EQ(run("normalize " + (dir_ / "nothing.tnz").string()).status, 1);
+}
