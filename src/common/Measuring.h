@@ -76,6 +76,15 @@ public:
     virtual int pixelsPerInchY() const = 0;
     // Never null: an unknown face falls back to the context's default font.
     virtual std::unique_ptr<Font> createTextFont(const FontDescription& description) = 0;
+    // A text font whose cell (ascent plus descent) is `cellHeight` logical
+    // units, as a font requested by cell height is; the description's point
+    // size is ignored. By default the height is turned into points at the
+    // context's resolution.
+    virtual std::unique_ptr<Font> createTextFontByCellHeight(const FontDescription& description, int cellHeight) {
+        FontDescription byPoints = description;
+        byPoints.heightTenthsOfPoint = cellHeight * 720 / (pixelsPerInchY() > 0 ? pixelsPerInchY() : 96);
+        return createTextFont(byPoints);
+    }
     // A music font by face name ("QTN1".."QTN8") with cell height and glyph
     // width argument in logical units (width 0: natural width). Null when the
     // font cannot be created.
