@@ -1,0 +1,302 @@
+#include "playback/MidiFileWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "playback/MidiEventList.h"
+#include "playback/SymbolTraits.h"
+#include "playback/Tempo.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr std::string_view kCreatedBy = "Created by Skirlo 1.0.";
+constexpr std::string_view kComposedBy = "Composed By: ";
+// A text meta event's length is written as one byte that readers take as a
+// variable-length quantity, so it must stay below 128.
+constexpr std::size_t kMaxTextLength = 127;
+constexpr std::size_t kTrackLengthOffset = 18;
+
+std::uint32_t pack(int status, int data1, int data2 = 0) {
+    return (static_cast<std::uint32_t>(status) & 0xFF) | (static_cast<std::uint32_t>(data1) & 0xFF) << 8 |
+           (static_cast<std::uint32_t>(data2) & 0xFF) << 16;
+}
+
+void appendBigEndian(std::vector<std::uint8_t>& buffer, std::uint32_t value, int bytes) {
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) buffer.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void appendBytes(std::vector<std::uint8_t>& buffer, std::string_view bytes) {
+    buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+}
+
+// The milliseconds in a quarter note at the first note's tempo.
+std::uint32_t division(const PerformanceEvent& first) {
+    const QuarterRatio ratio = quarterRatio(first.beatFactor);
+    return static_cast<std::uint32_t>(std::int64_t{ratio.denominator} * 60000 /
+                                      (std::int64_t{ratio.numerator} * playableTempo(first.tempo)));
+}
+
+// A tempo event holds three bytes: tempos below 4 bpm get the slowest one
+// it can express rather than a wrapped-around value.
+constexpr std::int64_t kSlowestTempo = 0xFFFFFF;
+
+std::uint32_t microsecondsPerQuarter(const PerformanceEvent& first) {
+    const QuarterRatio ratio = quarterRatio(first.beatFactor);
+    const std::int64_t value = std::int64_t{ratio.denominator} * 60000000 /
+                               (std::int64_t{ratio.numerator} * playableTempo(first.tempo));
+    return static_cast<std::uint32_t>(std::min(value, kSlowestTempo));
+}
+
+// The drone track computes the same tempo in floating point.
+std::uint32_t droneMicrosecondsPerQuarter(const PerformanceEvent& first) {
+    const double beatFactor = first.beatFactor > 0 ? first.beatFactor : 0.25;
+    const double value = 60000000.0 / playableTempo(first.tempo) * (0.25 / beatFactor);
+    return static_cast<std::uint32_t>(std::clamp(value, 0.0, static_cast<double>(kSlowestTempo)));
+}
+
+void appendTimeSignature(std::vector<std::uint8_t>& buffer, const PerformanceEvent& event) {
+    const QuarterRatio ratio = quarterRatio(event.beatFactor);
+    const int clocksPerClick = ratio.numerator * 24 / ratio.denominator;
+    for (int byte : {0x00, 0xFF, 0x58, 0x04}) buffer.push_back(static_cast<std::uint8_t>(byte));
+    buffer.push_back(static_cast<std::uint8_t>(event.numerator));
+    buffer.push_back(static_cast<std::uint8_t>(event.exponent));
+    buffer.push_back(static_cast<std::uint8_t>(clocksPerClick));
+    buffer.push_back(8);
+}
+
+void appendTempo(std::vector<std::uint8_t>& buffer, std::uint32_t microseconds) {
+    for (int byte : {0x00, 0xFF, 0x51, 0x03}) buffer.push_back(static_cast<std::uint8_t>(byte));
+    appendBigEndian(buffer, microseconds, 3);
+}
+
+void appendText(std::vector<std::uint8_t>& buffer, int type, std::string_view text) {
+    text = text.substr(0, std::min(text.size(), kMaxTextLength));
+    for (int byte : {0x00, 0xFF, type}) buffer.push_back(static_cast<std::uint8_t>(byte));
+    buffer.push_back(static_cast<std::uint8_t>(text.size()));
+    appendBytes(buffer, text);
+}
+
+void appendEndOfTrack(std::vector<std::uint8_t>& buffer) {
+    for (int byte : {0x00, 0xFF, 0x2F, 0x00}) buffer.push_back(static_cast<std::uint8_t>(byte));
+}
+
+// Writes track 1 block by block and counts the bytes after its header.
+class ChanterTrack {
+public:
+    ChanterTrack(MidiByteSink& sink, const MidiFileSettings& settings) : sink_(sink), settings_(settings) {}
+
+    bool write(const std::vector<PerformanceEvent>& performance);
+    std::uint32_t length() const { return length_; }
+    // The drone introduction plus every duration.
+    std::uint32_t total() const { return total_; }
+
+private:
+    bool flush();
+    void appendOpening(const PerformanceEvent& first);
+    void appendNote(const PerformanceEvent& event, bool isFirst);
+
+    MidiByteSink& sink_;
+    const MidiFileSettings& settings_;
+    std::vector<std::uint8_t> block_;
+    std::uint32_t length_ = 0;
+    std::uint32_t total_ = 0;
+    std::uint32_t pending_ = 0;  // the delta the next chanter message waits
+    int previous_ = 0;
+    int numerator_ = 0;
+    int exponent_ = 0;
+};
+
+bool ChanterTrack::flush() {
+    const std::size_t written = sink_.write(block_.data(), block_.size());
+    if (written != block_.size()) return false;
+    length_ += static_cast<std::uint32_t>(written);
+    block_.clear();
+    return true;
+}
+
+void ChanterTrack::appendOpening(const PerformanceEvent& first) {
+    appendTimeSignature(block_, first);
+    appendTempo(block_, microsecondsPerQuarter(first));
+    appendShortMessage(block_, pack(midi::kProgramChange, settings_.chanterInstrument), 0);
+    numerator_ = first.numerator;
+    exponent_ = first.exponent;
+}
+
+void ChanterTrack::appendNote(const PerformanceEvent& event, bool isFirst) {
+    using namespace midi;
+    if (event.numerator != numerator_ || event.exponent != exponent_) {
+        appendTimeSignature(block_, event);
+        numerator_ = event.numerator;
+        exponent_ = event.exponent;
+    }
+    total_ += event.duration;
+    const bool changes = !isFirst && event.pitch != previous_;
+    // A tie holds the note only when it joins equal pitches: a note of a new
+    // pitch must be struck, or it would be silent and its time lost.
+    const bool held = event.pitch == previous_ && isTieTarget(event.symbol);
+    const int velocity = isRest(event.symbol) ? 0 : settings_.chanterVolume;
+    if (changes) {
+        appendShortMessage(block_, pack(kControlChange, kPortamentoControl, previous_), 0);
+    } else if (event.pitch == previous_) {
+        const std::uint32_t carrier = held ? pack(kProgramChange, settings_.chanterInstrument)
+                                           : pack(kNoteOff, previous_, settings_.chanterVolume);
+        appendShortMessage(block_, carrier, pending_);
+        pending_ = 0;
+    }
+    if (!held) appendShortMessage(block_, pack(kNoteOn, event.pitch, velocity), pending_);
+    if (changes) appendShortMessage(block_, pack(kNoteOff, previous_, settings_.chanterVolume), 0);
+    pending_ = event.duration;
+    previous_ = event.pitch & 0xFF;
+}
+
+bool ChanterTrack::write(const std::vector<PerformanceEvent>& performance) {
+    total_ = settings_.droneIntroduction;
+    pending_ = settings_.droneIntroduction;
+    appendOpening(performance.front());
+    if (!flush()) return false;
+    const std::string composed = std::string(kComposedBy) + settings_.composer + "." + settings_.footer;
+    for (auto [type, text] : {std::pair<int, std::string_view>{0x03, settings_.title},
+                              {0x01, kCreatedBy},
+                              {0x02, composed}}) {
+        appendText(block_, type, text);
+        if (!flush()) return false;
+    }
+    for (std::size_t i = 0; i < performance.size(); ++i) {
+        appendNote(performance[i], i == 0);
+        if (!flush()) return false;
+    }
+    appendShortMessage(block_, pack(midi::kNoteOff, previous_, settings_.chanterVolume), pending_);
+    if (!flush()) return false;
+    appendEndOfTrack(block_);
+    return flush();
+}
+
+std::vector<std::uint8_t> droneTrack(const PerformanceEvent& first, std::uint32_t total,
+                                     const MidiFileSettings& settings) {
+    using namespace midi;
+    constexpr int kDroneChannel = 1;  // both drones share one channel in the file
+    std::vector<std::uint8_t> track;
+    appendBytes(track, "MTrk");
+    appendBigEndian(track, 0, 4);
+    appendTempo(track, droneMicrosecondsPerQuarter(first));
+    appendShortMessage(track, pack(kProgramChange | kDroneChannel, settings.droneInstrument), 0);
+    appendShortMessage(track, pack(kNoteOn | kDroneChannel, settings.tenorDroneNote, settings.tenorVolume), 0);
+    appendShortMessage(track, pack(kNoteOn | kDroneChannel, settings.bassDroneNote, settings.bassVolume), 0);
+    appendShortMessage(track, pack(kNoteOff | kDroneChannel, settings.tenorDroneNote, settings.tenorVolume), total);
+    appendShortMessage(track, pack(kNoteOff | kDroneChannel, settings.bassDroneNote, settings.bassVolume), 0);
+    appendEndOfTrack(track);
+    const auto length = static_cast<std::uint32_t>(track.size() - 8);
+    for (int i = 0; i < 4; ++i) track[4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+    return track;
+}
+
+// A file descriptor sink that knows nothing of the temporary-file dance.
+class FileByteSink final : public MidiByteSink {
+public:
+    explicit FileByteSink(int fd) : fd_(fd) {}
+
+    std::size_t write(const std::uint8_t* data, std::size_t size) override {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(fd_, data + done, size - done);
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    }
+
+    bool overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) override {
+        return ::pwrite(fd_, data, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::size_t MemoryByteSink::write(const std::uint8_t* data, std::size_t size) {
+    bytes_.insert(bytes_.end(), data, data + size);
+    return size;
+}
+
+bool MemoryByteSink::overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) {
+    if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
+    std::memcpy(bytes_.data() + offset, data, size);
+    return true;
+}
+
+void appendVariableLength(std::vector<std::uint8_t>& buffer, std::uint32_t value) {
+    std::uint8_t groups[5];
+    int count = 0;
+    do {
+        groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
+        value >>= 7;
+    } while (value != 0);
+    while (count > 1) buffer.push_back(static_cast<std::uint8_t>(groups[--count] | 0x80));
+    buffer.push_back(groups[0]);
+}
+
+void appendShortMessage(std::vector<std::uint8_t>& buffer, std::uint32_t message, std::uint32_t delta) {
+    const auto status = static_cast<std::uint8_t>(message);
+    if (status >= 0xF0) return;
+    appendVariableLength(buffer, delta);
+    buffer.push_back(status);
+    buffer.push_back(static_cast<std::uint8_t>(message >> 8));
+    const std::uint8_t command = status & 0xF0;
+    if (command != 0xC0 && command != 0xD0) buffer.push_back(static_cast<std::uint8_t>(message >> 16));
+}
+
+QuarterRatio quarterRatio(double beatFactor) {
+    if (beatFactor == 0.375) return {3, 2};
+    if (beatFactor == 0.5) return {2, 1};
+    if (beatFactor == 0.1875) return {3, 4};
+    return {1, 1};
+}
+
+bool writeMidi(MidiByteSink& sink, const std::vector<PerformanceEvent>& performance,
+               const MidiFileSettings& settings) {
+    if (performance.empty()) return false;
+    std::vector<std::uint8_t> header;
+    appendBytes(header, "MThd");
+    appendBigEndian(header, 6, 4);
+    appendBigEndian(header, 1, 2);
+    appendBigEndian(header, 2, 2);
+    appendBigEndian(header, division(performance.front()), 2);
+    appendBytes(header, "MTrk");
+    appendBigEndian(header, 0, 4);
+    if (sink.write(header.data(), header.size()) != header.size()) return false;
+
+    ChanterTrack chanter(sink, settings);
+    if (!chanter.write(performance)) return false;
+    const std::vector<std::uint8_t> drones = droneTrack(performance.front(), chanter.total(), settings);
+    if (sink.write(drones.data(), drones.size()) != drones.size()) return false;
+
+    std::vector<std::uint8_t> length;
+    appendBigEndian(length, chanter.length(), 4);
+    return sink.overwrite(kTrackLengthOffset, length.data(), length.size());
+}
+
+bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>& performance,
+                   const MidiFileSettings& settings) {
+    if (performance.empty()) return false;
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return false;
+    FileByteSink sink(fd);
+    bool ok = writeMidi(sink, performance, settings);
+    // The temporary is private to its owner; the file is an ordinary one.
+    ok = ::fchmod(fd, 0644) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) std::remove(temporary.c_str());
+    return ok;
+}
+
+}  // namespace skirlo

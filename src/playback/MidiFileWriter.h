@@ -1,0 +1,83 @@
+#pragma once
+// The performance as a standard MIDI file, format 1: track 1 holds the
+// chanter with the time signatures, the tempo and three texts, track 2 both
+// drones. The division makes one tick one millisecond at the first note's
+// tempo, so durations are written as delta times unchanged.
+//
+// The file is written block by block (one block per note's group of
+// messages), and every block's write is checked, so a full disk is noticed
+// where it happens.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "playback/PerformanceEvent.h"
+
+namespace skirlo {
+
+struct MidiFileSettings {
+    int chanterInstrument = 71;
+    int droneInstrument = 71;
+    int bassDroneNote = 33;
+    int tenorDroneNote = 45;
+    std::uint32_t droneIntroduction = 1000;
+    int chanterVolume = 127;
+    int bassVolume = 38;
+    int tenorVolume = 77;
+    // The first tune's title, composer and footer texts.
+    std::string title;
+    std::string composer;
+    std::string footer;
+};
+
+// Where the writer puts its bytes. Each call reports how many bytes went out.
+class MidiByteSink {
+public:
+    virtual ~MidiByteSink() = default;
+    virtual std::size_t write(const std::uint8_t* data, std::size_t size) = 0;
+    // Overwrites bytes already written at `offset` (the track length).
+    virtual bool overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) = 0;
+};
+
+class MemoryByteSink final : public MidiByteSink {
+public:
+    std::size_t write(const std::uint8_t* data, std::size_t size) override;
+    bool overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) override;
+    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+// Appends the standard variable-length quantity: seven bits a byte, most
+// significant group first, the continuation bit on all bytes but the last.
+void appendVariableLength(std::vector<std::uint8_t>& buffer, std::uint32_t value);
+
+// Appends a delta and a short message packed as in MidiEvent (status in the
+// low byte), without running status; program change and channel pressure
+// carry one data byte.
+void appendShortMessage(std::vector<std::uint8_t>& buffer, std::uint32_t message, std::uint32_t delta);
+
+// Quarter notes per beat as the fraction numerator / denominator, for the
+// beat factors that time signatures set (anything else counts as a quarter).
+struct QuarterRatio {
+    int numerator = 1;
+    int denominator = 1;
+};
+QuarterRatio quarterRatio(double beatFactor);
+
+// Writes the whole file into the sink; false on an empty performance or as
+// soon as a write falls short.
+bool writeMidi(MidiByteSink& sink, const std::vector<PerformanceEvent>& performance,
+               const MidiFileSettings& settings);
+
+// Writes the file at `path` through a temporary file in the same folder that
+// is renamed into place, so a failure leaves no file (and an older file at
+// `path` untouched).
+bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>& performance,
+                   const MidiFileSettings& settings);
+
+}  // namespace skirlo
