@@ -85,7 +85,10 @@ QPainterPath QtMusicFont::glyphPath(int code) const {
     QTransform toCell;
     toCell.translate(0, ascentF_);
     toCell.scale(scale_, 1.0);
-    return toCell.map(path);
+    QPainterPath cell = toCell.map(path);
+    // TrueType fills by the nonzero rule: strokes that overlap stay filled.
+    cell.setFillRule(Qt::WindingFill);
+    return cell;
 }
 
 GlyphBox QtMusicFont::glyphBox(int code) const {

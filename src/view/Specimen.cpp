@@ -68,6 +68,9 @@ void drawStaff(QPainter& painter, const FontSet& fonts, int x, int y, int width)
 void drawEntry(QPainter& painter, const FontSet& fonts, const SpecimenEntry& entry, int x, int y,
                const SpecimenLayout& layout) {
     const int margin = layout.cellWidth / 10;
+    // A frame around the entry ties its name to its glyph.
+    painter.setPen(QColor(215, 215, 215));
+    painter.drawRect(x + 1, y + 1, layout.cellWidth - 3, layout.rowHeight - 3);
     drawStaff(painter, fonts, x + margin / 2, y, layout.cellWidth - margin);
     if (const QtMusicFont* font = qtMusicFont(fonts, entry.section)) {
         const int glyphX = x + margin * 2;

@@ -554,7 +554,7 @@ def dot(pitch, count):
     shape = Shape()
     y = pitch_y(pitch) - (0 if not on_line(pitch) else SPACE // 2)
     for i in range(count):
-        shape.add(ellipse(25 + 17 + 50 * i, y, 17, 17, n=20))
+        shape.add(ellipse(25 + 23 + 60 * i, y, 23, 23, n=24))
     return shape.finish(right_bearing=20)
 
 
