@@ -21,6 +21,7 @@ namespace skirlo {
 // A '"' opens a quoted run; a second one closes it unless a ',' follows (or it
 // is the bar's last character); a ')' always closes it.
 std::vector<std::string_view> tokenizeBar(std::string_view bar);
+void tokenizeBar(std::string_view bar, std::vector<std::string_view>& tokens);
 
 class BarBuilder {
 public:
@@ -38,19 +39,24 @@ public:
 
 private:
     struct BarState;
+    // The newest span start (category 18 or 20) and what followed it.
+    struct SpanStart {
+        Symbol* start = nullptr;
+        Symbol* firstAfter = nullptr;  // the symbol made right after it
+        Symbol* coveredTo = nullptr;   // newest end whose notes are already flagged from it
+    };
 
-    Symbol* addToken(std::string_view token, BarState& bar);
-    std::unique_ptr<Symbol> makeSymbol(std::string_view name, const SymbolMap::Lookup& lookup, BarState& bar,
-                                       Symbol* related);
+    void addToken(std::string_view token, BarState& bar);
+    Symbol* addSymbol(std::string_view name, const SymbolMap::Lookup& lookup, BarState& bar, Symbol* related);
     void identify(Symbol& symbol, std::string_view name, const SymbolMap::Lookup& lookup);
-    void measure(Symbol& symbol, int section);
+    void measure(Symbol& symbol) const;
     void link(Symbol& symbol, BarState& bar, Symbol* related);
     void linkNote(Symbol& note, Symbol* related);
-    void linkTriplet(Symbol& mark, Symbol* related);
-    void linkSpanEnd(Symbol& end, std::int32_t startCategory, Symbol* related);
-    void markRepeat(Symbol& sign);
-    void place(Symbol& symbol, BarState& bar);
-    Symbol* append(std::unique_ptr<Symbol> symbol, BarState& bar, int xBefore);
+    void linkTriplet(Symbol& mark, Symbol* related) const;
+    void linkSpanEnd(Symbol& end, Symbol* related);
+    void markRepeat(Symbol& sign) const;
+    void place(Symbol& symbol, BarState& bar, Symbol* related);
+    void push(Symbol& symbol);
     void resetChain();
     void attachText(std::string_view quoted, Symbol& symbol);
     void reportUnknown(std::string_view name);
@@ -60,21 +66,21 @@ private:
     Tune& tune_;
     int& textNumber_;
 
-    // The chain of the bar being built (reset at a clef and a rebuilt tie).
+    // The chain of the bar being built (reset at a clef and a rebuilt tie),
+    // with what rules that would walk it back need to know of it.
     Symbol* previous_ = nullptr;
-    Symbol* lastMelodyOrEmbellishment_ = nullptr;  // newest in the chain
-    Symbol* lastRunStart_ = nullptr;               // newest category 18 in the chain
-    Symbol* lastRunStartCoveredTo_ = nullptr;      // newest end that covered from it
-    Symbol* lastTieStart_ = nullptr;               // newest category 20 in the chain
+    Symbol* lastMelodyOrEmbellishment_ = nullptr;
+    SpanStart runStart_;
+    SpanStart tieStart_;
 
     // The bar before, in the same staff line.
     BarLayout* previousBar_ = nullptr;
     Symbol* previousBarLastNote_ = nullptr;
-    Symbol* previousBarRunStart_ = nullptr;
-    Symbol* previousBarTieStart_ = nullptr;
-    bool previousBarRunCovered_ = false;
+    SpanStart previousBarRunStart_;
+    SpanStart previousBarTieStart_;
 
     bool sawDaCapo_ = false;
+    std::vector<std::string_view> tokens_;  // reused from bar to bar
 };
 
 }  // namespace skirlo

@@ -57,8 +57,9 @@ private:
     std::size_t headerWordPosition(std::size_t from);
     // Whether the rest from `from` begins another tune before its first '&'.
     bool beginsNextTune(std::size_t from, std::size_t ampersand);
-    // End of the first part end (!I, or ''!I taken whole) at or after `from`, or npos.
-    std::size_t partEndAfter(std::size_t from, std::size_t limit);
+    // The first part end at or after `from`: !I, or ''!I taken whole when it
+    // starts first.
+    std::optional<TextRange> firstPartEnd(std::size_t from);
 
     std::string_view text_;
     OccurrenceCursor ampersand_;

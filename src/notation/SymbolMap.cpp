@@ -124,6 +124,7 @@ void SymbolMap::load(const Profile& profile, MessageSink& messages) {
 }
 
 void SymbolMap::clear() {
+    index_.clear();
     for (Section& section : sections_) section.clear();
     embellishmentSpace_ = kDefaultEmbellishmentSpace;
     hiliteColour_ = kDefaultHiliteColour;
@@ -157,15 +158,14 @@ void SymbolMap::insert(int section, SymbolMapEntry entry) {
     if (section < 1 || section > kSectionCount) return;
     Section& map = sections_[static_cast<std::size_t>(section - 1)];
     std::string key = entry.name;
-    map.insert_or_assign(std::move(key), std::move(entry));
+    const auto stored = map.insert_or_assign(std::move(key), std::move(entry)).first;
+    const auto [indexed, added] = index_.try_emplace(stored->first, Lookup{&stored->second, section});
+    if (!added && indexed->second.section >= section) indexed->second = Lookup{&stored->second, section};
 }
 
 SymbolMap::Lookup SymbolMap::find(std::string_view name) const {
-    for (int section = 0; section < kSectionCount; ++section) {
-        const Section& map = sections_[static_cast<std::size_t>(section)];
-        if (auto found = map.find(name); found != map.end()) return {&found->second, section + 1};
-    }
-    return {};
+    const auto found = index_.find(name);
+    return found != index_.end() ? found->second : Lookup{};
 }
 
 std::size_t SymbolMap::size(int section) const {

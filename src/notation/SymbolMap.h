@@ -51,6 +51,11 @@ public:
     };
 
     SymbolMap();
+    // Moves keep every entry where it is; a copy would index the original.
+    SymbolMap(const SymbolMap&) = delete;
+    SymbolMap& operator=(const SymbolMap&) = delete;
+    SymbolMap(SymbolMap&&) = default;
+    SymbolMap& operator=(SymbolMap&&) = default;
 
     // Reads the settings and the eight sections. Each of FontMap1..FontMap7
     // without a row is reported ("Initialization Error!") and loading goes on.
@@ -73,11 +78,15 @@ private:
         std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
     };
     using Section = std::unordered_map<std::string, SymbolMapEntry, NameHash, std::equal_to<>>;
+    // Each name's first section, so that a lookup hashes the name once. Keys
+    // view the sections' own keys, which stay put until the map is cleared.
+    using Index = std::unordered_map<std::string_view, Lookup, NameHash, std::equal_to<>>;
 
     void readSettings(const Profile& profile);
     int readSection(const Profile& profile, int section);
 
     std::array<Section, kSectionCount> sections_;
+    Index index_;
     int embellishmentSpace_ = kDefaultEmbellishmentSpace;
     std::int32_t hiliteColour_ = kDefaultHiliteColour;
     CategorySpacing spacing_;

@@ -1,0 +1,180 @@
+#include "notation/MusicCutter.h"
+
+#include <algorithm>
+#include <array>
+
+#include "notation/SymbolVocabulary.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr std::string_view kRepeatPartEnd = "''!I";
+constexpr std::string_view kPartEnd = "!I";
+constexpr std::string_view kStaffEnd = "!t";
+constexpr std::string_view kPartStart = "I!";
+
+// Blanks, control characters and, read as signed bytes, everything from 128 up.
+bool isSkippedBeforeDirection(char c) { return static_cast<signed char>(c) <= 32; }
+
+// A marker found by `cursor` that lies wholly inside [from, limit), or npos.
+std::size_t findWithin(OccurrenceCursor& cursor, std::size_t from, std::size_t limit, std::size_t length) {
+    const std::size_t at = cursor.from(from);
+    return at != OccurrenceCursor::npos && at + length <= limit ? at : OccurrenceCursor::npos;
+}
+
+}  // namespace
+
+std::size_t skipDirections(std::string_view text, std::size_t end, std::size_t limit) {
+    limit = std::min(limit, text.size());
+    for (std::string_view word : kDirectionNames) {
+        std::size_t at = end;
+        while (at < limit && isSkippedBeforeDirection(text[at])) ++at;
+        if (limit - std::min(at, limit) >= word.size() && text.substr(at, word.size()) == word) {
+            end = at + word.size();
+        }
+    }
+    return end;
+}
+
+bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::string& bar) {
+    end = std::min(end, text.size());
+    if (rest >= end) return false;
+    bar.clear();
+    std::size_t at = rest;
+    bool afterTab = false;
+    for (; at < end && text[at] != '!'; ++at) {
+        const char c = text[at];
+        bar.push_back(c);
+        // A run of tabs separates beats: it becomes one _bs token.
+        if (c == '\t' && !afterTab) {
+            bar.append(kBeatSeparatorName);
+            bar.push_back('\t');
+        }
+        afterTab = c == '\t';
+    }
+    if (at < end) {
+        bar.push_back(text[at++]);
+        if (at < end && text[at] == '\'') {
+            const std::size_t markerEnd = std::min(at + 2, end);
+            bar.append(text.substr(at, markerEnd - at));
+            at = markerEnd;
+        } else if (at < end && (text[at] == 'I' || text[at] == 't')) {
+            bar.push_back(text[at++]);
+        }
+    }
+    const std::size_t after = skipDirections(text, at, end);
+    bar.append(text.substr(at, after - at));
+    rest = after;
+    return true;
+}
+
+MusicCutter::MusicCutter(std::string_view text)
+    : text_(text),
+      ampersand_(text, "&"),
+      repeatEnd_(text, kRepeatPartEnd),
+      partEnd_(text, kPartEnd),
+      staffEnd_(text, kStaffEnd),
+      partStart_(text, kPartStart),
+      chantrel_(text, "Chantrel"),
+      skirlo_(text, "Skirlo"),
+      tartanix_(text, "Tartanix"),
+      lineRepeatEnd_(text, kRepeatPartEnd),
+      linePartEnd_(text, kPartEnd),
+      lineStaffEnd_(text, kStaffEnd) {}
+
+std::size_t MusicCutter::headerWordPosition(std::size_t from) {
+    // The first of the words that occurs at all decides, wherever it is.
+    if (const std::size_t at = chantrel_.from(from); at != npos) return at;
+    if (const std::size_t at = skirlo_.from(from); at != npos) return at;
+    return tartanix_.from(from);
+}
+
+bool MusicCutter::beginsNextTune(std::size_t from, std::size_t ampersand) {
+    const std::size_t word = headerWordPosition(from);
+    return word != npos && word < ampersand;
+}
+
+std::optional<TextRange> MusicCutter::firstPartEnd(std::size_t from) {
+    const std::size_t plain = partEnd_.from(from);
+    const std::size_t repeat = repeatEnd_.from(from);
+    if (plain == npos && repeat == npos) return std::nullopt;
+    // ''!I holds a !I two bytes in: it is taken whole unless a !I starts earlier.
+    if (plain < repeat) return TextRange{plain, plain + kPartEnd.size()};
+    return TextRange{repeat, repeat + kRepeatPartEnd.size()};
+}
+
+MusicCutter::PartCut MusicCutter::nextPart(std::size_t& rest, bool firstOfTune) {
+    const std::size_t size = text_.size();
+    PartCut cut;
+    cut.tuneEnds = true;
+    cut.nextTuneStart = size;
+
+    std::size_t end = npos;
+    if (const std::optional<TextRange> partEnd = firstPartEnd(rest)) {
+        end = partEnd->end;
+    } else if (const std::size_t staffEnd = staffEnd_.from(rest); staffEnd != npos) {
+        end = staffEnd + kStaffEnd.size();
+    }
+    const std::size_t ampersand = ampersand_.from(rest);
+    if (end == npos || ampersand == npos) {
+        rest = size;  // music after the last marker is neither shown nor played
+        return cut;
+    }
+    end = skipDirections(text_, end, size);
+    // The part at the body start never ends the tune on a header word: the
+    // next tune would begin at that same place and reading would not move on.
+    if (!firstOfTune && beginsNextTune(rest, ampersand)) {
+        cut.nextTuneStart = rest;
+        return cut;
+    }
+
+    cut.part = TextRange{rest, end};
+    rest = end;
+    const std::size_t nextAmpersand = ampersand_.from(end);
+    if (nextAmpersand == npos) {
+        rest = size;
+        return cut;
+    }
+    if (beginsNextTune(end, nextAmpersand)) {
+        cut.nextTuneStart = end;
+        return cut;
+    }
+    // A part end before the next part start still belongs to this part.
+    if (const std::optional<TextRange> partEnd = firstPartEnd(end)) {
+        const std::size_t partStart = partStart_.from(end);
+        if (partEnd->begin < partStart) {
+            cut.part->end = skipDirections(text_, partEnd->end, size);
+            rest = cut.part->end;
+        }
+    }
+    cut.tuneEnds = false;
+    return cut;
+}
+
+std::optional<TextRange> MusicCutter::nextStaffLine(std::size_t& rest, std::size_t partEnd) {
+    partEnd = std::min(partEnd, text_.size());
+    struct Marker {
+        std::size_t at;
+        std::size_t length;
+    };
+    // In start order ''!I comes before the !I inside it.
+    const std::array<Marker, 3> markers = {{
+        {findWithin(lineRepeatEnd_, rest, partEnd, kRepeatPartEnd.size()), kRepeatPartEnd.size()},
+        {findWithin(linePartEnd_, rest, partEnd, kPartEnd.size()), kPartEnd.size()},
+        {findWithin(lineStaffEnd_, rest, partEnd, kStaffEnd.size()), kStaffEnd.size()},
+    }};
+    const Marker* first = nullptr;
+    for (const Marker& marker : markers) {
+        if (marker.at != npos && (first == nullptr || marker.at < first->at)) first = &marker;
+    }
+    if (first == nullptr) {
+        rest = partEnd;
+        return std::nullopt;
+    }
+    const TextRange line{rest, skipDirections(text_, first->at + first->length, partEnd)};
+    rest = line.end;
+    return line;
+}
+
+}  // namespace skirlo

@@ -1,0 +1,156 @@
+#include "notation/TuneBuilder.h"
+
+#include <algorithm>
+#include <string>
+
+#include "notation/BarBuilder.h"
+#include "notation/MusicCutter.h"
+#include "notation/SymbolPlacement.h"
+#include "tunefile/HeaderRegion.h"
+#include "tunefile/ScriptText.h"
+
+namespace skirlo {
+
+namespace {
+
+// Reads the tunes of one snapshot front to back. Every search moves forward
+// through the snapshot, so a build is linear in the size of the text.
+class TuneReader {
+public:
+    TuneReader(std::string_view snapshot, ScriptText& script, bool convertBareStrings, const TuneBuildContext& context)
+        : snapshot_(snapshot),
+          script_(script),
+          convertBareStrings_(convertBareStrings),
+          context_(context),
+          headerSearch_(snapshot),
+          cutter_(snapshot) {}
+
+    std::vector<std::unique_ptr<Tune>> readAll() {
+        std::vector<std::unique_ptr<Tune>> tunes;
+        std::size_t position = 0;
+        int y = context_.topY;
+        while (position < snapshot_.size()) {
+            auto tune = std::make_unique<Tune>();
+            tune->x = context_.leftX;
+            tune->y = y;
+            position = readTune(*tune, position);
+            y = tune->y + tune->height;
+            tunes.push_back(std::move(tune));
+        }
+        return tunes;
+    }
+
+private:
+    // Reads the tune that starts at `start`; returns where the next one starts.
+    std::size_t readTune(Tune& tune, std::size_t start) {
+        readHeader(tune, start);
+        if (context_.placement != nullptr) context_.placement->beginTune(tune);
+        std::size_t next = snapshot_.size();
+        const std::size_t ampersand = cutter_.firstAmpersand(start);
+        BarBuilder bars(context_, tune, textNumber_);
+        if (ampersand != MusicCutter::npos) {
+            const std::size_t body = start + bodyStart(snapshot_.substr(start), ampersand - start);
+            next = readParts(tune, body, bars);
+        }
+        tune.daCapo = bars.sawDaCapo() ? 1 : 0;
+        for (const auto& part : tune.parts) {
+            tune.width = std::max(tune.width, part->width);
+            tune.overhang = std::max(tune.overhang, part->overhang);
+            tune.height += part->height;
+        }
+        tune.width += tune.overhang;
+        tune.height += tune.headerBandHeight + tune.footerBandHeight;
+        if (context_.placement != nullptr) context_.placement->finishTune(tune);
+        return next;
+    }
+
+    void readHeader(Tune& tune, std::size_t start) {
+        HeaderRegionReader reader(headerSearch_, start, script_, growth_, convertBareStrings_, context_.measuring,
+                                  context_.scale);
+        for (;;) {
+            const HeaderRegionReader::Step step = reader.next(tune.header);
+            if (step == HeaderRegionReader::Step::None) return;
+            if (step == HeaderRegionReader::Step::Record && !tune.header.texts.empty()) {
+                tune.header.texts.back()->number = textNumber_++;
+            }
+        }
+    }
+
+    std::size_t readParts(Tune& tune, std::size_t body, BarBuilder& bars) {
+        std::size_t rest = body;
+        int y = tune.y + tune.headerBandHeight;
+        for (bool first = true;; first = false) {
+            const MusicCutter::PartCut cut = cutter_.nextPart(rest, first);
+            if (cut.part) {
+                tune.parts.push_back(readPart(*cut.part, y, bars));
+                y += tune.parts.back()->height;
+            }
+            if (cut.tuneEnds) return cut.nextTuneStart;
+        }
+    }
+
+    std::unique_ptr<PartLayout> readPart(TextRange text, int y, BarBuilder& bars) {
+        auto part = std::make_unique<PartLayout>();
+        part->x = context_.leftX;
+        part->y = y;
+        TimeLineFlags timeLines = 0;  // no time line carries into a part
+        std::size_t rest = text.begin;
+        while (const std::optional<TextRange> line = cutter_.nextStaffLine(rest, text.end)) {
+            auto staff = std::make_unique<StaffLayout>();
+            staff->x = part->x;
+            staff->y = part->y + part->height;
+            readStaff(*staff, *line, timeLines, bars);
+            // From the codasection staff line to the end of the part.
+            if (staff->codaSection != 0) part->codaSection = 1;
+            staff->codaSection = part->codaSection;
+            part->width = std::max(part->width, staff->width);
+            part->height += staff->height;
+            part->overhang = std::max(part->overhang, staff->overhang);
+            part->staves.push_back(std::move(staff));
+        }
+        return part;
+    }
+
+    void readStaff(StaffLayout& staff, TextRange text, TimeLineFlags& timeLines, BarBuilder& bars) {
+        if (context_.placement != nullptr) context_.placement->beginStaff(staff);
+        const int y = staff.y + staff.ballBandHeight;
+        int tallest = 0;
+        std::size_t rest = text.begin;
+        while (nextBar(snapshot_, rest, text.end, barText_)) {
+            std::unique_ptr<BarLayout> bar = bars.build(barText_, staff.x + staff.width, y, timeLines, staff);
+            // From the codasection bar to the end of the staff line.
+            if (bar->codaSection != 0) staff.codaSection = 1;
+            bar->codaSection = staff.codaSection;
+            staff.width += bar->width;
+            tallest = std::max(tallest, bar->height);
+            staff.bars.push_back(std::move(bar));
+        }
+        bars.endStaffLine();
+        staff.height = staff.ballBandHeight + tallest;
+        if (!staff.bars.empty()) staff.trailingRepeatWidth = staff.bars.back()->trailingRepeatWidth;
+        staff.overhang = staff.trailingRepeatWidth;
+        if (context_.placement != nullptr) context_.placement->finishStaff(staff);
+    }
+
+    std::string_view snapshot_;
+    ScriptText& script_;
+    bool convertBareStrings_;
+    const TuneBuildContext& context_;
+    HeaderSearch headerSearch_;
+    MusicCutter cutter_;
+    std::ptrdiff_t growth_ = 0;  // bytes the header readers have added to the live script
+    int textNumber_ = 0;         // running number of placed texts across all tunes
+    std::string barText_;        // reused: one bar at a time
+};
+
+}  // namespace
+
+std::vector<std::unique_ptr<Tune>> buildTunes(ScriptText& script, bool convertBareStrings,
+                                              const TuneBuildContext& context) {
+    // Header records may be completed in the live script while it is read.
+    const std::string snapshot = script.text();
+    TuneReader reader(snapshot, script, convertBareStrings, context);
+    return reader.readAll();
+}
+
+}  // namespace skirlo
