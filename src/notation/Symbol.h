@@ -33,7 +33,10 @@ struct Symbol {
     std::string_view playbackClass;
     std::string_view playbackData;
 
-    Symbol* backLink = nullptr;        // previous joined note, note a tie/triplet starts from, ...
+    // Joined note: the note before it. Tie, triplet mark, span end: the
+    // current note it starts (or ends) at. Fermata, under-previous mark,
+    // fine/coda, time-line end: the symbol made just before it.
+    Symbol* backLink = nullptr;
     Symbol* forwardLink = nullptr;     // tie, over/under-next mark or sign: the note that follows
     Symbol* spanStart = nullptr;       // triplet or tie end: first symbol after the matching start
     Symbol* previousSymbol = nullptr;  // made just before in the bar (beat separators and tempo marks skipped)
