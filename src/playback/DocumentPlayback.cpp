@@ -1,0 +1,60 @@
+#include "playback/DocumentPlayback.h"
+
+#include "notation/TuneTree.h"
+#include "tunefile/Profile.h"
+#include "tunefile/TuneSettings.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr int kDefaultFermataPercent = 75;
+
+std::string firstText(const Tune& tune, char kind) {
+    for (const auto& record : tune.header.texts) {
+        if (record->kind == kind) return record->text;
+    }
+    return {};
+}
+
+}  // namespace
+
+MidiListSettings midiListSettings(const PlaybackSettings& settings) {
+    return {settings.chanterInstrument, settings.bassDroneNote, settings.tenorDroneNote, settings.timerResolution};
+}
+
+MidiFileSettings midiFileSettings(const PlaybackSettings& settings, const Tune* firstTune) {
+    MidiFileSettings file;
+    file.chanterInstrument = settings.chanterInstrument;
+    file.droneInstrument = settings.droneInstrument;
+    file.bassDroneNote = settings.bassDroneNote;
+    file.tenorDroneNote = settings.tenorDroneNote;
+    file.droneIntroduction = settings.droneIntroduction;
+    file.chanterVolume = settings.chanterVolume;
+    file.bassVolume = settings.bassVolume;
+    file.tenorVolume = settings.tenorVolume;
+    if (firstTune != nullptr) {
+        file.title = firstText(*firstTune, 'T');
+        file.composer = firstText(*firstTune, 'M');
+        file.footer = firstText(*firstTune, 'F');
+    }
+    return file;
+}
+
+bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
+                           TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
+                           DocumentPlayback& playback) {
+    if (playback.performance.playing()) return false;
+    PlaybackSettings& settings = playback.settings;
+    applyTuneSettings(tuneSettings, settings);
+    settings.fermataPercent = profile.getInt("PlayOptions", "FermataDuration", kDefaultFermataPercent);
+    settings.output = output;
+    playback.noteMap = noteMapFor(settings);
+    TuneSettingsLines lines(script, tuneSettings);
+    playback.performance.build(tunes, settings, playback.noteMap, tuneSettings.lacksTempoLine,
+                               [&lines](int tempo) { lines.writeTuneTempo(tempo); });
+    if (output == PlaybackOutput::Midi) playback.midiEvents.build(playback.performance.events(), midiListSettings(settings));
+    return true;
+}
+
+}  // namespace skirlo

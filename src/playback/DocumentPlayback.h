@@ -1,0 +1,40 @@
+#pragma once
+// The playback of an opened document as the music view sets it up: the
+// tune file's settings and the play options of the profile, the note map of
+// the chosen output, the performance, and for MIDI the event list. The first
+// build of a file without a tempo line writes one into its text.
+
+#include <memory>
+#include <vector>
+
+#include "playback/MidiEventList.h"
+#include "playback/MidiFileWriter.h"
+#include "playback/PerformanceBuilder.h"
+#include "playback/PlaybackSettings.h"
+
+namespace skirlo {
+
+class Profile;
+class ScriptText;
+struct TuneSettings;
+
+struct DocumentPlayback {
+    PlaybackSettings settings;
+    NoteMap noteMap;
+    Performance performance;
+    MidiEventList midiEvents;  // built only for MIDI output
+};
+
+// Builds the note map, the performance and (for MIDI) the event list.
+// False while the performance is playing: nothing is rebuilt then.
+bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
+                           TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
+                           DocumentPlayback& playback);
+
+MidiListSettings midiListSettings(const PlaybackSettings& settings);
+
+// The MIDI file's values: the instruments, drones and volumes of the
+// settings, and the title, composer and footer of the first tune.
+MidiFileSettings midiFileSettings(const PlaybackSettings& settings, const Tune* firstTune);
+
+}  // namespace skirlo
