@@ -42,7 +42,6 @@ public:
 
     explicit MusicCutter(std::string_view text);
 
-    std::string_view text() const { return text_; }
     // First '&' at or after `from`, or npos.
     std::size_t firstAmpersand(std::size_t from) { return ampersand_.from(from); }
 

@@ -94,9 +94,8 @@ std::int32_t tailFromWord(std::string_view word);
 // Only left and right tails join a note to its neighbour.
 constexpr bool isJoiningTail(std::int32_t tail) { return tail == TAIL_L || tail == TAIL_R; }
 
-// Note values: 1 whole, 2 half, 4 quarter, 8 eighth, 16, 32; 0 when the row gives none.
-inline constexpr std::array<std::int32_t, 6> kNoteValues = {1, 2, 4, 8, 16, 32};
-// Beams or flags of a note value: one per halving down to 8.
+// Note values are 1 whole, 2 half, 4 quarter, 8 eighth, 16 and 32; 0 when
+// the row gives none. Beams or flags of a value: one per halving down to 8.
 int beamCount(std::int32_t noteValue);
 
 // How the performance builder sounds a symbol.
@@ -134,7 +133,6 @@ constexpr TimeLineFlags closeTimeLines(TimeLineFlags flags) {
 
 // Names with fixed meaning.
 inline constexpr std::string_view kBeatSeparatorName = "_bs";
-inline constexpr std::string_view kClefName = "&";
 inline constexpr std::string_view kBarLineName = "!";
 inline constexpr std::string_view kRunOf3EndName = "^3e";
 inline constexpr std::string_view kFineName = "fine";

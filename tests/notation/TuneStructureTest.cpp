@@ -142,6 +142,20 @@ TEST_F(TuneStructureTest, HeaderWordBeforeTheNextClefStartsANewTune) {
     EXPECT_EQ(one[0]->parts.size(), 2u);
 }
 
+TEST_F(TuneStructureTest, PlacedTextsAreNumberedAcrossTunes) {
+    const auto& tunes = build(
+        "& \"a\",(I,L,0,0,Times New Roman,9,400,0,0,0,0,0,0) LA_4 !I\r\n\"Skirlo\"\r\n"
+        "& \"b\",(I,L,0,0,Times New Roman,9,400,0,0,0,0,0,0) B_4 \"c\",(I,R,0,0,Times New Roman,9,400,0,0,0,0,0,0) C_4 !I");
+    ASSERT_EQ(tunes.size(), 2u);
+    ASSERT_EQ(tunes[0]->header.texts.size(), 1u);
+    ASSERT_EQ(tunes[1]->header.texts.size(), 2u);
+    EXPECT_EQ(tunes[0]->header.texts[0]->number, 0);
+    EXPECT_EQ(tunes[1]->header.texts[0]->text, "b");
+    EXPECT_EQ(tunes[1]->header.texts[0]->number, 1);
+    EXPECT_EQ(tunes[1]->header.texts[1]->number, 2);
+    EXPECT_EQ(findSymbol(*tunes[1], "C_4")->inlineText, tunes[1]->header.texts[1].get());
+}
+
 TEST_F(TuneStructureTest, StaffAndPartGeometryStacks) {
     const auto& tunes = build("& LA_4 !t & B_4 !I & I! C_4 !I");
     const Tune& tune = *tunes.at(0);
