@@ -74,6 +74,11 @@ QtMusicFont::QtMusicFont(QRawFont raw, int height, double horizontalScale)
     for (int code = 0; code < 256; ++code) chars[static_cast<std::size_t>(code)] = QChar(static_cast<char16_t>(code));
     int count = 256;
     if (!raw_.glyphIndexesForChars(chars.data(), 256, glyphs_.data(), &count)) glyphs_.fill(0);
+    const QList<QPointF> advances = raw_.advancesForGlyphIndexes(QList<quint32>(glyphs_.begin(), glyphs_.end()));
+    const std::size_t known = std::min(advances_.size(), static_cast<std::size_t>(advances.size()));
+    for (std::size_t code = 0; code < known; ++code) {
+        advances_[code] = glyphs_[code] == 0 ? 0 : roundToInt(advances[static_cast<qsizetype>(code)].x() * scale_);
+    }
 }
 
 quint32 QtMusicFont::glyphIndex(int code) const { return validCode(code) ? glyphs_[static_cast<std::size_t>(code)] : 0; }
@@ -98,12 +103,7 @@ GlyphBox QtMusicFont::glyphBox(int code) const {
     return *cached;
 }
 
-int QtMusicFont::advanceWidth(int code) const {
-    const quint32 glyph = glyphIndex(code);
-    if (glyph == 0) return 0;
-    const QList<QPointF> advances = raw_.advancesForGlyphIndexes(QList<quint32>{glyph});
-    return advances.isEmpty() ? 0 : roundToInt(advances.front().x() * scale_);
-}
+int QtMusicFont::advanceWidth(int code) const { return validCode(code) ? advances_[static_cast<std::size_t>(code)] : 0; }
 
 Extent QtMusicFont::textExtent(std::string_view text) const {
     int width = 0;

@@ -59,6 +59,7 @@ private:
     double ascentF_;
     int ascent_;
     std::array<quint32, 256> glyphs_{};
+    std::array<int, 256> advances_{};  // rounded, 0 for codes without a glyph
     mutable std::array<std::optional<GlyphBox>, 256> boxes_;
 };
 

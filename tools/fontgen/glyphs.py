@@ -76,10 +76,6 @@ class Shape:
     def add(self, points, hole=False):
         self.contours.append((list(points), hole))
 
-    def extend(self, other, dx=0, dy=0):
-        for points, hole in other.contours:
-            self.add([(x + dx, y + dy) for x, y in points], hole)
-
     def right(self):
         xs = [x for points, _ in self.contours for x, _ in points]
         return max(xs) if xs else 0

@@ -20,7 +20,6 @@ LOWER = {"LG": "lg", "LA": "la", "B": "b", "C": "c", "D": "d",
          "E": "e", "F": "f", "HG": "hg", "HA": "ha"}
 LETTER = {"LG": "g", "LA": "a", "B": "b", "C": "c", "D": "d",
           "E": "e", "F": "f", "HG": "G", "HA": "A"}
-LETTER_PITCH = {v: k for k, v in LETTER.items()}
 VALUES = [1, 2, 4, 8, 16, 32]
 TAILED_VALUES = [8, 16, 32]
 
