@@ -159,6 +159,22 @@ TEST_F(MusicGlyphTest, TailedNotesStemsStartTheBoxAndEndOnTheBeamLine) {
     }
 }
 
+TEST_F(MusicGlyphTest, TailedStemsMeetTheBeamLineAtEveryZoom) {
+    // Edges are rounded from the cell's top, so a stem end and the beam box
+    // drawn to it land on the same pixel row at any height.
+    const auto tailed = rows([](const SymbolMapEntry& r) {
+        return r.category == CAT_MELODY_LEFT_TAIL || r.category == CAT_MELODY_RIGHT_TAIL;
+    });
+    for (int height = 39; height <= 260; ++height) {
+        const auto beams = context->createMusicFont("QTN3", height, 0);
+        const auto notes = context->createMusicFont("QTN" + std::to_string(tailed.front().section), height, 0);
+        const int beamLine = boxBottom(*beams, 88);
+        for (const SpecimenEntry& e : tailed) {
+            ASSERT_EQ(boxBottom(*notes, e.code), beamLine) << e.name << " at height " << height;
+        }
+    }
+}
+
 // Gracenote heads, left to right: small contours about as wide as tall.
 std::vector<Bounds> gracenoteHeads(const std::vector<Contour>& contours, int spacing) {
     std::vector<Bounds> heads;
