@@ -141,8 +141,9 @@ void drawSpecimen(QPainter& painter, const FontSet& fonts, const std::vector<Spe
 
 bool writeSpecimen(const std::filesystem::path& out, const std::filesystem::path& resourceDir,
                    const std::vector<SpecimenEntry>& entries, int zoom, std::string& error) {
-    if (zoom < 10 || zoom > 1000) {
-        error = "zoom must be between 10 and 1000 percent";
+    if (zoom < kMinimumZoom || zoom > kMaximumZoom) {
+        error = "zoom must be between " + std::to_string(kMinimumZoom) + " and " + std::to_string(kMaximumZoom) +
+                " percent";
         return false;
     }
     std::string extension = out.extension().string();
@@ -163,6 +164,11 @@ bool writeSpecimen(const std::filesystem::path& out, const std::filesystem::path
     const QString path = QString::fromStdString(out.string());
     if (extension == ".png") {
         QImage image(layout.width, layout.height, QImage::Format_RGB32);
+        if (image.isNull()) {
+            error = "not enough memory for an image of " + std::to_string(layout.width) + " x " +
+                    std::to_string(layout.height) + " pixels";
+            return false;
+        }
         image.fill(Qt::white);
         {
             QPainter painter(&image);

@@ -42,8 +42,12 @@ SpecimenLayout specimenLayout(const FontSet& fonts, std::size_t entryCount);
 void drawSpecimen(QPainter& painter, const FontSet& fonts, const std::vector<SpecimenEntry>& entries,
                   const SpecimenLayout& layout);
 
+// The sheet of a zoom of 400 % holds over 100 million pixels.
+inline constexpr int kMinimumZoom = 10;
+inline constexpr int kMaximumZoom = 400;
+
 // Writes the sheet as PNG or PDF (by the file's extension) at a zoom in
-// percent. False with a reason in `error` when the file cannot be written.
+// percent, kMinimumZoom..kMaximumZoom. False with a reason in `error` when the file cannot be written.
 bool writeSpecimen(const std::filesystem::path& out, const std::filesystem::path& resourceDir,
                    const std::vector<SpecimenEntry>& entries, int zoom, std::string& error);
 

@@ -91,7 +91,8 @@ TEST(Specimen, RefusesUnknownFormatsAndZooms) {
     const std::vector<SpecimenEntry> entries = {{"!", 1, 33}};
     EXPECT_FALSE(writeSpecimen(scratch("specimen.gif"), SKIRLO_RESOURCE_DIR, entries, 100, error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), SKIRLO_RESOURCE_DIR, entries, 0, error));
+    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), SKIRLO_RESOURCE_DIR, entries, kMinimumZoom - 1, error));
+    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), SKIRLO_RESOURCE_DIR, entries, kMaximumZoom + 1, error));
     EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), "/nonexistent", entries, 100, error));
     EXPECT_EQ(error, "Could not load the QTN1 font!\nInstall this font to proceed.");
 }

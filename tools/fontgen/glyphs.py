@@ -380,14 +380,14 @@ def common(cut):
 def label(string):
     shape = Shape()
     (h_top, _), _ = BRACKET["plain"]
-    text(shape, string, BRACKET_STROKE + 20, h_top + 30, 70, 12)
+    text(shape, string, BRACKET_STROKE + 20, h_top + 28, 84, 13)
     return shape
 
 
 def bislabel():
     shape = Shape()
     (h_top, _), _ = BRACKET["bis"]
-    text(shape, "bis", BRACKET_STROKE + 20, h_top + 22, 56, 11)
+    text(shape, "bis", BRACKET_STROKE + 20, h_top + 18, 62, 12)
     return shape
 
 

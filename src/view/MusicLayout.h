@@ -1,0 +1,127 @@
+#pragma once
+// The music layout: spaces the symbols of every bar, measures the staves,
+// stretches them to a common width (or aligns their bar lines in columns)
+// and places the texts. It is the SymbolPlacement that the tune build calls
+// while it cuts the text, so the tree comes out of the build fully placed.
+//
+// Everything is in logical units of the measuring context. Every musical
+// distance derives from the music font height H that the font set was
+// created at; the spacing tables are in 1/130 of H. Integer arithmetic with
+// truncating division, in the order the rules are written.
+//
+// Conventions of the placed tree that drawing relies on:
+// - a glyph is written with its cell's top-left at (x + spaceBefore, y);
+// - the staff's beam and time-line boxes hold the font's own origin; the top
+//   of such a box below the cell top is font ascent - originY;
+// - a tie or triplet curve is its 261-point polygon in `Symbol::curve`.
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "common/Measuring.h"
+#include "notation/SymbolMap.h"
+#include "notation/SymbolPlacement.h"
+#include "notation/TuneTree.h"
+
+namespace skirlo {
+
+class MessageSink;
+class ScriptText;
+
+inline constexpr int kLayoutReference = 130;  // the font height the spacing tables are written for
+inline constexpr int kDefaultBallSize = 7;
+
+struct LayoutSettings {
+    int zoom = 100;          // percent
+    int xScale = 90;         // percent; 0: the glyphs' natural width
+    int yScale = 100;        // percent
+    int spacePercent = 80;   // scales the gaps after notes and before gracenotes
+    bool alignBars = false;  // bar lines in columns instead of stretched staves
+    int ballSize = kDefaultBallSize;  // room above each staff for the bouncing ball, 1/130 of H
+    bool printing = false;
+    int printableOffsetX = 0;  // printer units: fixed texts are placed less these
+    int printableOffsetY = 0;
+};
+
+// The heights a zoom and the two scales give: base B, music font height H
+// (before font creation lowers it) and the width argument W.
+struct DerivedHeights {
+    int base = 0;
+    int height = 0;
+    int width = 0;
+};
+DerivedHeights derivedHeights(int zoom, int xScale, int yScale);
+
+class MusicLayout final : public SymbolPlacement {
+public:
+    // `fonts` and `spacing` outlive the layout; H is fonts.height.
+    MusicLayout(const FontSet& fonts, const CategorySpacing& spacing, MeasuringContext& measuring,
+                const LayoutSettings& settings);
+
+    void place(Symbol& symbol, const PlacementInput& input, int& runningX) override;
+    void beginTune(Tune& tune) override;
+    void beginStaff(StaffLayout& staff) override;
+    void finishStaff(StaffLayout& staff) override;
+    void finishTune(Tune& tune) override;
+
+private:
+    int units(int tableValue) const { return tableValue * height_ / kLayoutReference; }
+    int scaledUnits(int tableValue, int spacePercent) const;
+    int preGap(const Symbol& symbol, const Symbol* previous) const;
+    int postGap(const Symbol& symbol) const;
+
+    void placeTailedNote(Symbol& note, const PlacementInput& input, int& runningX);
+    void placeDefault(Symbol& symbol, const PlacementInput& input, int& runningX);
+    void placeDot(Symbol& dot, const PlacementInput& input, int& runningX);
+    void placeFermata(Symbol& fermata, const PlacementInput& input, int runningX);
+    void placeRepeatSign(Symbol& sign, const PlacementInput& input, int runningX);
+    void placeUnderPrevious(Symbol& mark, const PlacementInput& input, int runningX);
+    void placeTimeLine(Symbol& symbol, int runningX);
+    void adjustHighA(Symbol& note, const PlacementInput& input, int& runningX) const;
+    void hangPendingMarks(Symbol& target);
+    void hangMark(Symbol& mark, const Symbol& target);
+    void growBottomAllowance(const Symbol& mark, const Symbol& target);
+
+    void allowForInlineTexts(StaffLayout& staff);
+    void measureStaffLines(StaffLayout& staff);
+
+    void stretchStaves(Tune& tune);
+    void alignColumns(Tune& tune);
+    void stretchStaff(StaffLayout& staff, int extra);
+    void layOutBar(BarLayout& bar, int extra);
+    void reflow(Tune& tune);
+    void computeCurves(Tune& tune);
+    void placeTexts(Tune& tune);
+
+    const FontSet& fonts_;
+    const CategorySpacing& spacing_;
+    MeasuringContext& measuring_;
+    LayoutSettings settings_;
+    int height_;
+
+    StaffLayout* staff_ = nullptr;
+    BarLayout* pendingBar_ = nullptr;
+    std::vector<Symbol*> pendingMarks_;  // marks waiting for the symbol they hang on
+    // Marks and their symbols, so that stretching can move them along.
+    std::unordered_map<const Symbol*, const Symbol*> hungOn_;
+};
+
+// Where the music ends: the widest tune plus the left margin, and the total
+// height, each at least 1.
+Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX);
+
+// A script text laid out as the view shows it: fonts, tunes and extent.
+struct LaidOutMusic {
+    FontSet fonts;
+    std::vector<std::unique_ptr<Tune>> tunes;
+    Extent extent{1, 1};
+    int leftX = 0;
+};
+
+// Creates the fonts at the settings' zoom and scales and builds the tree
+// with this layout, at left x = zoom x 20 / 100.
+LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const SymbolMap& symbols,
+                         MeasuringContext& measuring, MessageSink& messages, const LayoutSettings& settings);
+
+}  // namespace skirlo
