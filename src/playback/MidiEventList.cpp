@@ -25,7 +25,9 @@ void MidiEventList::appendNote(const PerformanceEvent& event, bool first, int pr
     using namespace midi;
     const std::uint32_t delay = std::max(event.duration, settings.timerResolution);
     const bool changes = !first && event.pitch != previous;
-    const bool held = isTieTarget(event.symbol);
+    // A tie holds a note only when it joins equal pitches; a tie target that
+    // starts the list (a selection from the middle of a tie) is struck.
+    const bool held = isTieTarget(event.symbol) && !first && event.pitch == previous;
     const int velocity = isRest(event.symbol) ? 0 : 127;
     if (changes) {
         // The new note starts before the old one is released, with no gap.

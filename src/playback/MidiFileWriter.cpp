@@ -138,8 +138,9 @@ void ChanterTrack::appendNote(const PerformanceEvent& event, bool isFirst) {
     total_ += event.duration;
     const bool changes = !isFirst && event.pitch != previous_;
     // A tie holds the note only when it joins equal pitches: a note of a new
-    // pitch must be struck, or it would be silent and its time lost.
-    const bool held = event.pitch == previous_ && isTieTarget(event.symbol);
+    // pitch, or one that starts the file, must be struck, or it would be
+    // silent and its time lost.
+    const bool held = !isFirst && event.pitch == previous_ && isTieTarget(event.symbol);
     const int velocity = isRest(event.symbol) ? 0 : settings_.chanterVolume;
     if (changes) {
         appendShortMessage(block_, pack(kControlChange, kPortamentoControl, previous_), 0);

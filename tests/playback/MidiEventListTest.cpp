@@ -129,6 +129,9 @@ TEST(MidiEventList, TiedNoteIsHeldWithAMessageThatOnlyCarriesItsTime) {
     // A tie onto another pitch cannot hold the note: the new one is struck.
     list.build({note(62, 300), note(64, 250, &tied)}, kSettings);
     EXPECT_EQ(messages(list)[3], (Message{0x90, 64, 127, 0}));
+    // Nor can a tied note that starts the list (a selection begun inside a tie).
+    list.build({note(62, 300, &tied)}, kSettings);
+    EXPECT_EQ(messages(list)[1], (Message{0x90, 62, 127, 300}));
 }
 
 TEST(TimerResolution, FiveMillisecondsUnlessTheTimerCannotGoThatFast) {

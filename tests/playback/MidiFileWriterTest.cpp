@@ -109,6 +109,16 @@ TEST(MidiFileWriter, RestsTiesAndTheDroneIntroduction) {
                      0x50, 0x80, 64, 100, 0x00, 0xFF, 0x2F, 0x00}));
 }
 
+TEST(MidiFileWriter, TiedNoteThatStartsTheFileIsStruck) {
+    Symbol tied;
+    tied.tieTarget = true;
+    std::vector<PerformanceEvent> performance{note(62, 100)};
+    performance[0].symbol = &tied;
+    MidiFileSettings settings = smallSettings();
+    EXPECT_EQ(noteBytes(written(performance, settings), settings),
+              (Bytes{0x87, 0x68, 0x90, 62, 127, 0x64, 0x80, 62, 127, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
 TEST(MidiFileWriter, SixEightAtNinetyCountsDottedQuarterBeats) {
     const Bytes bytes = written({note(64, 222, 6, 3, 0.375)}, smallSettings());
     ASSERT_GT(bytes.size(), 40u);

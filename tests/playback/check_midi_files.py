@@ -73,7 +73,35 @@ def check(mido, exporter, tune, work):
     total = intro + sum(event["duration"] for event in events)
     for number, each in enumerate(midi.tracks):
         expect(f"length of track {number + 1} in ticks", sum(m.time for m in each), total)
-    return out, failures
+    return out, events, failures
+
+
+def check_speaker(exporter, tune, midi_events):
+    """The speaker plays the same notes at frequencies; rests at an inaudible one."""
+    name = os.path.basename(tune)
+    events = json.loads(subprocess.run([exporter, "events", tune, "--speaker"], check=True,
+                                       capture_output=True).stdout)
+    failures = []
+    if len(events) != len(midi_events):
+        failures.append(f"{name}: {len(events)} speaker events, {len(midi_events)} MIDI events")
+    for event in events:
+        if not (370 <= event["pitch"] <= 932 or (event["rest"] and event["pitch"] == 30000)):
+            failures.append(f"{name}: speaker pitch {event['pitch']} for {event['name']}")
+            break
+    return failures
+
+
+def check_failed_write(exporter, tune, work):
+    """A file that cannot be written is reported on one line and leaves nothing behind."""
+    name = os.path.basename(tune)
+    folder = os.path.join(work, "missing-folder")
+    result = subprocess.run([exporter, "midi", tune, "-o", os.path.join(folder, "x.mid")], capture_output=True)
+    failures = []
+    if result.returncode != 1 or result.stderr != b"Midi File Save: Error in saving the midi file!\n":
+        failures.append(f"{name}: failed write gave status {result.returncode} and {result.stderr!r}")
+    if os.path.exists(folder):
+        failures.append(f"{name}: failed write left {folder}")
+    return failures
 
 
 def audible(wav_path):
@@ -106,14 +134,15 @@ def main():
     tunes = sorted(os.path.join(examples, f) for f in os.listdir(examples) if f.endswith(".tnz"))
     failures = []
     for tune in tunes:
-        out, found = check(mido, exporter, tune, work)
-        failures += found
+        out, events, found = check(mido, exporter, tune, work)
+        failures += found + check_speaker(exporter, tune, events)
         if render:
             wav = out.replace(".mid", ".wav")
             subprocess.run(["fluidsynth", "-ni", "-q", "-g", "1.0", "-r", "22050", "-F", wav, soundfont, out],
                            check=True, capture_output=True)
             if not audible(wav):
                 failures.append(f"{os.path.basename(tune)}: FluidSynth rendered no audible sound")
+    failures += check_failed_write(exporter, tunes[0], work)
     for failure in failures:
         print(failure)
     print(f"{len(tunes) - len({f.split(':')[0] for f in failures})} passed, "
