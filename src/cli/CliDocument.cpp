@@ -24,7 +24,8 @@ void buildFirst(CliDocument& document, CliEnvironment& environment, MeasuringCon
 }  // namespace
 
 std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                          MeasuringContext& measuring, const FontSet& fonts) {
+                                          MeasuringContext& measuring, const FontSet& fonts,
+                                          PlaybackOutput output) {
     TuneFileLoad load = loadTuneFile(path);
     if (!load.ok) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), load.error.c_str());
@@ -37,6 +38,8 @@ std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironmen
     const std::string title = std::filesystem::path(path).filename().string();
     prepareAtFirstSetUp(document->script, lines, document->recognition, title, false, environment.messages);
     buildFirst(*document, environment, measuring, fonts);
+    buildDocumentPlayback(document->tunes, document->script, document->settings, *environment.profile, output,
+                          document->playback);
     return document;
 }
 

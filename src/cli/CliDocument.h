@@ -10,6 +10,7 @@
 
 #include "common/Measuring.h"
 #include "notation/TuneTree.h"
+#include "playback/DocumentPlayback.h"
 #include "tunefile/ScriptText.h"
 #include "tunefile/TuneFileFormat.h"
 #include "tunefile/TuneSettings.h"
@@ -24,13 +25,16 @@ struct CliDocument {
     TuneSettings settings;
     FileRecognition recognition;
     std::vector<std::unique_ptr<Tune>> tunes;
+    DocumentPlayback playback;
 };
 
 // Loads and sets up the document, then builds its tunes with `measuring`
-// and `fonts` (null fonts: a structure-only build). Null, with the message
-// printed, when the file cannot be opened.
+// and `fonts` (null fonts: a structure-only build) and its performance for
+// `output` (the first performance build writes a missing tempo line). Null,
+// with the message printed, when the file cannot be opened.
 std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                          MeasuringContext& measuring, const FontSet& fonts);
+                                          MeasuringContext& measuring, const FontSet& fonts,
+                                          PlaybackOutput output = PlaybackOutput::Midi);
 
 // The text of the document written to `path` through a temporary file; false
 // with the message printed when it cannot be written.

@@ -10,5 +10,8 @@ namespace skirlo {
 
 int runTree(const std::vector<std::string>& args);
 int runNormalize(const std::vector<std::string>& args);
+int runEvents(const std::vector<std::string>& args);
+int runMidi(const std::vector<std::string>& args);
+int runSpecimen(const std::vector<std::string>& args);
 
 }  // namespace skirlo

@@ -18,6 +18,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"tree", "tree FILE", skirlo::runTree},
     {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
+    {"events", "events FILE [--speaker]", skirlo::runEvents},
+    {"midi", "midi FILE -o OUT.mid", skirlo::runMidi},
+    {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]", skirlo::runSpecimen},
 };
 
 void printUsage(std::FILE* to) {

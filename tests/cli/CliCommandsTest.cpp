@@ -74,11 +74,15 @@ const std::string kSettingsLines =
     "\r\nFontSizes,(90,100,100,80,250)\r\n"
     "\r\nTuneFormat,(1,0,M,L,500,500,500,500,P,0,0)\r\n";
 
+// Written after the TuneFormat line by the first performance build, with the
+// tempo it played the first tune at.
+std::string tempoLine(int tempo) { return "\r\nTuneTempo," + std::to_string(tempo) + "\r\n"; }
+
 }  // namespace
 
 TEST_F(CliTest, NormalizingAnEmptyFileWritesEverySettingsLineAndTheHeaderLine) {
     std::string messages;
-    EXPECT_EQ(normalize("", &messages), "Chantrel:1.0\r\n" + kSettingsLines);
+    EXPECT_EQ(normalize("", &messages), "Chantrel:1.0\r\n" + kSettingsLines + tempoLine(90));
     EXPECT_EQ(messages, "Skirlo: in.tnz will be converted to the new file format.\n");
 }
 
@@ -86,8 +90,8 @@ TEST_F(CliTest, NormalizingAHeaderLineAloneAddsTheSettingsAfterIt) {
     std::string messages;
     // TuneFormat is written first, before its anchor exists: it goes to the
     // very start, above the header line.
-    const std::string expected = "\r\nTuneFormat,(1,0,M,L,500,500,500,500,P,0,0)\r\nChantrel:1.0\r\n" +
-                                 kSettingsLines.substr(0, kSettingsLines.find("\r\nTuneFormat"));
+    const std::string expected = "\r\nTuneFormat,(1,0,M,L,500,500,500,500,P,0,0)\r\n" + tempoLine(90) +
+                                 "Chantrel:1.0\r\n" + kSettingsLines.substr(0, kSettingsLines.find("\r\nTuneFormat"));
     EXPECT_EQ(normalize("Chantrel:1.0\r\n", &messages), expected);
     EXPECT_EQ(messages, "");
 }
@@ -97,7 +101,8 @@ TEST_F(CliTest, NormalizingAnOlderFileConvertsClefsAndBareStrings) {
     const std::string older = "\"My Tune\"\r\n\"March\"\r\n& LA_4 ! B_4 !t";
     const std::string result = normalize(older, &messages);
     EXPECT_EQ(messages, "Skirlo: in.tnz will be converted to the new file format.\n");
-    EXPECT_EQ(result, "Chantrel:1.0\r\n" + kSettingsLines +
+    // A march without a tempo of its own plays at the march tempo.
+    EXPECT_EQ(result, "Chantrel:1.0\r\n" + kSettingsLines + tempoLine(84) +
                           "\r\n\"My Tune\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n\r\n"
                           "\"March\",(Y,C,0,0,Times New Roman,14,400,0,0,18,0,0,0)\r\n\r\n"
                           "& sharpf sharpc LA_4 ! B_4 !t");
