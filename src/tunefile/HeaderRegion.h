@@ -87,6 +87,7 @@ private:
     };
 
     std::size_t bodyStartFrom(std::size_t ampersandAt);
+    int tempoMarkAt(std::size_t at);
     void readTempoMarks(TuneHeader& header, std::size_t body);
     VariationMark readVariationMark(std::size_t at);
     // Writes the record with the default list for the position in place of

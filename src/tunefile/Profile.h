@@ -5,9 +5,11 @@
 // duplicate keys wins, lines starting with ';' are comments, reads never
 // create keys, and writes keep the rest of the file exactly as it was.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace skirlo {
 
@@ -26,6 +28,12 @@ public:
 
 // A profile held in memory and, when it has a path, written back to its file
 // on every change (through a temporary file renamed over the old one).
+// Lines may end in CR LF or LF; new lines follow the file's first line end.
+// An index of every key's value is built once at load and after each write,
+// so reading hundreds of keys at start-up does not scan the file per key.
+// Of two sections with the same name the first is the one read and written.
+// A write whose section, key or value would break the line structure (a line
+// end, a ']' in the section, a '=' in the key, an empty name) is refused.
 class IniProfile final : public Profile {
 public:
     // Reads the file; a missing or unreadable file gives an empty profile.
@@ -39,9 +47,23 @@ public:
     const std::string& text() const { return text_; }
 
 private:
-    IniProfile(std::string path, std::string text) : path_(std::move(path)), text_(std::move(text)) {}
+    struct KeySpan {
+        std::size_t valueBegin, valueEnd;  // trimmed and unquoted
+        std::size_t rawBegin, rawEnd;      // everything after '=' up to the line end
+    };
+    struct Section {
+        std::unordered_map<std::string, KeySpan> keys;  // by lower-case name
+        std::size_t insertAt = 0;  // after the section's last key line (or its header line)
+    };
+
+    IniProfile(std::string path, std::string text);
+    void buildIndex();
+    bool store(std::string text);
+    std::string lineEnd() const;
+
     std::string path_;
     std::string text_;
+    std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
 }  // namespace skirlo

@@ -106,6 +106,7 @@ public:
     void writeFontSizes();
 
 private:
+    void readLinesAfterTempo();
     // Replaces the line of `keyword` or inserts `line` after the anchor's line.
     void putLine(std::string_view keyword, std::string_view line, std::string_view anchor,
                  std::string_view fallbackAnchor = {});
