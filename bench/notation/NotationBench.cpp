@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <malloc.h>
 #include <new>
 #include <string>
 #include <vector>
@@ -16,25 +17,28 @@
 
 namespace {
 
-// Bytes allocated and not yet freed, for the tree's memory per byte of text.
+// Bytes held by live allocations (as the allocator rounds them), for the
+// tree's memory per byte of text.
 std::atomic<long long> liveBytes{0};
 
 }  // namespace
 
+// The replaced operators pair malloc and free themselves; the compiler's
+// check of new against free does not see that.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
-    void* block = std::malloc(size + sizeof(std::max_align_t));
+    void* block = std::malloc(size);
     if (block == nullptr) throw std::bad_alloc();
-    *static_cast<std::size_t*>(block) = size;
-    liveBytes += static_cast<long long>(size);
-    return static_cast<char*>(block) + sizeof(std::max_align_t);
+    liveBytes += static_cast<long long>(malloc_usable_size(block));
+    return block;
 }
-void operator delete(void* pointer) noexcept {
-    if (pointer == nullptr) return;
-    void* block = static_cast<char*>(pointer) - sizeof(std::max_align_t);
-    liveBytes -= static_cast<long long>(*static_cast<std::size_t*>(block));
+void operator delete(void* block) noexcept {
+    if (block == nullptr) return;
+    liveBytes -= static_cast<long long>(malloc_usable_size(block));
     std::free(block);
 }
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
+void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
 
 namespace skirlo {
 namespace {
