@@ -1,0 +1,267 @@
+#include "playback/live/PlaybackScheduler.h"
+
+#include "playback/live/MidiDeviceLayer.h"
+#include "playback/live/SpeakerTone.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr int kVolumeController = 7;
+constexpr int kAllNotesOffController = 123;
+constexpr int kDroneVelocity = 127;
+
+constexpr int kChanterMenuLast = 4511;
+constexpr int kTenorMenuLast = 4522;
+constexpr int kBassMenuLast = 4533;
+constexpr int kMenuSteps = 10;
+
+}  // namespace
+
+PlaySetup playSetup(const PlaybackSettings& settings) {
+    return {settings.output,        settings.chanterInstrument, settings.droneInstrument,
+            settings.bassDroneNote, settings.tenorDroneNote,    settings.droneIntroduction};
+}
+
+int midiChannel(VolumeChannel channel) {
+    switch (channel) {
+        case VolumeChannel::Chanter: return midi::kChanterChannel;
+        case VolumeChannel::Tenor: return midi::kTenorDroneChannel;
+        case VolumeChannel::Bass: return midi::kBassDroneChannel;
+    }
+    return midi::kChanterChannel;
+}
+
+std::array<ShortMessage, 8> startMessages(const PlaySetup& setup, const Volumes& volumes) {
+    using namespace midi;
+    return {{
+        {kProgramChange, kChanterChannel, setup.chanterInstrument, 0},
+        {kProgramChange, kTenorDroneChannel, setup.droneInstrument, 0},
+        {kProgramChange, kBassDroneChannel, setup.droneInstrument, 0},
+        {kControlChange, kChanterChannel, kVolumeController, volumes.chanter},
+        {kControlChange, kBassDroneChannel, kVolumeController, volumes.bass},
+        {kControlChange, kTenorDroneChannel, kVolumeController, volumes.tenor},
+        {kNoteOn, kBassDroneChannel, setup.bassDroneNote, kDroneVelocity},
+        {kNoteOn, kTenorDroneChannel, setup.tenorDroneNote, kDroneVelocity},
+    }};
+}
+
+std::optional<MenuVolume> menuVolume(int commandId, int rangeMax) {
+    for (const auto& [last, channel] : {std::pair{kChanterMenuLast, VolumeChannel::Chanter},
+                                        std::pair{kTenorMenuLast, VolumeChannel::Tenor},
+                                        std::pair{kBassMenuLast, VolumeChannel::Bass}}) {
+        if (commandId > last - kMenuSteps - 1 && commandId <= last) {
+            return MenuVolume{channel, (last - commandId) * 10 * rangeMax / 100};
+        }
+    }
+    return std::nullopt;
+}
+
+PlaybackScheduler::PlaybackScheduler(MidiDeviceLayer& devices, SpeakerTone& speaker, PlaybackClock& clock,
+                                     PlaybackNotifications notifications)
+    : devices_(devices), speaker_(speaker), clock_(clock), notifications_(std::move(notifications)) {
+    devices_.setPlayingQuery([this] { return playing_.load(); });
+    thread_ = std::thread([this] { run(); });
+}
+
+PlaybackScheduler::~PlaybackScheduler() {
+    stop();
+    {
+        const std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    clock_.notify();
+    thread_.join();
+    devices_.setPlayingQuery([] { return false; });
+}
+
+bool PlaybackScheduler::setLists(const std::vector<MidiEvent>* midi, const std::vector<PerformanceEvent>* performance) {
+    const std::lock_guard lock(mutex_);
+    if (playing_) return false;
+    midi_ = midi;
+    performance_ = performance;
+    index_ = 0;
+    return true;
+}
+
+bool PlaybackScheduler::setSetup(const PlaySetup& setup) {
+    const std::lock_guard lock(mutex_);
+    if (playing_) return false;
+    setup_ = setup;
+    return true;
+}
+
+std::size_t PlaybackScheduler::activeSize() const {
+    const bool midi = setup_.output == PlaybackOutput::Midi;
+    if (midi) return midi_ != nullptr ? midi_->size() : 0;
+    return performance_ != nullptr ? performance_->size() : 0;
+}
+
+bool PlaybackScheduler::play() {
+    {
+        const std::lock_guard lock(mutex_);
+        // Nothing left to play: stay idle rather than "playing" with no timer.
+        if (playing_ || index_ >= activeSize()) return false;
+        playing_ = true;
+        ended_ = false;
+    }
+    if (setup_.output == PlaybackOutput::Midi && !openAndStart()) return false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!playing_) return false;
+        const TimePoint start = clock_.now();
+        if (setup_.output == PlaybackOutput::Midi) {
+            arm(start + std::chrono::milliseconds(setup_.droneIntroduction) + kFirstTimer);
+        } else {
+            arm(start);
+        }
+    }
+    clock_.notify();
+    return true;
+}
+
+bool PlaybackScheduler::openAndStart() {
+    MidiDevice& output = devices_.output();
+    if (devices_.midiActivateDevice(output, midi_device::kOpen) != 0) {
+        playing_ = false;
+        continuous_ = false;
+        if (notifications_.openFailed) notifications_.openFailed();
+        return false;
+    }
+    for (const ShortMessage& message : startMessages(setup_, volumes())) {
+        devices_.midiSendShortMsg(output, message.status, message.channel, message.data1, message.data2);
+    }
+    return true;
+}
+
+bool PlaybackScheduler::playContinuous() {
+    if (playing_) return false;
+    continuous_ = true;
+    if (play()) return true;
+    continuous_ = false;
+    return false;
+}
+
+void PlaybackScheduler::stop() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!playing_) return;
+        playing_ = false;
+        continuous_ = false;
+        timer_ = kNoTimer;
+    }
+    clock_.notify();
+    if (setup_.output == PlaybackOutput::Midi) {
+        MidiDevice& output = devices_.output();
+        devices_.sendOnOpenHandle(output, midi::kControlChange | midi::kChanterChannel | kAllNotesOffController << 8);
+        devices_.midiActivateDevice(output, midi_device::kClose);
+    } else {
+        speaker_.off();
+    }
+}
+
+void PlaybackScheduler::rewind() {
+    const std::lock_guard lock(mutex_);
+    if (!playing_) index_ = 0;
+}
+
+void PlaybackScheduler::handleEnd() {
+    if (!ended_.exchange(false)) return;
+    const bool again = continuous_;
+    stop();
+    continuous_ = again;
+    if (again && !play()) continuous_ = false;
+}
+
+void PlaybackScheduler::setVolume(VolumeChannel channel, int value) {
+    switch (channel) {
+        case VolumeChannel::Chanter: chanterVolume_ = value; break;
+        case VolumeChannel::Tenor: tenorVolume_ = value; break;
+        case VolumeChannel::Bass: bassVolume_ = value; break;
+    }
+    if (playing_ && setup_.output == PlaybackOutput::Midi) {
+        devices_.midiSendShortMsg(devices_.output(), midi::kControlChange, midiChannel(channel), kVolumeController,
+                                  value);
+    }
+}
+
+Volumes PlaybackScheduler::volumes() const { return {chanterVolume_, tenorVolume_, bassVolume_}; }
+
+void PlaybackScheduler::speakerOff() { speaker_.off(); }
+
+void PlaybackScheduler::arm(TimePoint deadline) { timer_ = deadline.time_since_epoch().count(); }
+
+void PlaybackScheduler::run() {
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+        const std::int64_t timer = timer_;
+        const TimePoint deadline = timer == kNoTimer ? TimePoint::max() : TimePoint(TimePoint::duration(timer));
+        if (playing_ && timer != kNoTimer && clock_.now() >= deadline) {
+            fire(lock);
+        } else {
+            clock_.waitUntil(lock, deadline);
+        }
+    }
+}
+
+void PlaybackScheduler::fire(std::unique_lock<std::mutex>& lock) {
+    if (setup_.output == PlaybackOutput::Midi) {
+        fireMidi(lock);
+    } else {
+        fireSpeaker(lock);
+    }
+}
+
+// Sends every message up to the next one with a delay, then sleeps that
+// delay past the deadline just met (not past now: lateness is not carried on).
+void PlaybackScheduler::fireMidi(std::unique_lock<std::mutex>& lock) {
+    const TimePoint due(TimePoint::duration(timer_.load()));
+    const std::vector<MidiEvent>& events = *midi_;
+    MidiDevice& output = devices_.output();
+    while (index_ < events.size()) {
+        const std::size_t index = index_;
+        const MidiEvent& event = events[index];
+        index_ = index + 1;
+        devices_.sendOnOpenHandle(output, event.message);
+        if (event.delay != 0) {
+            arm(due + std::chrono::milliseconds(event.delay));
+            notifyProgress(lock, index);
+            return;
+        }
+    }
+    reachEnd(lock);
+}
+
+void PlaybackScheduler::fireSpeaker(std::unique_lock<std::mutex>& lock) {
+    const TimePoint due(TimePoint::duration(timer_.load()));
+    speaker_.off();
+    const std::vector<PerformanceEvent>& events = *performance_;
+    if (index_ >= events.size()) {
+        reachEnd(lock);
+        return;
+    }
+    const std::size_t index = index_;
+    index_ = index + 1;
+    speaker_.start(events[index].pitch);
+    arm(due + std::chrono::milliseconds(events[index].duration));
+    notifyProgress(lock, index);
+}
+
+void PlaybackScheduler::reachEnd(std::unique_lock<std::mutex>& lock) {
+    timer_ = kNoTimer;
+    index_ = 0;
+    ended_ = true;
+    if (!notifications_.end) return;
+    lock.unlock();
+    notifications_.end();
+    lock.lock();
+}
+
+void PlaybackScheduler::notifyProgress(std::unique_lock<std::mutex>& lock, std::size_t index) {
+    if (!notifications_.progress) return;
+    lock.unlock();
+    notifications_.progress(index);
+    lock.lock();
+}
+
+}  // namespace skirlo
