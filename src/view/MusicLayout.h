@@ -23,6 +23,7 @@
 #include "notation/SymbolMap.h"
 #include "notation/SymbolPlacement.h"
 #include "notation/TuneTree.h"
+#include "tunefile/TuneSettings.h"
 
 namespace skirlo {
 
@@ -43,6 +44,10 @@ struct LayoutSettings {
     int printableOffsetX = 0;  // printer units: fixed texts are placed less these
     int printableOffsetY = 0;
 };
+
+// The layout settings a tune text stores (its FontSizes and TuneFormat
+// lines) with the bouncing-ball size of the profile.
+LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize);
 
 // The heights a zoom and the two scales give: base B, music font height H
 // (before font creation lowers it) and the width argument W.
@@ -106,6 +111,10 @@ private:
     // Marks and their symbols, so that stretching can move them along.
     std::unordered_map<const Symbol*, const Symbol*> hungOn_;
 };
+
+// How far drawing moves an under-mark down so that it clears the symbol it
+// hangs on by 3/130 of H; 0 when its top is already below that symbol.
+int underMarkDrop(const Symbol& mark, const Symbol& target, int fontHeight);
 
 // Where the music ends: the widest tune plus the left margin, and the total
 // height, each at least 1.

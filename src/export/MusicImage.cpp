@@ -1,0 +1,141 @@
+#include "export/MusicImage.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "view/QPainterSurface.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr long long kBandPixels = 16'000'000;  // colour pixels held at once while making a bitmap
+constexpr int kScreenResolution = 96;
+
+void drawMusic(QPainter& painter, const std::vector<std::unique_ptr<Tune>>& tunes, const MusicRenderer& renderer) {
+    QPainterSurface surface(painter, SurfaceKind::Image);
+    renderer.draw(tunes, surface);
+}
+
+QString temporaryFor(const std::string& path) { return QString::fromStdString(path + ".partial"); }
+
+bool moveIntoPlace(const QString& temporary, const std::string& path, std::string& error) {
+    const QString target = QString::fromStdString(path);
+    QFile::remove(target);
+    if (QFile::rename(temporary, target)) return true;
+    QFile::remove(temporary);
+    error = "cannot write " + path;
+    return false;
+}
+
+}  // namespace
+
+std::string imageSizeProblem(Extent extent) {
+    const long long pixels = static_cast<long long>(extent.width) * extent.height;
+    if (extent.width >= 1 && extent.height >= 1 && extent.width <= kMaxImageSide && extent.height <= kMaxImageSide &&
+        pixels <= kMaxImagePixels) {
+        return {};
+    }
+    return "the picture would be " + std::to_string(extent.width) + " x " + std::to_string(extent.height) +
+           " pixels; at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
+           std::to_string(kMaxImagePixels) + " pixels in all can be made: choose a smaller zoom";
+}
+
+MonoBitmap renderMonoBitmap(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
+                            const MusicRenderer& renderer) {
+    MonoBitmap bitmap(extent.width, extent.height);
+    const int band = static_cast<int>(std::clamp<long long>(kBandPixels / extent.width, 1, extent.height));
+    QImage colour(extent.width, band, QImage::Format_RGB32);
+    for (int top = 0; top < extent.height; top += band) {
+        colour.fill(Qt::white);
+        {
+            QPainter painter(&colour);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setRenderHint(QPainter::TextAntialiasing, false);
+            painter.translate(0, -top);
+            drawMusic(painter, tunes, renderer);
+        }
+        const int rows = std::min(band, extent.height - top);
+        for (int y = 0; y < rows; ++y) {
+            const auto* pixels = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+            for (int x = 0; x < extent.width; ++x) {
+                if (qGray(pixels[x]) < 128) bitmap.setBlack(x, top + y);
+            }
+        }
+    }
+    return bitmap;
+}
+
+bool writePng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+              const std::string& path, std::string& error) {
+    QImage image(extent.width, extent.height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "not enough memory for a picture of " + std::to_string(extent.width) + " x " +
+                std::to_string(extent.height) + " pixels";
+        return false;
+    }
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        drawMusic(painter, tunes, renderer);
+    }
+    const QString temporary = temporaryFor(path);
+    if (!image.save(temporary, "PNG")) {
+        QFile::remove(temporary);
+        error = "cannot write " + path;
+        return false;
+    }
+    return moveIntoPlace(temporary, path, error);
+}
+
+bool writeSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+              const std::string& path, std::string& error) {
+    const QString temporary = temporaryFor(path);
+    {
+        QSvgGenerator generator;
+        generator.setFileName(temporary);
+        generator.setSize(QSize(extent.width, extent.height));
+        generator.setViewBox(QRect(0, 0, extent.width, extent.height));
+        generator.setResolution(kScreenResolution);
+        QPainter painter;
+        if (!painter.begin(&generator)) {
+            QFile::remove(temporary);
+            error = "cannot write " + path;
+            return false;
+        }
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        drawMusic(painter, tunes, renderer);
+    }
+    return moveIntoPlace(temporary, path, error);
+}
+
+bool writePdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+              const std::string& path, std::string& error) {
+    const QString temporary = temporaryFor(path);
+    {
+        QPdfWriter writer(temporary);
+        writer.setResolution(kScreenResolution);
+        const QSizeF points(extent.width * 72.0 / kScreenResolution, extent.height * 72.0 / kScreenResolution);
+        writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            QFile::remove(temporary);
+            error = "cannot write " + path;
+            return false;
+        }
+        drawMusic(painter, tunes, renderer);
+    }
+    return moveIntoPlace(temporary, path, error);
+}
+
+}  // namespace skirlo

@@ -1,0 +1,40 @@
+#pragma once
+// The laid-out music drawn as a picture of its music extent: a 1-bit bitmap
+// for the PCX and BMP writers, an anti-aliased PNG, an SVG or a PDF page.
+// Needs a QGuiApplication (the fonts are Qt's).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/Measuring.h"
+#include "export/MonoBitmap.h"
+#include "notation/TuneTree.h"
+#include "view/MusicRenderer.h"
+
+namespace skirlo {
+
+// No picture is made larger than this on either side, nor of more pixels
+// in all, so that a huge zoom cannot exhaust the memory.
+inline constexpr int kMaxImageSide = 30000;
+inline constexpr long long kMaxImagePixels = 300'000'000;
+
+// Empty when a picture of this size may be made, else why not.
+std::string imageSizeProblem(Extent extent);
+
+// The music in black on white, drawn without anti-aliasing and then each
+// pixel set black when it is darker than mid-grey. Drawn in bands, so that
+// only one band of colour pixels is held besides the bitmap.
+MonoBitmap renderMonoBitmap(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
+                            const MusicRenderer& renderer);
+
+// Each writes through a temporary file and renames it into place; false with
+// `error` set when it cannot.
+bool writePng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+              const std::string& path, std::string& error);
+bool writeSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+              const std::string& path, std::string& error);
+bool writePdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+              const std::string& path, std::string& error);
+
+}  // namespace skirlo

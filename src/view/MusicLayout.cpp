@@ -1,0 +1,620 @@
+#include "view/MusicLayout.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "notation/TuneBuilder.h"
+#include "view/FontCreation.h"
+#include "view/MusicCurves.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr int kLedgerGlyph = 77;
+constexpr int kStaffGlyph = 87;
+constexpr int kLineGlyph = 57;
+constexpr int kMaxAlignedColumns = 50;
+constexpr int kDotPreGap = 4;        // after a tailed note, in 1/130 of H
+constexpr int kMarkClearance = 3;    // between a mark and what it clears, in 1/130 of H
+
+// Gracenote-side symbols get their space before from the space percent.
+bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT_REST; }
+
+// The melody side: notes, dots and accidentals carry the scaled space after.
+bool hasScaledPostGap(std::int32_t c) { return isMelodyCategory(c) || c == CAT_DOTS || c == CAT_NOTE_CHANGE; }
+
+bool isTailedNote(std::int32_t c) { return c == CAT_MELODY_RIGHT_TAIL || c == CAT_MELODY_LEFT_TAIL; }
+
+bool isNextMark(std::int32_t c) {
+    return c == CAT_PIOB_OVERNEXT || c == CAT_PIOB_UNDERNEXT || c == CAT_PIOB_UNDERNEXT_CAMACH || c == CAT_SIGN;
+}
+
+bool isUnderMark(std::int32_t c) {
+    return c == CAT_PIOB_UNDERPREV || c == CAT_PIOB_UNDERNEXT || c == CAT_PIOB_UNDERNEXT_CAMACH;
+}
+
+bool isStretchCategory(std::int32_t c, bool withRests) {
+    return isMelodyCategory(c) || isEmbellishmentLike(c) || (withRests && c == CAT_REST);
+}
+
+int boxTop(const Symbol& s) { return s.y + s.glyphOrigin.height; }
+int boxBottom(const Symbol& s) { return boxTop(s) + s.glyphBox.height; }
+
+// Whether the symbol at `index` of its bar takes a share of extra width: a
+// note or gracenote-side symbol that does not directly follow a gracenote-side
+// symbol (beat separators looked through), so a gracenote and its note are
+// never pulled apart.
+bool isStretchPoint(const BarLayout& bar, std::size_t index, bool withRests) {
+    if (!isStretchCategory(bar.symbols[index]->category, withRests)) return false;
+    for (std::size_t i = index; i-- > 0;) {
+        const std::int32_t c = bar.symbols[i]->category;
+        if (c == CAT_BEAT_SEPARATOR) continue;
+        return !isEmbellishmentLike(c);
+    }
+    return true;
+}
+
+int stretchPoints(const BarLayout& bar, bool withRests) {
+    int n = 0;
+    for (std::size_t i = 0; i < bar.symbols.size(); ++i) n += isStretchPoint(bar, i, withRests) ? 1 : 0;
+    return n;
+}
+
+void moveSymbol(Symbol& s, int dx, int dy) {
+    s.x += dx;
+    s.centreX += dx;
+    s.stemX += dx;
+    s.y += dy;
+}
+
+void moveBar(BarLayout& bar, int dx, int dy) {
+    bar.x += dx;
+    bar.y += dy;
+    for (auto& s : bar.symbols) moveSymbol(*s, dx, dy);
+}
+
+GlyphBox boxOf(const Font* font, int code) {
+    if (font == nullptr) return {};
+    GlyphBox box = font->glyphBox(code);
+    box.height = std::max(box.height, 1);
+    return box;
+}
+
+template <typename Visit>
+void forEachStaff(Tune& tune, Visit visit) {
+    for (auto& part : tune.parts) {
+        for (auto& staff : part->staves) visit(*staff);
+    }
+}
+
+}  // namespace
+
+LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize) {
+    LayoutSettings layout;
+    layout.zoom = settings.fontSizes.zoom;
+    layout.xScale = settings.fontSizes.xScale;
+    layout.yScale = settings.fontSizes.yScale;
+    layout.spacePercent = settings.fontSizes.spacing;
+    layout.alignBars = settings.format.alignBars != 0;
+    layout.ballSize = ballSize;
+    return layout;
+}
+
+DerivedHeights derivedHeights(int zoom, int xScale, int yScale) {
+    DerivedHeights d;
+    d.base = zoom * kLayoutReference / 100;
+    d.height = d.base * yScale / 100;
+    d.width = d.base * xScale / 100;
+    return d;
+}
+
+int underMarkDrop(const Symbol& mark, const Symbol& target, int fontHeight) {
+    if (boxTop(mark) >= boxBottom(target)) return 0;
+    return target.glyphBox.height + target.glyphOrigin.height + kMarkClearance * fontHeight / kLayoutReference -
+           mark.glyphOrigin.height + (target.y - mark.y);
+}
+
+MusicLayout::MusicLayout(const FontSet& fonts, const CategorySpacing& spacing, MeasuringContext& measuring,
+                         const LayoutSettings& settings)
+    : fonts_(fonts), spacing_(spacing), measuring_(measuring), settings_(settings), height_(fonts.height) {}
+
+int MusicLayout::scaledUnits(int tableValue, int spacePercent) const {
+    return spacePercent * (tableValue * height_ / kLayoutReference) / 100;
+}
+
+int MusicLayout::preGap(const Symbol& symbol, const Symbol* previous) const {
+    const std::int32_t c = symbol.category;
+    if (!hasScaledPreGap(c)) return units(spacing_.spaceBefore(c));
+    // The note before already keeps its distance with its own space after.
+    if (previous != nullptr && hasScaledPostGap(previous->category) &&
+        previous->spaceAfter == scaledUnits(spacing_.spaceAfter(previous->category), previous->spacePercent)) {
+        return 0;
+    }
+    return scaledUnits(spacing_.spaceBefore(c), symbol.spacePercent);
+}
+
+int MusicLayout::postGap(const Symbol& symbol) const {
+    const std::int32_t c = symbol.category;
+    if (hasScaledPostGap(c)) return scaledUnits(spacing_.spaceAfter(c), symbol.spacePercent);
+    return units(spacing_.spaceAfter(c));
+}
+
+void MusicLayout::place(Symbol& symbol, const PlacementInput& input, int& runningX) {
+    if (pendingBar_ != &input.bar) {
+        pendingMarks_.clear();  // marks with nothing after them in their bar stay where they are
+        pendingBar_ = &input.bar;
+    }
+    symbol.x = runningX;
+    symbol.spaceBefore = 0;
+    symbol.spaceAfter = 0;
+    symbol.advanceWidth = 0;
+    symbol.centreX = runningX;
+    symbol.stemX = runningX;
+    symbol.height = symbol.glyphExtent.height;
+    const std::int32_t c = symbol.category;
+    if (isTailedNote(c)) {
+        placeTailedNote(symbol, input, runningX);
+    } else if (c == CAT_DOTS) {
+        placeDot(symbol, input, runningX);
+    } else if (c == CAT_FERMATA) {
+        placeFermata(symbol, input, runningX);
+    } else if (c == CAT_SIGN_REPEAT) {
+        placeRepeatSign(symbol, input, runningX);
+    } else if (c == CAT_PIOB_UNDERPREV) {
+        placeUnderPrevious(symbol, input, runningX);
+    } else if (isNextMark(c)) {
+        symbol.centreX = runningX + symbol.glyphExtent.width / 2;
+        pendingMarks_.push_back(&symbol);
+    } else if (c == CAT_START_TIMELINE || c == CAT_END_TIMELINE || c == CAT_END_TIMELINE_BIS) {
+        placeTimeLine(symbol, runningX);
+    } else if (isArcCategory(c) || c == CAT_RUNS_OF_3_START || c == CAT_TIES_START) {
+        // Curves are drawn once every note has its final place.
+    } else {
+        placeDefault(symbol, input, runningX);
+    }
+}
+
+void MusicLayout::adjustHighA(Symbol& note, const PlacementInput& input, int& runningX) const {
+    // The ledger line is wider than the head: keep it clear of the gracenote.
+    if (note.pitch != PITCH_HA || input.previous == nullptr || !isEmbellishmentLike(input.previous->category)) return;
+    const Font* ledger = note.ledgerFont;
+    if (ledger == nullptr) return;
+    const int shift = (boxOf(ledger, kLedgerGlyph).width - note.glyphBox.width) / 2;
+    runningX += shift;
+    input.previous->advanceWidth += shift;
+    note.x = runningX;
+    note.centreX = runningX;
+    note.stemX = runningX;
+}
+
+void MusicLayout::placeTailedNote(Symbol& note, const PlacementInput& input, int& runningX) {
+    adjustHighA(note, input, runningX);
+    note.spaceBefore = preGap(note, input.previous);
+    note.spaceAfter = postGap(note);
+    const int left = note.x + note.spaceBefore;
+    note.stemX = left + note.glyphOrigin.width;
+    note.centreX = left + (note.glyphOrigin.width + note.glyphBox.width) / 2;
+    int glyphWidth = note.glyphOrigin.width + note.glyphBox.width;
+    if (note.pitch == PITCH_HA && note.ledgerFont != nullptr) glyphWidth = boxOf(note.ledgerFont, kLedgerGlyph).width;
+    note.advanceWidth = note.spaceBefore + glyphWidth + note.spaceAfter;
+    hangPendingMarks(note);
+}
+
+void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int& runningX) {
+    if (isMelodyCategory(symbol.category)) adjustHighA(symbol, input, runningX);
+    symbol.spaceBefore = preGap(symbol, input.previous);
+    // A tailed note's group stays tight up to its beat's end.
+    if (input.currentNote != nullptr && isTailedNote(input.currentNote->category)) symbol.spaceBefore = units(kDotPreGap);
+    symbol.spaceAfter = postGap(symbol);
+    const int width = symbol.glyphExtent.width;
+    const int left = symbol.x + symbol.spaceBefore;
+    symbol.centreX = left + width / 2;
+    symbol.stemX = left + symbol.glyphOrigin.width;
+    symbol.advanceWidth = symbol.spaceBefore + symbol.spaceAfter + width;
+    if (symbol.glyphFont != nullptr && symbol.category != CAT_BEAT_SEPARATOR && symbol.category != CAT_TEMPO_MARK) {
+        hangPendingMarks(symbol);
+    }
+}
+
+void MusicLayout::placeDot(Symbol& dot, const PlacementInput& input, int& runningX) {
+    Symbol* note = input.currentNote;
+    if (input.previous != nullptr && input.previous->category == CAT_FERMATA) note = input.previous->backLink;
+    if (note != nullptr && isMelodyCategory(note->category) && note->spaceAfter > 0) {
+        // The dot stands close to its note: the note's space after moves behind the dot.
+        note->advanceWidth -= note->spaceAfter;
+        runningX -= note->spaceAfter;
+        note->spaceAfter = 0;
+        dot.x = runningX;
+    }
+    placeDefault(dot, input, runningX);
+}
+
+void MusicLayout::placeFermata(Symbol& fermata, const PlacementInput& input, int runningX) {
+    const Symbol* previous = input.previous;
+    if (previous == nullptr) {
+        fermata.x = runningX;
+        fermata.centreX = runningX + fermata.glyphExtent.width / 2;
+        return;
+    }
+    fermata.x = previous->centreX - fermata.glyphExtent.width / 2;
+    fermata.centreX = previous->centreX;
+    const int clearance = units(kMarkClearance);
+    const Symbol* before = previous;
+    for (int i = 0; i < 3 && before != nullptr; ++i, before = before->previousSymbol) {
+        if (before->glyphFont == nullptr) continue;
+        const int limit = boxTop(*before) - clearance;
+        if (boxBottom(fermata) > limit) fermata.y -= boxBottom(fermata) - limit;
+    }
+    hungOn_[&fermata] = previous;
+}
+
+void MusicLayout::placeRepeatSign(Symbol& sign, const PlacementInput& input, int runningX) {
+    const Symbol* previous = input.previous;
+    if (previous == nullptr) {
+        sign.x = runningX;
+    } else {
+        int previousWidth = previous->glyphExtent.width;
+        if (isTailedNote(previous->category)) previousWidth = previous->glyphOrigin.width + previous->glyphBox.width;
+        sign.x = previous->x + previous->spaceBefore + previous->spaceAfter + previousWidth;
+        hungOn_[&sign] = previous;
+    }
+    sign.centreX = sign.x + sign.glyphExtent.width / 2;
+}
+
+void MusicLayout::placeUnderPrevious(Symbol& mark, const PlacementInput& input, int runningX) {
+    const Symbol* previous = input.previous;
+    if (previous == nullptr) {
+        mark.x = runningX;
+        mark.centreX = runningX + mark.glyphExtent.width / 2;
+        return;
+    }
+    const int third = mark.glyphExtent.width / 3;
+    mark.x = previous->centreX - third;
+    mark.centreX = mark.x + 2 * third;
+    growBottomAllowance(mark, *previous);
+    hungOn_[&mark] = previous;
+}
+
+void MusicLayout::placeTimeLine(Symbol& symbol, int runningX) {
+    const bool advances = symbol.category != CAT_START_TIMELINE || symbol.name == "'bis";
+    if (advances) symbol.advanceWidth = symbol.glyphExtent.width;
+    symbol.centreX = runningX + symbol.glyphExtent.width / 2;
+}
+
+void MusicLayout::hangPendingMarks(Symbol& target) {
+    for (Symbol* mark : pendingMarks_) hangMark(*mark, target);
+    pendingMarks_.clear();
+}
+
+void MusicLayout::hangMark(Symbol& mark, const Symbol& target) {
+    mark.y = target.y;
+    if (mark.category == CAT_SIGN) {
+        mark.x = target.x + target.spaceBefore;
+        mark.y = boxTop(target) - mark.glyphOrigin.height - mark.glyphBox.height;
+        mark.centreX = mark.x + mark.glyphExtent.width / 2;
+    } else {
+        mark.x = target.centreX - mark.glyphExtent.width / 2;
+        mark.centreX = target.centreX;
+        if (isUnderMark(mark.category)) growBottomAllowance(mark, target);
+    }
+    mark.stemX = mark.x;
+    hungOn_[&mark] = &target;
+}
+
+void MusicLayout::growBottomAllowance(const Symbol& mark, const Symbol& target) {
+    if (staff_ == nullptr) return;
+    // Drawing moves the mark below what it hangs on; the staff makes room.
+    const int drop = underMarkDrop(mark, target, height_);
+    const int bottom = boxBottom(mark) + drop;
+    staff_->bottomAllowance = std::max(staff_->bottomAllowance, bottom - (mark.y + mark.glyphExtent.height));
+}
+
+void MusicLayout::beginTune(Tune& tune) {
+    tune.alignBars = settings_.alignBars;
+    hungOn_.clear();
+    for (const auto& text : tune.header.texts) {
+        const int lineHeight = text->measure(true).height;
+        if (text->kind == 'T' || text->kind == 'Y' || text->kind == 'M') {
+            tune.headerBandHeight = std::max(tune.headerBandHeight, lineHeight);
+        } else if (text->kind == 'F') {
+            tune.footerBandHeight = std::max(tune.footerBandHeight, lineHeight);
+        }
+    }
+}
+
+void MusicLayout::beginStaff(StaffLayout& staff) {
+    staff_ = &staff;
+    pendingMarks_.clear();
+    pendingBar_ = nullptr;
+    staff.ballBandHeight = units(settings_.ballSize);
+    const Font* lines = fonts_.musicFont(3);
+    const Font* bars = fonts_.musicFont(1);
+    for (int level = 0; level < 3; ++level) staff.beamBoxes[level] = boxOf(lines, 88 + level);
+    staff.lineThickness = std::max(boxOf(lines, kLineGlyph).height, 1);
+    if (lines != nullptr) staff.staffGlyphExtent = lines->textExtent(std::string(1, static_cast<char>(kStaffGlyph)));
+    const int codes[4] = {72, 71, 54, 53};
+    for (int i = 0; i < 4; ++i) staff.timeLineBoxes[i] = boxOf(bars, codes[i]);
+
+    // Until a bar line is met the staff glyph's contours give the lines.
+    staff.lineY = {};
+    if (lines == nullptr) return;
+    std::vector<int> tops;
+    for (const Contour& contour : lines->outline(kStaffGlyph)) {
+        if (contour.empty()) continue;
+        int top = INT_MAX;
+        for (const OutlinePoint& p : contour) top = std::min(top, p.y);
+        tops.push_back(top);
+    }
+    std::sort(tops.begin(), tops.end());
+    const int barY = staff.y + staff.ballBandHeight;
+    for (std::size_t i = 0; i < tops.size() && i < staff.lineY.size(); ++i) staff.lineY[i] = barY + tops[i];
+}
+
+void MusicLayout::allowForInlineTexts(StaffLayout& staff) {
+    int tallestText = 0;
+    int highestTop = staff.y + staff.ballBandHeight;
+    for (const auto& bar : staff.bars) {
+        for (const auto& s : bar->symbols) {
+            if (s->inlineText != nullptr) tallestText = std::max(tallestText, s->inlineText->measure(false).height);
+            if (s->glyphFont != nullptr && s->category == CAT_FERMATA) highestTop = std::min(highestTop, boxTop(*s));
+        }
+    }
+    // A fermata raised over gracenotes must not reach into the staff above.
+    const int raised = std::max(0, staff.y - highestTop);
+    const int allowance = std::max(tallestText, raised);
+    if (allowance == 0) return;
+    staff.ballBandHeight += allowance;
+    for (auto& bar : staff.bars) moveBar(*bar, 0, allowance);
+    for (int& y : staff.lineY) y += allowance;
+}
+
+void MusicLayout::measureStaffLines(StaffLayout& staff) {
+    for (const auto& bar : staff.bars) {
+        for (const auto& s : bar->symbols) {
+            if (s->category != CAT_START_SECTION && s->category != CAT_BAR) continue;
+            const int top = boxTop(*s);
+            const int d = (boxBottom(*s) - top) / 4;
+            for (int k = 0; k < 5; ++k) staff.lineY[static_cast<std::size_t>(k)] = top + k * d;
+            return;
+        }
+    }
+}
+
+void MusicLayout::finishStaff(StaffLayout& staff) {
+    pendingMarks_.clear();
+    allowForInlineTexts(staff);
+    measureStaffLines(staff);
+    int tallest = 0;
+    for (const auto& bar : staff.bars) tallest = std::max(tallest, bar->height);
+    if (tallest == 0) tallest = staff.staffGlyphExtent.height;
+    staff.height = staff.ballBandHeight + tallest + staff.bottomAllowance;
+    staff_ = nullptr;
+}
+
+void MusicLayout::layOutBar(BarLayout& bar, int extra) {
+    if (extra <= 0 || bar.symbols.empty()) return;
+    const int n = stretchPoints(bar, true);
+    const int share = n > 0 ? extra / n : 0;
+    const int remainder = n > 0 ? extra % n : extra;
+    // The remainder goes once, to the last symbol that is not a repeat sign
+    // hanging past the bar line, so the bar comes out exactly `extra` wider.
+    std::size_t last = bar.symbols.size() - 1;
+    while (last > 0 && bar.symbols[last]->category == CAT_SIGN_REPEAT) --last;
+
+    std::unordered_map<const Symbol*, int> moved;
+    int shift = 0;
+    for (std::size_t i = 0; i < bar.symbols.size(); ++i) {
+        Symbol& s = *bar.symbols[i];
+        if (hungOn_.count(&s) != 0) continue;
+        const int grow = (isStretchPoint(bar, i, true) ? share : 0) + (i == last ? remainder : 0);
+        s.x += shift;
+        s.spaceBefore += grow;
+        s.advanceWidth += grow;
+        s.centreX += shift + grow;
+        s.stemX += shift + grow;
+        moved[&s] = shift + grow;
+        shift += grow;
+    }
+    for (auto& owned : bar.symbols) {
+        const auto hung = hungOn_.find(owned.get());
+        if (hung == hungOn_.end()) continue;
+        const auto target = moved.find(hung->second);
+        const int dx = target != moved.end() ? target->second : 0;
+        moveSymbol(*owned, dx, 0);
+        moved[owned.get()] = dx;
+    }
+    bar.width += extra;
+}
+
+void MusicLayout::stretchStaff(StaffLayout& staff, int extra) {
+    if (extra <= 0 || staff.bars.empty()) return;
+    int points = 0;
+    for (const auto& bar : staff.bars) points += stretchPoints(*bar, false);
+    const int perPoint = points > 0 ? std::max(extra / points, 0) : 0;
+    const int remainder = extra - perPoint * points;
+    int offset = 0;
+    for (std::size_t b = 0; b < staff.bars.size(); ++b) {
+        BarLayout& bar = *staff.bars[b];
+        int barExtra = stretchPoints(bar, false) * perPoint;
+        if (b + 1 == staff.bars.size()) barExtra += remainder;
+        moveBar(bar, offset, 0);
+        layOutBar(bar, barExtra);
+        offset += barExtra;
+    }
+    staff.width += offset;
+}
+
+void MusicLayout::stretchStaves(Tune& tune) {
+    int widest = 0;
+    forEachStaff(tune, [&](StaffLayout& staff) { widest = std::max(widest, staff.width); });
+    forEachStaff(tune, [&](StaffLayout& staff) {
+        if (staff.width < widest) stretchStaff(staff, widest - staff.width);
+    });
+}
+
+void MusicLayout::alignColumns(Tune& tune) {
+    std::vector<StaffLayout*> staves;
+    forEachStaff(tune, [&](StaffLayout& staff) {
+        if (!staff.bars.empty()) staves.push_back(&staff);
+    });
+    if (staves.empty()) return;
+    std::size_t k = kMaxAlignedColumns;
+    for (const StaffLayout* staff : staves) k = std::min(k, staff->bars.size());
+
+    // Column 0 is the block of leading bars; column j > 0 the j-th of the last k - 1 bars.
+    std::vector<int> columns(k, 0);
+    for (const StaffLayout* staff : staves) {
+        const std::size_t leading = staff->bars.size() - k + 1;
+        int block = 0;
+        for (std::size_t i = 0; i < leading; ++i) block += staff->bars[i]->width;
+        columns[0] = std::max(columns[0], block);
+        for (std::size_t j = 1; j < k; ++j) columns[j] = std::max(columns[j], staff->bars[leading + j - 1]->width);
+    }
+    for (StaffLayout* staff : staves) {
+        const std::size_t leading = staff->bars.size() - k + 1;
+        int block = 0;
+        for (std::size_t i = 0; i < leading; ++i) block += staff->bars[i]->width;
+        const int difference = columns[0] - block;
+        const int share = difference / static_cast<int>(leading);
+        const int remainder = difference % static_cast<int>(leading);
+        int offset = 0;
+        int carried = 0;
+        for (std::size_t i = 0; i < staff->bars.size(); ++i) {
+            BarLayout& bar = *staff->bars[i];
+            int extra = 0;
+            if (i < leading) {
+                extra = share + carried + (i + 1 == leading ? remainder : 0);
+                carried = 0;
+                if (i + 1 < leading && stretchPoints(bar, true) == 0) {
+                    carried = extra;  // nothing to spread it over: the next leading bar takes it
+                    extra = 0;
+                }
+            } else {
+                extra = columns[i - leading + 1] - bar.width;
+            }
+            moveBar(bar, offset, 0);
+            layOutBar(bar, extra);
+            offset += std::max(extra, 0);
+        }
+        staff->width += offset;
+    }
+}
+
+void MusicLayout::reflow(Tune& tune) {
+    tune.width = 0;
+    tune.overhang = 0;
+    for (auto& part : tune.parts) {
+        part->width = 0;
+        part->overhang = 0;
+        for (auto& staff : part->staves) {
+            part->width = std::max(part->width, staff->width);
+            part->overhang = std::max(part->overhang, staff->overhang);
+        }
+        tune.width = std::max(tune.width, part->width);
+        tune.overhang = std::max(tune.overhang, part->overhang);
+    }
+    tune.width += tune.overhang;
+}
+
+void MusicLayout::computeCurves(Tune& tune) {
+    forEachStaff(tune, [&](StaffLayout& staff) {
+        StaffSequence symbols;
+        std::vector<Symbol*> arcs;
+        for (auto& bar : staff.bars) {
+            for (auto& s : bar->symbols) {
+                symbols.add(s.get());
+                if (isArcCategory(s->category)) arcs.push_back(s.get());
+            }
+        }
+        if (arcs.empty()) return;
+        symbols.index();
+        const int spacing = staff.lineY[1] - staff.lineY[0];
+        for (Symbol* arc : arcs) placeCurve(*arc, spanOf(*arc, symbols), spacing, height_);
+    });
+}
+
+void MusicLayout::placeTexts(Tune& tune) {
+    for (auto& part : tune.parts) {
+        for (auto& staff : part->staves) {
+            for (auto& bar : staff->bars) {
+                for (auto& s : bar->symbols) {
+                    if (s->inlineText == nullptr) continue;
+                    s->inlineText->anchorX = s->centreX;
+                    s->inlineText->anchorY = s->y;
+                }
+            }
+        }
+    }
+    const int bottom = tune.y + (settings_.printing && tune.printedHeight > 0 ? tune.printedHeight : tune.height);
+    for (auto& text : tune.header.texts) {
+        const Extent size = text->measure(false);
+        const bool inlineText = text->kind == 'I';
+        const int anchor = inlineText ? text->anchorX : tune.x;
+        int left = text->x;
+        switch (text->alignment) {
+            case 'C': left = inlineText ? anchor - size.width / 2 : tune.x + tune.width / 2 - size.width / 2; break;
+            case 'L': left = anchor; break;
+            case 'R': left = inlineText ? anchor - size.width : tune.x + tune.width - size.width; break;
+            default: break;
+        }
+        int top = tune.y;
+        switch (text->kind) {
+            case 'T':
+            case 'Y':
+            case 'M': top = tune.y + tune.headerBandHeight - size.height; break;
+            case 'F': top = bottom - size.height; break;
+            case 'I': top = text->anchorY - size.height; break;
+            case 'X':
+                left = text->x * measuring_.pixelsPerInchX() / 1000 - settings_.printableOffsetX;
+                top = text->y * measuring_.pixelsPerInchY() / 1000 - settings_.printableOffsetY;
+                break;
+            default: break;
+        }
+        text->box = {left, top, left + size.width, top + size.height};
+    }
+}
+
+void MusicLayout::finishTune(Tune& tune) {
+    if (tune.alignBars) {
+        alignColumns(tune);
+    } else {
+        stretchStaves(tune);
+    }
+    reflow(tune);
+    // A tune is never narrower than its header and footer texts, so that a
+    // long title (or a tune with no music) is neither clipped nor off the page.
+    for (const auto& text : tune.header.texts) {
+        if (text->kind == 'I' || text->kind == 'X') continue;
+        tune.width = std::max(tune.width, text->measure(false).width);
+    }
+    computeCurves(tune);
+    placeTexts(tune);
+}
+
+Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX) {
+    Extent extent;
+    for (const auto& tune : tunes) {
+        extent.width = std::max(extent.width, tune->width);
+        extent.height += tune->height;
+    }
+    extent.width = std::max(extent.width + leftX, 1);
+    extent.height = std::max(extent.height, 1);
+    return extent;
+}
+
+LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const SymbolMap& symbols,
+                         MeasuringContext& measuring, MessageSink& messages, const LayoutSettings& settings) {
+    const DerivedHeights heights = derivedHeights(settings.zoom, settings.xScale, settings.yScale);
+    LaidOutMusic music;
+    music.fonts = createFontSet(measuring, heights.height, heights.width, messages);
+    music.leftX = settings.zoom * 20 / 100;
+    MusicLayout layout(music.fonts, symbols.spacing(), measuring, settings);
+    const TuneBuildContext context{symbols, measuring, music.fonts, messages, music.fonts.height,
+                                   settings.spacePercent, &layout, music.leftX, 0};
+    music.tunes = buildTunes(script, convertBareStrings, context);
+    music.extent = musicExtent(music.tunes, music.leftX);
+    return music;
+}
+
+}  // namespace skirlo

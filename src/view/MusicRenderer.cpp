@@ -1,0 +1,248 @@
+#include "view/MusicRenderer.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "view/MusicLayout.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr int kLedgerGlyph = 77;
+constexpr int kThinBar = 33;
+constexpr int kThickBar = 34;
+constexpr int kEndBar = 35;
+constexpr int kMaxWidening = 64;  // device pixels a preview may need to widen a line by
+
+bool isPrinting(const Surface& surface) {
+    return surface.kind() == SurfaceKind::Printer || surface.kind() == SurfaceKind::Preview;
+}
+
+bool isTailedNote(std::int32_t c) { return c == CAT_MELODY_RIGHT_TAIL || c == CAT_MELODY_LEFT_TAIL; }
+
+bool drawsFlags(const Symbol& s) { return isTailedNote(s.category) && isJoiningTail(s.tailCode); }
+
+// Bar lines drawn only as rectangles: their glyph would draw them twice.
+bool isPlainBarLine(std::string_view name) { return name == "!I" || name == "I!" || name == "!" || name == "!t"; }
+
+int barWidth(const Symbol& s, int code) {
+    return s.staffFont != nullptr ? std::max(s.staffFont->glyphBox(code).width, 1) : 1;
+}
+
+// The top of a staff box below the cell top: the font's ascent less the box origin.
+int boxTop(const Font* font, const GlyphBox& box) { return (font != nullptr ? font->ascent() : 0) - box.originY; }
+
+void fillWidened(Surface& surface, Rect rect, Colour colour, bool vertical) {
+    if (surface.kind() == SurfaceKind::Preview) {
+        for (int i = 0; i < kMaxWidening; ++i) {
+            const Point a = surface.toDevice({rect.left, rect.top});
+            const Point b = surface.toDevice({rect.right, rect.bottom});
+            if (vertical ? a.x != b.x : a.y != b.y) break;
+            (vertical ? rect.right : rect.bottom) += 1;
+        }
+    }
+    surface.fillRect(rect, colour);
+}
+
+const Symbol* underMarkTarget(const Symbol& mark) {
+    if (mark.category == CAT_PIOB_UNDERPREV) return mark.backLink;
+    if (mark.category == CAT_PIOB_UNDERNEXT || mark.category == CAT_PIOB_UNDERNEXT_CAMACH) return mark.forwardLink;
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<int> beamLevels(int noteValue) {
+    std::vector<int> levels;
+    for (int d = noteValue; d / 8 > 0 && levels.size() < 3; d /= 2) {
+        int k = 0;
+        while (8 << k < d && k < 2) ++k;
+        levels.push_back(k);
+    }
+    return levels;
+}
+
+void MusicRenderer::draw(const std::vector<std::unique_ptr<Tune>>& tunes, Surface& surface) const {
+    for (const auto& tune : tunes) drawTune(*tune, surface);
+}
+
+void MusicRenderer::drawTune(const Tune& tune, Surface& surface) const {
+    const bool screen = surface.kind() == SurfaceKind::Screen;
+    for (const auto& part : tune.parts) {
+        const Rect partRect{part->x, part->y, part->x + part->width + part->overhang, part->y + part->height};
+        if (screen && !surface.isVisible(partRect)) continue;
+        for (const auto& staff : part->staves) {
+            const Rect staffRect{staff->x, staff->y, staff->x + staff->width + staff->overhang,
+                                 staff->y + staff->height};
+            if (screen && !surface.isVisible(staffRect)) continue;
+            drawStaff(*staff, surface);
+        }
+    }
+    for (const auto& text : tune.header.texts) {
+        if (text->kind == 'I' && isPrinting(surface)) continue;  // their symbols draw them
+        drawText(*text, surface);
+    }
+}
+
+void MusicRenderer::drawStaff(const StaffLayout& staff, Surface& surface) const {
+    drawStaffLines(staff, surface);
+    const bool screen = surface.kind() == SurfaceKind::Screen;
+    for (std::size_t b = 0; b < staff.bars.size(); ++b) {
+        const BarLayout& bar = *staff.bars[b];
+        const int overhang = b + 1 == staff.bars.size() ? staff.overhang : 0;
+        const Rect rect{bar.x, staff.y, bar.x + bar.width + overhang, staff.y + staff.height};
+        if (screen && !surface.isVisible(rect)) continue;
+        for (const auto& symbol : bar.symbols) drawSymbol(*symbol, staff, surface);
+    }
+}
+
+void MusicRenderer::drawStaffLines(const StaffLayout& staff, Surface& surface) const {
+    const int t = staff.lineThickness;
+    const int half = std::max(1, t / 2);
+    for (const int y : staff.lineY) {
+        fillWidened(surface, {staff.x + half, y, staff.x + staff.width - half, y + t}, kBlack, false);
+    }
+}
+
+void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface) const {
+    const Colour colour = symbol.marked ? highlight_ : kBlack;
+    if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
+    if (symbol.glyphFont != nullptr) {
+        if (isBarLineCategory(symbol.category)) drawBarLines(symbol, staff, surface, colour);
+        if (!isPlainBarLine(symbol.name)) drawGlyph(symbol, staff, surface, colour);
+    } else if (isArcCategory(symbol.category) && symbol.curve && !symbol.curve->empty()) {
+        surface.fillPolygon(*symbol.curve, colour);
+    }
+    if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
+}
+
+void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface,
+                              Colour colour) const {
+    if (symbol.category == CAT_END_TIMELINE || symbol.category == CAT_END_TIMELINE_BIS) {
+        drawTimeLineEnd(symbol, staff, surface, colour);
+        return;
+    }
+    int y = symbol.y;
+    if (const Symbol* target = underMarkTarget(symbol)) y += underMarkDrop(symbol, *target, symbol.scale);
+    const bool flagged = drawsFlags(symbol);
+    if (flagged && symbol.pitch == PITCH_HA && symbol.ledgerFont != nullptr) {
+        const GlyphBox ledger = symbol.ledgerFont->glyphBox(kLedgerGlyph);
+        surface.glyph(*symbol.ledgerFont, kLedgerGlyph, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
+    }
+    if (flagged) drawFlags(symbol, staff, surface, colour);
+    surface.glyph(*symbol.glyphFont, symbol.glyphCharacter, symbol.x + symbol.spaceBefore, y, colour);
+    if (flagged) drawBeams(symbol, staff, surface, colour);
+}
+
+void MusicRenderer::drawText(const TextRecord& text, Surface& surface) const {
+    const Font* font = text.font();
+    if (font == nullptr) return;
+    if (text.selected && surface.kind() == SurfaceKind::Screen) {
+        surface.frameRect({text.box.left, text.box.top, text.box.right, text.box.bottom}, text.colour, kWhite);
+    }
+    surface.text(*font, text.text, text.box.left, text.box.top, text.colour);
+}
+
+void drawBarLines(const Symbol& bar, const StaffLayout& staff, Surface& surface, Colour colour) {
+    const int thin = barWidth(bar, kThinBar);
+    const int thick = barWidth(bar, kThickBar);
+    const int end = barWidth(bar, kEndBar);
+    const int top = staff.lineY[0];
+    const int bottom = staff.lineY[4] + staff.lineThickness;
+    const int x = bar.x + bar.spaceBefore;
+    const int r = bar.x + bar.advanceWidth;
+    auto line = [&](int left, int right) { fillWidened(surface, {left, top, right, bottom}, colour, true); };
+    const std::string_view name = bar.name;
+    if (name == "!") {
+        line(x, x + thin);
+    } else if (name == "!t") {
+        line(r - end, r);
+    } else if (name == "I!" || name == "I!''") {
+        line(x, x + thick);
+        line(x + thick + thick / 2, x + thick + thick / 2 + thin);
+    } else if (name == "!I" || name == "''!I") {
+        line(r - thick, r);
+        line(r - (thick + thick / 2) - thin, r - (thick + thick / 2));
+    } else if (name == "!!") {
+        line(x, x + thin);
+        line(x - thin / 2 - thin, x - thin / 2);
+    }
+}
+
+void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour) {
+    const int s = note.stemX;
+    for (const int level : beamLevels(note.noteValue)) {
+        const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
+        const int top = note.y + boxTop(note.ledgerFont, box);
+        if (note.tailCode == TAIL_R) {
+            surface.fillRect({s - box.originX, top, s + box.width + 1, top + box.height + 1}, colour);
+        } else {
+            surface.fillRect({s - box.width, top, s + 1, top + box.height}, colour);
+        }
+    }
+}
+
+void drawBeams(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour) {
+    const Symbol* linked = note.backLink;
+    if (linked == nullptr || !drawsFlags(*linked)) return;
+    for (const int level : beamLevels(std::min(note.noteValue, linked->noteValue))) {
+        const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
+        const int top = note.y + boxTop(note.ledgerFont, box);
+        surface.fillRect({linked->stemX - box.originX, top, note.stemX + 1, top + box.height + 1}, colour);
+    }
+}
+
+namespace {
+
+struct Bracket {
+    GlyphBox horizontal;
+    GlyphBox vertical;
+    int top = 0;  // of the vertical box, below the cell top
+};
+
+Bracket bracketFor(const Symbol& symbol, const StaffLayout& staff, int index) {
+    Bracket b;
+    b.horizontal = staff.timeLineBoxes[index == 0 ? 0 : 2];
+    b.vertical = staff.timeLineBoxes[index == 0 ? 1 : 3];
+    b.top = boxTop(symbol.staffFont, b.vertical);
+    return b;
+}
+
+bool isLabelOf(const Symbol& symbol, int index) {
+    return symbol.category == CAT_START_TIMELINE && (symbol.name == "'bis") == (index == 1);
+}
+
+void openingStroke(const Symbol& label, const Bracket& b, Surface& surface, Colour colour) {
+    const int top = label.y + b.top;
+    surface.fillRect({label.x, top, label.x + b.horizontal.height, top + b.vertical.height - b.horizontal.height},
+                     colour);
+}
+
+}  // namespace
+
+void drawTimeLineSegments(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) {
+    const bool plain = (symbol.timeLines & ~kBisTimeLine) != 0;
+    const bool bis = (symbol.timeLines & kBisTimeLine) != 0;
+    for (int index = 0; index < 2; ++index) {
+        if (index == 0 ? !plain : !bis) continue;
+        const Bracket b = bracketFor(symbol, staff, index);
+        const int top = symbol.y + b.top;
+        surface.fillRect({symbol.x, top, symbol.x + symbol.advanceWidth, top + b.horizontal.height}, colour);
+        if (isLabelOf(symbol, index)) openingStroke(symbol, b, surface, colour);
+    }
+}
+
+void drawTimeLineEnd(const Symbol& end, const StaffLayout& staff, Surface& surface, Colour colour) {
+    const Symbol* previous = end.backLink;
+    if (previous == nullptr) return;
+    const int index = end.category == CAT_END_TIMELINE ? 0 : 1;
+    const Bracket b = bracketFor(end, staff, index);
+    if (isLabelOf(*previous, index)) openingStroke(*previous, b, surface, colour);
+    const int top = end.y + b.top;
+    const int corner = end.x + b.vertical.originX;
+    surface.fillRect({previous->x + previous->advanceWidth, top, corner, top + b.horizontal.height}, colour);
+    surface.fillRect({corner, top, corner + b.vertical.width, top + b.vertical.height - b.horizontal.height}, colour);
+}
+
+}  // namespace skirlo

@@ -1,0 +1,48 @@
+#pragma once
+// Draws a laid-out tree onto a Surface: staff lines, bar lines, notes with
+// their ledger lines, flags and beams, marks, time-line brackets, tie and
+// triplet curves and the placed texts. Marked symbols are drawn in the
+// highlight colour.
+//
+// On a Screen surface only what is visible is drawn and selected texts are
+// framed; on a printer or preview surface everything is drawn and in-line
+// texts are drawn by their symbols; an Image surface gets everything once.
+
+#include <memory>
+#include <vector>
+
+#include "notation/TuneTree.h"
+#include "view/Surface.h"
+
+namespace skirlo {
+
+class MusicRenderer {
+public:
+    explicit MusicRenderer(Colour highlight) : highlight_(highlight) {}
+
+    void draw(const std::vector<std::unique_ptr<Tune>>& tunes, Surface& surface) const;
+    void drawTune(const Tune& tune, Surface& surface) const;
+
+private:
+    void drawStaff(const StaffLayout& staff, Surface& surface) const;
+    void drawStaffLines(const StaffLayout& staff, Surface& surface) const;
+    void drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface) const;
+    void drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) const;
+    void drawText(const TextRecord& text, Surface& surface) const;
+
+    Colour highlight_;
+};
+
+// The rectangle of a bar line kind, widened on a preview surface until it
+// covers a device column.
+void drawBarLines(const Symbol& bar, const StaffLayout& staff, Surface& surface, Colour colour);
+void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour);
+void drawBeams(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour);
+void drawTimeLineSegments(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour);
+void drawTimeLineEnd(const Symbol& end, const StaffLayout& staff, Surface& surface, Colour colour);
+
+// The beam levels of a note value, the deepest first: 8 gives {0}, 16
+// {1, 0}, 32 {2, 1, 0}; nothing below an eighth, at most three levels.
+std::vector<int> beamLevels(int noteValue);
+
+}  // namespace skirlo
