@@ -6,7 +6,6 @@
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "common/FixedMetrics.h"
-#include "playback/DocumentPlayback.h"
 #include "playback/SymbolTraits.h"
 
 namespace skirlo {
@@ -50,12 +49,9 @@ int runEvents(const std::vector<std::string>& arguments) {
     // Durations do not depend on glyph shapes: a structure-only build.
     FixedMetricsContext measuring;
     const FontSet noFonts;
-    auto document = openDocument(args[0], *environment, measuring, noFonts);
+    auto document = openDocument(args[0], *environment, measuring, noFonts, output);
     if (!document) return 1;
-    DocumentPlayback playback;
-    buildDocumentPlayback(document->tunes, document->script, document->settings, *environment->profile, output,
-                          playback);
-    const std::string json = eventsJson(playback.performance.events());
+    const std::string json = eventsJson(document->playback.performance.events());
     std::fwrite(json.data(), 1, json.size(), stdout);
     return 0;
 }

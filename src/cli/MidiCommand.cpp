@@ -4,7 +4,7 @@
 #include "cli/CliEnvironment.h"
 #include "cli/Commands.h"
 #include "common/FixedMetrics.h"
-#include "playback/DocumentPlayback.h"
+#include "playback/MidiFileWriter.h"
 
 namespace skirlo {
 
@@ -20,11 +20,9 @@ int runMidi(const std::vector<std::string>& arguments) {
     }
     FixedMetricsContext measuring;
     const FontSet noFonts;
-    auto document = openDocument(args[0], *environment, measuring, noFonts);
+    auto document = openDocument(args[0], *environment, measuring, noFonts, PlaybackOutput::Midi);
     if (!document) return 1;
-    DocumentPlayback playback;
-    buildDocumentPlayback(document->tunes, document->script, document->settings, *environment->profile,
-                          PlaybackOutput::Midi, playback);
+    const DocumentPlayback& playback = document->playback;
     const std::vector<PerformanceEvent>& events = playback.performance.events();
     if (events.empty()) {
         std::fprintf(stderr, "Skirlo: The tune is empty. Nothing will be saved to disk!.\n");

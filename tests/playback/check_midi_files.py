@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Reads back the MIDI file of every example tune with an independent reader.
 
-usage: check_midi_files.py EXPORTER EXAMPLES_DIR WORK_DIR [--render]
+usage: check_midi_files.py SKIRLO_CLI EXAMPLES_DIR WORK_DIR [--render]
 
 For each tune: the file is format 1 with two tracks; the first note's tempo
 and time signature are in the first track; it has as many struck notes as
