@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <sys/stat.h>
@@ -197,27 +198,24 @@ std::vector<std::uint8_t> droneTrack(const PerformanceEvent& first, std::uint32_
     return track;
 }
 
-// A file descriptor sink that knows nothing of the temporary-file dance.
+// A buffered file: the blocks are small, one system call each would make
+// the writing slow. A failed flush shows as a short write of the block that
+// caused it, or at the close.
 class FileByteSink final : public MidiByteSink {
 public:
-    explicit FileByteSink(int fd) : fd_(fd) {}
+    explicit FileByteSink(std::FILE* file) : file_(file) { std::setvbuf(file_, nullptr, _IOFBF, 1 << 16); }
 
     std::size_t write(const std::uint8_t* data, std::size_t size) override {
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::write(fd_, data + done, size - done);
-            if (n <= 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        return done;
+        return std::fwrite(data, 1, size, file_);
     }
 
     bool overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) override {
-        return ::pwrite(fd_, data, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+        if (std::fflush(file_) != 0 || std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) return false;
+        return std::fwrite(data, 1, size, file_) == size;
     }
 
 private:
-    int fd_;
+    std::FILE* file_;
 };
 
 }  // namespace
@@ -290,11 +288,17 @@ bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>&
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
-    FileByteSink sink(fd);
-    bool ok = writeMidi(sink, performance, settings);
     // The temporary is private to its owner; the file is an ordinary one.
-    ok = ::fchmod(fd, 0644) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
+    bool ok = ::fchmod(fd, 0644) == 0;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    FileByteSink sink(file);
+    ok = writeMidi(sink, performance, settings) && ok;
+    ok = std::fclose(file) == 0 && ok;
     if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) std::remove(temporary.c_str());
     return ok;

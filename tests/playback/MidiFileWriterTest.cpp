@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+
+#include <sys/resource.h>
 #include <fstream>
 #include <iterator>
 
@@ -263,6 +266,23 @@ TEST_F(MidiFileOnDisk, FailureLeavesNoFileBehind) {
     std::filesystem::create_directory(folder / "taken.mid" / "x");
     EXPECT_FALSE(writeMidiFile((folder / "taken.mid").string(), performance, smallSettings()));
     EXPECT_EQ(filesInFolder(), 1u);
+}
+
+TEST_F(MidiFileOnDisk, FileSizeLimitLeavesNoFileBehind) {
+    // A file size limit makes the writes fail as a full disk would.
+    std::vector<PerformanceEvent> performance;
+    for (int i = 0; i < 20000; ++i) performance.push_back(note(60 + i % 2, 100));
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = writeMidiFile((folder / "big.mid").string(), performance, smallSettings());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(filesInFolder(), 0u);
 }
 
 }  // namespace

@@ -127,10 +127,7 @@ std::uint32_t MidiDeviceLayer::midiSendShortMsg(MidiDevice& device, int status, 
         messages_.show("Must open MIDI output device first", "MidiSendShortMsg");
         return kMidiLayerError;
     }
-    const std::uint32_t message = (static_cast<std::uint32_t>(status | channel) & 0xFF) |
-                                  (static_cast<std::uint32_t>(data1) & 0xFF) << 8 |
-                                  (static_cast<std::uint32_t>(data2) & 0xFF) << 16;
-    const std::uint32_t result = device.handle->sendShort(message);
+    const std::uint32_t result = device.handle->sendShort(packShortMessage(status, channel, data1, data2));
     return result == midi_error::kNone ? 0 : reported(result, device);
 }
 

@@ -39,6 +39,12 @@ inline constexpr std::uint32_t kNoSoundfont = 101;
 // that has none (the caller then shows the text of kBadErrorNumber).
 std::optional<std::string> midiErrorText(std::uint32_t code);
 
+// (status | channel) | data1 << 8 | data2 << 16, each masked to a byte.
+constexpr std::uint32_t packShortMessage(int status, int channel, int data1, int data2) {
+    return (static_cast<std::uint32_t>(status | channel) & 0xFF) | (static_cast<std::uint32_t>(data1) & 0xFF) << 8 |
+           (static_cast<std::uint32_t>(data2) & 0xFF) << 16;
+}
+
 // Bit 0 of `support`: the device obeys channel volume (controller 7).
 inline constexpr std::uint32_t kMidiSupportsVolume = 1;
 
