@@ -13,6 +13,9 @@ namespace {
 
 // The platform's logical-font record holds a face name of 31 characters.
 constexpr std::size_t kFaceNameLimit = 31;
+// Far beyond any real text, small enough that no context overflows
+// converting it to its own units.
+constexpr int kLargestFontTenths = 100'000;
 
 int clampToInt(std::int64_t value) {
     return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
@@ -87,9 +90,10 @@ std::unique_ptr<TextRecord> TextRecord::create(MeasuringContext& context, std::s
 
 void TextRecord::makeFont(MeasuringContext& context, int layoutScaleH) {
     FontDescription request = description;
-    if (!context.isPrinter()) {
-        request.heightTenthsOfPoint = clampToInt(std::int64_t{description.heightTenthsOfPoint} * layoutScaleH / 130);
-    }
+    std::int64_t height = description.heightTenthsOfPoint;
+    if (!context.isPrinter()) height = height * layoutScaleH / 130;
+    request.heightTenthsOfPoint =
+        static_cast<int>(std::clamp<std::int64_t>(height, -kLargestFontTenths, kLargestFontTenths));
     // The full face name stays in the description so that writing the record
     // back keeps every byte of it; only the font request is cut.
     if (request.faceName.size() > kFaceNameLimit) request.faceName.resize(kFaceNameLimit);

@@ -79,7 +79,9 @@ void convertKeySignatures(ScriptText& script) {
     if (first == std::string_view::npos) return;
     const std::size_t last = text.rfind('&');
     // One edit covering the first through the last '&', built in one pass.
+    const std::string_view span = text.substr(first, last + 1 - first);
     std::string converted;
+    converted.reserve(span.size() + std::count(span.begin(), span.end(), '&') * (kKeySignature.size() - 1));
     std::size_t from = first;
     while (from <= last) {
         const std::size_t at = text.find('&', from);

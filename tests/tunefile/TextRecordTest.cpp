@@ -75,6 +75,7 @@ TEST(TextRecordCreate, MissingDelimitersGiveDefaultsWithoutConsumingText) {
     EXPECT_EQ(empty->kind, 'T');
     auto huge = TextRecord::create(context, "t", "(T,L,0,0,F,999999999999,0,0,0,0,0,0,0)", kReferenceH);
     EXPECT_GT(huge->description.heightTenthsOfPoint, 0) << "an overlong size saturates";
+    EXPECT_EQ(context.last.heightTenthsOfPoint, 100000) << "and the font asked for is bounded";
 }
 
 TEST(TextRecordFont, ScreenFollowsLayoutScalePrinterUsesStoredTenths) {
