@@ -106,6 +106,7 @@ std::unique_ptr<BarLayout> BarBuilder::build(std::string_view barText, int x, in
     BarState state{*bar, timeLines, staff, x, nullptr, nullptr, {}};
     resetChain();
     tokenizeBar(barText, tokens_);
+    bar->symbols.reserve(tokens_.size());
     for (std::string_view token : tokens_) addToken(token, state);
     finishBar(state);
     return bar;
