@@ -594,6 +594,7 @@ void MusicLayout::finishTune(Tune& tune) {
 
 Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX) {
     Extent extent;
+    if (tunes.empty()) return {1, 1};  // nothing to show, not even a margin
     for (const auto& tune : tunes) {
         extent.width = std::max(extent.width, tune->width);
         extent.height += tune->height;
