@@ -104,6 +104,7 @@ bool PlaybackScheduler::play() {
         if (playing_ || index_ >= activeSize()) return false;
         playing_ = true;
         ended_ = false;
+        toneSounding_ = false;
     }
     if (setup_.output == PlaybackOutput::Midi && !openAndStart()) return false;
     {
@@ -194,9 +195,9 @@ void PlaybackScheduler::arm(TimePoint deadline) { timer_ = deadline.time_since_e
 void PlaybackScheduler::run() {
     std::unique_lock lock(mutex_);
     while (!quit_) {
-        const std::int64_t timer = timer_;
+        const std::int64_t timer = playing_ ? timer_.load() : kNoTimer;
         const TimePoint deadline = timer == kNoTimer ? TimePoint::max() : TimePoint(TimePoint::duration(timer));
-        if (playing_ && timer != kNoTimer && clock_.now() >= deadline) {
+        if (timer != kNoTimer && clock_.now() >= deadline) {
             fire(lock);
         } else {
             clock_.waitUntil(lock, deadline);
@@ -234,7 +235,10 @@ void PlaybackScheduler::fireMidi(std::unique_lock<std::mutex>& lock) {
 
 void PlaybackScheduler::fireSpeaker(std::unique_lock<std::mutex>& lock) {
     const TimePoint due(TimePoint::duration(timer_.load()));
-    speaker_.off();
+    // The first note of a play has no tone before it to end; switching the
+    // speaker off then would write a port value never read.
+    if (toneSounding_) speaker_.off();
+    toneSounding_ = false;
     const std::vector<PerformanceEvent>& events = *performance_;
     if (index_ >= events.size()) {
         reachEnd(lock);
@@ -243,6 +247,7 @@ void PlaybackScheduler::fireSpeaker(std::unique_lock<std::mutex>& lock) {
     const std::size_t index = index_;
     index_ = index + 1;
     speaker_.start(events[index].pitch);
+    toneSounding_ = true;
     arm(due + std::chrono::milliseconds(events[index].duration));
     notifyProgress(lock, index);
 }

@@ -161,6 +161,8 @@ private:
     std::atomic<std::int64_t> timer_{kNoTimer};
     // Set when the end of the list was reached; handleEnd acts only then.
     std::atomic<bool> ended_{false};
+    // A speaker tone of this play is sounding (playback thread only).
+    bool toneSounding_ = false;
 
     // Held by the playback thread while it sends and by the commands while
     // they change the play state.
