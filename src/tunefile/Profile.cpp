@@ -1,10 +1,10 @@
 #include "tunefile/Profile.h"
 
-#include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "common/LenientNumber.h"
 #include "tunefile/FileReplace.h"
-#include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
@@ -45,8 +45,13 @@ IniProfile::IniProfile(std::string path, std::string text) : path_(std::move(pat
 }
 
 std::unique_ptr<IniProfile> IniProfile::open(std::string path) {
-    TuneFileLoad file = loadTuneFile(path);
-    return std::unique_ptr<IniProfile>(new IniProfile(std::move(path), file.ok ? std::move(file.bytes) : std::string()));
+    // No size limit here: a profile is not a tune, and refusing a large one
+    // would let the next write replace it with a nearly empty file.
+    std::ifstream file(path, std::ios::binary);
+    std::string text;
+    if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (file.bad()) text.clear();
+    return std::unique_ptr<IniProfile>(new IniProfile(std::move(path), std::move(text)));
 }
 
 std::unique_ptr<IniProfile> IniProfile::fromText(std::string text) {

@@ -133,5 +133,9 @@ TEST(IniProfile, FileBackedProfileIsWrittenWholeOnEveryChange) {
     ASSERT_TRUE(existing->writeInt("Font", "Height", -13));
     EXPECT_EQ(loadTuneFile(path).bytes, "[Font]\nFaceName=\xe9t\xe9\nHeight=-13\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+    // A profile is not held to the tune file's size limit.
+    std::ofstream(path, std::ios::binary) << "[Pad]\n" << std::string(1'100'000, ';') << "\n[Last]\nKey=found\n";
+    EXPECT_EQ(IniProfile::open(path)->getString("Last", "Key"), "found");
     fs::remove_all(folder);
 }
