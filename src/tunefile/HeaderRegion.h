@@ -24,8 +24,8 @@ struct TuneHeader {
 
 // Where the music of a text begins, given the position of its first '&':
 // at that '&', or at the opening quote of an in-line text record standing
-// directly before it (only characters below '!' between). A position past
-// the text is returned unchanged.
+// directly before it (only bytes 0-32 between). A position past the text is
+// returned unchanged.
 std::size_t bodyStart(std::string_view text, std::size_t firstAmpersand);
 
 // The word searches of one build over its snapshot. The readers of all the
