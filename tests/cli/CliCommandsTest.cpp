@@ -23,7 +23,7 @@ void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-struct Run {
+struct CliRun {
     int status = -1;
     std::string out;
     std::string err;
@@ -38,12 +38,12 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    Run run(const std::string& arguments) {
+    CliRun run(const std::string& arguments) {
         const fs::path out = dir_ / "stdout";
         const fs::path err = dir_ / "stderr";
         const std::string command = std::string(SKIRLO_CLI) + " " + arguments + " --profile " +
                                     SKIRLO_RESOURCE_DIR "/QTN32.INI >" + out.string() + " 2>" + err.string();
-        Run result;
+        CliRun result;
         const int raw = std::system(command.c_str());
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         result.out = readFile(out);
@@ -56,7 +56,7 @@ protected:
         const fs::path in = dir_ / "in.tnz";
         const fs::path out = dir_ / "out.tnz";
         writeFile(in, input);
-        Run result = run("normalize " + in.string() + " -o " + out.string());
+        CliRun result = run("normalize " + in.string() + " -o " + out.string());
         EXPECT_EQ(result.status, 0) << result.err;
         if (messages) *messages = result.err;
         return readFile(out);
@@ -128,7 +128,7 @@ TEST_F(CliTest, EveryExampleTuneIsCurrentAndFullyKnown) {
         EXPECT_EQ(normalize(original, &messages), original) << entry.path();
         EXPECT_EQ(messages, "") << entry.path();
 
-        Run tree = run("tree " + entry.path().string());
+        CliRun tree = run("tree " + entry.path().string());
         EXPECT_EQ(tree.status, 0) << entry.path();
         EXPECT_EQ(tree.err, "") << entry.path();
         EXPECT_EQ(tree.out.rfind("{\"tunes\":[{", 0), 0u) << entry.path();
@@ -137,7 +137,7 @@ TEST_F(CliTest, EveryExampleTuneIsCurrentAndFullyKnown) {
 }
 
 TEST_F(CliTest, TwoTunesInOneFileAreSplitAtTheHeaderWord) {
-    Run tree = run(std::string("tree ") + SKIRLO_RESOURCE_DIR "/examples/two-tunes.tnz");
+    CliRun tree = run(std::string("tree ") + SKIRLO_RESOURCE_DIR "/examples/two-tunes.tnz");
     ASSERT_EQ(tree.status, 0);
     std::size_t tunes = 0;
     for (std::size_t at = tree.out.find("\"variationTempo\""); at != std::string::npos;
@@ -150,7 +150,7 @@ TEST_F(CliTest, TwoTunesInOneFileAreSplitAtTheHeaderWord) {
 
 TEST_F(CliTest, BadUsageAndMissingFilesFailWithAMessage) {
     EXPECT_EQ(run("tree").status, 1);
-    Run missing = run("tree " + (dir_ / "nothing.tnz").string());
+    CliRun missing = run("tree " + (dir_ / "nothing.tnz").string());
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err, "");
     EXPECT_EQ(run("frobnicate").status, 1);
