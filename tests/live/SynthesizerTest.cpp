@@ -219,6 +219,32 @@ TEST_F(WavRenderTest, BadVolumesAndUnwritableFilesFailWithoutLeavingAFile) {
     EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
+TEST(SynthesizerDeviceTest, SoundsLiveWhereThereIsAudioElseFailsToOpenWithAClearMessage) {
+    if (!findSoundfont()) GTEST_SKIP() << "no General MIDI soundfont is installed";
+    RecordingDiagnosticLog log;
+    RecordingMessageSink messages;
+    SystemMidiPlatform platform(log);
+    MidiDeviceLayer devices(platform, messages, log);
+    const OutputDeviceList list = devices.enumerateOutputs();
+    ASSERT_EQ(list.names.front(), kSynthesizerName);
+    EXPECT_EQ(list.initialSelection, 0U);
+    MidiDevice& output = devices.output();
+    output.deviceId = 0;
+    const std::uint32_t opened = devices.midiActivateDevice(output, midi_device::kOpen);
+    if (opened == 0) {
+        EXPECT_TRUE(messages.messages().empty());
+        EXPECT_EQ(devices.sendOnOpenHandle(output, 0x7F4590), 0U);
+        EXPECT_EQ(devices.midiActivateDevice(output, midi_device::kClose), 0U);
+        EXPECT_FALSE(output.isOpen());
+    } else {
+        EXPECT_EQ(opened, midi_error::kNoAudioOutput) << log.text();
+        ASSERT_EQ(messages.messages().size(), 1U);
+        EXPECT_EQ(messages.messages()[0].caption, "MIDI Output Error");
+        EXPECT_EQ(messages.messages()[0].text, *midiErrorText(midi_error::kNoAudioOutput));
+        EXPECT_EQ(output.deviceId, midi_device::kNone);
+    }
+}
+
 // Notes sent by the scheduler through an ALSA sequencer port arrive at a
 // port this test opens.
 TEST(AlsaSequencerTest, AShortTunePlaysIntoAPortTheTestCreates) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "playback/live/DiagnosticLog.h"
+#include "playback/live/QuietAlsa.h"
 
 namespace skirlo {
 
@@ -166,18 +167,17 @@ snd_pcm_t* openPcm(unsigned rate) {
     return pcm;
 }
 
-// ALSA prints its own complaints on standard error; the log has ours.
-void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
-
 }  // namespace
 
 std::unique_ptr<ToneOutput> openToneOutput(DiagnosticLog& log) {
     const int fd = openSpeakerDevice();
     if (fd >= 0) return std::make_unique<KernelSpeaker>(fd);
     constexpr unsigned kRate = 44100;
-    snd_lib_error_set_handler(&quietAlsa);
-    snd_pcm_t* pcm = openPcm(kRate);
-    snd_lib_error_set_handler(nullptr);
+    snd_pcm_t* pcm = nullptr;
+    {
+        const QuietAlsa quiet;
+        pcm = openPcm(kRate);
+    }
     if (pcm != nullptr) return std::make_unique<SquareWaveSpeaker>(pcm, kRate);
     log.write("PC speaker: no PC-speaker device and no sound card; playing silently\n");
     return std::make_unique<SilentSpeaker>();

@@ -7,6 +7,7 @@
 
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiPlatform.h"
+#include "playback/live/QuietAlsa.h"
 
 namespace skirlo {
 
@@ -109,6 +110,7 @@ void Synthesizer::render(std::span<std::int16_t> interleaved) {
 
 std::uint32_t Synthesizer::startAudio() {
     if (audio_ != nullptr) return midi_error::kNone;
+    const QuietAlsa quiet;
     for (const char* driver : kAudioDrivers) {
         fluid_settings_setstr(settings_, "audio.driver", driver);
         audio_ = new_fluid_audio_driver(settings_, synth_);

@@ -1,10 +1,12 @@
 #include "playback/live/SystemMidiPlatform.h"
 
+#include <alsa/asoundlib.h>
 #include <rtmidi/RtMidi.h>
 
 #include <mutex>
 
 #include "playback/live/DiagnosticLog.h"
+#include "playback/live/QuietAlsa.h"
 #include "playback/live/Synthesizer.h"
 
 namespace skirlo {
@@ -63,8 +65,20 @@ std::unique_ptr<Port> makePort(RtMidiErrors& errors, std::uint32_t& code) {
     }
 }
 
+// Whether the ALSA sequencer can be reached at all: without it RtMidi would
+// print its failure before throwing it.
+bool sequencerAvailable(DiagnosticLog& log) {
+    const QuietAlsa quiet;
+    snd_seq_t* sequencer = nullptr;
+    const int result = snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK);
+    if (result >= 0) snd_seq_close(sequencer);
+    if (result < 0) log.write(std::string("ALSA MIDI: no sequencer: ") + snd_strerror(result) + "\n");
+    return result >= 0;
+}
+
 template <typename Port>
 std::vector<std::string> portNames(DiagnosticLog& log) {
+    if (!sequencerAvailable(log)) return {};
     RtMidiErrors errors{&log};
     std::uint32_t code = 0;
     const std::unique_ptr<Port> port = makePort<Port>(errors, code);
@@ -218,6 +232,7 @@ std::uint32_t SystemMidiPlatform::open(MidiDirection direction, unsigned id, std
         return midi_error::kNone;
     }
     const unsigned port = id - (synthesizer ? 1U : 0U);
+    if (!sequencerAvailable(log_)) return midi_error::kNoDriver;
     auto errors = std::make_unique<RtMidiErrors>(RtMidiErrors{&log_});
     std::uint32_t code = midi_error::kNone;
     std::unique_ptr<RtMidiOut> output;

@@ -1,0 +1,80 @@
+// skirlo-cli devices and play, run through their entry points.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "playback/DocumentPlayback.h"
+#include "playback/live/Synthesizer.h"
+#include "support/PlaybackTestSupport.h"
+
+#include <unistd.h>
+
+namespace skirlo {
+
+int runDevices(const std::vector<std::string>& args);
+int runPlay(const std::vector<std::string>& args);
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        result.push_back(text.substr(at, end - at));
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return result;
+}
+
+// An example tune cut to its first staff line, without drone introduction
+// and at a fast tempo, so that it plays in a few seconds.
+std::string shortTune() {
+    std::string text = test::readFile(SKIRLO_RESOURCE_DIR "/examples/heather-brae.tnz");
+    text.replace(text.find("InstrumentMappings,(71,71,45,33,1000"), 36, "InstrumentMappings,(71,71,45,33,0");
+    text.replace(text.find("TuneTempo,66"), 12, "TuneTempo,300");
+    text.resize(text.find("!t") + 2);
+    return text + "\r\n";
+}
+
+TEST(CliPlaybackTest, DevicesListsTheSynthesizerFirstAndThePcSpeakerLast) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runDevices({}), 0);
+    const std::vector<std::string> names = lines(testing::internal::GetCapturedStdout());
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names.back(), "PC Speaker");
+    if (findSoundfont()) {
+        EXPECT_EQ(names.front(), "Built-in Synthesizer");
+    }
+    EXPECT_EQ(runDevices({"extra"}), 1);
+}
+
+TEST(CliPlaybackTest, PlayPrintsEverySoundingSymbolInOrder) {
+    const auto folder = std::filesystem::temp_directory_path() / ("skirlo-play-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto path = folder / "short.tnz";
+    const std::string text = shortTune();
+    std::ofstream(path, std::ios::binary) << text;
+
+    test::RealBuild build;
+    auto document = build.open(text);
+    DocumentPlayback playback;
+    ASSERT_TRUE(buildDocumentPlayback(document->tunes, document->script, document->settings, build.profile(),
+                                      PlaybackOutput::Speaker, playback));
+    std::vector<std::string> expected;
+    for (const PerformanceEvent& event : playback.performance.events()) expected.push_back(event.name);
+    ASSERT_GT(expected.size(), 5U);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runPlay({path.string(), "--device", "PC Speaker"}), 0);
+    EXPECT_EQ(lines(testing::internal::GetCapturedStdout()), expected);
+
+    EXPECT_EQ(runPlay({path.string(), "--device", "No Such Device"}), 1);
+    EXPECT_EQ(runPlay({path.string(), "--device"}), 1);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace skirlo
