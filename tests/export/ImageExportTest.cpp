@@ -1,0 +1,235 @@
+// The example tunes drawn and written as every image format, read back by
+// programs we did not write (ImageMagick, poppler), and the image command.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/MessageSink.h"
+#include "export/ExportProgress.h"
+#include "export/ImageWriters.h"
+#include "export/MusicImage.h"
+#include "support/EngravingTestSupport.h"
+
+namespace skirlo {
+int runImage(const std::vector<std::string>& args);
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<fs::path> exampleTunes() {
+    std::vector<fs::path> tunes;
+    for (const auto& entry : fs::directory_iterator(fs::path(SKIRLO_RESOURCE_DIR) / "examples")) {
+        if (entry.path().extension() == ".tnz") tunes.push_back(entry.path());
+    }
+    std::sort(tunes.begin(), tunes.end());
+    return tunes;
+}
+
+bool haveProgram(const char* name) {
+    return std::system((std::string("command -v ") + name + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// The picture as ImageMagick reads it, as a binary PBM (1 = black).
+struct Pbm {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bits;
+    bool black(int x, int y) const {
+        const std::size_t row = (static_cast<std::size_t>(width) + 7) / 8;
+        return (bits[static_cast<std::size_t>(y) * row + static_cast<std::size_t>(x / 8)] >> (7 - x % 8) & 1) != 0;
+    }
+};
+
+Pbm readBack(const fs::path& image, const fs::path& pbm) {
+    const std::string command = "convert '" + image.string() + "' pbm:'" + pbm.string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const std::string data = readText(pbm);
+    // Binary PBM: "P4", width, height, one blank, then rows of packed bits.
+    Pbm result;
+    std::size_t at = 2;
+    int numbers[2] = {0, 0};
+    if (data.compare(0, 2, "P4") != 0) return result;
+    for (int& number : numbers) {
+        while (at < data.size() && std::isspace(static_cast<unsigned char>(data[at]))) ++at;
+        while (at < data.size() && std::isdigit(static_cast<unsigned char>(data[at]))) number = number * 10 + (data[at++] - '0');
+    }
+    ++at;  // the single blank before the bits
+    result.width = numbers[0];
+    result.height = numbers[1];
+    const std::size_t size = (static_cast<std::size_t>(result.width) + 7) / 8 * static_cast<std::size_t>(result.height);
+    if (at + size > data.size()) return Pbm{};
+    result.bits.assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + size));
+    return result;
+}
+
+int differencesFrom(const Pbm& read, const MonoBitmap& bitmap) {
+    if (read.width != bitmap.width || read.height != bitmap.height) return -1;
+    int differences = 0;
+    for (int y = 0; y < bitmap.height; ++y) {
+        for (int x = 0; x < bitmap.width; ++x) differences += read.black(x, y) == bitmap.isWhite(x, y) ? 1 : 0;
+    }
+    return differences;
+}
+
+class ImageExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("skirlo-export-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    const LaidOutMusic& layOutExample(const fs::path& tune) { return engraving.layOut(readText(tune)); }
+
+    fs::path folder;
+    test::Engraving engraving;
+    MusicRenderer renderer{0x0000FF};
+};
+
+TEST_F(ImageExportTest, BitmapsOfEveryExampleReadBackPixelForPixel) {
+    if (!haveProgram("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    const std::vector<fs::path> tunes = exampleTunes();
+    ASSERT_FALSE(tunes.empty());
+    for (const fs::path& tune : tunes) {
+        const LaidOutMusic& music = layOutExample(tune);
+        const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
+        ASSERT_EQ(bitmap.width, music.extent.width);
+        ASSERT_EQ(bitmap.height, music.extent.height);
+        int blackPixels = 0;
+        for (int y = 0; y < bitmap.height; ++y) {
+            for (int x = 0; x < bitmap.width; ++x) blackPixels += bitmap.isWhite(x, y) ? 0 : 1;
+        }
+        // Music, not a blank page, and not a black one.
+        EXPECT_GT(blackPixels, bitmap.width * bitmap.height / 50) << tune;
+        EXPECT_LT(blackPixels, bitmap.width * bitmap.height / 3) << tune;
+
+        for (const char* extension : {".bmp", ".pcx"}) {
+            const fs::path image = folder / (tune.stem().string() + extension);
+            SilentProgress progress;
+            RecordingMessageSink messages;
+            std::string error;
+            ASSERT_EQ(writeMonoImage(bitmap, imageFormatForPath(image.string()), image, PcxDevice{}, progress,
+                                     messages, error),
+                      WriteOutcome::Written)
+                << error;
+            const Pbm read = readBack(image, folder / "read.pbm");
+            ASSERT_EQ(read.width, bitmap.width) << image;
+            ASSERT_EQ(read.height, bitmap.height) << image;
+            const int differences = differencesFrom(read, bitmap);
+            if (std::string(extension) == ".bmp") {
+                EXPECT_EQ(differences, 0) << image;
+            } else {
+                // ImageMagick 6 ignores the palette of a 1-bit PCX and shows
+                // set bits black: the same pixels, every one inverted.
+                EXPECT_TRUE(differences == 0 || differences == bitmap.width * bitmap.height) << image;
+            }
+            if (std::string(extension) == ".pcx" && haveProgram("pcxtoppm")) {
+                // Netpbm reads the palette: bit 1 is white, as we write it.
+                const fs::path ppm = folder / "netpbm.ppm";
+                const std::string command = "pcxtoppm '" + image.string() + "' > '" + ppm.string() + "' 2>/dev/null";
+                ASSERT_EQ(std::system(command.c_str()), 0);
+                EXPECT_EQ(differencesFrom(readBack(ppm, folder / "netpbm.pbm"), bitmap), 0) << image;
+            }
+        }
+    }
+}
+
+TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
+    const bool identify = haveProgram("identify");
+    for (const fs::path& tune : exampleTunes()) {
+        const fs::path copy = folder / tune.filename();
+        fs::copy_file(tune, copy);
+        for (const char* extension : {".png", ".svg", ".pdf", ".pcx", ".bmp", ".jpg"}) {
+            const fs::path out = folder / (tune.stem().string() + extension);
+            ASSERT_EQ(runImage({copy.string(), "-o", out.string()}), 0) << out;
+            const std::string bytes = readText(out);
+            ASSERT_GT(bytes.size(), 100u) << out;
+            const std::string ext = extension;
+            if (ext == ".png") EXPECT_EQ(bytes.substr(1, 3), "PNG");
+            if (ext == ".svg") EXPECT_NE(bytes.find("<svg"), std::string::npos);
+            if (ext == ".pdf") EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+            if (ext == ".bmp") EXPECT_EQ(bytes.substr(0, 2), "BM");
+            if (ext == ".pcx" || ext == ".jpg") EXPECT_EQ(bytes[0], '\x0A') << out;  // any other extension: PCX
+        }
+        if (identify) {
+            const LaidOutMusic& music = layOutExample(copy);
+            const std::string command = "identify -format '%w %h' '" + (folder / (tune.stem().string() + ".png")).string() +
+                                        "' > '" + (folder / "size.txt").string() + "'";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+            EXPECT_EQ(readText(folder / "size.txt"),
+                      std::to_string(music.extent.width) + " " + std::to_string(music.extent.height));
+        }
+    }
+}
+
+TEST_F(ImageExportTest, PdfPageIsTheMusicExtent) {
+    if (!haveProgram("pdfinfo")) GTEST_SKIP() << "poppler is not installed";
+    const fs::path tune = exampleTunes().front();
+    const fs::path out = folder / "tune.pdf";
+    ASSERT_EQ(runImage({tune.string(), "-o", out.string()}), 0);
+    const LaidOutMusic& music = layOutExample(tune);
+    const std::string command = "pdfinfo '" + out.string() + "' | grep 'Page size' > '" + (folder / "info.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string info = readText(folder / "info.txt");
+    double width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(info.c_str(), "Page size: %lf x %lf", &width, &height), 2) << info;
+    // 96 pixels to the inch, the page in whole points.
+    EXPECT_NEAR(width, music.extent.width * 0.75, 1.0);
+    EXPECT_NEAR(height, music.extent.height * 0.75, 1.0);
+}
+
+TEST_F(ImageExportTest, CommandRefusesWhatCannotBeDrawn) {
+    const fs::path tune = exampleTunes().front();
+    const fs::path out = folder / "huge.pcx";
+    // An enormous zoom is refused before any bitmap is made.
+    EXPECT_EQ(runImage({tune.string(), "-o", out.string(), "--zoom", "100000"}), 1);
+    EXPECT_EQ(runImage({tune.string(), "-o", out.string(), "--zoom", "0"}), 1);
+    // At the largest zoom allowed a long tune is still too large to make.
+    const fs::path longTune = folder / "long.tnz";
+    std::string text = "\"Long\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n";
+    for (int i = 0; i < 400; ++i) text += "& LA_4 B_4 C_4 D_4 !t\r\n";
+    std::ofstream(longTune, std::ios::binary) << text;
+    EXPECT_EQ(runImage({longTune.string(), "-o", out.string(), "--zoom", "1000"}), 1);
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(runImage({tune.string()}), 1);
+    EXPECT_EQ(runImage({(folder / "missing.tnz").string(), "-o", out.string()}), 1);
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(ImageExportTest, BadTunesStillMakeAPicture) {
+    const std::vector<std::string> bodies = {
+        "& fermat ^t ^te ^3e segno fermat !t",      // marks with nothing to hang on
+        "& '1 LA_4 ! '2 B_4 ! '1 C_4 ''!I",         // time lines never closed
+        "& ^t LA_4 ^te ^3 !t & ^ts ^te ^3s ^3e !t",  // ties and triplets at the very start
+        "& !I !I I! !t !t",                          // nothing but bar lines
+    };
+    for (const std::string& body : bodies) {
+        const LaidOutMusic& music = engraving.layOut("\"T\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n" + body);
+        ASSERT_TRUE(imageSizeProblem(music.extent).empty()) << body;
+        const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
+        EXPECT_EQ(bitmap.width, music.extent.width) << body;
+        std::string error;
+        EXPECT_TRUE(writePng(music.tunes, music.extent, renderer, (folder / "bad.png").string(), error)) << error;
+    }
+}
+
+}  // namespace
+}  // namespace skirlo
