@@ -3,6 +3,9 @@
 // for the PCX and BMP writers, an anti-aliased PNG, an SVG or a PDF page.
 // Needs a QGuiApplication (the fonts are Qt's).
 
+#include <QIODevice>
+#include <QImage>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +30,13 @@ std::string imageSizeProblem(Extent extent);
 // only one band of colour pixels is held besides the bitmap.
 MonoBitmap renderMonoBitmap(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
                             const MusicRenderer& renderer);
+
+// The music anti-aliased on white; in shades of grey unless something is
+// drawn in colour (a marked symbol, a coloured text), which keeps PNGs small
+// and quick to write.
+QImage renderPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer);
+// PNG at a fast compression level; false when the device refuses it.
+bool encodePng(const QImage& picture, QIODevice& device);
 
 // Each writes through a temporary file and renames it into place; false with
 // `error` set when it cannot.

@@ -19,6 +19,7 @@ namespace skirlo {
 class MusicRenderer {
 public:
     explicit MusicRenderer(Colour highlight) : highlight_(highlight) {}
+    Colour highlight() const { return highlight_; }
 
     void draw(const std::vector<std::unique_ptr<Tune>>& tunes, Surface& surface) const;
     void drawTune(const Tune& tune, Surface& surface) const;
