@@ -9,7 +9,11 @@
 #include "playback/live/Synthesizer.h"
 #include "support/PlaybackTestSupport.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <thread>
 
 namespace skirlo {
 
@@ -74,6 +78,31 @@ TEST(CliPlaybackTest, PlayPrintsEverySoundingSymbolInOrder) {
     EXPECT_EQ(runPlay({path.string(), "--device", "No Such Device"}), 1);
     EXPECT_EQ(runPlay({path.string(), "--device"}), 1);
     std::filesystem::remove_all(folder);
+}
+
+TEST(CliPlaybackTest, CtrlCStopsPlayingCleanly) {
+    const std::string tune = SKIRLO_RESOURCE_DIR "/examples/heather-brae.tnz";
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigset_t previous;
+    // Blocked here first, so that the interrupt cannot end the test program
+    // before the command waits for it.
+    pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
+    const pthread_t player = pthread_self();
+    std::thread pressCtrlC([player] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        pthread_kill(player, SIGINT);
+    });
+    testing::internal::CaptureStdout();
+    const int status = runPlay({tune, "--device", "PC Speaker"});
+    const std::vector<std::string> printed = lines(testing::internal::GetCapturedStdout());
+    pressCtrlC.join();
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    EXPECT_EQ(status, 0);
+    // The tune lasts over a minute; only its first notes sounded.
+    EXPECT_GE(printed.size(), 1U);
+    EXPECT_LT(printed.size(), 40U);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "playback/live/PlaybackScheduler.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include "playback/live/MidiDeviceLayer.h"
 #include "playback/live/SpeakerTone.h"
 
@@ -15,6 +18,17 @@ constexpr int kChanterMenuLast = 4511;
 constexpr int kTenorMenuLast = 4522;
 constexpr int kBassMenuLast = 4533;
 constexpr int kMenuSteps = 10;
+// Low among real-time priorities: above every ordinary thread (a busy
+// desktop must not make notes late), below the audio servers' threads.
+constexpr int kRealTimePriority = 10;
+
+// Where the user may not have real-time scheduling, playback runs at
+// ordinary priority and is only later under load.
+void raiseThreadPriority() {
+    sched_param parameters{};
+    parameters.sched_priority = kRealTimePriority;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameters);
+}
 
 }  // namespace
 
@@ -150,14 +164,13 @@ void PlaybackScheduler::stop() {
         playing_ = false;
         continuous_ = false;
         timer_ = kNoTimer;
+        if (setup_.output == PlaybackOutput::Speaker) speaker_.off();
     }
     clock_.notify();
     if (setup_.output == PlaybackOutput::Midi) {
         MidiDevice& output = devices_.output();
         devices_.sendOnOpenHandle(output, midi::kControlChange | midi::kChanterChannel | kAllNotesOffController << 8);
         devices_.midiActivateDevice(output, midi_device::kClose);
-    } else {
-        speaker_.off();
     }
 }
 
@@ -188,11 +201,16 @@ void PlaybackScheduler::setVolume(VolumeChannel channel, int value) {
 
 Volumes PlaybackScheduler::volumes() const { return {chanterVolume_, tenorVolume_, bassVolume_}; }
 
-void PlaybackScheduler::speakerOff() { speaker_.off(); }
+// Taken under the lock: the playback thread may be starting a tone.
+void PlaybackScheduler::speakerOff() {
+    const std::lock_guard lock(mutex_);
+    speaker_.off();
+}
 
 void PlaybackScheduler::arm(TimePoint deadline) { timer_ = deadline.time_since_epoch().count(); }
 
 void PlaybackScheduler::run() {
+    raiseThreadPriority();
     std::unique_lock lock(mutex_);
     while (!quit_) {
         const std::int64_t timer = playing_ ? timer_.load() : kNoTimer;
