@@ -241,7 +241,10 @@ void drawTimeLineEnd(const Symbol& end, const StaffLayout& staff, Surface& surfa
     if (isLabelOf(*previous, index)) openingStroke(*previous, b, surface, colour);
     const int top = end.y + b.top;
     const int corner = end.x + b.vertical.originX;
-    surface.fillRect({previous->x + previous->advanceWidth, top, corner, top + b.horizontal.height}, colour);
+    // A mark hung on a later note may stand right of the end: the bracket
+    // then runs on from the end's own place.
+    const int from = std::min(previous->x + previous->advanceWidth, end.x);
+    surface.fillRect({from, top, corner, top + b.horizontal.height}, colour);
     surface.fillRect({corner, top, corner + b.vertical.width, top + b.vertical.height - b.horizontal.height}, colour);
 }
 
