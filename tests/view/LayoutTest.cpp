@@ -1,6 +1,7 @@
 // The music layout on the real fonts: heights, gaps, marks, staff lines,
 // stretching, aligned columns, texts and the music extent.
 
+#include <QFontInfo>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -304,6 +305,30 @@ TEST_F(LayoutTest, TextsArePlacedByKindAndAlignment) {
     const TextRecord& fixed = find("Fixed");
     EXPECT_EQ(fixed.box.left, 1000 * 96 / 1000);
     EXPECT_EQ(fixed.box.top, 500 * 96 / 1000);
+}
+
+TEST(LayoutTextFonts, RecordFontsFollowTheZoomOnScreenOnly) {
+    QtMeasuringContext screen(SKIRLO_RESOURCE_DIR);
+    QtMeasuringContext printer(SKIRLO_RESOURCE_DIR, 600, 600, true);
+    const std::string attributes = "(T,L,0,0,Times New Roman,14,400,0,0,18,0,0,0)";
+    const auto atFull = TextRecord::create(screen, "Reel", attributes, 130);
+    const auto atHalf = TextRecord::create(screen, "Reel", attributes, 65);
+    const auto onPaper = TextRecord::create(printer, "Reel", attributes, 65);
+    ASSERT_TRUE(atFull && atHalf && onPaper);
+    // 14 points at 96 pixels to the inch is an em of about 19 pixels.
+    const auto* full = dynamic_cast<const QtTextFont*>(atFull->font());
+    const auto* half = dynamic_cast<const QtTextFont*>(atHalf->font());
+    const auto* paper = dynamic_cast<const QtTextFont*>(onPaper->font());
+    ASSERT_TRUE(full && half && paper);
+    EXPECT_EQ(full->font().pixelSize(), 19);
+    EXPECT_EQ(half->font().pixelSize(), 9);   // 140 x 65 / 130 tenths: 7 points
+    EXPECT_EQ(paper->font().pixelSize(), 117);  // unscaled: 14 points at 600 per inch
+    // The face resolves through fontconfig to a metric-compatible serif.
+    EXPECT_EQ(QFontInfo(full->font()).family().toStdString(), "Liberation Serif");
+    // Whole-string and per-character measures agree in width for plain text.
+    EXPECT_NEAR(atFull->measure(false).width, atFull->measure(true).width, 1);
+    EXPECT_GE(atFull->measure(true).height, atFull->measure(false).height);
+    EXPECT_GT(atFull->measure(false).width, atHalf->measure(false).width * 18 / 10);
 }
 
 TEST_F(LayoutTest, AbsoluteAlignmentKeepsTheStoredX) {
