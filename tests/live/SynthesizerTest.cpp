@@ -317,6 +317,12 @@ TEST(AlsaSequencerTest, AShortTunePlaysIntoAPortTheTestCreates) {
     }
     ASSERT_FALSE(sentNotes.empty());
     EXPECT_EQ(receivedNotes, sentNotes);
+    // Closing the port releases the drones' channels too.
+    for (unsigned char channel : {0, 1, 2}) {
+        const std::vector<unsigned char> allNotesOff{static_cast<unsigned char>(0xB0 | channel), 123, 0};
+        EXPECT_NE(std::find(received.messages.begin(), received.messages.end(), allNotesOff), received.messages.end())
+            << int{channel};
+    }
     EXPECT_TRUE(messages.messages().empty());
 }
 

@@ -115,12 +115,7 @@ public:
     }
     std::uint32_t reset() override {
         const std::lock_guard lock(mutex_);
-        if (output_ != nullptr) {
-            for (std::uint8_t channel = 0; channel < 16; ++channel) {
-                const std::uint8_t allNotesOff[3] = {static_cast<std::uint8_t>(0xB0 | channel), 123, 0};
-                output_->sendMessage(allNotesOff, 3);
-            }
-        }
+        silenceAll();
         buffer_ = nullptr;
         return errors_->takeFailure() ? codeFor(errors_->type) : midi_error::kNone;
     }
@@ -138,14 +133,25 @@ public:
         buffer_ = &header;
         return midi_error::kNone;
     }
+    // Stop silences only the chanter's channel; an external synthesizer
+    // would hold the drones for ever after the port is gone.
     std::uint32_t close() override {
         const std::lock_guard lock(mutex_);
+        silenceAll();
         if (output_) output_->closePort();
         if (input_) input_->closePort();
         return errors_->takeFailure() ? codeFor(errors_->type) : midi_error::kNone;
     }
 
 private:
+    void silenceAll() {
+        if (output_ == nullptr) return;
+        for (std::uint8_t channel = 0; channel < 16; ++channel) {
+            const std::uint8_t allNotesOff[3] = {static_cast<std::uint8_t>(0xB0 | channel), 123, 0};
+            output_->sendMessage(allNotesOff, 3);
+        }
+    }
+
     std::mutex mutex_;
     std::unique_ptr<RtMidiErrors> errors_;
     std::unique_ptr<RtMidiOut> output_;
