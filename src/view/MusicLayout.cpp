@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "notation/TuneBuilder.h"
 #include "view/FontCreation.h"
@@ -102,10 +103,14 @@ LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize) {
 }
 
 DerivedHeights derivedHeights(int zoom, int xScale, int yScale) {
+    // Settings come from the tune text: any value must give heights whose
+    // sums along a long staff still fit in an int.
+    auto bounded = [](std::int64_t value) { return static_cast<int>(std::clamp<std::int64_t>(value, 0, kMaxFontHeight)); };
     DerivedHeights d;
-    d.base = zoom * kLayoutReference / 100;
-    d.height = d.base * yScale / 100;
-    d.width = d.base * xScale / 100;
+    const std::int64_t base = std::int64_t{zoom} * kLayoutReference / 100;
+    d.base = bounded(base);
+    d.height = bounded(base * yScale / 100);
+    d.width = bounded(base * xScale / 100);
     return d;
 }
 

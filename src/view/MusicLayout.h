@@ -32,6 +32,7 @@ class ScriptText;
 
 inline constexpr int kLayoutReference = 130;  // the font height the spacing tables are written for
 inline constexpr int kDefaultBallSize = 7;
+inline constexpr int kMaxFontHeight = 10 * kLayoutReference;  // zoom 1000 % at 100 % scale
 
 struct LayoutSettings {
     int zoom = 100;          // percent
@@ -50,7 +51,8 @@ struct LayoutSettings {
 LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize);
 
 // The heights a zoom and the two scales give: base B, music font height H
-// (before font creation lowers it) and the width argument W.
+// (before font creation lowers it) and the width argument W, each between
+// 0 and kMaxFontHeight.
 struct DerivedHeights {
     int base = 0;
     int height = 0;

@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "support/EngravingTestSupport.h"
@@ -56,6 +57,13 @@ TEST(LayoutHeights, ZoomAndScalesGiveBaseHeightAndWidth) {
     const DerivedHeights wide = derivedHeights(100, 150, 100);
     EXPECT_EQ(wide.height, 130);
     EXPECT_EQ(wide.width, 195);
+    // Whatever a tune text asks for, the heights stay within bounds.
+    const DerivedHeights huge = derivedHeights(INT_MAX, INT_MAX, INT_MAX);
+    EXPECT_EQ(huge.height, kMaxFontHeight);
+    EXPECT_EQ(huge.width, kMaxFontHeight);
+    const DerivedHeights negative = derivedHeights(-100, 100, 100);
+    EXPECT_EQ(negative.height, 0);
+    EXPECT_EQ(derivedHeights(100, 100, 0).height, 0);
 }
 
 TEST_F(LayoutTest, FontHeightIsLoweredUntilTheStaffSpacingIsWhole) {
