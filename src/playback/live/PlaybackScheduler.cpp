@@ -64,7 +64,7 @@ std::optional<MenuVolume> menuVolume(int commandId, int rangeMax) {
     for (const auto& [last, channel] : {std::pair{kChanterMenuLast, VolumeChannel::Chanter},
                                         std::pair{kTenorMenuLast, VolumeChannel::Tenor},
                                         std::pair{kBassMenuLast, VolumeChannel::Bass}}) {
-        if (commandId > last - kMenuSteps - 1 && commandId <= last) {
+        if (commandId >= last - kMenuSteps && commandId <= last) {
             return MenuVolume{channel, (last - commandId) * 10 * rangeMax / 100};
         }
     }
