@@ -277,7 +277,7 @@ void MusicLayout::placeUnderPrevious(Symbol& mark, const PlacementInput& input, 
     const int third = mark.glyphExtent.width / 3;
     mark.x = previous->centreX - third;
     mark.centreX = mark.x + 2 * third;
-    growBottomAllowance(mark, *previous);
+    dropBelow(mark, *previous);
     hungOn_[&mark] = previous;
 }
 
@@ -301,18 +301,18 @@ void MusicLayout::hangMark(Symbol& mark, const Symbol& target) {
     } else {
         mark.x = target.centreX - mark.glyphExtent.width / 2;
         mark.centreX = target.centreX;
-        if (isUnderMark(mark.category)) growBottomAllowance(mark, target);
+        if (isUnderMark(mark.category)) dropBelow(mark, target);
     }
     mark.stemX = mark.x;
     hungOn_[&mark] = &target;
 }
 
-void MusicLayout::growBottomAllowance(const Symbol& mark, const Symbol& target) {
+void MusicLayout::dropBelow(Symbol& mark, const Symbol& target) {
+    // Under-marks stand below what they hang on; the staff makes room.
+    mark.y += underMarkDrop(mark, target, height_);
     if (staff_ == nullptr) return;
-    // Drawing moves the mark below what it hangs on; the staff makes room.
-    const int drop = underMarkDrop(mark, target, height_);
-    const int bottom = boxBottom(mark) + drop;
-    staff_->bottomAllowance = std::max(staff_->bottomAllowance, bottom - (mark.y + mark.glyphExtent.height));
+    const int barBottom = target.y + std::max(target.glyphExtent.height, target.height);
+    staff_->bottomAllowance = std::max(staff_->bottomAllowance, boxBottom(mark) - barBottom);
 }
 
 void MusicLayout::beginTune(Tune& tune) {

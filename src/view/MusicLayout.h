@@ -88,7 +88,7 @@ private:
     void adjustHighA(Symbol& note, const PlacementInput& input, int& runningX) const;
     void hangPendingMarks(Symbol& target);
     void hangMark(Symbol& mark, const Symbol& target);
-    void growBottomAllowance(const Symbol& mark, const Symbol& target);
+    void dropBelow(Symbol& mark, const Symbol& target);
 
     void allowForInlineTexts(StaffLayout& staff);
     void measureStaffLines(StaffLayout& staff);

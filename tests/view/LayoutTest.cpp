@@ -121,6 +121,51 @@ TEST_F(LayoutTest, GracenoteGapsDependOnWhatStandsBefore) {
     EXPECT_EQ(second.spaceAfter, engraving.units(3));
 }
 
+TEST_F(LayoutTest, InsideATailedGroupGracenotesStayClose) {
+    LayoutSettings settings = plainSettings();
+    settings.spacePercent = 80;
+    const StaffLayout& staff = onlyStaff("& LAr_8 gg Bl_8 !t", settings);
+    // Not the zero gap after a note: the group's fixed 4/130 of H.
+    EXPECT_EQ(named(staff, "gg")->spaceBefore, engraving.units(4));
+}
+
+TEST_F(LayoutTest, PibrochMarksAndSignsHangOnTheirNotes) {
+    // The default map has no pibroch marks: give three of them a glyph.
+    const SymbolMap::Lookup fermata = engraving.symbols.find("fermat");
+    ASSERT_NE(fermata.entry, nullptr);
+    for (const auto& [name, category] : {std::pair{"over", CAT_PIOB_OVERNEXT}, std::pair{"under", CAT_PIOB_UNDERNEXT},
+                                         std::pair{"underprev", CAT_PIOB_UNDERPREV}}) {
+        SymbolMapEntry entry = *fermata.entry;
+        entry.name = name;
+        entry.category = category;
+        engraving.symbols.insert(fermata.section, entry);
+    }
+    const StaffLayout& staff = onlyStaff("& LA_4 over B_4 under E_4 HG_4 underprev segno C_4 !t");
+    const Symbol& b = *named(staff, "B_4");
+    const Symbol& over = *named(staff, "over");
+    EXPECT_EQ(over.advanceWidth, 0);
+    EXPECT_EQ(over.x, b.centreX - over.glyphExtent.width / 2);
+    EXPECT_EQ(over.y, b.y);
+
+    const Symbol& e = *named(staff, "E_4");
+    const Symbol& under = *named(staff, "under");
+    EXPECT_EQ(under.x, e.centreX - under.glyphExtent.width / 2);
+    // Hung below its note, clear of it, and the staff makes room for it.
+    EXPECT_GE(boxTopOf(under), boxBottomOf(e) + engraving.units(3) - 1);
+    EXPECT_GE(staff.y + staff.height, boxBottomOf(under));
+
+    const Symbol& g = *named(staff, "HG_4");
+    const Symbol& prev = *named(staff, "underprev");
+    const int third = prev.glyphExtent.width / 3;
+    EXPECT_EQ(prev.x, g.centreX - third);
+    EXPECT_EQ(prev.centreX, prev.x + 2 * third);
+
+    const Symbol& c = *named(staff, "C_4");
+    const Symbol& segno = *named(staff, "segno");
+    EXPECT_EQ(segno.x, c.x + c.spaceBefore);
+    EXPECT_EQ(boxBottomOf(segno), boxTopOf(c));
+}
+
 TEST_F(LayoutTest, DotTakesBackTheSpaceAfterItsTailedNote) {
     const StaffLayout& staff = onlyStaff("& LAr_8 'la Bl_16 !t");
     const Symbol& note = *named(staff, "LAr_8");
