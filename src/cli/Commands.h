@@ -13,5 +13,9 @@ int runNormalize(const std::vector<std::string>& args);
 int runEvents(const std::vector<std::string>& args);
 int runMidi(const std::vector<std::string>& args);
 int runSpecimen(const std::vector<std::string>& args);
+int runImage(const std::vector<std::string>& args);
+int runWav(const std::vector<std::string>& args);
+int runDevices(const std::vector<std::string>& args);
+int runPlay(const std::vector<std::string>& args);
 
 }  // namespace skirlo

@@ -20,6 +20,10 @@ constexpr Command kCommands[] = {
     {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
     {"events", "events FILE [--speaker]", skirlo::runEvents},
     {"midi", "midi FILE -o OUT.mid", skirlo::runMidi},
+    {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N]", skirlo::runImage},
+    {"wav", "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]", skirlo::runWav},
+    {"devices", "devices", skirlo::runDevices},
+    {"play", "play FILE [--device NAME]", skirlo::runPlay},
     {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]", skirlo::runSpecimen},
 };
 
