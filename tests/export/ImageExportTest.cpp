@@ -163,11 +163,21 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
             const std::string bytes = readText(out);
             ASSERT_GT(bytes.size(), 100u) << out;
             const std::string ext = extension;
-            if (ext == ".png") EXPECT_EQ(bytes.substr(1, 3), "PNG");
-            if (ext == ".svg") EXPECT_NE(bytes.find("<svg"), std::string::npos);
-            if (ext == ".pdf") EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
-            if (ext == ".bmp") EXPECT_EQ(bytes.substr(0, 2), "BM");
-            if (ext == ".pcx" || ext == ".jpg") EXPECT_EQ(bytes[0], '\x0A') << out;  // any other extension: PCX
+            if (ext == ".png") {
+                EXPECT_EQ(bytes.substr(1, 3), "PNG");
+            }
+            if (ext == ".svg") {
+                EXPECT_NE(bytes.find("<svg"), std::string::npos);
+            }
+            if (ext == ".pdf") {
+                EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+            }
+            if (ext == ".bmp") {
+                EXPECT_EQ(bytes.substr(0, 2), "BM");
+            }
+            if (ext == ".pcx" || ext == ".jpg") {
+                EXPECT_EQ(bytes[0], '\x0A') << out;  // any other extension: PCX
+            }
         }
         if (identify) {
             const LaidOutMusic& music = layOutExample(copy);

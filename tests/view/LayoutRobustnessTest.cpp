@@ -64,7 +64,9 @@ void expectConsistent(const Tune& tune, bool aligned) {
             x += bar->width;
         }
         EXPECT_EQ(x, staff->x + staff->width);
-        if (!aligned) EXPECT_EQ(staff->width, widest);
+        if (!aligned) {
+            EXPECT_EQ(staff->width, widest);
+        }
         EXPECT_GE(staff->height, staff->ballBandHeight);
     }
     EXPECT_GE(tune.width, widest);

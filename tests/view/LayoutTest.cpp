@@ -448,7 +448,9 @@ TEST_F(LayoutTest, MarksWithNothingToHangOnNeitherCrashNorDraw) {
     ASSERT_EQ(music.tunes.size(), 1u);
     const StaffLayout& staff = *stavesOf(*music.tunes.front()).front();
     for (const Symbol* s : symbolsOf(staff)) {
-        if (s->name == "^te" || s->name == "^3e" || s->name == "^3") EXPECT_FALSE(s->curve) << s->name;
+        if (s->name == "^te" || s->name == "^3e" || s->name == "^3") {
+            EXPECT_FALSE(s->curve) << s->name;
+        }
     }
     EXPECT_FALSE(named(staff, "^t", 2)->curve);  // nothing after it
     EXPECT_NE(named(staff, "B_4")->timeLines, 0);
