@@ -60,9 +60,15 @@ int writePicture(const LaidOutMusic& music, const MusicRenderer& renderer, const
     const ImageFileFormat format = imageFormatForPath(out);
     bool written = false;
     switch (format) {
-        case ImageFileFormat::Png: written = writePng(music.tunes, music.extent, renderer, out, error); break;
-        case ImageFileFormat::Svg: written = writeSvg(music.tunes, music.extent, renderer, out, error); break;
-        case ImageFileFormat::Pdf: written = writePdf(music.tunes, music.extent, renderer, out, error); break;
+        case ImageFileFormat::Png:
+            written = writePng(music.tunes, music.extent, renderer, out, error);
+            break;
+        case ImageFileFormat::Svg:
+            written = writeSvg(music.tunes, music.extent, renderer, out, error);
+            break;
+        case ImageFileFormat::Pdf:
+            written = writePdf(music.tunes, music.extent, renderer, out, error);
+            break;
         case ImageFileFormat::Pcx:
         case ImageFileFormat::Bmp: {
             const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
@@ -96,9 +102,9 @@ int runImage(const std::vector<std::string>& arguments) {
     const std::unique_ptr<CliDocument> document = openDocument(args[0], *environment, measuring, structureOnly);
     if (!document) return 1;
 
-    const int ballSize = environment->profile ? environment->profile->getInt("PlayOptions", "BouncingBallSize",
-                                                                             kDefaultBallSize)
-                                              : kDefaultBallSize;
+    const int ballSize = environment->profile
+                             ? environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize)
+                             : kDefaultBallSize;
     LayoutSettings settings = layoutSettingsFor(document->settings, ballSize);
     if (zoomText) settings.zoom = leadingInt(*zoomText);
     if (settings.zoom < kMinZoom || settings.zoom > kMaxZoom) {

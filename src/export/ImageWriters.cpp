@@ -70,9 +70,9 @@ std::vector<std::uint8_t> bmpHeaders(int width, int height) {
     put32(out, 14, 40);
     put32(out, 18, static_cast<std::uint32_t>(width));
     put32(out, 22, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
-    put16(out, 26, 1);                                    // planes
-    put16(out, 28, 1);                                    // bits per pixel
-    put32(out, 30, 0);                                    // no compression
+    put16(out, 26, 1);                                   // planes
+    put16(out, 28, 1);                                   // bits per pixel
+    put32(out, 30, 0);                                   // no compression
     put32(out, 34, imageSize);
     put32(out, 46, 2);  // colours used; pixels per metre and colours important stay 0
     // Colour 0 black (already zero), colour 1 white.

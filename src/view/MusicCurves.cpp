@@ -10,8 +10,8 @@ namespace skirlo {
 
 namespace {
 
-constexpr int kRise = 18;       // in 1/130 of H
-constexpr int kThickness = 4;   // in 1/130 of H
+constexpr int kRise = 18;      // in 1/130 of H
+constexpr int kThickness = 4;  // in 1/130 of H
 constexpr int kSteps = 129;
 constexpr double kStep = 0.007751938;
 
@@ -46,11 +46,10 @@ Contour curvePolygon(int x0, int x1, int y, int fontHeight) {
     const int length = x1 - x0 + 2 * q;
     const std::array<PointF, 4> outer = {PointF{double(x0), double(y)}, PointF{double(x0 + a), double(y - r)},
                                          PointF{double(x0 + b), double(y - r)}, PointF{double(x1), double(y)}};
-    const std::array<PointF, 4> inner = {
-        PointF{double(x1 + q), double(y)},
-        PointF{double(x0 - q + static_cast<int>(length * 0.6666)), double(y - r - t)},
-        PointF{double(x0 - q + static_cast<int>(length * 0.3333)), double(y - r - t)},
-        PointF{double(x0 - q), double(y)}};
+    const std::array<PointF, 4> inner = {PointF{double(x1 + q), double(y)},
+                                         PointF{double(x0 - q + static_cast<int>(length * 0.6666)), double(y - r - t)},
+                                         PointF{double(x0 - q + static_cast<int>(length * 0.3333)), double(y - r - t)},
+                                         PointF{double(x0 - q), double(y)}};
     Contour polygon;
     polygon.reserve(kCurvePoints);
     polygon.push_back({x0, y});
@@ -72,7 +71,8 @@ void StaffSequence::index() {
     for (std::size_t i = n; i-- > 0;) nextNote_[i] = isMelodyCategory(symbols_[i]->category) ? i : nextNote_[i + 1];
     topTable_.clear();
     std::vector<int> level(n);
-    for (std::size_t i = 0; i < n; ++i) level[i] = isMelodyCategory(symbols_[i]->category) ? topOf(*symbols_[i]) : INT_MAX;
+    for (std::size_t i = 0; i < n; ++i)
+        level[i] = isMelodyCategory(symbols_[i]->category) ? topOf(*symbols_[i]) : INT_MAX;
     topTable_.push_back(std::move(level));
     for (std::size_t width = 2; width <= n; width *= 2) {
         const std::vector<int>& below = topTable_.back();

@@ -16,8 +16,8 @@ constexpr int kLedgerGlyph = 77;
 constexpr int kStaffGlyph = 87;
 constexpr int kLineGlyph = 57;
 constexpr int kMaxAlignedColumns = 50;
-constexpr int kDotPreGap = 4;        // after a tailed note, in 1/130 of H
-constexpr int kMarkClearance = 3;    // between a mark and what it clears, in 1/130 of H
+constexpr int kDotPreGap = 4;      // after a tailed note, in 1/130 of H
+constexpr int kMarkClearance = 3;  // between a mark and what it clears, in 1/130 of H
 
 // Gracenote-side symbols get their space before from the space percent.
 bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT_REST; }
@@ -105,7 +105,9 @@ LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize) {
 DerivedHeights derivedHeights(int zoom, int xScale, int yScale) {
     // Settings come from the tune text: any value must give heights whose
     // sums along a long staff still fit in an int.
-    auto bounded = [](std::int64_t value) { return static_cast<int>(std::clamp<std::int64_t>(value, 0, kMaxFontHeight)); };
+    auto bounded = [](std::int64_t value) {
+        return static_cast<int>(std::clamp<std::int64_t>(value, 0, kMaxFontHeight));
+    };
     DerivedHeights d;
     const std::int64_t base = std::int64_t{zoom} * kLayoutReference / 100;
     d.base = bounded(base);
@@ -210,7 +212,9 @@ void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int&
     if (isMelodyCategory(symbol.category)) adjustHighA(symbol, input, runningX);
     symbol.spaceBefore = preGap(symbol, input.previous);
     // A tailed note's group stays tight up to its beat's end.
-    if (input.currentNote != nullptr && isTailedNote(input.currentNote->category)) symbol.spaceBefore = units(kDotPreGap);
+    if (input.currentNote != nullptr && isTailedNote(input.currentNote->category)) {
+        symbol.spaceBefore = units(kDotPreGap);
+    }
     symbol.spaceAfter = postGap(symbol);
     const int width = symbol.glyphExtent.width;
     const int left = symbol.x + symbol.spaceBefore;
@@ -558,23 +562,37 @@ void MusicLayout::placeTexts(Tune& tune) {
         const int anchor = inlineText ? text->anchorX : tune.x;
         int left = text->x;
         switch (text->alignment) {
-            case 'C': left = inlineText ? anchor - size.width / 2 : tune.x + tune.width / 2 - size.width / 2; break;
-            case 'L': left = anchor; break;
-            case 'R': left = inlineText ? anchor - size.width : tune.x + tune.width - size.width; break;
-            default: break;
+            case 'C':
+                left = inlineText ? anchor - size.width / 2 : tune.x + tune.width / 2 - size.width / 2;
+                break;
+            case 'L':
+                left = anchor;
+                break;
+            case 'R':
+                left = inlineText ? anchor - size.width : tune.x + tune.width - size.width;
+                break;
+            default:
+                break;
         }
         int top = tune.y;
         switch (text->kind) {
             case 'T':
             case 'Y':
-            case 'M': top = tune.y + tune.headerBandHeight - size.height; break;
-            case 'F': top = bottom - size.height; break;
-            case 'I': top = text->anchorY - size.height; break;
+            case 'M':
+                top = tune.y + tune.headerBandHeight - size.height;
+                break;
+            case 'F':
+                top = bottom - size.height;
+                break;
+            case 'I':
+                top = text->anchorY - size.height;
+                break;
             case 'X':
                 left = text->x * measuring_.pixelsPerInchX() / 1000 - settings_.printableOffsetX;
                 top = text->y * measuring_.pixelsPerInchY() / 1000 - settings_.printableOffsetY;
                 break;
-            default: break;
+            default:
+                break;
         }
         text->box = {left, top, left + size.width, top + size.height};
     }
@@ -616,8 +634,8 @@ LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const Symb
     music.fonts = createFontSet(measuring, heights.height, heights.width, messages);
     music.leftX = settings.zoom * 20 / 100;
     MusicLayout layout(music.fonts, symbols.spacing(), measuring, settings);
-    const TuneBuildContext context{symbols, measuring, music.fonts, messages, music.fonts.height,
-                                   settings.spacePercent, &layout, music.leftX, 0};
+    const TuneBuildContext context{
+        symbols, measuring, music.fonts, messages, music.fonts.height, settings.spacePercent, &layout, music.leftX, 0};
     music.tunes = buildTunes(script, convertBareStrings, context);
     music.extent = musicExtent(music.tunes, music.leftX);
     return music;

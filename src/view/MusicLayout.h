@@ -35,11 +35,11 @@ inline constexpr int kDefaultBallSize = 7;
 inline constexpr int kMaxFontHeight = 10 * kLayoutReference;  // zoom 1000 % at 100 % scale
 
 struct LayoutSettings {
-    int zoom = 100;          // percent
-    int xScale = 90;         // percent; 0: the glyphs' natural width
-    int yScale = 100;        // percent
-    int spacePercent = 80;   // scales the gaps after notes and before gracenotes
-    bool alignBars = false;  // bar lines in columns instead of stretched staves
+    int zoom = 100;                   // percent
+    int xScale = 90;                  // percent; 0: the glyphs' natural width
+    int yScale = 100;                 // percent
+    int spacePercent = 80;            // scales the gaps after notes and before gracenotes
+    bool alignBars = false;           // bar lines in columns instead of stretched staves
     int ballSize = kDefaultBallSize;  // room above each staff for the bouncing ball, 1/130 of H
     bool printing = false;
     int printableOffsetX = 0;  // printer units: fixed texts are placed less these

@@ -117,8 +117,7 @@ void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, S
     if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
 }
 
-void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface,
-                              Colour colour) const {
+void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) const {
     if (symbol.category == CAT_END_TIMELINE || symbol.category == CAT_END_TIMELINE_BIS) {
         drawTimeLineEnd(symbol, staff, surface, colour);
         return;

@@ -57,7 +57,8 @@ void QPainterSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
     painter_.save();
     painter_.setPen(QPen(qtColour(frame), 1));
     painter_.setBrush(qtColour(fill));
-    painter_.drawRect(QRect(QPoint(rect.left, rect.top), QSize(rect.right - rect.left - 1, rect.bottom - rect.top - 1)));
+    painter_.drawRect(
+        QRect(QPoint(rect.left, rect.top), QSize(rect.right - rect.left - 1, rect.bottom - rect.top - 1)));
     painter_.restore();
 }
 

@@ -2,8 +2,8 @@
 // application; one is made before the first test, on the offscreen platform
 // when no other is asked for.
 
-#include <QGuiApplication>
 #include <gtest/gtest.h>
+#include <QGuiApplication>
 
 #include <memory>
 
@@ -24,7 +24,6 @@ private:
     std::unique_ptr<QGuiApplication> application_;
 };
 
-const ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GuiApplicationEnvironment);
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiApplicationEnvironment);
 
 }  // namespace

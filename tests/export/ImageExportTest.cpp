@@ -68,14 +68,16 @@ Pbm readBack(const fs::path& image, const fs::path& pbm) {
     if (data.compare(0, 2, "P4") != 0) return result;
     for (int& number : numbers) {
         while (at < data.size() && std::isspace(static_cast<unsigned char>(data[at]))) ++at;
-        while (at < data.size() && std::isdigit(static_cast<unsigned char>(data[at]))) number = number * 10 + (data[at++] - '0');
+        while (at < data.size() && std::isdigit(static_cast<unsigned char>(data[at])))
+            number = number * 10 + (data[at++] - '0');
     }
     ++at;  // the single blank before the bits
     result.width = numbers[0];
     result.height = numbers[1];
     const std::size_t size = (static_cast<std::size_t>(result.width) + 7) / 8 * static_cast<std::size_t>(result.height);
     if (at + size > data.size()) return Pbm{};
-    result.bits.assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + size));
+    result.bits.assign(data.begin() + static_cast<std::ptrdiff_t>(at),
+                       data.begin() + static_cast<std::ptrdiff_t>(at + size));
     return result;
 }
 
@@ -126,8 +128,8 @@ TEST_F(ImageExportTest, BitmapsOfEveryExampleReadBackPixelForPixel) {
             SilentProgress progress;
             RecordingMessageSink messages;
             std::string error;
-            ASSERT_EQ(writeMonoImage(bitmap, imageFormatForPath(image.string()), image, PcxDevice{}, progress,
-                                     messages, error),
+            ASSERT_EQ(writeMonoImage(bitmap, imageFormatForPath(image.string()), image, PcxDevice{}, progress, messages,
+                                     error),
                       WriteOutcome::Written)
                 << error;
             const Pbm read = readBack(image, folder / "read.pbm");
@@ -181,8 +183,9 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
         }
         if (identify) {
             const LaidOutMusic& music = layOutExample(copy);
-            const std::string command = "identify -format '%w %h' '" + (folder / (tune.stem().string() + ".png")).string() +
-                                        "' > '" + (folder / "size.txt").string() + "'";
+            const std::string command = "identify -format '%w %h' '" +
+                                        (folder / (tune.stem().string() + ".png")).string() + "' > '" +
+                                        (folder / "size.txt").string() + "'";
             ASSERT_EQ(std::system(command.c_str()), 0);
             EXPECT_EQ(readText(folder / "size.txt"),
                       std::to_string(music.extent.width) + " " + std::to_string(music.extent.height));
@@ -196,7 +199,8 @@ TEST_F(ImageExportTest, PdfPageIsTheMusicExtent) {
     const fs::path out = folder / "tune.pdf";
     ASSERT_EQ(runImage({tune.string(), "-o", out.string()}), 0);
     const LaidOutMusic& music = layOutExample(tune);
-    const std::string command = "pdfinfo '" + out.string() + "' | grep 'Page size' > '" + (folder / "info.txt").string() + "'";
+    const std::string command =
+        "pdfinfo '" + out.string() + "' | grep 'Page size' > '" + (folder / "info.txt").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string info = readText(folder / "info.txt");
     double width = 0, height = 0;
@@ -226,8 +230,8 @@ TEST_F(ImageExportTest, CommandRefusesWhatCannotBeDrawn) {
 
 TEST_F(ImageExportTest, BadTunesStillMakeAPicture) {
     const std::vector<std::string> bodies = {
-        "& fermat ^t ^te ^3e segno fermat !t",      // marks with nothing to hang on
-        "& '1 LA_4 ! '2 B_4 ! '1 C_4 ''!I",         // time lines never closed
+        "& fermat ^t ^te ^3e segno fermat !t",       // marks with nothing to hang on
+        "& '1 LA_4 ! '2 B_4 ! '1 C_4 ''!I",          // time lines never closed
         "& ^t LA_4 ^te ^3 !t & ^ts ^te ^3s ^3e !t",  // ties and triplets at the very start
         "& !I !I I! !t !t",                          // nothing but bar lines
     };

@@ -123,7 +123,7 @@ TEST(BmpFile, HeadersDescribeATwoColourBottomUpBitmap) {
     EXPECT_EQ(read32(h, 34), 16u);
     EXPECT_EQ(read32(h, 46), 2u);
     EXPECT_EQ(read32(h, 50), 0u);
-    EXPECT_EQ(read32(h, 54), 0u);  // black
+    EXPECT_EQ(read32(h, 54), 0u);           // black
     EXPECT_EQ(read32(h, 58), 0x00FFFFFFu);  // white
 }
 

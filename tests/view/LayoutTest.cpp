@@ -1,8 +1,8 @@
 // The music layout on the real fonts: heights, gaps, marks, staff lines,
 // stretching, aligned columns, texts and the music extent.
 
-#include <QFontInfo>
 #include <gtest/gtest.h>
+#include <QFontInfo>
 
 #include <climits>
 #include <string>
@@ -374,7 +374,7 @@ TEST(LayoutTextFonts, RecordFontsFollowTheZoomOnScreenOnly) {
     const auto* paper = dynamic_cast<const QtTextFont*>(onPaper->font());
     ASSERT_TRUE(full && half && paper);
     EXPECT_EQ(full->font().pixelSize(), 19);
-    EXPECT_EQ(half->font().pixelSize(), 9);   // 140 x 65 / 130 tenths: 7 points
+    EXPECT_EQ(half->font().pixelSize(), 9);     // 140 x 65 / 130 tenths: 7 points
     EXPECT_EQ(paper->font().pixelSize(), 117);  // unscaled: 14 points at 600 per inch
     // The face resolves through fontconfig to a metric-compatible serif.
     EXPECT_EQ(QFontInfo(full->font()).family().toStdString(), "Liberation Serif");
@@ -410,9 +410,8 @@ TEST_F(LayoutTest, TuneWithoutMusicShowsItsHeaderTextsInsideTheExtent) {
 }
 
 TEST_F(LayoutTest, TunesFollowEachOtherAndMakeTheExtent) {
-    const LaidOutMusic& music =
-        engraving.layOut(std::string(kTitle) + "& LA_4 B_4 !t\r\n\"Skirlo: the next tune\"\r\n" + kTitle +
-                         "& LA_4 B_4 C_4 D_4 !t\r\n");
+    const LaidOutMusic& music = engraving.layOut(
+        std::string(kTitle) + "& LA_4 B_4 !t\r\n\"Skirlo: the next tune\"\r\n" + kTitle + "& LA_4 B_4 C_4 D_4 !t\r\n");
     ASSERT_EQ(music.tunes.size(), 2u);
     const Tune& first = *music.tunes[0];
     const Tune& second = *music.tunes[1];
