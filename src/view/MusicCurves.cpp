@@ -60,31 +60,26 @@ Contour curvePolygon(int x0, int x1, int y, int fontHeight) {
     return polygon;
 }
 
-void StaffSequence::add(const Symbol* symbol) {
-    places_.emplace(symbol, symbols_.size());
-    symbols_.push_back(symbol);
-}
+void StaffSequence::add(const Symbol* symbol) { symbols_.push_back(symbol); }
 
 void StaffSequence::index() {
     const std::size_t n = symbols_.size();
+    places_.clear();
+    places_.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) places_.emplace_back(symbols_[i], i);
+    std::sort(places_.begin(), places_.end());
     nextNote_.assign(n + 1, n);
     for (std::size_t i = n; i-- > 0;) nextNote_[i] = isMelodyCategory(symbols_[i]->category) ? i : nextNote_[i + 1];
-    topTable_.clear();
-    std::vector<int> level(n);
-    for (std::size_t i = 0; i < n; ++i)
-        level[i] = isMelodyCategory(symbols_[i]->category) ? topOf(*symbols_[i]) : INT_MAX;
-    topTable_.push_back(std::move(level));
-    for (std::size_t width = 2; width <= n; width *= 2) {
-        const std::vector<int>& below = topTable_.back();
-        std::vector<int> next(n - width + 1);
-        for (std::size_t i = 0; i + width <= n; ++i) next[i] = std::min(below[i], below[i + width / 2]);
-        topTable_.push_back(std::move(next));
+    tops_.assign(2 * n, INT_MAX);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (isMelodyCategory(symbols_[i]->category)) tops_[n + i] = topOf(*symbols_[i]);
     }
+    for (std::size_t i = n; i-- > 1;) tops_[i] = std::min(tops_[2 * i], tops_[2 * i + 1]);
 }
 
 std::optional<std::size_t> StaffSequence::placeOf(const Symbol* symbol) const {
-    const auto found = places_.find(symbol);
-    if (found == places_.end()) return std::nullopt;
+    const auto found = std::lower_bound(places_.begin(), places_.end(), std::pair<const Symbol*, std::size_t>{symbol, 0});
+    if (found == places_.end() || found->first != symbol) return std::nullopt;
     return found->second;
 }
 
@@ -95,11 +90,14 @@ const Symbol* StaffSequence::firstNoteFrom(std::size_t from) const {
 }
 
 int StaffSequence::highestTop(std::size_t from, std::size_t to) const {
-    if (from > to || to >= symbols_.size()) return INT_MAX;
-    std::size_t k = 0;
-    while ((std::size_t{2} << k) <= to - from + 1) ++k;
-    const std::vector<int>& level = topTable_[k];
-    return std::min(level[from], level[to + 1 - (std::size_t{1} << k)]);
+    const std::size_t n = symbols_.size();
+    if (from > to || to >= n) return INT_MAX;
+    int top = INT_MAX;
+    for (std::size_t l = from + n, r = to + n + 1; l < r; l /= 2, r /= 2) {
+        if (l & 1) top = std::min(top, tops_[l++]);
+        if (r & 1) top = std::min(top, tops_[--r]);
+    }
+    return top;
 }
 
 std::optional<CurveSpan> spanOf(const Symbol& arc, const StaffSequence& staff) {

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/Measuring.h"
@@ -15,8 +15,8 @@ namespace skirlo {
 inline constexpr int kCurvePoints = 261;
 
 // Every symbol of a staff line in order, with what spans ask of a run of
-// them answered in constant time: the first melody note at or after a
-// place, and the highest glyph top among the melody notes of a run.
+// them answered quickly however long the staff: the first melody note at or
+// after a place, and the highest glyph top among the melody notes of a run.
 class StaffSequence {
 public:
     void add(const Symbol* symbol);
@@ -31,9 +31,9 @@ public:
 
 private:
     std::vector<const Symbol*> symbols_;
-    std::unordered_map<const Symbol*, std::size_t> places_;
+    std::vector<std::pair<const Symbol*, std::size_t>> places_;  // sorted by symbol, for lookups
     std::vector<std::size_t> nextNote_;
-    std::vector<std::vector<int>> topTable_;  // level k: minimum over 2^k places
+    std::vector<int> tops_;  // a segment tree: leaves at size()..2 size()-1
 };
 
 struct CurveSpan {

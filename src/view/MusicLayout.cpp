@@ -124,7 +124,9 @@ int underMarkDrop(const Symbol& mark, const Symbol& target, int fontHeight) {
 
 MusicLayout::MusicLayout(const FontSet& fonts, const CategorySpacing& spacing, MeasuringContext& measuring,
                          const LayoutSettings& settings)
-    : fonts_(fonts), spacing_(spacing), measuring_(measuring), settings_(settings), height_(fonts.height) {}
+    : fonts_(fonts), spacing_(spacing), measuring_(measuring), settings_(settings), height_(fonts.height) {
+    measureStaffGlyphs();
+}
 
 int MusicLayout::scaledUnits(int tableValue, int spacePercent) const {
     return spacePercent * (tableValue * height_ / kLayoutReference) / 100;
@@ -332,31 +334,38 @@ void MusicLayout::beginTune(Tune& tune) {
     }
 }
 
+void MusicLayout::measureStaffGlyphs() {
+    const Font* lines = fonts_.musicFont(3);
+    const Font* bars = fonts_.musicFont(1);
+    for (int level = 0; level < 3; ++level) staffGlyphs_.beamBoxes[level] = boxOf(lines, 88 + level);
+    staffGlyphs_.lineThickness = std::max(boxOf(lines, kLineGlyph).height, 1);
+    if (lines != nullptr) staffGlyphs_.extent = lines->textExtent(std::string(1, static_cast<char>(kStaffGlyph)));
+    const int codes[4] = {72, 71, 54, 53};
+    for (int i = 0; i < 4; ++i) staffGlyphs_.timeLineBoxes[i] = boxOf(bars, codes[i]);
+    if (lines == nullptr) return;
+    // One staff line per contour, at its highest point.
+    for (const Contour& contour : lines->outline(kStaffGlyph)) {
+        if (contour.empty()) continue;
+        int top = INT_MAX;
+        for (const OutlinePoint& p : contour) top = std::min(top, p.y);
+        staffGlyphs_.lineTops.push_back(top);
+    }
+    std::sort(staffGlyphs_.lineTops.begin(), staffGlyphs_.lineTops.end());
+}
+
 void MusicLayout::beginStaff(StaffLayout& staff) {
     staff_ = &staff;
     pendingMarks_.clear();
     pendingBar_ = nullptr;
     staff.ballBandHeight = units(settings_.ballSize);
-    const Font* lines = fonts_.musicFont(3);
-    const Font* bars = fonts_.musicFont(1);
-    for (int level = 0; level < 3; ++level) staff.beamBoxes[level] = boxOf(lines, 88 + level);
-    staff.lineThickness = std::max(boxOf(lines, kLineGlyph).height, 1);
-    if (lines != nullptr) staff.staffGlyphExtent = lines->textExtent(std::string(1, static_cast<char>(kStaffGlyph)));
-    const int codes[4] = {72, 71, 54, 53};
-    for (int i = 0; i < 4; ++i) staff.timeLineBoxes[i] = boxOf(bars, codes[i]);
-
+    staff.beamBoxes = staffGlyphs_.beamBoxes;
+    staff.lineThickness = staffGlyphs_.lineThickness;
+    staff.staffGlyphExtent = staffGlyphs_.extent;
+    staff.timeLineBoxes = staffGlyphs_.timeLineBoxes;
     // Until a bar line is met the staff glyph's contours give the lines.
     staff.lineY = {};
-    if (lines == nullptr) return;
-    std::vector<int> tops;
-    for (const Contour& contour : lines->outline(kStaffGlyph)) {
-        if (contour.empty()) continue;
-        int top = INT_MAX;
-        for (const OutlinePoint& p : contour) top = std::min(top, p.y);
-        tops.push_back(top);
-    }
-    std::sort(tops.begin(), tops.end());
     const int barY = staff.y + staff.ballBandHeight;
+    const std::vector<int>& tops = staffGlyphs_.lineTops;
     for (std::size_t i = 0; i < tops.size() && i < staff.lineY.size(); ++i) staff.lineY[i] = barY + tops[i];
 }
 
@@ -411,29 +420,46 @@ void MusicLayout::layOutBar(BarLayout& bar, int extra) {
     std::size_t last = bar.symbols.size() - 1;
     while (last > 0 && bar.symbols[last]->category == CAT_SIGN_REPEAT) --last;
 
-    std::unordered_map<const Symbol*, int> moved;
+    // How far each symbol's centre moved, so that marks follow their symbol.
+    std::vector<std::pair<const Symbol*, int>> moved;
+    moved.reserve(bar.symbols.size());
     int shift = 0;
+    bool hasMarks = false;
     for (std::size_t i = 0; i < bar.symbols.size(); ++i) {
         Symbol& s = *bar.symbols[i];
-        if (hungOn_.count(&s) != 0) continue;
+        if (hungOn_.count(&s) != 0) {
+            hasMarks = true;
+            continue;
+        }
         const int grow = (isStretchPoint(bar, i, true) ? share : 0) + (i == last ? remainder : 0);
         s.x += shift;
         s.spaceBefore += grow;
         s.advanceWidth += grow;
         s.centreX += shift + grow;
         s.stemX += shift + grow;
-        moved[&s] = shift + grow;
+        moved.emplace_back(&s, shift + grow);
         shift += grow;
     }
-    for (auto& owned : bar.symbols) {
-        const auto hung = hungOn_.find(owned.get());
-        if (hung == hungOn_.end()) continue;
-        const auto target = moved.find(hung->second);
-        const int dx = target != moved.end() ? target->second : 0;
-        moveSymbol(*owned, dx, 0);
-        moved[owned.get()] = dx;
-    }
+    if (hasMarks) moveMarks(bar, moved);
     bar.width += extra;
+}
+
+void MusicLayout::moveMarks(BarLayout& bar, std::vector<std::pair<const Symbol*, int>>& moved) const {
+    std::sort(moved.begin(), moved.end());
+    auto shiftOf = [&](const Symbol* target) {
+        const auto found = std::lower_bound(moved.begin(), moved.end(), std::pair<const Symbol*, int>{target, INT_MIN});
+        return found != moved.end() && found->first == target ? found->second : 0;
+    };
+    // Marks may hang on marks (a fermata over a sign): follow the chain.
+    for (auto& owned : bar.symbols) {
+        const Symbol* target = owned.get();
+        for (int depth = 0; depth < 4; ++depth) {
+            const auto hung = hungOn_.find(target);
+            if (hung == hungOn_.end()) break;
+            target = hung->second;
+        }
+        if (target != owned.get()) moveSymbol(*owned, shiftOf(target), 0);
+    }
 }
 
 void MusicLayout::stretchStaff(StaffLayout& staff, int extra) {

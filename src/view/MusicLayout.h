@@ -15,8 +15,10 @@
 //   of such a box below the cell top is font ascent - originY;
 // - a tie or triplet curve is its 261-point polygon in `Symbol::curve`.
 
+#include <array>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/Measuring.h"
@@ -90,6 +92,8 @@ private:
     void hangMark(Symbol& mark, const Symbol& target);
     void dropBelow(Symbol& mark, const Symbol& target);
 
+    void measureStaffGlyphs();
+    void moveMarks(BarLayout& bar, std::vector<std::pair<const Symbol*, int>>& moved) const;
     void allowForInlineTexts(StaffLayout& staff);
     void measureStaffLines(StaffLayout& staff);
 
@@ -106,6 +110,16 @@ private:
     MeasuringContext& measuring_;
     LayoutSettings settings_;
     int height_;
+
+    // What every staff measures of the staff glyphs, the same for all of them.
+    struct StaffGlyphs {
+        std::array<GlyphBox, 3> beamBoxes{};
+        std::array<GlyphBox, 4> timeLineBoxes{};
+        int lineThickness = 1;
+        Extent extent;
+        std::vector<int> lineTops;  // below the cell top
+    };
+    StaffGlyphs staffGlyphs_;
 
     StaffLayout* staff_ = nullptr;
     BarLayout* pendingBar_ = nullptr;
