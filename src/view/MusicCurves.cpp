@@ -78,7 +78,8 @@ void StaffSequence::index() {
 }
 
 std::optional<std::size_t> StaffSequence::placeOf(const Symbol* symbol) const {
-    const auto found = std::lower_bound(places_.begin(), places_.end(), std::pair<const Symbol*, std::size_t>{symbol, 0});
+    const auto found =
+        std::lower_bound(places_.begin(), places_.end(), std::pair<const Symbol*, std::size_t>{symbol, 0});
     if (found == places_.end() || found->first != symbol) return std::nullopt;
     return found->second;
 }
