@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Commands.h"
 #include "common/MessageSink.h"
 #include "export/ExportProgress.h"
 #include "export/ImageWriters.h"
@@ -22,8 +23,6 @@
 #include "support/EngravingTestSupport.h"
 
 namespace skirlo {
-int runImage(const std::vector<std::string>& args);
-
 namespace {
 
 namespace fs = std::filesystem;
