@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli/CliEnvironment.h"
+#include "common/FixedMetrics.h"
 #include "notation/TuneBuilder.h"
 #include "tunefile/TuneFileIO.h"
 
@@ -11,11 +12,11 @@ namespace skirlo {
 
 namespace {
 
-void buildFirst(CliDocument& document, CliEnvironment& environment, MeasuringContext& measuring,
-                const FontSet& fonts) {
+void buildStructure(CliDocument& document, CliEnvironment& environment) {
+    FixedMetricsContext measuring;
+    const FontSet noFonts;
     const bool convertBareStrings = document.recognition.beginBuild(document.script);
-    const int scale = fonts.height > 0 ? fonts.height : 130;
-    const TuneBuildContext context{environment.symbols, measuring, fonts, environment.messages, scale,
+    const TuneBuildContext context{environment.symbols, measuring, noFonts, environment.messages, 130,
                                    document.settings.fontSizes.spacing};
     document.tunes = buildTunes(document.script, convertBareStrings, context);
     document.recognition.endBuild();
@@ -23,9 +24,7 @@ void buildFirst(CliDocument& document, CliEnvironment& environment, MeasuringCon
 
 }  // namespace
 
-std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                          MeasuringContext& measuring, const FontSet& fonts,
-                                          PlaybackOutput output) {
+std::unique_ptr<CliDocument> loadDocument(const std::string& path, CliEnvironment& environment) {
     TuneFileLoad load = loadTuneFile(path);
     if (!load.ok) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), load.error.c_str());
@@ -37,7 +36,14 @@ std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironmen
     TuneSettingsLines lines(document->script, document->settings);
     const std::string title = std::filesystem::path(path).filename().string();
     prepareAtFirstSetUp(document->script, lines, document->recognition, title, false, environment.messages);
-    buildFirst(*document, environment, measuring, fonts);
+    return document;
+}
+
+std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironment& environment,
+                                          PlaybackOutput output) {
+    std::unique_ptr<CliDocument> document = loadDocument(path, environment);
+    if (!document) return nullptr;
+    buildStructure(*document, environment);
     buildDocumentPlayback(document->tunes, document->script, document->settings, *environment.profile, output,
                           document->playback);
     return document;
@@ -48,6 +54,11 @@ bool writeScript(const CliDocument& document, const std::string& path) {
     if (saveTuneFile(path, document.script.text(), error)) return true;
     std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
     return false;
+}
+
+int usageError(const char* usage) {
+    std::fprintf(stderr, "usage: skirlo-cli %s\n", usage);
+    return 1;
 }
 
 }  // namespace skirlo

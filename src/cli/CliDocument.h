@@ -2,13 +2,13 @@
 // A tune file opened as the desktop program opens it: the text loaded byte
 // for byte, then what the first display of a newly opened document does to
 // it (settings lines, recognition and conversion, the first build with its
-// header line and bare-string conversion).
+// header line and bare-string conversion, the first performance build with
+// a missing tempo line).
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "common/Measuring.h"
 #include "notation/TuneTree.h"
 #include "playback/DocumentPlayback.h"
 #include "tunefile/ScriptText.h"
@@ -28,16 +28,22 @@ struct CliDocument {
     DocumentPlayback playback;
 };
 
-// Loads and sets up the document, then builds its tunes with `measuring`
-// and `fonts` (null fonts: a structure-only build) and its performance for
-// `output` (the first performance build writes a missing tempo line). Null,
-// with the message printed, when the file cannot be opened.
+// Loads the file and sets the document up (settings lines, recognition and
+// conversion) without building it. Null, with the message printed, when the
+// file cannot be opened.
+std::unique_ptr<CliDocument> loadDocument(const std::string& path, CliEnvironment& environment);
+
+// Loads and sets up the document, builds its tunes without glyph geometry
+// (nothing the headless commands print depends on glyph shapes) and its
+// performance for `output`.
 std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                          MeasuringContext& measuring, const FontSet& fonts,
                                           PlaybackOutput output = PlaybackOutput::Midi);
 
 // The text of the document written to `path` through a temporary file; false
 // with the message printed when it cannot be written.
 bool writeScript(const CliDocument& document, const std::string& path);
+
+// Prints the command's usage line on standard error; returns the failure status.
+int usageError(const char* usage);
 
 }  // namespace skirlo

@@ -5,7 +5,6 @@
 #include "cli/CliEnvironment.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
-#include "common/FixedMetrics.h"
 #include "playback/SymbolTraits.h"
 
 namespace skirlo {
@@ -42,14 +41,8 @@ int runEvents(const std::vector<std::string>& arguments) {
     const auto speaker = std::find(args.begin(), args.end(), "--speaker");
     const PlaybackOutput output = speaker != args.end() ? PlaybackOutput::Speaker : PlaybackOutput::Midi;
     if (speaker != args.end()) args.erase(speaker);
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: skirlo-cli events FILE [--speaker]\n");
-        return 1;
-    }
-    // Durations do not depend on glyph shapes: a structure-only build.
-    FixedMetricsContext measuring;
-    const FontSet noFonts;
-    auto document = openDocument(args[0], *environment, measuring, noFonts, output);
+    if (args.size() != 1) return usageError("events FILE [--speaker]");
+    auto document = openDocument(args[0], *environment, output);
     if (!document) return 1;
     const std::string json = eventsJson(document->playback.performance.events());
     std::fwrite(json.data(), 1, json.size(), stdout);

@@ -14,6 +14,7 @@
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
+#include "cli/CliGui.h"
 #include "common/LenientNumber.h"
 #include "export/ExportProgress.h"
 #include "export/ImageWriters.h"
@@ -31,16 +32,6 @@ constexpr int kMaxZoom = 1000;
 int fail(const std::string& message) {
     std::fprintf(stderr, "skirlo-cli image: %s\n", message.c_str());
     return 1;
-}
-
-// Fonts need a GUI application; without a display the offscreen platform serves.
-std::unique_ptr<QGuiApplication> ensureGuiApplication() {
-    if (QGuiApplication::instance() != nullptr) return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "skirlo-cli";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 PcxDevice screenDevice(const QtMeasuringContext& measuring) {
@@ -98,8 +89,7 @@ int runImage(const std::vector<std::string>& arguments) {
 
     const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
     QtMeasuringContext measuring(environment->resourceDir);
-    const FontSet structureOnly;
-    const std::unique_ptr<CliDocument> document = openDocument(args[0], *environment, measuring, structureOnly);
+    const std::unique_ptr<CliDocument> document = loadDocument(args[0], *environment);
     if (!document) return 1;
 
     const int ballSize = environment->profile
@@ -116,9 +106,11 @@ int runImage(const std::vector<std::string>& arguments) {
         return fail("the music cannot be drawn at zoom " + std::to_string(settings.zoom) +
                     " with a vertical scale of " + std::to_string(settings.yScale) + " percent");
     }
-    // The document is set up; this build lays it out as the music view does.
-    const LaidOutMusic music =
-        layOutMusic(document->script, false, environment->symbols, measuring, environment->messages, settings);
+    // The document's first build, laid out as the music view lays it out.
+    const bool convertBareStrings = document->recognition.beginBuild(document->script);
+    const LaidOutMusic music = layOutMusic(document->script, convertBareStrings, environment->symbols, measuring,
+                                           environment->messages, settings);
+    document->recognition.endBuild();
     const std::string tooLarge = imageSizeProblem(music.extent);
     if (!tooLarge.empty()) return fail(tooLarge);
     const MusicRenderer renderer(environment->symbols.hiliteColour());

@@ -3,7 +3,6 @@
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
 #include "cli/Commands.h"
-#include "common/FixedMetrics.h"
 #include "playback/MidiFileWriter.h"
 
 namespace skirlo {
@@ -14,13 +13,8 @@ int runMidi(const std::vector<std::string>& arguments) {
     if (!environment) return 1;
     std::string error;
     const std::optional<std::string> out = takeOption(args, "-o", error);
-    if (!error.empty() || !out || args.size() != 1) {
-        std::fprintf(stderr, "usage: skirlo-cli midi FILE -o OUT.mid\n");
-        return 1;
-    }
-    FixedMetricsContext measuring;
-    const FontSet noFonts;
-    auto document = openDocument(args[0], *environment, measuring, noFonts, PlaybackOutput::Midi);
+    if (!error.empty() || !out || args.size() != 1) return usageError("midi FILE -o OUT.mid");
+    auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
     if (!document) return 1;
     const DocumentPlayback& playback = document->playback;
     const std::vector<PerformanceEvent>& events = playback.performance.events();

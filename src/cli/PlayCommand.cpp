@@ -8,7 +8,6 @@
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
 #include "cli/Commands.h"
-#include "common/FixedMetrics.h"
 #include "notation/Symbol.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiDeviceLayer.h"
@@ -20,7 +19,7 @@ namespace skirlo {
 
 namespace {
 
-constexpr const char* kUsage = "usage: skirlo-cli play FILE [--device NAME]\n";
+constexpr const char* kUsage = "play FILE [--device NAME]";
 
 // The speaker's tone output is opened only when the speaker plays.
 class DeferredToneOutput final : public ToneOutput {
@@ -73,13 +72,8 @@ int runPlay(const std::vector<std::string>& arguments) {
     if (!environment) return 1;
     std::string error;
     const std::optional<std::string> deviceName = takeOption(args, "--device", error);
-    if (!error.empty() || args.size() != 1) {
-        std::fputs(kUsage, stderr);
-        return 1;
-    }
-    FixedMetricsContext measuring;
-    const FontSet noFonts;
-    auto document = openDocument(args[0], *environment, measuring, noFonts, PlaybackOutput::Midi);
+    if (!error.empty() || args.size() != 1) return usageError(kUsage);
+    auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
     if (!document) return 1;
 
     StderrDiagnosticLog log;

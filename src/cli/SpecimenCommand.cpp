@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/CliEnvironment.h"
+#include "cli/CliGui.h"
 #include "cli/Commands.h"
 #include "common/LenientNumber.h"
 #include "view/Specimen.h"
@@ -21,17 +22,6 @@ namespace {
 int fail(const std::string& message) {
     std::fprintf(stderr, "skirlo-cli specimen: %s\n", message.c_str());
     return 1;
-}
-
-// Fonts need a GUI application; without a display the offscreen platform
-// serves.
-std::unique_ptr<QGuiApplication> ensureGuiApplication() {
-    if (QGuiApplication::instance() != nullptr) return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "skirlo-cli";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
 #include "cli/Commands.h"
-#include "common/FixedMetrics.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiPlatform.h"
 #include "playback/live/Synthesizer.h"
@@ -13,7 +12,7 @@ namespace skirlo {
 
 namespace {
 
-constexpr const char* kUsage = "usage: skirlo-cli wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]\n";
+constexpr const char* kUsage = "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]";
 
 bool readVolume(const std::string& text, std::size_t& at, int& volume) {
     const std::size_t end = text.find(',', at);
@@ -40,13 +39,8 @@ int runWav(const std::vector<std::string>& arguments) {
     std::string error;
     const std::optional<std::string> out = takeOption(args, "-o", error);
     const std::optional<std::string> volumeText = takeOption(args, "--volumes", error);
-    if (!error.empty() || !out || args.size() != 1) {
-        std::fputs(kUsage, stderr);
-        return 1;
-    }
-    FixedMetricsContext measuring;
-    const FontSet noFonts;
-    auto document = openDocument(args[0], *environment, measuring, noFonts, PlaybackOutput::Midi);
+    if (!error.empty() || !out || args.size() != 1) return usageError(kUsage);
+    auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
     if (!document) return 1;
     const DocumentPlayback& playback = document->playback;
     Volumes volumes{playback.settings.chanterVolume, playback.settings.tenorVolume, playback.settings.bassVolume};

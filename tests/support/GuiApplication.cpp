@@ -1,4 +1,4 @@
-// The view tests measure real fonts, which Qt serves only inside a GUI
+// Tests that measure real fonts, which Qt serves only inside a GUI
 // application; one is made before the first test, on the offscreen platform
 // when no other is asked for.
 
@@ -19,7 +19,7 @@ public:
 
 private:
     int argc_ = 1;
-    char name_[10] = "test_view";
+    char name_[12] = "skirlo-test";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QGuiApplication> application_;
 };
