@@ -19,9 +19,10 @@ struct TimeLineName {
 
 // '224 takes bit 6 and '25 bit 7, out of numeric order: files rely on it.
 constexpr std::array<TimeLineName, 14> kTimeLineNames = {{
-    {"'1", 0x0002},  {"'2", 0x0004},  {"'22", 0x0008}, {"'23", 0x0010},  {"'24", 0x0020},
-    {"'224", 0x0040}, {"'25", 0x0080}, {"'26", 0x0100}, {"'27", 0x0200},  {"'28", 0x0400},
-    {"'si", 0x0800}, {"'do", 0x1000}, {"'intro", 0x2000}, {"'bis", 0x4000},
+    {"'1", kFirstTime},      {"'2", kSecondTime},    {"'22", kSecondOf22},     {"'23", kSecondOf23},
+    {"'24", kSecondOf24},    {"'224", kSecondOf224}, {"'25", kSecondOf25},     {"'26", kSecondOf26},
+    {"'27", kSecondOf27},    {"'28", kSecondOf28},   {"'si", kSingling},       {"'do", kDoubling},
+    {"'intro", kIntroduction}, {"'bis", kBisTimeLine},
 }};
 
 struct ClassWord {

@@ -122,7 +122,20 @@ struct CategorySpacing {
 
 // Time lines: one bit per start name, held in a 16-bit word.
 using TimeLineFlags = std::uint16_t;
-inline constexpr TimeLineFlags kBisTimeLine = 0x4000;
+inline constexpr TimeLineFlags kFirstTime = 0x0002;    // '1
+inline constexpr TimeLineFlags kSecondTime = 0x0004;   // '2
+inline constexpr TimeLineFlags kSecondOf22 = 0x0008;   // '22: second time of the 2nd part
+inline constexpr TimeLineFlags kSecondOf23 = 0x0010;   // '23
+inline constexpr TimeLineFlags kSecondOf24 = 0x0020;   // '24
+inline constexpr TimeLineFlags kSecondOf224 = 0x0040;  // '224: of the 2nd and 4th parts, out of numeric order
+inline constexpr TimeLineFlags kSecondOf25 = 0x0080;   // '25
+inline constexpr TimeLineFlags kSecondOf26 = 0x0100;   // '26
+inline constexpr TimeLineFlags kSecondOf27 = 0x0200;   // '27
+inline constexpr TimeLineFlags kSecondOf28 = 0x0400;   // '28
+inline constexpr TimeLineFlags kSingling = 0x0800;     // 'si
+inline constexpr TimeLineFlags kDoubling = 0x1000;     // 'do
+inline constexpr TimeLineFlags kIntroduction = 0x2000; // 'intro
+inline constexpr TimeLineFlags kBisTimeLine = 0x4000;  // 'bis
 // The bit of a time-line start name; 0 for a name outside the table.
 TimeLineFlags timeLineBit(std::string_view name);
 // What a time-line end leaves open: an open 'bis survives the first end that

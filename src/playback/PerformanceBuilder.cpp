@@ -12,20 +12,6 @@ namespace skirlo {
 
 namespace {
 
-// Time-line bits.
-constexpr TimeLineFlags kFirstTime = 0x0002;
-constexpr TimeLineFlags kSecondTime = 0x0004;
-constexpr TimeLineFlags kSecondOf22 = 0x0008;
-constexpr TimeLineFlags kSecondOf23 = 0x0010;
-constexpr TimeLineFlags kSecondOf24 = 0x0020;
-constexpr TimeLineFlags kSecondOf224 = 0x0040;
-constexpr TimeLineFlags kSecondOf25 = 0x0080;
-constexpr TimeLineFlags kSecondOf26 = 0x0100;
-constexpr TimeLineFlags kSecondOf27 = 0x0200;
-constexpr TimeLineFlags kSecondOf28 = 0x0400;
-constexpr TimeLineFlags kSingling = 0x0800;
-constexpr TimeLineFlags kDoubling = 0x1000;
-constexpr TimeLineFlags kIntroduction = 0x2000;
 // '22 to '28 and '224: endings that later parts take over.
 constexpr TimeLineFlags kLaterEndings = 0x07F8;
 
