@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "common/AllocatorTuning.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void printUsage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    skirlo::keepFreedMemoryForRebuilds();
     if (argc < 2) {
         printUsage(stderr);
         return 1;
