@@ -64,13 +64,23 @@ public:
     std::size_t written = 0;
 };
 
-void BM_WriteMidi(benchmark::State& state) {
+// The performance of the 1 MB file and the settings its MIDI file is written with.
+struct MegabytePerformance {
+    MegabytePerformance() : document(build.open(megabyteFile())) {
+        buildDocumentPlayback(document->tunes, document->script, document->settings, build.profile(),
+                              PlaybackOutput::Midi, playback);
+        settings = midiFileSettings(playback.settings, document->tunes.front().get());
+    }
     test::RealBuild build;
-    auto document = build.open(megabyteFile());
+    std::unique_ptr<test::RealDocument> document;
     DocumentPlayback playback;
-    buildDocumentPlayback(document->tunes, document->script, document->settings, build.profile(),
-                          PlaybackOutput::Midi, playback);
-    const MidiFileSettings settings = midiFileSettings(playback.settings, document->tunes.front().get());
+    MidiFileSettings settings;
+};
+
+void BM_WriteMidi(benchmark::State& state) {
+    const MegabytePerformance megabyte;
+    const auto& playback = megabyte.playback;
+    const MidiFileSettings& settings = megabyte.settings;
     std::size_t bytes = 0;
     for (auto _ : state) {
         CountingSink sink;
@@ -82,12 +92,9 @@ void BM_WriteMidi(benchmark::State& state) {
 BENCHMARK(BM_WriteMidi)->Unit(benchmark::kMillisecond);
 
 void BM_WriteMidiFile(benchmark::State& state) {
-    test::RealBuild build;
-    auto document = build.open(megabyteFile());
-    DocumentPlayback playback;
-    buildDocumentPlayback(document->tunes, document->script, document->settings, build.profile(),
-                          PlaybackOutput::Midi, playback);
-    const MidiFileSettings settings = midiFileSettings(playback.settings, document->tunes.front().get());
+    const MegabytePerformance megabyte;
+    const auto& playback = megabyte.playback;
+    const MidiFileSettings& settings = megabyte.settings;
     const std::string path = (std::filesystem::temp_directory_path() / "skirlo-bench.mid").string();
     std::size_t bytes = 0;
     for (auto _ : state) {

@@ -124,15 +124,20 @@ Extent QtTextFont::textExtent(std::string_view text) const {
     return {metrics.horizontalAdvance(qstringOfBytes(text)), metrics.height()};
 }
 
-GlyphBox QtTextFont::glyphBox(int code) const {
-    if (!validCode(code) || !raw_.isValid()) return {};
+std::optional<QPainterPath> QtTextFont::cellPath(int code) const {
+    if (!validCode(code) || !raw_.isValid()) return std::nullopt;
     const QChar c = qcharOfByte(code);
     quint32 glyph = 0;
     int count = 1;
-    if (!raw_.glyphIndexesForChars(&c, 1, &glyph, &count) || glyph == 0) return {};
+    if (!raw_.glyphIndexesForChars(&c, 1, &glyph, &count) || glyph == 0) return std::nullopt;
     QPainterPath path = raw_.pathForGlyph(glyph);
     path.translate(0, raw_.ascent());
-    return boxOfPath(path, ascent());
+    return path;
+}
+
+GlyphBox QtTextFont::glyphBox(int code) const {
+    const std::optional<QPainterPath> path = cellPath(code);
+    return path ? boxOfPath(*path, ascent()) : GlyphBox{};
 }
 
 int QtTextFont::advanceWidth(int code) const {
@@ -141,14 +146,8 @@ int QtTextFont::advanceWidth(int code) const {
 }
 
 std::vector<Contour> QtTextFont::outline(int code) const {
-    if (!validCode(code) || !raw_.isValid()) return {};
-    const QChar c = qcharOfByte(code);
-    quint32 glyph = 0;
-    int count = 1;
-    if (!raw_.glyphIndexesForChars(&c, 1, &glyph, &count) || glyph == 0) return {};
-    QPainterPath path = raw_.pathForGlyph(glyph);
-    path.translate(0, raw_.ascent());
-    return contoursOfPath(path);
+    const std::optional<QPainterPath> path = cellPath(code);
+    return path ? contoursOfPath(*path) : std::vector<Contour>{};
 }
 
 int QtTextFont::ascent() const { return QFontMetrics(font_).ascent(); }

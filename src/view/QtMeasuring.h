@@ -79,6 +79,10 @@ public:
     const QFont& font() const { return font_; }
 
 private:
+    // The outline of a character with the cell's top at y = 0; nullopt when
+    // the font has no glyph for it.
+    std::optional<QPainterPath> cellPath(int code) const;
+
     QFont font_;
     QRawFont raw_;
 };
