@@ -1,0 +1,8 @@
+// skirlo: the desktop program.
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    return 0;
+}
