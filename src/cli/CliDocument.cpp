@@ -1,57 +1,34 @@
 #include "cli/CliDocument.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "cli/CliEnvironment.h"
-#include "common/FixedMetrics.h"
-#include "notation/TuneBuilder.h"
 #include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
-namespace {
-
-void buildStructure(CliDocument& document, CliEnvironment& environment) {
-    FixedMetricsContext measuring;
-    const FontSet noFonts;
-    const bool convertBareStrings = document.recognition.beginBuild(document.script);
-    const TuneBuildContext context{environment.symbols, measuring, noFonts, environment.messages, 130,
-                                   document.settings.fontSizes.spacing};
-    document.tunes = buildTunes(document.script, convertBareStrings, context);
-    document.recognition.endBuild();
-}
-
-}  // namespace
-
-std::unique_ptr<CliDocument> loadDocument(const std::string& path, CliEnvironment& environment) {
-    TuneFileLoad load = loadTuneFile(path);
-    if (!load.ok) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), load.error.c_str());
+std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironment& environment) {
+    TuneDocument::Opening opening = TuneDocument::open(path);
+    if (!opening.document) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), opening.error.c_str());
         return nullptr;
     }
-    auto document = std::make_unique<CliDocument>();
-    document->path = path;
-    document->script.load(std::move(load.bytes));
-    TuneSettingsLines lines(document->script, document->settings);
-    const std::string title = std::filesystem::path(path).filename().string();
-    prepareAtFirstSetUp(document->script, lines, document->recognition, title, false, environment.messages);
-    return document;
+    opening.document->firstSetUp(environment.messages);
+    return std::move(opening.document);
 }
 
-std::unique_ptr<CliDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                          PlaybackOutput output) {
-    std::unique_ptr<CliDocument> document = loadDocument(path, environment);
+std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
+                                           PlaybackOutput output) {
+    std::unique_ptr<TuneDocument> document = loadDocument(path, environment);
     if (!document) return nullptr;
-    buildStructure(*document, environment);
-    buildDocumentPlayback(document->tunes, document->script, document->settings, *environment.profile, output,
-                          document->playback);
+    document->rebuildStructure(environment.symbols, environment.messages);
+    document->rebuildPlayback(*environment.profile, output);
     return document;
 }
 
-bool writeScript(const CliDocument& document, const std::string& path) {
+bool writeScript(const TuneDocument& document, const std::string& path) {
     std::string error;
-    if (saveTuneFile(path, document.script.text(), error)) return true;
+    if (saveTuneFile(path, document.script().text(), error)) return true;
     std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
     return false;
 }

@@ -44,7 +44,7 @@ int runEvents(const std::vector<std::string>& arguments) {
     if (args.size() != 1) return usageError("events FILE [--speaker]");
     auto document = openDocument(args[0], *environment, output);
     if (!document) return 1;
-    const std::string json = eventsJson(document->playback.performance.events());
+    const std::string json = eventsJson(document->playback().performance.events());
     std::fwrite(json.data(), 1, json.size(), stdout);
     return 0;
 }

@@ -89,13 +89,11 @@ int runImage(const std::vector<std::string>& arguments) {
 
     const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
     QtMeasuringContext measuring(environment->resourceDir);
-    const std::unique_ptr<CliDocument> document = loadDocument(args[0], *environment);
+    const std::unique_ptr<TuneDocument> document = loadDocument(args[0], *environment);
     if (!document) return 1;
 
-    const int ballSize = environment->profile
-                             ? environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize)
-                             : kDefaultBallSize;
-    LayoutSettings settings = layoutSettingsFor(document->settings, ballSize);
+    const int ballSize = environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
+    LayoutSettings settings = layoutSettingsFor(document->settings(), ballSize);
     if (zoomText) settings.zoom = leadingInt(*zoomText);
     if (settings.zoom < kMinZoom || settings.zoom > kMaxZoom) {
         return fail("the zoom must be between " + std::to_string(kMinZoom) + " and " + std::to_string(kMaxZoom) +
@@ -107,10 +105,10 @@ int runImage(const std::vector<std::string>& arguments) {
                     " with a vertical scale of " + std::to_string(settings.yScale) + " percent");
     }
     // The document's first build, laid out as the music view lays it out.
-    const bool convertBareStrings = document->recognition.beginBuild(document->script);
-    const LaidOutMusic music = layOutMusic(document->script, convertBareStrings, environment->symbols, measuring,
-                                           environment->messages, settings);
-    document->recognition.endBuild();
+    document->rebuild([&](ScriptText& script, bool convertBareStrings) {
+        return layOutMusic(script, convertBareStrings, environment->symbols, measuring, environment->messages, settings);
+    });
+    const LaidOutMusic& music = document->music();
     const std::string tooLarge = imageSizeProblem(music.extent);
     if (!tooLarge.empty()) return fail(tooLarge);
     const MusicRenderer renderer(environment->symbols.hiliteColour());

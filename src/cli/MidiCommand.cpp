@@ -16,13 +16,13 @@ int runMidi(const std::vector<std::string>& arguments) {
     if (!error.empty() || !out || args.size() != 1) return usageError("midi FILE -o OUT.mid");
     auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
     if (!document) return 1;
-    const DocumentPlayback& playback = document->playback;
+    const DocumentPlayback& playback = document->playback();
     const std::vector<PerformanceEvent>& events = playback.performance.events();
     if (events.empty()) {
         std::fprintf(stderr, "Skirlo: The tune is empty. Nothing will be saved to disk!.\n");
         return 1;
     }
-    const Tune* firstTune = document->tunes.empty() ? nullptr : document->tunes.front().get();
+    const Tune* firstTune = document->tunes().empty() ? nullptr : document->tunes().front().get();
     if (!writeMidiFile(*out, events, midiFileSettings(playback.settings, firstTune))) {
         std::fprintf(stderr, "Midi File Save: Error in saving the midi file!\n");
         return 1;

@@ -43,8 +43,8 @@ std::optional<std::size_t> chooseDevice(const OutputDeviceList& list, const std:
 }
 
 // The name of the symbol now sounding, or of the inserted gracenote.
-std::string soundingName(const CliDocument& document, PlaybackOutput output, std::size_t index) {
-    const DocumentPlayback& playback = document.playback;
+std::string soundingName(const TuneDocument& document, PlaybackOutput output, std::size_t index) {
+    const DocumentPlayback& playback = document.playback();
     if (output == PlaybackOutput::Speaker) {
         const auto& events = playback.performance.events();
         return index < events.size() ? events[index].name : std::string();
@@ -86,11 +86,10 @@ int runPlay(const std::vector<std::string>& arguments) {
                      deviceName->c_str());
         return 1;
     }
-    DocumentPlayback& playback = document->playback;
+    DocumentPlayback& playback = document->playback();
     PlaybackOutput output = playback.settings.output;
     devices.applySelection(choice, output, true, [&](PlaybackOutput chosen) {
-        buildDocumentPlayback(document->tunes, document->script, document->settings, *environment->profile, chosen,
-                              playback);
+        document->rebuildPlayback(*environment->profile, chosen);
     });
 
     sigset_t stopSignals;

@@ -14,7 +14,7 @@ int runTree(const std::vector<std::string>& arguments) {
     if (args.size() != 1) return usageError("tree FILE");
     auto document = openDocument(args[0], *environment);
     if (!document) return 1;
-    const std::string json = treeJson(document->tunes);
+    const std::string json = treeJson(document->tunes());
     std::fwrite(json.data(), 1, json.size(), stdout);
     return 0;
 }

@@ -42,7 +42,7 @@ int runWav(const std::vector<std::string>& arguments) {
     if (!error.empty() || !out || args.size() != 1) return usageError(kUsage);
     auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
     if (!document) return 1;
-    const DocumentPlayback& playback = document->playback;
+    const DocumentPlayback& playback = document->playback();
     Volumes volumes{playback.settings.chanterVolume, playback.settings.tenorVolume, playback.settings.bassVolume};
     if (volumeText && !parseVolumes(*volumeText, volumes)) {
         std::fprintf(stderr, "skirlo-cli: --volumes takes three numbers 0-127, as in 127,77,38\n");

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "common/Measuring.h"
+#include "notation/LaidOutMusic.h"
 #include "notation/SymbolMap.h"
 #include "notation/SymbolPlacement.h"
 #include "notation/TuneTree.h"
@@ -135,14 +136,6 @@ int underMarkDrop(const Symbol& mark, const Symbol& target, int fontHeight);
 // Where the music ends: the widest tune plus the left margin, and the total
 // height, each at least 1.
 Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX);
-
-// A script text laid out as the view shows it: fonts, tunes and extent.
-struct LaidOutMusic {
-    FontSet fonts;
-    std::vector<std::unique_ptr<Tune>> tunes;
-    Extent extent{1, 1};
-    int leftX = 0;
-};
 
 // Creates the fonts at the settings' zoom and scales and builds the tree
 // with this layout, at left x = zoom x 20 / 100.

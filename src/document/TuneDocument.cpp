@@ -1,0 +1,75 @@
+#include "document/TuneDocument.h"
+
+#include <filesystem>
+
+#include "common/FixedMetrics.h"
+#include "notation/TuneBuilder.h"
+#include "tunefile/TuneFileIO.h"
+
+namespace skirlo {
+
+TuneDocument::Opening TuneDocument::open(const std::string& path) {
+    Opening opening;
+    TuneFileLoad load = loadTuneFile(path);
+    if (!load.ok) {
+        opening.error = std::move(load.error);
+        return opening;
+    }
+    opening.document.reset(new TuneDocument);
+    opening.document->setPath(path);
+    opening.document->script_.load(std::move(load.bytes));
+    return opening;
+}
+
+std::unique_ptr<TuneDocument> TuneDocument::createNew(int number) {
+    std::unique_ptr<TuneDocument> document(new TuneDocument);
+    document->title_ = "QTN32" + std::to_string(number);
+    document->createdByNew_ = true;
+    return document;
+}
+
+void TuneDocument::setPath(const std::string& path) {
+    path_ = path;
+    title_ = std::filesystem::path(path).filename().string();
+}
+
+void TuneDocument::firstSetUp(MessageSink& messages) {
+    TuneSettingsLines lines(script_, settings_);
+    prepareAtFirstSetUp(script_, lines, recognition_, title_, createdByNew_, messages);
+}
+
+bool TuneDocument::rebuild(const MusicBuilder& build) {
+    if (playback_.performance.playing()) return false;
+    const bool convertBareStrings = recognition_.beginBuild(script_);
+    // The old tree goes before the new one is made, so that a rebuild needs
+    // no more memory than one tree.
+    music_ = LaidOutMusic{};
+    music_ = build(script_, convertBareStrings);
+    recognition_.endBuild();
+    return true;
+}
+
+bool TuneDocument::rebuildStructure(const SymbolMap& symbols, MessageSink& messages) {
+    return rebuild([&](ScriptText& script, bool convertBareStrings) {
+        FixedMetricsContext measuring;
+        LaidOutMusic music;
+        const TuneBuildContext context{symbols, measuring, music.fonts, messages, 130,
+                                       settings_.fontSizes.spacing};
+        music.tunes = buildTunes(script, convertBareStrings, context);
+        return music;
+    });
+}
+
+bool TuneDocument::rebuildPlayback(const Profile& profile, PlaybackOutput output) {
+    return buildDocumentPlayback(music_.tunes, script_, settings_, profile, output, playback_);
+}
+
+std::string TuneDocument::firstTitle() const {
+    if (music_.tunes.empty()) return {};
+    for (const auto& record : music_.tunes.front()->header.texts) {
+        if (record->kind == 'T') return record->text;
+    }
+    return {};
+}
+
+}  // namespace skirlo

@@ -1,0 +1,94 @@
+#pragma once
+// One open tune file as both front ends see it. The script text is the
+// document; everything else (the settings read from it, the built tree, the
+// performance) is derived from it and rebuilt on request.
+//
+// Opening loads the bytes; the first set-up then does what the first display
+// of a newly opened document does to the text (settings lines, a new
+// document's default text, recognition and conversion); every build goes
+// through `rebuild`, which brackets it with the recognition's header-line
+// handling, so the first build writes the header line as the music view's
+// first build does.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "notation/LaidOutMusic.h"
+#include "playback/DocumentPlayback.h"
+#include "tunefile/ScriptText.h"
+#include "tunefile/TuneFileFormat.h"
+#include "tunefile/TuneSettings.h"
+
+namespace skirlo {
+
+class MessageSink;
+class Profile;
+class SymbolMap;
+
+class TuneDocument {
+public:
+    // Builds the tree from the script; the flag asks bare quoted strings to be
+    // converted (the first build of an older file).
+    using MusicBuilder = std::function<LaidOutMusic(ScriptText& script, bool convertBareStrings)>;
+
+    struct Opening {
+        std::unique_ptr<TuneDocument> document;  // null on failure
+        std::string error;                       // the message to show
+    };
+
+    // Reads the file byte for byte; refuses files over ScriptText::kMaxSize
+    // with "The file is too large to open.".
+    static Opening open(const std::string& path);
+    // An untitled document with the default title "QTN32<number>"; its first
+    // set-up adds the default text of a new tune.
+    static std::unique_ptr<TuneDocument> createNew(int number);
+
+    // The first display's edits of the text. Call once, before the first rebuild.
+    void firstSetUp(MessageSink& messages);
+
+    // Rebuilds the tree. Refused (false) while the performance plays: the
+    // scheduler points into the tree.
+    bool rebuild(const MusicBuilder& build);
+    // The tree without glyph geometry: what the headless commands need.
+    bool rebuildStructure(const SymbolMap& symbols, MessageSink& messages);
+    // The note map, performance and (for MIDI) event list of the current tree.
+    bool rebuildPlayback(const Profile& profile, PlaybackOutput output);
+
+    ScriptText& script() { return script_; }
+    const ScriptText& script() const { return script_; }
+    TuneSettings& settings() { return settings_; }
+    const TuneSettings& settings() const { return settings_; }
+    FileRecognition& recognition() { return recognition_; }
+    const LaidOutMusic& music() const { return music_; }
+    const std::vector<std::unique_ptr<Tune>>& tunes() const { return music_.tunes; }
+    DocumentPlayback& playback() { return playback_; }
+    const DocumentPlayback& playback() const { return playback_; }
+
+    // The full path; empty for an untitled document.
+    const std::string& path() const { return path_; }
+    // The file name of the path, or the untitled document's title.
+    const std::string& title() const { return title_; }
+    void setPath(const std::string& path);
+    bool createdByNew() const { return createdByNew_; }
+    bool modified() const { return script_.modified(); }
+
+    // The text of the first title record of the first tune; empty when there
+    // is none. `hasTunes` is false before a build that made a tune.
+    bool hasTunes() const { return !music_.tunes.empty(); }
+    std::string firstTitle() const;
+
+private:
+    TuneDocument() = default;
+
+    std::string path_;
+    std::string title_;
+    bool createdByNew_ = false;
+    ScriptText script_;
+    TuneSettings settings_;
+    FileRecognition recognition_;
+    LaidOutMusic music_;
+    DocumentPlayback playback_;
+};
+
+}  // namespace skirlo
