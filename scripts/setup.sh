@@ -13,6 +13,7 @@ packages=(
   python3 python3-fonttools python3-mido
   fonts-liberation fontconfig
   imagemagick netpbm poppler-utils
+  desktop-file-utils libxml2-utils shared-mime-info
 )
 
 missing=()
