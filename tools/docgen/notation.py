@@ -6,9 +6,11 @@
 
 Every symbol of the default symbol map is listed with its name and its
 picture.  The pictures are the glyph outlines read out of the music fonts and
-written as inline SVG over the staff, so the page needs no web fonts: browsers
-show nothing for characters 128-159 whatever font is given, and those codes
-hold the accidentals.  Standard library only.
+written as inline SVG over the staff, rather than text in a web font: the
+accidentals sit at codes 128-159, which HTML reads as Windows-1252 when written
+as character references (&#128; is the euro sign) and which are control
+characters that a browser need not draw.  The page also needs no font files
+beside it, wherever it is installed.  Standard library only.
 """
 
 import argparse
