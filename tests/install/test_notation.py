@@ -79,17 +79,6 @@ class NotationReferenceTest(unittest.TestCase):
                                  [on for contour in glyph.contours for _, _, on in contour])
                 self.assertEqual(glyph.advance, theirs["hmtx"][glyph_name][0])
 
-    def test_contour_of_only_curve_points_closes_where_it_starts(self):
-        # TrueType lets a contour start off the curve; the path must begin on
-        # the implied point between the first two and come back to it.
-        square = [(0, 0, False), (10, 0, False), (10, 10, False), (0, 10, False)]
-        path = notation._contour_path(square)
-        self.assertTrue(path.startswith("M5 0"), path)
-        self.assertEqual(path.count("q"), 4, path)
-        steps = [float(v) for v in re.findall(r"-?[\d.]+", path[len("M5 0"):])]
-        end = (sum(steps[2::4]), sum(steps[3::4]))
-        self.assertEqual(end, (0, 0), "the last curve must end where the first began")
-
 
 if __name__ == "__main__":
     unittest.main()

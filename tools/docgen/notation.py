@@ -113,63 +113,25 @@ def grouped(rows):
         left = [row for row in left if not group[3](row)]
         if not taken:
             continue
-        subgroups = []
+        subgroups = {}
         for row in taken:
-            heading = group[4](row) if group[4] else None
-            if not subgroups or subgroups[-1][0] != heading:
-                subgroups.append((heading, []))
-            subgroups[-1][1].append(row)
-        result.append((group, _merge_headings(subgroups)))
+            subgroups.setdefault(group[4](row) if group[4] else None, []).append(row)
+        result.append((group, list(subgroups.items())))
     return result
-
-
-def _merge_headings(subgroups):
-    merged = {}
-    for heading, rows in subgroups:
-        merged.setdefault(heading, []).extend(rows)
-    return list(merged.items())
 
 
 # --- pictures ----------------------------------------------------------------
 
 def _path(glyph, ascent):
-    """SVG path data, y turned downward with the cell's top at 0."""
+    """SVG path data, y turned downward with the cell's top at 0, in relative steps to keep the page small."""
     parts = []
     for contour in glyph.contours:
-        points = [(x, ascent - y, on) for x, y, on in contour]
-        parts.append(_contour_path(points))
+        if not all(on for _, _, on in contour):
+            raise ValueError("curved outline: the music fonts are drawn with straight segments only")
+        points = [(x, ascent - y) for x, y, _ in contour]
+        steps = ["l%d %d" % (x - px, y - py) for (px, py), (x, y) in zip(points, points[1:])]
+        parts.append("M%d %d%sz" % (points[0][0], points[0][1], "".join(steps)))
     return "".join(parts)
-
-
-def _contour_path(points):
-    # Quadratic contours may start off-curve; begin at an on-curve point,
-    # or at the midpoint of the first two off-curve points. Steps are
-    # relative, which keeps the page small.
-    start = next((i for i, p in enumerate(points) if p[2]), None)
-    if start is None:
-        a, b = points[0], points[1]
-        points = [((a[0] + b[0]) / 2, (a[1] + b[1]) / 2, True)] + points[1:] + points[:1]
-        start = 0
-    points = points[start:] + points[:start]
-    here = points[0][:2]
-    out = ["M%s %s" % (_n(here[0]), _n(here[1]))]
-    pending = None
-    for x, y, on in points[1:] + points[:1]:
-        if on and not pending:
-            out.append("l%s %s" % (_n(x - here[0]), _n(y - here[1])))
-            here = (x, y)
-            continue
-        if pending:
-            end = (x, y) if on else ((pending[0] + x) / 2, (pending[1] + y) / 2)
-            out.append("q%s %s %s %s" % (_n(pending[0] - here[0]), _n(pending[1] - here[1]),
-                                         _n(end[0] - here[0]), _n(end[1] - here[1])))
-            here = end
-        pending = None if on else (x, y)
-    return "".join(out) + "z"
-
-
-def _n(value):
-    return ("%d" % value) if value == int(value) else ("%g" % value)
 
 
 def _staff_lines(staff, ascent):
