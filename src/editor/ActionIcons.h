@@ -1,0 +1,13 @@
+#pragma once
+// Icons of the desktop's theme by their freedesktop names, with the program's
+// own drawings from <resources>/icons/actions/ where the theme has none.
+
+#include <QIcon>
+
+#include <filesystem>
+
+namespace skirlo {
+
+QIcon actionIcon(const char* name, const std::filesystem::path& resourceDir);
+
+}  // namespace skirlo

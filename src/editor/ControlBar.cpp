@@ -1,0 +1,121 @@
+#include "editor/ControlBar.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "common/LenientNumber.h"
+#include "editor/ActionIcons.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr const char* kZoomList[] = {"200", "150", "120", "100", "88", "75", "60", "50", "30"};
+constexpr int kDefaultZoomEntry = 3;  // "100"
+
+// A control with its label above it, as the bar's template places them.
+QWidget* labelled(const QString& label, QWidget* control) {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(new QLabel(label));
+    layout->addWidget(control);
+    return column;
+}
+
+}  // namespace
+
+ControlBar::ControlBar(const std::filesystem::path& resourceDir, QWidget* parent)
+    : QWidget(parent), resourceDir_(resourceDir) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(3);
+
+    row->addWidget(addButton(command::kRefresh, "view-refresh", tr("Refresh the music (F5)")), 0, Qt::AlignBottom);
+
+    zoomBox_ = new QComboBox;
+    zoomBox_->setEditable(true);
+    for (const char* zoom : kZoomList) zoomBox_->addItem(QString::fromLatin1(zoom));
+    zoomBox_->setInsertPolicy(QComboBox::NoInsert);
+    zoomBox_->setMinimumContentsLength(4);
+    zoomBox_->setToolTip(tr("Zoom in percent: choose one or type a number and press Enter"));
+    zoomBox_->lineEdit()->installEventFilter(this);
+    connect(zoomBox_, &QComboBox::activated, this, [this] { emit zoomChanged(); });
+    row->addWidget(labelled(tr("Zoom"), zoomBox_));
+
+    deviceBox_ = new QComboBox;
+    deviceBox_->setMinimumContentsLength(24);
+    deviceBox_->setToolTip(tr("Output device"));
+    row->addWidget(labelled(QString(), deviceBox_));
+
+    row->addWidget(addButton(command::kRewind, "media-seek-backward", tr("Rewind")), 0, Qt::AlignBottom);
+    row->addWidget(addButton(command::kStop, "media-playback-stop", tr("Stop")), 0, Qt::AlignBottom);
+    row->addWidget(addButton(command::kPlay, "media-playback-start", tr("Play")), 0, Qt::AlignBottom);
+    row->addWidget(addButton(command::kContinuous, "media-playlist-repeat", tr("Play continuously")), 0,
+                   Qt::AlignBottom);
+    button(command::kContinuous)->setCheckable(true);
+
+    chanter_ = addSlider(tr("Chanter"), 127, command::kChanterSlider);
+    tenor_ = addSlider(tr("Tenor"), 77, command::kTenorSlider);
+    bass_ = addSlider(tr("Bass"), 38, command::kBassSlider);
+    for (QSlider* slider : {chanter_, tenor_, bass_}) row->addWidget(labelled(slider->toolTip(), slider));
+    row->addStretch(1);
+}
+
+QToolButton* ControlBar::addButton(int commandId, const char* iconName, const QString& tip) {
+    auto* button = new QToolButton;
+    button->setObjectName(QString::number(commandId));
+    button->setIcon(actionIcon(iconName, resourceDir_));
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    connect(button, &QToolButton::clicked, this, [this, commandId] { emit command(commandId); });
+    return button;
+}
+
+QSlider* ControlBar::addSlider(const QString& label, int start, int commandId) {
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setRange(0, kVolumeMaximum);
+    slider->setTickInterval(10);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setValue(start);
+    slider->setToolTip(label);
+    slider->setFixedWidth(90);
+    connect(slider, &QSlider::valueChanged, this, [this, commandId] { emit command(commandId); });
+    return slider;
+}
+
+QToolButton* ControlBar::button(int commandId) const {
+    return findChild<QToolButton*>(QString::number(commandId));
+}
+
+void ControlBar::showZoom(int zoom) {
+    const int entry = zoomBox_->findText(QString::number(zoom), Qt::MatchExactly);
+    if (entry >= 0) {
+        zoomBox_->setCurrentIndex(entry);
+        return;
+    }
+    zoomBox_->setCurrentIndex(kDefaultZoomEntry);
+    zoomBox_->setEditText(QString::number(zoom));
+}
+
+int ControlBar::typedZoom() const { return leadingInt(zoomBox_->currentText().toStdString()); }
+
+bool ControlBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == zoomBox_->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit zoomChanged();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace skirlo

@@ -1,0 +1,61 @@
+#pragma once
+// The row of controls along the top of a tune window: refresh, the zoom box,
+// the output device box, rewind, stop, play and continuous, and the chanter,
+// tenor and bass volume sliders. The bar only holds the controls and turns
+// their use into commands; the music pane does the work.
+
+#include <QWidget>
+
+#include <filesystem>
+
+#include "editor/CommandIds.h"
+
+class QComboBox;
+class QSlider;
+class QToolButton;
+
+namespace skirlo {
+
+
+class ControlBar final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kVolumeMaximum = 127;
+
+    ControlBar(const std::filesystem::path& resourceDir, QWidget* parent = nullptr);
+
+    QToolButton* button(int commandId) const;
+    QComboBox* zoomBox() const { return zoomBox_; }
+    QComboBox* deviceBox() const { return deviceBox_; }
+    QSlider* chanterSlider() const { return chanter_; }
+    QSlider* tenorSlider() const { return tenor_; }
+    QSlider* bassSlider() const { return bass_; }
+
+    // Selects the list entry that reads `zoom`; otherwise selects "100" and
+    // shows the number as typed text.
+    void showZoom(int zoom);
+    // The number in the zoom box's edit field, read as a decimal integer.
+    int typedZoom() const;
+
+signals:
+    // A button's or slider's command id.
+    void command(int commandId);
+    // A zoom chosen from the list, or Enter in the edit field.
+    void zoomChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QToolButton* addButton(int commandId, const char* iconName, const QString& tip);
+    QSlider* addSlider(const QString& label, int start, int commandId);
+
+    std::filesystem::path resourceDir_;
+    QComboBox* zoomBox_ = nullptr;
+    QComboBox* deviceBox_ = nullptr;
+    QSlider* chanter_ = nullptr;
+    QSlider* tenor_ = nullptr;
+    QSlider* bass_ = nullptr;
+};
+
+}  // namespace skirlo

@@ -1,0 +1,92 @@
+#pragma once
+// The main window: menus, toolbar and status bar, and the tune windows as
+// tabs of a multiple-document area. With no tune open it offers only File,
+// View and Help; with one open the full set. Commands go to the active tune
+// window and, for editing, to its script pane.
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+#include "editor/CommandIds.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace skirlo {
+
+class RecentFiles;
+class TuneDocument;
+class TuneFolder;
+class TuneWindow;
+struct EditorContext;
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(EditorContext& context, TuneFolder& tuneFolder, RecentFiles& recentFiles, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The action of a command id; null for an id the window does not have.
+    QAction* action(int commandId) const { return actions_.value(commandId); }
+    QMdiArea* area() const { return area_; }
+    TuneWindow* activeTune() const;
+    QList<TuneWindow*> tunes() const;
+
+    // "&New": an untitled tune.
+    TuneWindow* newTune();
+    // Opens a tune file, or shows its window when it is open already; null,
+    // with the reason shown, when it cannot be opened.
+    TuneWindow* openTune(const QString& path);
+    // Closes every tune window, asking to save each modified one; false when
+    // the user kept one open.
+    bool closeAllTunes();
+
+    // The Open dialog; replaced by tests.
+    void setOpenDialog(std::function<QStringList()> chooseFiles) { chooseFiles_ = std::move(chooseFiles); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QAction* addCommand(QMenu* menu, int commandId, const QString& label, std::function<void()> run,
+                        const QList<QKeySequence>& keys = {});
+    void buildMenus();
+    void buildFileMenu();
+    void buildEditMenu();
+    void buildConfigureMenu();
+    void buildViewMenu();
+    void buildPlayerMenu();
+    void buildWindowMenu();
+    void buildHelpMenu();
+    void buildToolbar();
+    void updateRecentFiles();
+    void updateCommands();
+    TuneWindow* addTuneWindow(std::unique_ptr<TuneDocument> document);
+    void onScript(const std::function<void(class ScriptView&)>& run);
+    void openFromDialog();
+    void openHelp();
+    void showAbout();
+    void rememberOpened(const QString& path);
+
+    EditorContext& context_;
+    TuneFolder& tuneFolder_;
+    RecentFiles& recentFiles_;
+    std::function<QStringList()> chooseFiles_;
+    QMdiArea* area_ = nullptr;
+    QHash<int, QAction*> actions_;
+    QList<QMenu*> tuneMenus_;        // shown only while a tune is open
+    QList<QAction*> tuneFileItems_;  // the File items of an open tune
+    QList<QAction*> recentItems_;
+    QAction* recentSeparator_ = nullptr;
+    QAction* tabsItem_ = nullptr;
+    int untitledCount_ = 0;
+};
+
+}  // namespace skirlo

@@ -1,0 +1,71 @@
+#pragma once
+// One open tune: the control bar along the top, the music pane above the
+// script pane. The script pane is made first and has the focus; the
+// document's first set-up edits the text through it, so those edits are
+// undoable and mark the document modified like any other.
+
+#include <QWidget>
+
+#include <memory>
+
+class QSplitter;
+
+namespace skirlo {
+
+class ControlBar;
+class MusicView;
+class SaveNameDialog;
+class ScriptView;
+class TuneDocument;
+struct EditorContext;
+
+class TuneWindow final : public QWidget {
+    Q_OBJECT
+public:
+    TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& context, QWidget* parent = nullptr);
+    ~TuneWindow() override;
+
+    TuneDocument& document() { return *document_; }
+    ScriptView* scriptView() const { return script_; }
+    MusicView* musicView() const { return music_; }
+    ControlBar* controlBar() const { return controls_; }
+
+    // "&Refresh Music": rebuilds at the zoom typed in the zoom box.
+    void refreshMusic();
+    // A "&Volume" menu item, 4501..4533: moves its slider.
+    void setVolumeFromMenu(int commandId);
+    // F6 and Shift+F6: the focus to the other pane.
+    void focusOtherPane();
+
+    // "&Save" and "Save &As..."; true when the file was written.
+    bool save(SaveNameDialog& dialog);
+    bool saveAs(SaveNameDialog& dialog);
+    // Asks "Save changes to %1?" for a modified document; false when the user
+    // cancels or the save fails, so the window must stay.
+    bool agreeToClose(SaveNameDialog& dialog);
+
+    // The window's caption: the document's title, "*" when modified.
+    QString caption() const;
+
+signals:
+    void captionChanged();
+    // After a successful open or save under a new name.
+    void pathChanged(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void applyZoom();
+    void onCommand(int commandId);
+    void updateCaption();
+
+    std::unique_ptr<TuneDocument> document_;
+    EditorContext& context_;
+    ControlBar* controls_ = nullptr;
+    QSplitter* panes_ = nullptr;
+    ScriptView* script_ = nullptr;
+    MusicView* music_ = nullptr;
+};
+
+}  // namespace skirlo
