@@ -36,7 +36,10 @@ int ScriptPrinter::paginate(const QPaintDevice& device) {
     fontHeight_ = metrics.height();
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(tabStopUnits_ * metrics.averageCharWidth() / 4);
+    // A layout outside a document takes its tab distance at 96 dots per inch
+    // and scales it to the font's resolution itself.
+    constexpr double kLayoutTabDpi = 96.0;
+    option.setTabStopDistance(tabStopUnits_ * metrics.averageCharWidth() / 4 * kLayoutTabDpi / device.logicalDpiY());
     const double width = device.width();
 
     layouts_.clear();

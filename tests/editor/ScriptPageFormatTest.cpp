@@ -1,6 +1,9 @@
 // Headers and footers of the printed script: "&p", "&f", time conversions,
-// the 127-character limit and which time is shown.
+// the 127-character limit, which time is shown, and the dialog that sets them.
 
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +11,7 @@
 #include <string>
 
 #include "editor/ScriptPageFormat.h"
+#include "editor/ScriptPageSetupDialog.h"
 
 using namespace skirlo;
 
@@ -69,6 +73,29 @@ TEST_F(ScriptPageFormatTest, FileTimeOnlyForFileTimeChoiceAndAPathWithADot) {
     EXPECT_EQ(chooseScriptPageTime(kSystemTime, "/tunes/march.tnz", now, file), now);
     EXPECT_EQ(chooseScriptPageTime(kNoTimeChoice, "/tunes/march.tnz", now, file), now);
     EXPECT_EQ(chooseScriptPageTime(kFileTime, "/tunes/gone.tnz", now, std::nullopt), now);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScriptPageSetupDialog, StartsWithNeitherTimeAndChangesOnlyWhatWasEdited) {
+    ScriptPageSetupDialog dialog(ScriptPageSetup{});
+    EXPECT_EQ(dialog.windowTitle(), "Page Setup");
+    EXPECT_EQ(dialog.values().headerTime, kNoTimeChoice);
+    EXPECT_EQ(dialog.values().footerTime, kNoTimeChoice);
+    dialog.headerEdit()->setText("&f page &p");
+    dialog.footerTimeButtons()->button(kFileTime)->click();
+    const ScriptPageSetup values = dialog.values();
+    EXPECT_EQ(values.header, "&f page &p");
+    EXPECT_EQ(values.footer, "");
+    EXPECT_EQ(values.headerTime, kNoTimeChoice);
+    EXPECT_EQ(values.footerTime, kFileTime);
+
+    ScriptPageSetupDialog again(values);  // the two rows' buttons do not exclude each other
+    again.headerTimeButtons()->button(kSystemTime)->click();
+    EXPECT_EQ(again.values().headerTime, kSystemTime);
+    EXPECT_EQ(again.values().footerTime, kFileTime);
 }
 
 }  // namespace
