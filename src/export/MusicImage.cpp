@@ -19,10 +19,31 @@ namespace {
 
 constexpr long long kBandPixels = 16'000'000;  // colour pixels held at once while making a bitmap
 constexpr int kScreenResolution = 96;
+constexpr int kStaffSpacesOfMargin = 2;
+constexpr int kMinPictureMargin = 8;  // pixels
 
 void drawMusic(QPainter& painter, const std::vector<std::unique_ptr<Tune>>& tunes, const MusicRenderer& renderer) {
     QPainterSurface surface(painter, SurfaceKind::Image);
     renderer.draw(tunes, surface);
+}
+
+// The margin of a picture: two staff spaces of its first staff, so that it
+// grows with the zoom like the music does.
+int pictureMargin(const std::vector<std::unique_ptr<Tune>>& tunes) {
+    for (const auto& tune : tunes) {
+        for (const auto& part : tune->parts) {
+            for (const auto& staff : part->staves) {
+                const int space = staff->lineY[1] - staff->lineY[0];
+                if (space > 0) return std::max(kStaffSpacesOfMargin * space, kMinPictureMargin);
+            }
+        }
+    }
+    return kMinPictureMargin;
+}
+
+void shiftByMargin(QPainter& painter, const std::vector<std::unique_ptr<Tune>>& tunes) {
+    const int margin = pictureMargin(tunes);
+    painter.translate(margin, margin);
 }
 
 QString temporaryFor(const std::string& path) { return QString::fromStdString(path + ".partial"); }
@@ -110,14 +131,21 @@ QImage greyscale(const QImage& image) {
 
 }  // namespace
 
+Extent pictureSize(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent) {
+    const int margin = pictureMargin(tunes);
+    return {extent.width + 2 * margin, extent.height + 2 * margin};
+}
+
 QImage renderPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
-    QImage image(extent.width, extent.height, QImage::Format_RGB32);
+    const Extent size = pictureSize(tunes, extent);
+    QImage image(size.width, size.height, QImage::Format_RGB32);
     if (image.isNull()) return image;
     image.fill(Qt::white);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, true);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
+        shiftByMargin(painter, tunes);
         drawMusic(painter, tunes, renderer);
     }
     if (drawsInColour(tunes, renderer)) return image;
@@ -130,8 +158,9 @@ bool writePng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, co
               const std::string& path, std::string& error) {
     const QImage image = renderPicture(tunes, extent, renderer);
     if (image.isNull()) {
-        error = "not enough memory for a picture of " + std::to_string(extent.width) + " x " +
-                std::to_string(extent.height) + " pixels";
+        const Extent size = pictureSize(tunes, extent);
+        error = "not enough memory for a picture of " + std::to_string(size.width) + " x " +
+                std::to_string(size.height) + " pixels";
         return false;
     }
     const QString temporary = temporaryFor(path);
@@ -150,10 +179,11 @@ bool writeSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, co
               const std::string& path, std::string& error) {
     const QString temporary = temporaryFor(path);
     {
+        const Extent size = pictureSize(tunes, extent);
         QSvgGenerator generator;
         generator.setFileName(temporary);
-        generator.setSize(QSize(extent.width, extent.height));
-        generator.setViewBox(QRect(0, 0, extent.width, extent.height));
+        generator.setSize(QSize(size.width, size.height));
+        generator.setViewBox(QRect(0, 0, size.width, size.height));
         generator.setResolution(kScreenResolution);
         QPainter painter;
         if (!painter.begin(&generator)) {
@@ -162,6 +192,7 @@ bool writeSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, co
             return false;
         }
         painter.setRenderHint(QPainter::Antialiasing, true);
+        shiftByMargin(painter, tunes);
         drawMusic(painter, tunes, renderer);
     }
     return moveIntoPlace(temporary, path, error);
@@ -171,9 +202,10 @@ bool writePdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, co
               const std::string& path, std::string& error) {
     const QString temporary = temporaryFor(path);
     {
+        const Extent size = pictureSize(tunes, extent);
         QPdfWriter writer(temporary);
         writer.setResolution(kScreenResolution);
-        const QSizeF points(extent.width * 72.0 / kScreenResolution, extent.height * 72.0 / kScreenResolution);
+        const QSizeF points(size.width * 72.0 / kScreenResolution, size.height * 72.0 / kScreenResolution);
         writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
         QPainter painter;
         if (!painter.begin(&writer)) {
@@ -181,6 +213,7 @@ bool writePdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, co
             error = "cannot write " + path;
             return false;
         }
+        shiftByMargin(painter, tunes);
         drawMusic(painter, tunes, renderer);
     }
     return moveIntoPlace(temporary, path, error);

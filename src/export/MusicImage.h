@@ -1,6 +1,7 @@
 #pragma once
-// The laid-out music drawn as a picture of its music extent: a 1-bit bitmap
-// for the PCX and BMP writers, an anti-aliased PNG, an SVG or a PDF page.
+// The laid-out music drawn as a picture: a 1-bit bitmap of its music extent
+// for the PCX and BMP writers, an anti-aliased PNG, an SVG or a PDF page with
+// a margin round it.
 // Needs a QGuiApplication (the fonts are Qt's).
 
 #include <QIODevice>
@@ -30,6 +31,11 @@ std::string imageSizeProblem(Extent extent);
 // only one band of colour pixels is held besides the bitmap.
 MonoBitmap renderMonoBitmap(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
                             const MusicRenderer& renderer);
+
+// PNG, SVG and PDF pictures are the music with a white margin all round
+// (two staff spaces), so that nothing touches the picture's edge; this is
+// their size for music of `extent`. PCX and BMP keep the bare extent.
+Extent pictureSize(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent);
 
 // The music anti-aliased on white; in shades of grey unless something is
 // drawn in colour (a marked symbol, a coloured text), which keeps PNGs small

@@ -1,6 +1,7 @@
 #include "view/MusicRenderer.h"
 
 #include <algorithm>
+#include <climits>
 #include <string_view>
 
 #include "view/MusicLayout.h"
@@ -14,12 +15,16 @@ constexpr int kThinBar = 33;
 constexpr int kThickBar = 34;
 constexpr int kEndBar = 35;
 constexpr int kMaxWidening = 64;  // device pixels a preview may need to widen a line by
+constexpr int kNumberClearance = 3;  // between a tuplet's curve and its number, in 1/130 of H
+constexpr int kReferenceScale = 130;
 
 bool isPrinting(const Surface& surface) {
     return surface.kind() == SurfaceKind::Printer || surface.kind() == SurfaceKind::Preview;
 }
 
 bool isTailedNote(std::int32_t c) { return c == CAT_MELODY_RIGHT_TAIL || c == CAT_MELODY_LEFT_TAIL; }
+
+bool isTuplet(std::int32_t c) { return c == CAT_RUNS_OF_3 || c == CAT_RUNS_OF_3_END; }
 
 bool drawsFlags(const Symbol& s) { return isTailedNote(s.category) && isJoiningTail(s.tailCode); }
 
@@ -113,6 +118,7 @@ void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, S
         if (!isPlainBarLine(symbol.name)) drawGlyph(symbol, staff, surface, colour);
     } else if (isArcCategory(symbol.category) && symbol.curve && !symbol.curve->empty()) {
         surface.fillPolygon(*symbol.curve, colour);
+        if (isTuplet(symbol.category)) drawTupletNumber(symbol, surface, colour);
     }
     if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
 }
@@ -166,6 +172,29 @@ void drawBarLines(const Symbol& bar, const StaffLayout& staff, Surface& surface,
     } else if (name == "!!") {
         line(x, x + thin);
         line(x - thin / 2 - thin, x - thin / 2);
+    }
+}
+
+std::optional<Point> tupletNumberPlace(const Symbol& tuplet) {
+    const Font* font = tuplet.secondaryFont;
+    if (font == nullptr || !tuplet.curve || tuplet.curve->empty()) return std::nullopt;
+    const GlyphBox box = font->glyphBox(tuplet.glyphCharacter);
+    if (box.width <= 0) return std::nullopt;
+    int left = INT_MAX, right = INT_MIN, top = INT_MAX;
+    for (const OutlinePoint& p : *tuplet.curve) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+    }
+    // Centred over the curve, its black box clear of the curve's crown.
+    const int clearance = kNumberClearance * tuplet.scale / kReferenceScale;
+    const int boxTopInCell = font->ascent() - box.originY;
+    return Point{(left + right) / 2 - box.originX - box.width / 2, top - clearance - boxTopInCell - box.height};
+}
+
+void drawTupletNumber(const Symbol& tuplet, Surface& surface, Colour colour) {
+    if (const std::optional<Point> at = tupletNumberPlace(tuplet)) {
+        surface.glyph(*tuplet.secondaryFont, tuplet.glyphCharacter, at->x, at->y, colour);
     }
 }
 

@@ -9,6 +9,7 @@
 // texts are drawn by their symbols; an Image surface gets everything once.
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "notation/TuneTree.h"
@@ -39,6 +40,10 @@ private:
 void drawBarLines(const Symbol& bar, const StaffLayout& staff, Surface& surface, Colour colour);
 void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour);
 void drawBeams(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour);
+// A tuplet's number (its own glyph, set aside when the symbol became a curve)
+// centred over its curve; nothing without a curve or a glyph.
+std::optional<Point> tupletNumberPlace(const Symbol& tuplet);
+void drawTupletNumber(const Symbol& tuplet, Surface& surface, Colour colour);
 void drawTimeLineSegments(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour);
 void drawTimeLineEnd(const Symbol& end, const StaffLayout& staff, Surface& surface, Colour colour);
 

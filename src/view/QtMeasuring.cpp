@@ -3,11 +3,14 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QPolygonF>
+#include <QRectF>
 #include <QString>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <utility>
 
 #include "common/Windows1252.h"
 
@@ -62,7 +65,44 @@ QString qstringOfBytes(std::string_view bytes) {
     return out;
 }
 
+// The upright rectangle a closed polygon of four corners makes, if it is one.
+std::optional<QRectF> uprightRectangle(const QPolygonF& polygon) {
+    const qsizetype corners = polygon.size() == 5 && polygon.front() == polygon.back() ? 4 : polygon.size();
+    if (corners != 4) return std::nullopt;
+    const QRectF box = polygon.boundingRect();
+    for (qsizetype i = 0; i < corners; ++i) {
+        const QPointF& p = polygon[i];
+        const bool atCorner =
+            (p.x() == box.left() || p.x() == box.right()) && (p.y() == box.top() || p.y() == box.bottom());
+        if (!atCorner) return std::nullopt;
+    }
+    return box;
+}
+
+// An edge pair on whole pixels, at least one pixel apart.
+std::pair<double, double> snapped(double from, double to) {
+    const double a = std::round(from);
+    return {a, std::max(std::round(to), a + 1)};
+}
+
 }  // namespace
+
+QPainterPath snapRectangles(const QPainterPath& path) {
+    QPainterPath out;
+    // TrueType fills by the nonzero rule: strokes that overlap stay filled.
+    out.setFillRule(Qt::WindingFill);
+    for (QPolygonF polygon : path.toSubpathPolygons()) {
+        if (const std::optional<QRectF> box = uprightRectangle(polygon)) {
+            // Corners keep their order, so the contour keeps its winding.
+            const auto [left, right] = snapped(box->left(), box->right());
+            const auto [top, bottom] = snapped(box->top(), box->bottom());
+            for (QPointF& p : polygon) p = {p.x() == box->left() ? left : right, p.y() == box->top() ? top : bottom};
+        }
+        out.addPolygon(polygon);
+        out.closeSubpath();
+    }
+    return out;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -86,14 +126,13 @@ quint32 QtMusicFont::glyphIndex(int code) const { return validCode(code) ? glyph
 QPainterPath QtMusicFont::glyphPath(int code) const {
     const quint32 glyph = glyphIndex(code);
     if (glyph == 0) return {};
-    QPainterPath path = raw_.pathForGlyph(glyph);
+    std::optional<QPainterPath>& cached = paths_[static_cast<std::size_t>(code)];
+    if (cached) return *cached;
     QTransform toCell;
     toCell.translate(0, ascentF_);
     toCell.scale(scale_, 1.0);
-    QPainterPath cell = toCell.map(path);
-    // TrueType fills by the nonzero rule: strokes that overlap stay filled.
-    cell.setFillRule(Qt::WindingFill);
-    return cell;
+    cached = snapRectangles(toCell.map(raw_.pathForGlyph(glyph)));
+    return *cached;
 }
 
 GlyphBox QtMusicFont::glyphBox(int code) const {

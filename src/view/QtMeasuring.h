@@ -8,6 +8,9 @@
 // the character code (a code point equal to the byte), never through text
 // shaping, so codes 128..255 reach their glyphs unchanged.
 //
+// Upright rectangles of the outlines lie on whole pixels (snapRectangles),
+// and measuring sees the same outline that drawing fills.
+//
 // Integer metrics: every edge is first placed in the cell (x from the cell's
 // left, y from the cell's top, in pixels as floating point) and then rounded
 // to the nearest integer on its own; widths and heights are differences of
@@ -61,6 +64,7 @@ private:
     std::array<quint32, 256> glyphs_{};
     std::array<int, 256> advances_{};  // rounded, 0 for codes without a glyph
     mutable std::array<std::optional<GlyphBox>, 256> boxes_;
+    mutable std::array<std::optional<QPainterPath>, 256> paths_;
 };
 
 class QtTextFont final : public Font {
@@ -116,6 +120,12 @@ private:
     bool printer_;
     std::map<std::string, QByteArray, std::less<>> fontFiles_;
 };
+
+// A glyph outline with every upright rectangle (stems, bar lines, staff,
+// ledger and beam lines) moved onto whole pixels and at least one pixel
+// thick, so that thin lines stay crisp and never fade away at small zooms;
+// curves are left as they are.
+QPainterPath snapRectangles(const QPainterPath& path);
 
 // The QFont a text font description asks for, at `pixelSize` pixels per em.
 QFont qtFontFor(const FontDescription& description, int pixelSize);

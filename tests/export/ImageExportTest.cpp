@@ -186,13 +186,40 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
                                         (folder / (tune.stem().string() + ".png")).string() + "' > '" +
                                         (folder / "size.txt").string() + "'";
             ASSERT_EQ(std::system(command.c_str()), 0);
+            const Extent picture = pictureSize(music.tunes, music.extent);
             EXPECT_EQ(readText(folder / "size.txt"),
-                      std::to_string(music.extent.width) + " " + std::to_string(music.extent.height));
+                      std::to_string(picture.width) + " " + std::to_string(picture.height));
         }
     }
 }
 
-TEST_F(ImageExportTest, PdfPageIsTheMusicExtent) {
+TEST_F(ImageExportTest, PicturesHaveAWhiteMarginOfTwoStaffSpacesAndBitmapsNone) {
+    for (const fs::path& tune : exampleTunes()) {
+        const LaidOutMusic& music = layOutExample(tune);
+        const StaffLayout& staff = *test::stavesOf(*music.tunes.front()).front();
+        const int margin = 2 * (staff.lineY[1] - staff.lineY[0]);
+        const QImage picture = renderPicture(music.tunes, music.extent, renderer);
+        ASSERT_EQ(picture.width(), music.extent.width + 2 * margin) << tune;
+        ASSERT_EQ(picture.height(), music.extent.height + 2 * margin) << tune;
+        // Nothing in the margin, and the music's first row of ink (the title)
+        // just inside it.
+        int firstInk = -1;
+        for (int y = 0; y < picture.height() && firstInk < 0; ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (qGray(picture.pixel(x, y)) < 128) {
+                    firstInk = y;
+                    break;
+                }
+            }
+        }
+        EXPECT_GE(firstInk, margin) << tune;
+        EXPECT_LT(firstInk, margin + staff.lineY[1] - staff.lineY[0]) << tune;
+        const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
+        EXPECT_EQ(bitmap.width, music.extent.width) << tune;
+    }
+}
+
+TEST_F(ImageExportTest, PdfPageIsTheMusicExtentWithItsMargin) {
     if (!haveProgram("pdfinfo")) GTEST_SKIP() << "poppler is not installed";
     const fs::path tune = exampleTunes().front();
     const fs::path out = folder / "tune.pdf";
@@ -205,8 +232,9 @@ TEST_F(ImageExportTest, PdfPageIsTheMusicExtent) {
     double width = 0, height = 0;
     ASSERT_EQ(std::sscanf(info.c_str(), "Page size: %lf x %lf", &width, &height), 2) << info;
     // 96 pixels to the inch, the page in whole points.
-    EXPECT_NEAR(width, music.extent.width * 0.75, 1.0);
-    EXPECT_NEAR(height, music.extent.height * 0.75, 1.0);
+    const Extent page = pictureSize(music.tunes, music.extent);
+    EXPECT_NEAR(width, page.width * 0.75, 1.0);
+    EXPECT_NEAR(height, page.height * 0.75, 1.0);
 }
 
 TEST_F(ImageExportTest, CommandRefusesWhatCannotBeDrawn) {

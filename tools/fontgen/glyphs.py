@@ -15,6 +15,8 @@ Cell plan (units, y from the cell top; one staff space is 100):
 
 import math
 
+import borrowed
+
 UPM = 1300
 ASCENT = 1000
 DESCENT = UPM - ASCENT
@@ -32,7 +34,9 @@ LETTER_PITCH = {"g": "LG", "a": "LA", "b": "B", "c": "C", "d": "D",
 # Beam levels 0, 1, 2 of tailed notes (top, bottom); level 0 is farthest
 # from the heads, and tailed stems end at its bottom.
 BEAM_LEVELS = [(1200, 1250), (1125, 1175), (1050, 1100)]
-BEAM_STUB = 110
+# A beamlet (the partial beam of a dotted pair) is as long as a head is wide.
+BEAM_STUB = 90
+FLAG_HEIGHT = 165
 TAILED_STEM_END = BEAM_LEVELS[0][1]
 
 # Gracenote beams (top, bottom) from the common line above the staff.
@@ -46,15 +50,27 @@ BRACKET_STROKE = 15
 
 THIN_BAR = 16
 THICK_BAR = 50
-END_BAR = 30
+END_BAR = THIN_BAR  # a line simply ends: only a part's end is heavy
 
 HEAD_RX, HEAD_RY, HEAD_TILT = 62, 45, -20
 STEM = 14
 GRACE_RX, GRACE_RY = 36, 26
 GRACE_STEM = 9
-GRACE_STEP = 88
+GRACE_STEP = 110  # a head and a third apart, so that clusters read note by note
+GRACE_AFTER = 50  # room between a cluster and the note it leads to
 LEDGER_HALF = 95
 MARGIN = 30
+
+# Lettering, em sizes in units: time signatures two spaces per figure,
+# ending labels and tuplet numbers legible at 100 % (about 10 px), directions
+# in italic above the gracenotes' beams.
+TIMESIG_SIZE = 300
+LABEL_SIZE = 150
+LABEL_BASELINE = 133  # ascenders clear the bracket's stroke, the slash stays inside it
+TUPLET_SIZE = 140
+DIRECTION_SIZE = 140
+DIRECTION_BASELINE = 138
+ACCIDENTAL_HEIGHT = 280
 
 
 def pitch_y(pitch):
@@ -125,24 +141,6 @@ def cubic(p0, p1, p2, p3, n=16):
     return points
 
 
-def smooth(points, steps=8):
-    """Catmull-Rom curve through the points."""
-    if len(points) < 3:
-        return list(points)
-    out = []
-    padded = [points[0]] + list(points) + [points[-1]]
-    for i in range(1, len(padded) - 2):
-        p0, p1, p2, p3 = padded[i - 1], padded[i], padded[i + 1], padded[i + 2]
-        for k in range(steps):
-            t = k / steps
-            out.append(tuple(0.5 * (2 * b + (-a + c) * t
-                                    + (2 * a - 5 * b + 4 * c - d) * t * t
-                                    + (-a + 3 * b - 3 * c + d) * t * t * t)
-                             for a, b, c, d in zip(p0, p1, p2, p3)))
-    out.append(points[-1])
-    return out
-
-
 def stroke(points, width, round_caps=True):
     """Outline of a pen of the given width (a number or one per point)."""
     points = [p for i, p in enumerate(points)
@@ -178,11 +176,6 @@ def _cap(end, before, h):
             for k in range(1, 8)]
 
 
-def ring(shape, cx, cy, rx, ry, w, tilt=0.0):
-    shape.add(ellipse(cx, cy, rx + w / 2, ry + w / 2, tilt))
-    shape.add(ellipse(cx, cy, rx - w / 2, ry - w / 2, tilt), hole=True)
-
-
 def widths_along(points, profile):
     """Per-point widths following a profile given at fractions of the path."""
     total = sum(math.dist(points[i], points[i - 1]) for i in range(1, len(points)))
@@ -200,80 +193,48 @@ def widths_along(points, profile):
     return out
 
 
-# --- a small stroke alphabet for digits and labels --------------------------
-# Letters in a unit cell: y 0 at cap height, 1 on the baseline, x-height 0.45.
+# --- shapes borrowed from the OFL fonts (borrowed.py) ----------------------
 
-def _letter_strokes():
-    L = {}
-    L["0"] = (0.62, [], [(0.31, 0.5, 0.28, 0.48)])
-    L["1"] = (0.5, [[(0.1, 0.22), (0.34, 0.0)], [(0.34, 0.0), (0.34, 1.0)]], [])
-    L["2"] = (0.62, [arc(0.3, 0.28, 0.27, 0.26, 195, 400) + [(0.03, 1.0)],
-                     [(0.03, 1.0), (0.6, 1.0)]], [])
-    L["3"] = (0.62, [arc(0.29, 0.26, 0.24, 0.24, 200, 450),
-                     arc(0.29, 0.75, 0.29, 0.25, 270, 520)], [])
-    L["4"] = (0.66, [[(0.46, 1.0), (0.46, 0.0)], [(0.46, 0.0), (0.02, 0.68)],
-                     [(0.02, 0.68), (0.64, 0.68)]], [])
-    L["5"] = (0.62, [[(0.55, 0.0), (0.12, 0.0)], [(0.12, 0.0), (0.08, 0.45)],
-                     [(0.08, 0.45)] + arc(0.3, 0.7, 0.28, 0.3, 230, 515)], [])
-    L["6"] = (0.62, [arc(0.33, 0.55, 0.29, 0.55, 305, 180) + [(0.04, 0.72)]],
-              [(0.31, 0.72, 0.27, 0.28)])
-    L["7"] = (0.62, [[(0.02, 0.0), (0.6, 0.0)], [(0.6, 0.0), (0.2, 1.0)]], [])
-    L["8"] = (0.62, [], [(0.31, 0.25, 0.21, 0.23), (0.31, 0.74, 0.27, 0.26)])
-    L["9"] = (0.62, [[(0.58, 0.28)] + arc(0.29, 0.45, 0.29, 0.55, 0, 125)],
-              [(0.31, 0.28, 0.27, 0.28)])
-    L["i"] = (0.16, [[(0.06, 0.45), (0.06, 1.0)]], [], [(0.06, 0.25)])
-    L["l"] = (0.16, [[(0.06, 0.0), (0.06, 1.0)]], [])
-    L["n"] = (0.54, [[(0.05, 0.45), (0.05, 1.0)],
-                     arc(0.25, 0.66, 0.2, 0.21, 180, 360) + [(0.45, 1.0)]], [])
-    L["t"] = (0.38, [[(0.15, 0.15), (0.15, 0.88)] + arc(0.3, 0.88, 0.15, 0.12, 180, 60),
-                     [(0.0, 0.45), (0.34, 0.45)]], [])
-    L["r"] = (0.4, [[(0.05, 0.45), (0.05, 1.0)],
-                    arc(0.27, 0.72, 0.22, 0.25, 180, 300)], [])
-    L["o"] = (0.52, [], [(0.25, 0.725, 0.22, 0.27)])
-    L["c"] = (0.5, [arc(0.25, 0.725, 0.22, 0.27, 320, 45)], [])
-    L["e"] = (0.52, [[(0.04, 0.72), (0.47, 0.72)] + arc(0.25, 0.725, 0.22, 0.27, 0, -310)], [])
-    L["a"] = (0.52, [[(0.44, 0.45), (0.44, 1.0)]], [(0.23, 0.74, 0.2, 0.25)])
-    L["d"] = (0.52, [[(0.44, 0.0), (0.44, 1.0)]], [(0.23, 0.73, 0.2, 0.26)])
-    L["b"] = (0.52, [[(0.05, 0.0), (0.05, 1.0)]], [(0.26, 0.73, 0.2, 0.26)])
-    L["s"] = (0.46, [smooth([(0.4, 0.5), (0.24, 0.45), (0.06, 0.53), (0.1, 0.68),
-                             (0.3, 0.74), (0.42, 0.84), (0.36, 0.97), (0.18, 1.0),
-                             (0.02, 0.94)])], [])
-    L["S"] = (0.58, [smooth([(0.52, 0.1), (0.3, 0.0), (0.08, 0.08), (0.08, 0.3),
-                             (0.3, 0.47), (0.52, 0.64), (0.5, 0.9), (0.28, 1.0),
-                             (0.03, 0.9)])], [])
-    L["f"] = (0.36, [arc(0.3, 0.15, 0.15, 0.15, 330, 180) + [(0.15, 1.0)],
-                     [(0.0, 0.45), (0.33, 0.45)]], [])
-    L["F"] = (0.55, [[(0.05, 0.0), (0.05, 1.0)], [(0.05, 0.0), (0.5, 0.0)],
-                     [(0.05, 0.48), (0.42, 0.48)]], [])
-    L["E"] = (0.55, L["F"][1] + [[(0.05, 1.0), (0.5, 1.0)]], [])
-    L["D"] = (0.62, [[(0.05, 0.0), (0.05, 1.0)], arc(0.05, 0.5, 0.52, 0.5, 270, 450)], [])
-    L["C"] = (0.64, [arc(0.35, 0.5, 0.32, 0.5, 320, 40)], [])
-    L["."] = (0.2, [], [], [(0.08, 0.93)])
-    L[":"] = (0.2, [], [], [(0.08, 0.5), (0.08, 0.93)])
-    L["/"] = (0.42, [[(0.02, 1.0), (0.38, 0.0)]], [])
-    L[" "] = (0.3, [], [])
-    return L
+def _bounds(contours):
+    xs = [x for c in contours for x, _ in c]
+    ys = [y for c in contours for _, y in c]
+    return min(xs), min(ys), max(xs), max(ys)
 
 
-LETTERS = _letter_strokes()
+def _add_borrowed(shape, contours, transform):
+    # The source fonts wind outer contours clockwise (y up) and holes the
+    # other way; the hole flag keeps that through fontgen's reorientation.
+    for contour in contours:
+        area = sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1)
+                   in zip(contour, contour[1:] + contour[:1]))
+        shape.add([transform(x, y) for x, y in contour], hole=area > 0)
 
 
-def text(shape, string, x, top, size, weight):
-    """Writes a string with the stroke alphabet; returns the x after it."""
+def symbol(shape, key, left, height, top=None, centre=None):
+    """A Euterpe symbol scaled to `height`, its box at `left` and `top` (or centred on `centre`)."""
+    _, contours = borrowed.SYMBOLS[key]
+    x0, y0, x1, y1 = _bounds(contours)
+    scale = height / (y1 - y0)
+    top = centre - height / 2 if top is None else top
+    _add_borrowed(shape, contours, lambda x, y: (left + (x - x0) * scale, top + (y1 - y) * scale))
+    return left + (x1 - x0) * scale
+
+
+def serif(shape, string, style, left, baseline, size):
+    """Writes a string in a Liberation Serif style at em size `size`; returns the x after it."""
+    table = getattr(borrowed, "SERIF_" + style.upper())
+    scale = size / 2048
+    x = left
     for ch in string:
-        entry = LETTERS[ch]
-        width, strokes, rings = entry[0], entry[1], entry[2]
-        dots = entry[3] if len(entry) > 3 else []
-        for points in strokes:
-            shape.add(stroke([(x + px * size, top + py * size) for px, py in points],
-                             weight))
-        for cx, cy, rx, ry in rings:
-            ring(shape, x + cx * size, top + cy * size, rx * size, ry * size, weight)
-        for cx, cy in dots:
-            r = weight * 0.75
-            shape.add(ellipse(x + cx * size, top + cy * size, r, r, n=16))
-        x += width * size + 0.14 * size
+        if ch != " ":
+            _add_borrowed(shape, table[ch][1], lambda px, py, x=x: (x + px * scale, baseline - py * scale))
+        x += (table[ch][0] if ch != " " else 512) * scale
     return x
+
+
+def serif_width(string, style, size):
+    table = getattr(borrowed, "SERIF_" + style.upper())
+    return sum((table[ch][0] if ch != " " else 512) for ch in string) * size / 2048
 
 
 # --- glyphs --------------------------------------------------------------------
@@ -337,57 +298,43 @@ def _repeat_dots(shape, cx):
 
 
 def clef():
+    # The curl winds round the G line; the clef spans seven staff spaces.
     shape = Shape()
-    upper = smooth([(92, 812), (72, 836), (46, 826), (40, 790), (64, 758),
-                    (106, 756), (138, 798), (132, 862), (86, 898), (34, 884),
-                    (6, 822), (12, 740), (60, 668), (108, 598), (130, 518),
-                    (122, 436), (98, 388)], 8)
-    shape.add(stroke(upper, widths_along(upper, [(0, 10), (0.3, 22), (0.5, 34),
-                                                 (0.7, 20), (0.9, 14), (1, 12)])))
-    lower = smooth([(98, 388), (72, 420), (60, 520), (70, 650), (88, 800),
-                    (102, 950), (96, 1010), (70, 1036), (42, 1024)], 8)
-    shape.add(stroke(lower, widths_along(lower, [(0, 12), (0.5, 18), (1, 14)])))
-    shape.add(ellipse(46, 1000, 24, 24, n=24))
+    symbol(shape, "gclef", MARGIN, 740, top=STAFF_TOP - 105)
     return shape.finish(right_bearing=40)
 
 
 def timesig(top, bottom):
+    # Two bold figures, each as tall as two staff spaces.
     shape = Shape()
-    size, weight = 190, 36
-    w_top = _text_width(top, size)
-    w_bottom = _text_width(bottom, size)
-    width = max(w_top, w_bottom)
-    text(shape, top, MARGIN + (width - w_top) / 2 + weight / 2, STAFF_TOP + 12, size, weight)
-    text(shape, bottom, MARGIN + (width - w_bottom) / 2 + weight / 2, STAFF_TOP + 212, size, weight)
-    shape.advance = int(MARGIN * 2 + width + weight)
+    size = TIMESIG_SIZE
+    width = max(serif_width(top, "Bold", size), serif_width(bottom, "Bold", size))
+    for string, baseline in ((top, STAFF_TOP + 2 * SPACE + LINE // 2), (bottom, STAFF_BOTTOM + LINE // 2)):
+        serif(shape, string, "Bold", MARGIN + (width - serif_width(string, "Bold", size)) / 2, baseline, size)
+    shape.advance = int(round(MARGIN * 2 + width))
     return shape
-
-
-def _text_width(string, size):
-    return sum(LETTERS[c][0] * size for c in string) + 0.14 * size * (len(string) - 1)
 
 
 def common(cut):
     shape = Shape()
-    cy = STAFF_TOP + 2 * SPACE + LINE // 2
-    shape.add(stroke(arc(110, cy, 80, 100, 320, 40), widths_along(
-        arc(110, cy, 80, 100, 320, 40), [(0, 16), (0.5, 40), (1, 16)])))
-    if cut:
-        shape.add(rect(104, STAFF_TOP - 60, 118, STAFF_BOTTOM + 74))
+    centre = STAFF_TOP + 2 * SPACE + LINE // 2
+    symbol(shape, "cut" if cut else "common", MARGIN, 290 if cut else 2 * SPACE + 10,
+           centre=centre - (0 if not cut else 4))
     return shape.finish()
 
 
 def label(string):
+    # Ending numbers and labels in bold, legible at the smallest zoom used
+    # for reading; they hang inside the bracket, clear of the gracenotes.
     shape = Shape()
-    (h_top, _), _ = BRACKET["plain"]
-    text(shape, string, BRACKET_STROKE + 20, h_top + 28, 84, 13)
+    serif(shape, string, "Bold", BRACKET_STROKE + 22, LABEL_BASELINE, LABEL_SIZE)
     return shape
 
 
 def bislabel():
     shape = Shape()
-    (h_top, _), _ = BRACKET["bis"]
-    text(shape, "bis", BRACKET_STROKE + 20, h_top + 18, 62, 12)
+    (_, h_bottom), _ = BRACKET["bis"]
+    serif(shape, "bis", "Bold", BRACKET_STROKE + 22, h_bottom + 62, 120)
     return shape
 
 
@@ -408,42 +355,39 @@ def arcmark(part):
 
 
 def tuplet(count):
-    shape = arcmark("whole")
-    w = _text_width(count, 70)
-    text(shape, count, 100 - w / 2, 270, 70, 12)
+    # Only the number: drawing sets it over the curve it belongs to.
+    shape = Shape()
+    serif(shape, count, "BoldItalic", MARGIN, 400, TUPLET_SIZE)
     return shape
 
 
 def words(string):
+    # Directions end where their cell starts, at the bar line or note they
+    # follow, so that they stand inside their bar and add nothing to the
+    # staff's overhang; they sit above the gracenotes' beams.
     shape = Shape()
-    text(shape, string, 20, 300, 70, 12)
+    serif(shape, string, "Italic", -serif_width(string, "Italic", DIRECTION_SIZE) - 10,
+          DIRECTION_BASELINE, DIRECTION_SIZE)
+    shape.advance = 0
     return shape
 
 
 def coda():
     shape = Shape()
-    ring(shape, 90, 330, 45, 45, 16)
-    shape.add(rect(20, 322, 160, 338))
-    shape.add(rect(82, 255, 98, 405))
+    symbol(shape, "coda", -130, 105, top=33)
+    shape.advance = 0
     return shape
 
 
 def segno():
     shape = Shape()
-    points = smooth([(125, 280), (100, 265), (70, 275), (68, 305), (95, 325),
-                     (120, 345), (118, 375), (88, 388), (60, 372)])
-    shape.add(stroke(points, widths_along(points, [(0, 10), (0.5, 26), (1, 10)])))
-    shape.add(stroke([(52, 395), (136, 258)], 9))
-    shape.add(ellipse(60, 300, 11, 11, n=16))
-    shape.add(ellipse(128, 355, 11, 11, n=16))
+    symbol(shape, "segno", 10, 150, top=200)
     return shape
 
 
 def fermata():
     shape = Shape()
-    points = arc(90, 370, 70, 60, 180, 360)
-    shape.add(stroke(points, widths_along(points, [(0, 8), (0.5, 22), (1, 8)])))
-    shape.add(ellipse(90, 355, 14, 14, n=16))
+    symbol(shape, "fermata", 20, 95, top=290)
     return shape
 
 
@@ -462,30 +406,14 @@ def tenuto():
 
 def undermark(letter):
     shape = Shape()
-    text(shape, letter, 40, 955, 70, 12)
+    serif(shape, letter, "Italic", 40, 1030, 110)
     return shape
 
 
 def accidental(kind, pitch):
     shape = Shape()
-    y = pitch_y(pitch)
-    if kind == "sharp":
-        shape.add(rect(32, y - 125, 44, y + 112))
-        shape.add(rect(70, y - 112, 82, y + 125))
-        for dy in (-36, 36):
-            shape.add(_slanted_bar(14, 100, y + dy, 30, 22))
-    else:
-        shape.add(rect(30, y - 130, 42, y + 48))
-        shape.add(rect(78, y - 48, 90, y + 130))
-        for dy in (-28, 34):
-            shape.add(_slanted_bar(30, 90, y + dy, 26, 16))
+    symbol(shape, kind, 14, ACCIDENTAL_HEIGHT, centre=pitch_y(pitch))
     return shape
-
-
-def _slanted_bar(x0, x1, cy, thickness, rise):
-    h = thickness / 2
-    r = rise / 2
-    return [(x0, cy + r - h), (x1, cy - r - h), (x1, cy - r + h), (x0, cy + r + h)]
 
 
 def _head(shape, cx, cy, value):
@@ -508,8 +436,9 @@ def _melody_head(value):
 
 
 def note(pitch, value):
-    # Stems point down from the left of the head; eighths and shorter carry
-    # curved flags, one more stem length for every further flag.
+    # Stems point down from the left of the head and, as in all pipe music,
+    # end on the common beam line below the staff; eighths and shorter carry
+    # their flags there, one for each beam level the value would take.
     shape = Shape()
     cy = pitch_y(pitch)
     cx, hw = _melody_head(value)
@@ -517,21 +446,21 @@ def note(pitch, value):
     if pitch == "HA":
         shape.add(rect(cx - LEDGER_HALF, 400, cx + LEDGER_HALF, 400 + LINE))
     if value > 1:
-        flags = {8: 1, 16: 2, 32: 3}.get(value, 0)
-        end = cy + 350 + 75 * max(flags - 1, 0)
         x0 = cx - hw
-        shape.add(rect(x0, cy, x0 + STEM, end))
-        for i in range(flags):
-            shape.add(_melody_flag(x0, end - 75 * i))
+        shape.add(rect(x0, cy, x0 + STEM, TAILED_STEM_END))
+        for level in range({8: 1, 16: 2, 32: 3}.get(value, 0)):
+            shape.add(_melody_flag(x0, BEAM_LEVELS[level][1]))
     return shape
 
 
 def _melody_flag(x0, y_end):
-    outer = cubic((x0, y_end), (x0 + 20, y_end - 70), (x0 + 125, y_end - 100),
-                  (x0 + 100, y_end - 215))
-    inner = cubic((x0 + 100, y_end - 215), (x0 + 108, y_end - 135),
-                  (x0 + 40, y_end - 118), (x0 + STEM, y_end - 88))
-    return outer + inner[1:] + [(x0, y_end - 88)]
+    # A flag of a down stem: it leaves the stem at its end and swings up
+    # and out to the right.
+    outer = cubic((x0, y_end), (x0 + 20, y_end - 60), (x0 + 120, y_end - 80),
+                  (x0 + 96, y_end - FLAG_HEIGHT))
+    inner = cubic((x0 + 96, y_end - FLAG_HEIGHT), (x0 + 102, y_end - 110),
+                  (x0 + 40, y_end - 100), (x0 + STEM, y_end - 72))
+    return outer + inner[1:] + [(x0, y_end - 72)]
 
 
 def tailed(pitch):
@@ -576,7 +505,7 @@ def grace(letters):
     else:
         for top, bottom in GRACE_BEAMS:
             shape.add(rect(stems[0] - GRACE_STEM, top, stems[-1], bottom))
-    return shape.finish(right_bearing=25)
+    return shape.finish(right_bearing=GRACE_AFTER)
 
 
 def _grace_flag(x1, y_top):
@@ -593,19 +522,12 @@ def rest(value):
         shape.add(rect(40, STAFF_TOP + SPACE + LINE, 150, STAFF_TOP + SPACE + LINE + 50))
     elif value == 2:
         shape.add(rect(40, STAFF_TOP + 2 * SPACE - 50, 150, STAFF_TOP + 2 * SPACE))
-    elif value == 4:
-        shape.add(stroke([(62, 560), (112, 632), (70, 684), (118, 752)], 26))
-        shape.add(stroke(smooth([(118, 752), (72, 742), (60, 792), (90, 832)]), 18))
     else:
-        blobs = {8: 1, 16: 2, 32: 3}[value]
-        top = 620 - 100 * (blobs - 2 if blobs > 2 else 0)
-        bottom = 800 + 100 * (blobs - 1)
-        shape.add(stroke([(130, top), (130 - (bottom - top) * 0.22, bottom)], 14))
-        for i in range(blobs):
-            y = top + 100 * i
-            x = 130 - 100 * i * 0.22
-            shape.add(ellipse(x - 70, y + 12, 22, 22, n=20))
-            shape.add(stroke(smooth([(x - 80, y + 26), (x - 40, y + 36), (x, y)]), 12))
+        # Quarter rest across the middle three spaces; the hooked rests hang
+        # from the third space, one hook higher for each further beam.
+        height, top = {4: (300, STAFF_TOP + 55), 8: (190, STAFF_TOP + 120),
+                       16: (290, STAFF_TOP + 120), 32: (390, STAFF_TOP + 20)}[value]
+        symbol(shape, "rest%d" % value, 40, height, top=top)
     return shape
 
 
