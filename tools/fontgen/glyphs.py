@@ -387,7 +387,7 @@ def segno():
 
 def fermata():
     shape = Shape()
-    symbol(shape, "fermata", 20, 95, top=290)
+    symbol(shape, "fermata", 20, 115, top=270)
     return shape
 
 
