@@ -46,7 +46,8 @@ public:
         InsertSymbolGroup g{std::move(title), {}, {}};
         for (std::size_t p = first; p <= last; ++p) {
             const std::string code = lowerCase ? lower(kPitchCodes[p]) : std::string(kPitchCodes[p]);
-            g.entries.push_back({nextId_++, std::string(kPitchLabels[p]), std::string(prefix) + code + std::string(suffix) + ' '});
+            std::string text = std::string(prefix) + code + std::string(suffix) + ' ';
+            g.entries.push_back({nextId_++, std::string(kPitchLabels[p]), std::move(text)});
         }
         return g;
     }
@@ -55,6 +56,7 @@ public:
                                         pitches("Left Tail", "", std::string("l_") + std::string(value), false),
                                         pitches("Right Tail", "", std::string("r_") + std::string(value), false)});
     }
+
 private:
     int nextId_ = kFirstInsertSymbolCommand;
 };

@@ -55,7 +55,8 @@ QFont fontFromLogicalFont(const LogicalFont& logical, double screenDpiY) {
     font.setStyleHint(styleHintOf(logical.pitchAndFamily));
     font.setFixedPitch((logical.pitchAndFamily & 3) == kFixedPitch);
     // Logical weights and Qt's share the 100..900 scale; 0 asks for the default.
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(logical.weight == 0 ? kNormalWeight : logical.weight, 1, 1000)));
+    const int weight = logical.weight == 0 ? kNormalWeight : logical.weight;
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
     font.setItalic(logical.italic);
     font.setUnderline(logical.underline);
     const double pixels = std::abs(logical.height);

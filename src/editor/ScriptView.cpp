@@ -12,6 +12,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 
+#include <algorithm>
 #include <ctime>
 
 #include "document/ProgramConfiguration.h"
@@ -139,7 +140,13 @@ void ScriptView::inputMethodEvent(QInputMethodEvent* event) {
     QPlainTextEdit::inputMethodEvent(&cleaned);
 }
 
-bool ScriptView::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+bool ScriptView::canInsertFromMimeData(const QMimeData* source) const {
+    // Files dropped here are for the window to open, not text to paste.
+    const QList<QUrl> urls = source->urls();
+    const bool files =
+        !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+    return source->hasText() && !files;
+}
 
 void ScriptView::insertFromMimeData(const QMimeData* source) {
     if (isReadOnly() || !source->hasText()) return;

@@ -56,7 +56,8 @@ TEST_F(ScriptPageFormatTest, ResultsOver127CharactersAreEmpty) {
     EXPECT_EQ(expandScriptPageFormat(std::string(127, 'x'), 1, "", 0), std::string(127, 'x'));
     EXPECT_EQ(expandScriptPageFormat(std::string(128, 'x'), 1, "", 0), "");
     EXPECT_EQ(expandScriptPageFormat(std::string(120, 'x') + "&f", 1, "12345678", 0), "");
-    EXPECT_EQ(expandScriptPageFormat(std::string(123, 'x') + "%Y", 1, "", kNewYear2001), std::string(123, 'x') + "2001");
+    const std::string x123(123, 'x');
+    EXPECT_EQ(expandScriptPageFormat(x123 + "%Y", 1, "", kNewYear2001), x123 + "2001");
     EXPECT_EQ(expandScriptPageFormat(std::string(124, 'x') + "%Y", 1, "", kNewYear2001), "");
     // Characters, not bytes: 127 e-acutes fit.
     std::string accented;
