@@ -8,8 +8,8 @@ so a glyph's place in the cell is its place on the staff.
 Cell plan (units, y from the cell top; one staff space is 100):
     10 .. 140   time-line brackets
    150 .. 265   the three gracenote beams (gracenote stems end at 150)
-   407          high A (on the ledger line above the staff)
-   500 .. 914   the staff: line k has its top at 500 + 100 k, 14 thick
+   406          high A (on the ledger line above the staff)
+   500 .. 912   the staff: line k has its top at 500 + 100 k, 12 thick
   1050 .. 1250  the three beam levels of tailed notes (stems end at 1250)
 """
 
@@ -22,7 +22,7 @@ ASCENT = 1000
 DESCENT = UPM - ASCENT
 
 SPACE = 100
-LINE = 14
+LINE = 12  # a tenth of a space and a little more: thin, yet a whole pixel at 100 %
 STAFF_TOP = 500
 STAFF_BOTTOM = STAFF_TOP + 4 * SPACE  # top of the bottom line
 
@@ -52,7 +52,7 @@ THIN_BAR = 16
 THICK_BAR = 50
 END_BAR = THIN_BAR  # a line simply ends: only a part's end is heavy
 
-HEAD_RX, HEAD_RY, HEAD_TILT = 62, 45, -20
+HEAD_RX, HEAD_RY, HEAD_TILT = 65, 48, -20  # a head fills the space between two lines
 STEM = 14
 GRACE_RX, GRACE_RY = 36, 26
 GRACE_STEM = 9
