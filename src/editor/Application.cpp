@@ -8,12 +8,15 @@
 #include "document/Workspace.h"
 #include "editor/EditorContext.h"
 #include "editor/MainWindow.h"
+#include "editor/PlaybackDevices.h"
 #include "editor/QtMessageSink.h"
 #include "editor/QtSaveNameDialog.h"
 #include "editor/ScriptPageFormat.h"
 #include "editor/SingleInstance.h"
 #include "playback/live/DiagnosticLog.h"
+#include "playback/live/PlaybackClock.h"
 #include "playback/live/SpeakerTone.h"
+#include "playback/live/SystemMidiPlatform.h"
 #include "view/QtMeasuring.h"
 
 namespace skirlo {
@@ -47,8 +50,10 @@ bool Application::start() {
     boxes_ = std::make_unique<QtMessageSink>(notice.get());
     MessageSink& messages = options_.messages ? *options_.messages : *boxes_;
 
-    StderrDiagnosticLog log;
-    speaker_ = openToneOutput(log);
+    log_ = std::make_unique<StderrDiagnosticLog>();
+    tone_ = openToneOutput(*log_);
+    speakerPorts_ = std::make_unique<PitSpeakerPorts>(*tone_);
+    speaker_ = std::make_unique<SpeakerTone>(*speakerPorts_);
 
     WorkspaceOpening opening = openWorkspace({options_.profile.toStdString(), true}, messages);
     if (!opening.workspace) {
@@ -65,7 +70,14 @@ bool Application::start() {
 
     fileDialog_ = std::make_unique<QtSaveNameDialog>();
     SaveNameDialog& saveDialog = options_.saveDialog ? *options_.saveDialog : *fileDialog_;
-    context_.reset(new EditorContext{*workspace_, *measuring_, messages, scriptSettings_, *pageSetup_, saveDialog});
+    if (!options_.devices) {
+        midiPlatform_ = std::make_unique<SystemMidiPlatform>(*log_);
+        clock_ = std::make_unique<SteadyPlaybackClock>();
+        devices_.reset(new PlaybackDevices{*midiPlatform_, *speaker_, *clock_, *log_});
+    }
+    PlaybackDevices& devices = options_.devices ? *options_.devices : *devices_;
+    context_.reset(
+        new EditorContext{*workspace_, *measuring_, messages, scriptSettings_, *pageSetup_, saveDialog, devices});
     mainWindow_ = std::make_unique<MainWindow>(*context_, *tuneFolder_, *recentFiles_);
     boxes_->setParent(mainWindow_.get());
     fileDialog_->setParent(mainWindow_.get());
@@ -90,11 +102,16 @@ void Application::openFiles(const QStringList& files) {
 void Application::shutDown() {
     if (!running_) return;
     running_ = false;
+    // The windows stop their playing before the devices go.
+    mainWindow_.reset();
+    devices_.reset();
+    midiPlatform_.reset();
     speaker_.reset();
+    speakerPorts_.reset();
+    tone_.reset();
     instance_.reset();
     writeChangedScriptViewSettings(*workspace_->profile, loadedScriptSettings_, scriptSettings_);
     recentFiles_->save(*workspace_->profile);
-    mainWindow_.reset();
 }
 
 }  // namespace skirlo

@@ -14,7 +14,12 @@
 
 namespace skirlo {
 
+class DiagnosticLog;
 class MainWindow;
+class MidiPlatform;
+class PlaybackClock;
+class SpeakerPorts;
+class SpeakerTone;
 class MessageSink;
 class QtMeasuringContext;
 class QtMessageSink;
@@ -25,6 +30,7 @@ class SingleInstance;
 class ToneOutput;
 class TuneFolder;
 struct EditorContext;
+struct PlaybackDevices;
 struct ScriptPageSetup;
 struct Workspace;
 
@@ -37,6 +43,7 @@ public:
         QString instanceName;        // the single-instance socket; empty: none
         MessageSink* messages = nullptr;    // null: message boxes
         SaveNameDialog* saveDialog = nullptr;  // null: the file dialog
+        PlaybackDevices* devices = nullptr;    // null: the ALSA ports, the synthesizer and the speaker
     };
 
     explicit Application(Options options);
@@ -56,7 +63,13 @@ private:
     Options options_;
     std::unique_ptr<QtMessageSink> boxes_;
     std::unique_ptr<QtSaveNameDialog> fileDialog_;
-    std::unique_ptr<ToneOutput> speaker_;
+    std::unique_ptr<DiagnosticLog> log_;
+    std::unique_ptr<ToneOutput> tone_;
+    std::unique_ptr<SpeakerPorts> speakerPorts_;
+    std::unique_ptr<SpeakerTone> speaker_;
+    std::unique_ptr<MidiPlatform> midiPlatform_;
+    std::unique_ptr<PlaybackClock> clock_;
+    std::unique_ptr<PlaybackDevices> devices_;
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<QtMeasuringContext> measuring_;
     ScriptViewSettings loadedScriptSettings_;

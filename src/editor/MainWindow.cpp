@@ -24,6 +24,7 @@
 #include "editor/EditorContext.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
+#include "editor/TunePlayer.h"
 #include "editor/TuneWindow.h"
 
 namespace skirlo {
@@ -212,11 +213,15 @@ void MainWindow::buildViewMenu() {
 void MainWindow::buildPlayerMenu() {
     QMenu* player = menuBar()->addMenu(tr("&Player"));
     tuneMenus_ << player;
-    // Playback in the window comes with the music pane's playback work.
-    addCommand(player, command::kPlay, tr("&Play"), [] {});
-    addCommand(player, command::kContinuous, tr("&Continuous"), [] {});
-    addCommand(player, command::kStop, tr("&Stop"), [] {});
-    addCommand(player, command::kRewind, tr("&Rewind"), [] {});
+    const auto onTune = [this](int id) {
+        return [this, id] {
+            if (TuneWindow* tune = activeTune()) tune->runCommand(id);
+        };
+    };
+    addCommand(player, command::kPlay, tr("&Play"), onTune(command::kPlay))->setCheckable(true);
+    addCommand(player, command::kContinuous, tr("&Continuous"), onTune(command::kContinuous))->setCheckable(true);
+    addCommand(player, command::kStop, tr("&Stop"), onTune(command::kStop))->setCheckable(true);
+    addCommand(player, command::kRewind, tr("&Rewind"), onTune(command::kRewind));
 }
 
 void MainWindow::buildWindowMenu() {
@@ -328,6 +333,7 @@ TuneWindow* MainWindow::addTuneWindow(std::unique_ptr<TuneDocument> document) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(windowIcon());
     connect(tune, &TuneWindow::captionChanged, this, &MainWindow::updateCommands);
+    connect(tune, &TuneWindow::playStateChanged, this, &MainWindow::updateCommands);
     connect(tune, &TuneWindow::pathChanged, this, [this](const QString& path) {
         recentFiles_.add(path.toStdString());
         updateRecentFiles();
@@ -404,9 +410,9 @@ void MainWindow::updateCommands() {
     const bool open = tune != nullptr;
     for (QMenu* menu : tuneMenus_) menu->menuAction()->setVisible(open);
     for (QAction* item : tuneFileItems_) item->setVisible(open);
-    for (int id : {command::kSaveAsMidi, command::kSaveAsImage, command::kPrintSetup, command::kMusicPageSetup,
-                   command::kPrintPreview, command::kPrintMusic, command::kPlayOptions, command::kPlay,
-                   command::kContinuous, command::kStop, command::kRewind}) {
+    // Printing and the play options come with their own work; until then their items are disabled.
+    for (int id : {command::kPrintSetup, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic,
+                   command::kPlayOptions}) {
         actions_.value(id)->setEnabled(false);
     }
     for (int id : {command::kSave, command::kCut, command::kCopy, command::kPaste}) {
@@ -424,6 +430,22 @@ void MainWindow::updateCommands() {
     actions_.value(command::kWordWrap)->setChecked(script->lineWrapMode() != QPlainTextEdit::NoWrap);
     actions_.value(command::kSetPrintFont)->setChecked(script->hasPrintFont());
     actions_.value(command::kSamePrintFont)->setChecked(!script->hasPrintFont());
+    updatePlayerCommands(*tune);
+}
+
+void MainWindow::updatePlayerCommands(TuneWindow& tune) {
+    const TunePlayer& player = *tune.player();
+    const bool playing = player.playing();
+    const bool canPlay = !playing && player.hasPerformance();
+    actions_.value(command::kPlay)->setEnabled(canPlay);
+    actions_.value(command::kContinuous)->setEnabled(canPlay);
+    actions_.value(command::kPlay)->setChecked(playing && !player.continuous());
+    actions_.value(command::kContinuous)->setChecked(playing && player.continuous());
+    actions_.value(command::kStop)->setChecked(!playing);
+    for (int id : {command::kRewind, command::kRefresh, command::kSetFont, command::kSaveAsMidi,
+                   command::kSaveAsImage, command::kTabStops}) {
+        actions_.value(id)->setEnabled(!playing);
+    }
 }
 
 }  // namespace skirlo

@@ -68,6 +68,7 @@ private:
     void buildToolbar();
     void updateRecentFiles();
     void updateCommands();
+    void updatePlayerCommands(TuneWindow& tune);
     TuneWindow* addTuneWindow(std::unique_ptr<TuneDocument> document);
     void onScript(const std::function<void(class ScriptView&)>& run);
     void openFromDialog();

@@ -15,13 +15,12 @@
 #include "editor/EditorContext.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
+#include "editor/TunePlayer.h"
 
 namespace skirlo {
 
 namespace {
 
-constexpr int kFirstVolumeItem = 4501;
-constexpr int kVolumeGroupSize = 11;  // "%100" down to "%0"
 constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 1000;
 
@@ -49,56 +48,105 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     layout->addWidget(controls_);
     layout->addWidget(panes_, 1);
 
+    player_ = new TunePlayer(*document_, *context.workspace.profile, context.devices, context.messages, this);
     document_->firstSetUp(context.messages);
     music_->setUp();
     controls_->showZoom(music_->zoom());
-
-    // Playing in the window, and the choice of device, come with the playback work.
-    for (int id : {command::kRewind, command::kStop, command::kPlay, command::kContinuous}) {
-        controls_->button(id)->setEnabled(false);
-    }
-    controls_->deviceBox()->setEnabled(false);
+    fillDeviceBox();
+    applyDevice();
 
     connect(script_, &ScriptView::scriptEdited, this, &TuneWindow::updateCaption);
-    connect(controls_, &ControlBar::command, this, &TuneWindow::onCommand);
+    connect(controls_, &ControlBar::command, this, &TuneWindow::runCommand);
     connect(controls_, &ControlBar::zoomChanged, this, &TuneWindow::applyZoom);
+    connect(controls_->deviceBox(), &QComboBox::activated, this, &TuneWindow::applyDevice);
+    connect(music_, &MusicView::markingChanged, this, &TuneWindow::performanceChanged);
+    connect(player_, &TunePlayer::sounding, this, [this](std::size_t index) {
+        music_->followPlayback(player_->symbolAt(index), player_->nextSymbolAfter(index));
+    });
+    connect(player_, &TunePlayer::stateChanged, this, &TuneWindow::onPlayState);
     setFocusProxy(script_);
+    onPlayState();
     updateCaption();
 }
 
-// The panes hold the document's text and tree: they go before the document.
-TuneWindow::~TuneWindow() { delete panes_; }
+// The panes and the player hold the document's text, tree and lists: they go
+// before the document.
+TuneWindow::~TuneWindow() {
+    delete player_;
+    delete panes_;
+}
+
+void TuneWindow::fillDeviceBox() {
+    const OutputDeviceList devices = player_->listDevices();
+    QComboBox* box = controls_->deviceBox();
+    box->clear();
+    for (const std::string& name : devices.names) box->addItem(QString::fromStdString(name));
+    box->setCurrentIndex(static_cast<int>(devices.initialSelection));
+}
+
+void TuneWindow::applyDevice() {
+    const int index = controls_->deviceBox()->currentIndex();
+    if (index < 0) return;
+    player_->selectDevice(static_cast<std::size_t>(index));
+}
+
+void TuneWindow::runCommand(int commandId) {
+    switch (commandId) {
+        case command::kRewind: player_->rewind(); break;
+        case command::kStop: player_->stop(); break;
+        case command::kPlay: player_->play(); break;
+        case command::kContinuous: player_->playContinuous(); break;
+        case command::kRefresh: refreshMusic(); break;
+        case command::kChanterSlider: player_->setVolume(VolumeChannel::Chanter, controls_->chanterSlider()->value()); break;
+        case command::kTenorSlider: player_->setVolume(VolumeChannel::Tenor, controls_->tenorSlider()->value()); break;
+        case command::kBassSlider: player_->setVolume(VolumeChannel::Bass, controls_->bassSlider()->value()); break;
+        default: break;
+    }
+}
 
 void TuneWindow::refreshMusic() {
+    if (player_->playing()) return;
     const int zoom = controls_->typedZoom();
     if (zoom >= kMinZoom && zoom <= kMaxZoom) music_->setZoom(zoom);
     music_->refresh();
     controls_->showZoom(music_->zoom());
+    player_->useNewLists();
 }
 
 void TuneWindow::applyZoom() {
+    if (player_->playing()) return;
     refreshMusic();
     document_->settings().fontSizes.zoom = music_->zoom();
     TuneSettingsLines(document_->script(), document_->settings()).writeFontSizes();
 }
 
-void TuneWindow::setVolumeFromMenu(int commandId) {
-    const int group = (commandId - kFirstVolumeItem) / kVolumeGroupSize;
-    const int lastId = kFirstVolumeItem + group * kVolumeGroupSize + kVolumeGroupSize - 1;
-    QSlider* slider = group == 0 ? controls_->chanterSlider() : group == 1 ? controls_->tenorSlider()
-                                                                           : controls_->bassSlider();
-    slider->setValue((lastId - commandId) * slider->maximum() * 10 / 100);
+void TuneWindow::performanceChanged() {
+    document_->rebuildPlayback(*context_.workspace.profile, document_->playback().settings.output);
+    player_->useNewLists();
 }
 
-void TuneWindow::onCommand(int commandId) {
-    PlaybackSettings& settings = document_->playback().settings;
-    switch (commandId) {
-        case command::kRefresh: refreshMusic(); break;
-        case command::kChanterSlider: settings.chanterVolume = controls_->chanterSlider()->value(); break;
-        case command::kTenorSlider: settings.tenorVolume = controls_->tenorSlider()->value(); break;
-        case command::kBassSlider: settings.bassVolume = controls_->bassSlider()->value(); break;
-        default: break;
-    }
+void TuneWindow::setVolumeFromMenu(int commandId) {
+    const std::optional<MenuVolume> volume = menuVolume(commandId, ControlBar::kVolumeMaximum);
+    if (!volume) return;
+    QSlider* slider = volume->channel == VolumeChannel::Chanter ? controls_->chanterSlider()
+                      : volume->channel == VolumeChannel::Tenor ? controls_->tenorSlider()
+                                                                : controls_->bassSlider();
+    slider->setValue(volume->position);
+}
+
+void TuneWindow::onPlayState() {
+    const bool playing = player_->playing();
+    music_->setPlaying(playing);
+    if (!playing) music_->eraseBall();
+    const bool canPlay = !playing && player_->hasPerformance();
+    controls_->button(command::kPlay)->setEnabled(canPlay);
+    controls_->button(command::kContinuous)->setEnabled(canPlay);
+    controls_->button(command::kContinuous)->setChecked(playing && player_->continuous());
+    controls_->button(command::kRewind)->setEnabled(!playing);
+    controls_->button(command::kRefresh)->setEnabled(!playing);
+    controls_->zoomBox()->setEnabled(!playing);
+    controls_->deviceBox()->setEnabled(!playing);
+    emit playStateChanged();
 }
 
 void TuneWindow::focusOtherPane() {
@@ -131,6 +179,7 @@ bool TuneWindow::saveAs(SaveNameDialog& dialog) {
 }
 
 bool TuneWindow::agreeToClose(SaveNameDialog& dialog) {
+    if (!player_->closeDevices()) return false;
     if (!document_->modified()) return true;
     const MessageAnswer answer = context_.messages.show("Save changes to " + document_->title() + "?",
                                                         kApplicationTitle, MessageButtons::YesNoCancel);

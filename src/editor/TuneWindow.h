@@ -2,7 +2,8 @@
 // One open tune: the control bar along the top, the music pane above the
 // script pane. The script pane is made first and has the focus; the
 // document's first set-up edits the text through it, so those edits are
-// undoable and mark the document modified like any other.
+// undoable and mark the document modified like any other. The window's
+// player plays the document's performance; while it plays, nothing rebuilds.
 
 #include <QWidget>
 
@@ -17,6 +18,7 @@ class MusicView;
 class SaveNameDialog;
 class ScriptView;
 class TuneDocument;
+class TunePlayer;
 struct EditorContext;
 
 class TuneWindow final : public QWidget {
@@ -29,8 +31,12 @@ public:
     ScriptView* scriptView() const { return script_; }
     MusicView* musicView() const { return music_; }
     ControlBar* controlBar() const { return controls_; }
+    TunePlayer* player() const { return player_; }
 
-    // "&Refresh Music": rebuilds at the zoom typed in the zoom box.
+    // The commands of the control bar, the Player menu and the script pane:
+    // rewind, stop, play, refresh, continuous and the sliders.
+    void runCommand(int commandId);
+    // "&Refresh Music": rebuilds at the zoom typed in the zoom box; refused while playing.
     void refreshMusic();
     // A "&Volume" menu item, 4501..4533: moves its slider.
     void setVolumeFromMenu(int commandId);
@@ -40,8 +46,9 @@ public:
     // "&Save" and "Save &As..."; true when the file was written.
     bool save(SaveNameDialog& dialog);
     bool saveAs(SaveNameDialog& dialog);
-    // Asks "Save changes to %1?" for a modified document; false when the user
-    // cancels or the save fails, so the window must stay.
+    // Stops the sound and closes the devices, then asks "Save changes to %1?"
+    // for a modified document; false when a busy device or the user keeps
+    // the window open.
     bool agreeToClose(SaveNameDialog& dialog);
 
     // The window's caption: the document's title, "*" when modified.
@@ -49,15 +56,20 @@ public:
 
 signals:
     void captionChanged();
-    // After a successful open or save under a new name.
+    // Playing started or stopped: the commands' states change.
+    void playStateChanged();
+    // After a save under a new name.
     void pathChanged(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void fillDeviceBox();
+    void applyDevice();
     void applyZoom();
-    void onCommand(int commandId);
+    void performanceChanged();
+    void onPlayState();
     void updateCaption();
 
     std::unique_ptr<TuneDocument> document_;
@@ -66,6 +78,7 @@ private:
     QSplitter* panes_ = nullptr;
     ScriptView* script_ = nullptr;
     MusicView* music_ = nullptr;
+    TunePlayer* player_ = nullptr;
 };
 
 }  // namespace skirlo

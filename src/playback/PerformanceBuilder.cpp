@@ -417,7 +417,7 @@ NoteMap noteMapFor(const PlaybackSettings& settings) {
 
 bool Performance::build(const std::vector<std::unique_ptr<Tune>>& tunes, PlaybackSettings& settings,
                         const NoteMap& viewMap, bool& lacksTempoLine, const TempoLineWriter& writeTempoLine) {
-    if (playing_) return false;
+    if (playing()) return false;
     playIndex_ = 0;
     settings.timerResolution = timerResolution(std::nullopt);
     events_.clear();

@@ -7,6 +7,7 @@
 // While building, each tune is held as renditions of its parts, each with one
 // or two passes of bars; the events then move into the flat list.
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -92,13 +93,15 @@ public:
 
     const std::vector<PerformanceEvent>& events() const { return events_; }
     std::size_t playIndex() const { return playIndex_; }
-    bool playing() const { return playing_; }
-    void setPlaying(bool playing) { playing_ = playing; }
+    // Whether the list is being played: the player's own flag, so that the
+    // view, the player and the builds all read one and the same.
+    bool playing() const { return playing_ != nullptr && playing_->load(); }
+    void setPlayingFlag(const std::atomic<bool>* playing) { playing_ = playing; }
 
 private:
     std::vector<PerformanceEvent> events_;
     std::size_t playIndex_ = 0;
-    bool playing_ = false;
+    const std::atomic<bool>* playing_ = nullptr;
 };
 
 }  // namespace skirlo

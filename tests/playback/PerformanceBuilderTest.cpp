@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "PerformanceHelpers.h"
 #include "tunefile/TextRecord.h"
 
@@ -137,12 +139,14 @@ TEST(PerformanceBuilder, NoBuildWhilePlaying) {
     const NoteMap map = noteMapFor(settings);
     bool lacks = false;
     Performance performance;
+    std::atomic<bool> playing{false};
+    performance.setPlayingFlag(&playing);
     ASSERT_TRUE(performance.build(tunes, settings, map, lacks, {}));
-    performance.setPlaying(true);
+    playing = true;
     std::vector<std::unique_ptr<Tune>> none;
     EXPECT_FALSE(performance.build(none, settings, map, lacks, {}));
     EXPECT_EQ(performance.events().size(), 2u);
-    performance.setPlaying(false);
+    playing = false;
     EXPECT_TRUE(performance.build(none, settings, map, lacks, {}));
     EXPECT_TRUE(performance.events().empty());
 }

@@ -125,6 +125,8 @@ public:
     void speakerOff();
 
     bool playing() const { return playing_; }
+    // The flag itself, for the performance whose lists this plays.
+    const std::atomic<bool>& playingFlag() const { return playing_; }
     bool continuous() const { return continuous_; }
     std::size_t playIndex() const { return index_; }
 
