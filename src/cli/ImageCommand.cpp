@@ -3,9 +3,6 @@
 // the 1-bit files of the image export; PNG is anti-aliased; SVG and PDF are
 // drawn as vectors. Any other extension writes PCX.
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -17,9 +14,9 @@
 #include "cli/CliGui.h"
 #include "common/LenientNumber.h"
 #include "export/ExportProgress.h"
-#include "export/ImageWriters.h"
-#include "export/MusicImage.h"
+#include "export/PictureExport.h"
 #include "view/MusicLayout.h"
+#include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
 
 namespace skirlo {
@@ -32,47 +29,6 @@ constexpr int kMaxZoom = 1000;
 int fail(const std::string& message) {
     std::fprintf(stderr, "skirlo-cli image: %s\n", message.c_str());
     return 1;
-}
-
-PcxDevice screenDevice(const QtMeasuringContext& measuring) {
-    PcxDevice device;
-    device.pixelsPerInchX = measuring.pixelsPerInchX();
-    device.pixelsPerInchY = measuring.pixelsPerInchY();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        device.screenWidth = screen->size().width();
-        device.screenHeight = screen->size().height();
-    }
-    return device;
-}
-
-int writePicture(const LaidOutMusic& music, const MusicRenderer& renderer, const std::string& out,
-                 const PcxDevice& device, MessageSink& messages) {
-    std::string error;
-    const ImageFileFormat format = imageFormatForPath(out);
-    bool written = false;
-    switch (format) {
-        case ImageFileFormat::Png:
-            written = writePng(music.tunes, music.extent, renderer, out, error);
-            break;
-        case ImageFileFormat::Svg:
-            written = writeSvg(music.tunes, music.extent, renderer, out, error);
-            break;
-        case ImageFileFormat::Pdf:
-            written = writePdf(music.tunes, music.extent, renderer, out, error);
-            break;
-        case ImageFileFormat::Pcx:
-        case ImageFileFormat::Bmp: {
-            const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
-            TerminalProgress progress;
-            const WriteOutcome outcome = writeMonoImage(bitmap, format, out, device, progress, messages, error);
-            if (outcome == WriteOutcome::Cancelled) return 1;
-            written = outcome == WriteOutcome::Written;
-            break;
-        }
-    }
-    if (!written) return fail(error);
-    std::printf("%s: %d x %d\n", out.c_str(), music.extent.width, music.extent.height);
-    return 0;
 }
 
 }  // namespace
@@ -106,13 +62,18 @@ int runImage(const std::vector<std::string>& arguments) {
     }
     // The document's first build, laid out as the music view lays it out.
     document->rebuild([&](ScriptText& script, bool convertBareStrings) {
-        return layOutMusic(script, convertBareStrings, environment->symbols, measuring, environment->messages, settings);
+        return layOutMusic(script, convertBareStrings, environment->symbols, measuring, environment->messages,
+                           settings);
     });
     const LaidOutMusic& music = document->music();
-    const std::string tooLarge = imageSizeProblem(music.extent);
-    if (!tooLarge.empty()) return fail(tooLarge);
     const MusicRenderer renderer(environment->symbols.hiliteColour());
-    return writePicture(music, renderer, *out, screenDevice(measuring), environment->messages);
+    TerminalProgress progress;
+    const WriteOutcome outcome = writeMusicPicture(music, renderer, imageFormatForPath(*out), *out,
+                                                   screenPcxDevice(measuring), progress, environment->messages, error);
+    if (outcome == WriteOutcome::Cancelled) return 1;
+    if (outcome == WriteOutcome::Failed) return fail(error);
+    std::printf("%s: %d x %d\n", out->c_str(), music.extent.width, music.extent.height);
+    return 0;
 }
 
 }  // namespace skirlo

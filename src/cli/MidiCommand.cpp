@@ -3,7 +3,7 @@
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
 #include "cli/Commands.h"
-#include "playback/MidiFileWriter.h"
+#include "document/DocumentMidiFile.h"
 
 namespace skirlo {
 
@@ -16,18 +16,17 @@ int runMidi(const std::vector<std::string>& arguments) {
     if (!error.empty() || !out || args.size() != 1) return usageError("midi FILE -o OUT.mid");
     auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
     if (!document) return 1;
-    const DocumentPlayback& playback = document->playback();
-    const std::vector<PerformanceEvent>& events = playback.performance.events();
-    if (events.empty()) {
-        std::fprintf(stderr, "Skirlo: The tune is empty. Nothing will be saved to disk!.\n");
-        return 1;
+    switch (writeDocumentMidiFile(*document, *out)) {
+        case MidiFileOutcome::Written:
+            return 0;
+        case MidiFileOutcome::EmptyTune:
+            std::fprintf(stderr, "Skirlo: The tune is empty. Nothing will be saved to disk!.\n");
+            return 1;
+        case MidiFileOutcome::Failed:
+            break;
     }
-    const Tune* firstTune = document->tunes().empty() ? nullptr : document->tunes().front().get();
-    if (!writeMidiFile(*out, events, midiFileSettings(playback.settings, firstTune))) {
-        std::fprintf(stderr, "Midi File Save: Error in saving the midi file!\n");
-        return 1;
-    }
-    return 0;
+    std::fprintf(stderr, "Midi File Save: Error in saving the midi file!\n");
+    return 1;
 }
 
 }  // namespace skirlo

@@ -1,0 +1,36 @@
+#include "document/DocumentMidiFile.h"
+
+#include "document/TuneDocument.h"
+#include "playback/DocumentPlayback.h"
+#include "playback/MidiFileWriter.h"
+#include "playback/PerformanceBuilder.h"
+
+namespace skirlo {
+
+namespace {
+
+MidiFileOutcome writeEvents(const TuneDocument& document, const PlaybackSettings& settings,
+                            const std::vector<PerformanceEvent>& events, const std::string& path) {
+    if (events.empty()) return MidiFileOutcome::EmptyTune;
+    const Tune* firstTune = document.tunes().empty() ? nullptr : document.tunes().front().get();
+    return writeMidiFile(path, events, midiFileSettings(settings, firstTune)) ? MidiFileOutcome::Written
+                                                                              : MidiFileOutcome::Failed;
+}
+
+}  // namespace
+
+MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path) {
+    const DocumentPlayback& playback = document.playback();
+    if (playback.settings.output == PlaybackOutput::Midi) {
+        return writeEvents(document, playback.settings, playback.performance.events(), path);
+    }
+    PlaybackSettings settings = playback.settings;
+    settings.output = PlaybackOutput::Midi;
+    const NoteMap noteMap = noteMapFor(settings);
+    Performance performance;
+    bool lacksTempoLine = false;  // the document's own build has written it already
+    performance.build(document.tunes(), settings, noteMap, lacksTempoLine, [](int) {});
+    return writeEvents(document, settings, performance.events(), path);
+}
+
+}  // namespace skirlo

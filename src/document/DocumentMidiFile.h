@@ -1,0 +1,22 @@
+#pragma once
+// The standard MIDI file of a document's performance, as "Save As &Midi" and
+// `skirlo-cli midi` write it: the same bytes from both.
+
+#include <string>
+
+namespace skirlo {
+
+class TuneDocument;
+
+enum class MidiFileOutcome { Written, EmptyTune, Failed };
+
+// Writes the document's current performance (only the marked run, when
+// symbols are marked) with the instruments, drones and volumes of its playback
+// settings and the first tune's texts. A document set up for the PC speaker
+// has frequencies for pitches, so its notes are performed again aside with
+// MIDI note numbers; the document's own performance is left alone, which
+// keeps this safe while it plays. Written through a temporary file: nothing
+// is left at `path` unless the file is complete.
+MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path);
+
+}  // namespace skirlo
