@@ -120,11 +120,11 @@ void MainWindow::buildFileMenu() {
     tuneFileItems_ << addCommand(file, command::kPrintPreview, tr("Print Pre&view"), [] {});
     tuneFileItems_ << addCommand(file, command::kPrintMusic, tr("&Print..."), [] {}, {QKeySequence::Print});
     tuneFileItems_ << file->addSeparator();
-    tuneFileItems_ << addCommand(file, command::kScriptPageSetup, tr("Script Page Set&up..."),
+    tuneFileItems_ << addCommand(file, command::kScriptPageSetup, tr("Script Pa&ge Setup..."),
                                  [this] { onScript([](ScriptView& script) { script.scriptPageSetup(); }); });
-    tuneFileItems_ << addCommand(file, command::kPrintPreviewScript, tr("Print Preview Scrip&t"),
+    tuneFileItems_ << addCommand(file, command::kPrintPreviewScript, tr("Script Print Previe&w"),
                                  [this] { onScript([](ScriptView& script) { script.previewScript(); }); });
-    tuneFileItems_ << addCommand(file, command::kPrintScript, tr("Print Scr&ipt..."),
+    tuneFileItems_ << addCommand(file, command::kPrintScript, tr("Print Script T&ext..."),
                                  [this] { onScript([](ScriptView& script) { script.printScript(); }); });
     recentSeparator_ = file->addSeparator();
     for (std::size_t i = 0; i < RecentFiles::kSize; ++i) {

@@ -1,0 +1,181 @@
+// Plays a tune in the desktop program's window through the real devices (the
+// built-in synthesizer where there is no MIDI port), takes pictures of the
+// window at three moments, and reports how late each message left against
+// its place in the event list, and how long the ball took to follow.
+//
+//   play_in_window TUNE.tnz OUT_DIR
+//
+// Run it under a display (Xvfb will do). Lateness of message i is its send
+// time less the first list message's, less the sum of the list's delays
+// before it: a late wake-up that was made up shows 0, one carried on would grow.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "common/MessageSink.h"
+#include "document/DocumentSaving.h"
+#include "document/TuneDocument.h"
+#include "editor/Application.h"
+#include "editor/MainWindow.h"
+#include "editor/MusicView.h"
+#include "editor/PlaybackDevices.h"
+#include "editor/TunePlayer.h"
+#include "editor/TuneWindow.h"
+#include "playback/live/DiagnosticLog.h"
+#include "playback/live/PlaybackClock.h"
+#include "playback/live/SpeakerTone.h"
+#include "playback/live/SystemMidiPlatform.h"
+
+namespace {
+
+using namespace skirlo;
+using Clock = std::chrono::steady_clock;
+
+// The system's devices, with the time of every short message sent.
+class TimedPlatform final : public MidiPlatform {
+public:
+    explicit TimedPlatform(MidiPlatform& real) : real_(real) {}
+    unsigned deviceCount(MidiDirection direction) override { return real_.deviceCount(direction); }
+    std::uint32_t capabilities(MidiDirection direction, unsigned id, MidiCapabilities& out) override {
+        return real_.capabilities(direction, id, out);
+    }
+    std::uint32_t open(MidiDirection direction, unsigned id, std::unique_ptr<MidiHandle>& out) override {
+        std::unique_ptr<MidiHandle> handle;
+        const std::uint32_t result = real_.open(direction, id, handle);
+        if (result == 0) out = std::make_unique<Handle>(std::move(handle), *this);
+        return result;
+    }
+    std::vector<Clock::time_point> sendTimes() const {
+        const std::lock_guard lock(mutex_);
+        return sent_;
+    }
+
+private:
+    class Handle final : public MidiHandle {
+    public:
+        Handle(std::unique_ptr<MidiHandle> real, TimedPlatform& platform) : real_(std::move(real)), platform_(platform) {}
+        std::uint32_t sendShort(std::uint32_t message) override {
+            {
+                const std::lock_guard lock(platform_.mutex_);
+                platform_.sent_.push_back(Clock::now());
+            }
+            return real_->sendShort(message);
+        }
+        std::uint32_t reset() override { return real_->reset(); }
+        std::uint32_t prepare(MidiBufferHeader& header) override { return real_->prepare(header); }
+        std::uint32_t unprepare(MidiBufferHeader& header) override { return real_->unprepare(header); }
+        std::uint32_t addBuffer(MidiBufferHeader& header) override { return real_->addBuffer(header); }
+        std::uint32_t close() override { return real_->close(); }
+
+    private:
+        std::unique_ptr<MidiHandle> real_;
+        TimedPlatform& platform_;
+    };
+
+    MidiPlatform& real_;
+    mutable std::mutex mutex_;
+    std::vector<Clock::time_point> sent_;
+};
+
+class NoSaving final : public SaveNameDialog {
+public:
+    Answer ask(std::string_view, std::string_view) override { return {}; }
+};
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: play_in_window TUNE.tnz OUT_DIR\n");
+        return 1;
+    }
+    const std::filesystem::path out = argv[2];
+    std::filesystem::create_directories(out);
+
+    StderrDiagnosticLog log;
+    SystemMidiPlatform system(log);
+    TimedPlatform platform(system);
+    std::unique_ptr<ToneOutput> tone = openToneOutput(log);
+    PitSpeakerPorts ports(*tone);
+    SpeakerTone speaker(ports);
+    SteadyPlaybackClock clock;
+    PlaybackDevices devices{platform, speaker, clock, log};
+    StderrMessageSink messages;
+    NoSaving dialog;
+
+    Application::Options options;
+    options.files = {QString::fromLocal8Bit(argv[1])};
+    options.messages = &messages;
+    options.saveDialog = &dialog;
+    options.devices = &devices;
+    Application application(options);
+    if (!application.start()) return 1;
+    TuneWindow* tune = application.mainWindow()->activeTune();
+    if (tune == nullptr) return 1;
+
+    // The ball's lag: from the send of an entry to the window's move of the ball.
+    std::vector<std::pair<std::size_t, Clock::time_point>> ballMoves;
+    QObject::connect(tune->player(), &TunePlayer::sounding,
+                     [&](std::size_t index) { ballMoves.emplace_back(index, Clock::now()); });
+    QObject::connect(tune->player(), &TunePlayer::stateChanged, [&] {
+        if (!tune->player()->playing()) QTimer::singleShot(300, &qt, &QApplication::quit);
+    });
+    int shot = 0;
+    QTimer camera;
+    QObject::connect(&camera, &QTimer::timeout, [&] {
+        const QString path = QString::fromStdString((out / ("ball-" + std::to_string(++shot) + ".png")).string());
+        application.mainWindow()->grab().save(path);
+        std::printf("%s\n", path.toLocal8Bit().constData());
+        if (shot == 3) camera.stop();
+    });
+    QTimer::singleShot(500, [&] {
+        tune->runCommand(command::kPlay);
+        camera.start(3000);
+    });
+    QApplication::exec();
+
+    const auto& events = tune->document().playback().midiEvents.events();
+    const std::vector<Clock::time_point> sent = platform.sendTimes();
+    // Eight messages of the set-up come before the list.
+    constexpr std::size_t kSetUp = 8;
+    if (sent.size() < kSetUp + events.size()) {
+        std::fprintf(stderr, "only %zu of %zu messages were sent\n", sent.size(), kSetUp + events.size());
+        return 1;
+    }
+    std::vector<double> lateness;
+    long long due = 0;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const double actual = std::chrono::duration<double, std::milli>(sent[kSetUp + i] - sent[kSetUp]).count();
+        lateness.push_back(actual - static_cast<double>(due));
+        due += events[i].delay;
+    }
+    std::printf("device: %s\n", tune->player()->listDevices().names.front().c_str());
+    std::printf("messages: %zu over %.1f s\n", lateness.size(), static_cast<double>(due) / 1000.0);
+    std::printf("lateness ms: median %.3f  p99 %.3f  max %.3f  last %.3f\n", percentile(lateness, 0.5),
+                percentile(lateness, 0.99), percentile(lateness, 1.0), lateness.back());
+    std::vector<double> lag;
+    for (const auto& [index, at] : ballMoves) {
+        if (kSetUp + index < sent.size()) {
+            lag.push_back(std::chrono::duration<double, std::milli>(at - sent[kSetUp + index]).count());
+        }
+    }
+    std::printf("ball follows %zu entries, lag ms: median %.3f  p99 %.3f  max %.3f\n", lag.size(),
+                percentile(lag, 0.5), percentile(lag, 0.99), percentile(lag, 1.0));
+    application.shutDown();
+    return 0;
+}
