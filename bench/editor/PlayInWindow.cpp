@@ -10,7 +10,7 @@
 // before it: a late wake-up that was made up shows 0, one carried on would grow.
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -132,8 +132,10 @@ int main(int argc, char** argv) {
     std::vector<std::pair<std::size_t, Clock::time_point>> ballMoves;
     QObject::connect(tune->player(), &TunePlayer::sounding,
                      [&](std::size_t index) { ballMoves.emplace_back(index, Clock::now()); });
+    // A loop of its own: quitting the application would close the tune window.
+    QEventLoop playing;
     QObject::connect(tune->player(), &TunePlayer::stateChanged, [&] {
-        if (!tune->player()->playing()) QTimer::singleShot(300, &qt, &QApplication::quit);
+        if (!tune->player()->playing()) QTimer::singleShot(300, &playing, &QEventLoop::quit);
     });
     int shot = 0;
     QTimer camera;
@@ -147,7 +149,7 @@ int main(int argc, char** argv) {
         tune->runCommand(command::kPlay);
         camera.start(3000);
     });
-    QApplication::exec();
+    playing.exec();
 
     const auto& events = tune->document().playback().midiEvents.events();
     const std::vector<Clock::time_point> sent = platform.sendTimes();
@@ -165,7 +167,9 @@ int main(int argc, char** argv) {
         due += events[i].delay;
     }
     std::printf("device: %s\n", tune->player()->listDevices().names.front().c_str());
-    std::printf("messages: %zu over %.1f s\n", lateness.size(), static_cast<double>(due) / 1000.0);
+    std::printf("messages: %zu (%zu sent) due over %.1f s, sent over %.1f s\n", lateness.size(), sent.size(),
+                static_cast<double>(due) / 1000.0,
+                std::chrono::duration<double>(sent.back() - sent[kSetUp]).count());
     std::printf("lateness ms: median %.3f  p99 %.3f  max %.3f  last %.3f\n", percentile(lateness, 0.5),
                 percentile(lateness, 0.99), percentile(lateness, 1.0), lateness.back());
     std::vector<double> lag;

@@ -110,10 +110,13 @@ void MainWindow::buildFileMenu() {
     tuneFileItems_ << addCommand(file, command::kSaveAs, tr("Save &As..."), [this] {
         if (TuneWindow* tune = activeTune()) tune->saveAs(context_.saveDialog);
     });
-    // Exports and printing of the music come with the playback and printing
-    // work; their items are in place, disabled until then.
-    tuneFileItems_ << addCommand(file, command::kSaveAsMidi, tr("Save As &Midi"), [] {});
-    tuneFileItems_ << addCommand(file, command::kSaveAsImage, tr("Save As &Image.."), [] {});
+    tuneFileItems_ << addCommand(file, command::kSaveAsMidi, tr("Save As &Midi"), [this] {
+        if (TuneWindow* tune = activeTune()) tune->saveAsMidi();
+    });
+    tuneFileItems_ << addCommand(file, command::kSaveAsImage, tr("Save As &Image.."), [this] {
+        if (TuneWindow* tune = activeTune()) tune->saveAsImage();
+    });
+    // Printing the music comes with the printing work; its items are in place, disabled until then.
     file->addSeparator();
     addCommand(file, command::kPrintSetup, tr("P&rint Setup..."), [] {});
     tuneFileItems_ << addCommand(file, command::kMusicPageSetup, tr("Page Se&tup.."), [] {});
@@ -173,8 +176,16 @@ void MainWindow::buildEditMenu() {
 void MainWindow::buildConfigureMenu() {
     QMenu* configure = menuBar()->addMenu(tr("&Configure"));
     tuneMenus_ << configure;
-    addCommand(configure, command::kSetFont, tr("Set &Font..."),
-               [this] { onScript([](ScriptView& s) { s.chooseFont(); }); });
+    // The music pane sets up its selected text; the script pane its own font.
+    addCommand(configure, command::kSetFont, tr("Set &Font..."), [this] {
+        TuneWindow* tune = activeTune();
+        if (tune == nullptr) return;
+        if (tune->musicView()->hasFocus()) {
+            tune->setUpSelectedText();
+        } else {
+            tune->scriptView()->chooseFont();
+        }
+    });
     addCommand(configure, command::kSetPrintFont, tr("Set font for printing"),
                [this] { onScript([](ScriptView& s) { s.choosePrintFont(); }); })
         ->setCheckable(true);

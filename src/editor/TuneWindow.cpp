@@ -13,9 +13,13 @@
 #include "document/Workspace.h"
 #include "editor/ControlBar.h"
 #include "editor/EditorContext.h"
+#include "editor/MusicExport.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
+#include "editor/TextSetupDialog.h"
 #include "editor/TunePlayer.h"
+#include "tunefile/TextRecord.h"
+#include "view/QtMeasuring.h"
 
 namespace skirlo {
 
@@ -133,6 +137,23 @@ void TuneWindow::setVolumeFromMenu(int commandId) {
                                                                 : controls_->bassSlider();
     slider->setValue(volume->position);
 }
+
+void TuneWindow::setUpSelectedText() {
+    TextRecord* record = music_->selectedText();
+    if (record == nullptr || player_->playing()) return;
+    const std::string oldPrefix = record->prefix();
+    if (!editTextRecord(*record, this)) return;
+    record->rewrite(oldPrefix, document_->script(), context_.measuring, document_->music().fonts.height);
+    if (record->kind == 'X') {
+        music_->textChanged();
+    } else {
+        refreshMusic();
+    }
+}
+
+void TuneWindow::saveAsMidi() { saveMusicAsMidi(*document_, context_, this); }
+
+void TuneWindow::saveAsImage() { saveMusicAsImage(*document_, context_, this); }
 
 void TuneWindow::onPlayState() {
     const bool playing = player_->playing();

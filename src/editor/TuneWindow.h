@@ -40,6 +40,13 @@ public:
     void refreshMusic();
     // A "&Volume" menu item, 4501..4533: moves its slider.
     void setVolumeFromMenu(int commandId);
+    // "Set &Font..." in the music pane: the Text Setup of the selected text,
+    // written back into the script as one edit; titles, types, composers,
+    // footers and in-line texts rebuild the music.
+    void setUpSelectedText();
+    // "Save As &Midi" and "Save As &Image..".
+    void saveAsMidi();
+    void saveAsImage();
     // F6 and Shift+F6: the focus to the other pane.
     void focusOtherPane();
 

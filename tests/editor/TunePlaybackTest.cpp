@@ -5,6 +5,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
@@ -60,6 +67,8 @@ protected:
         application = std::make_unique<Application>(options);
         ASSERT_TRUE(application->start());
         window = application->mainWindow();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
         tune = window->activeTune();
         ASSERT_NE(tune, nullptr);
         music = tune->musicView();
@@ -225,4 +234,49 @@ TEST_F(TunePlaybackTest, SlidersAndVolumeMenusSetTheVolumesThatPlaySends) {
     tune->controlBar()->chanterSlider()->setValue(100);
     EXPECT_EQ(platform.sentMessages(), std::vector<std::uint32_t>{msg(0xB0, 7, 100)});
     window->action(command::kStop)->trigger();
+}
+
+TEST_F(TunePlaybackTest, SetFontOnASelectedTitleWritesItBackAsOneEditAndRebuilds) {
+    const TextRecord& title = *tune->document().tunes().front()->header.texts.front();
+    ASSERT_EQ(title.kind, 'T');
+    const std::string before = tune->document().script().text();
+    QTest::mouseClick(music->viewport(), Qt::LeftButton, {},
+                      QPoint((title.box.left + title.box.right) / 2, (title.box.top + title.box.bottom) / 2));
+    music->setFocus();
+    ASSERT_TRUE(music->hasFocus());
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>("text")->setText("The Laddie");
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    window->action(command::kSetFont)->trigger();
+    const std::string after = tune->document().script().text();
+    EXPECT_NE(after.find("\"The Laddie\",(T,L,"), std::string::npos);
+    EXPECT_EQ(after.find("\"Highland Laddie\""), std::string::npos);
+    EXPECT_EQ(tune->document().firstTitle(), "The Laddie") << "the music was rebuilt from the new text";
+    window->action(command::kUndo)->trigger();
+    EXPECT_EQ(tune->document().script().text(), before) << "one undo step";
+}
+
+TEST_F(TunePlaybackTest, SaveAsMidiFromTheMenuWritesWhatTheCommandLineWrites) {
+    const QString chosen = QString::fromStdString((folder / "menu.mid").string());
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window->action(command::kSaveAsMidi)->trigger();
+    QProcess cli;
+    const std::string expected = (folder / "cli.mid").string();
+    cli.start(QCoreApplication::applicationDirPath() + "/skirlo-cli",
+              {"midi", QString::fromStdString(SKIRLO_RESOURCE_DIR "/examples/highland-laddie.tnz"), "-o",
+               QString::fromStdString(expected), "--profile", QString::fromStdString((folder / "QTN32.INI").string())});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    QFile menu(chosen), line(QString::fromStdString(expected));
+    ASSERT_TRUE(menu.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(line.open(QIODevice::ReadOnly));
+    EXPECT_EQ(menu.readAll(), line.readAll());
 }
