@@ -25,21 +25,12 @@
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
 #include "editor/TuneWindow.h"
+#include "support/FileTestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace skirlo;
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class NoSaving final : public SaveNameDialog {
-public:
-    Answer ask(std::string_view, std::string_view) override { return {}; }
-};
 
 // A private profile and the tunes to open, in a folder of their own.
 struct Scene {
@@ -48,7 +39,7 @@ struct Scene {
         fs::create_directories(folder);
         fs::copy_file(SKIRLO_RESOURCE_DIR "/QTN32.INI", folder / "QTN32.INI", fs::copy_options::overwrite_existing);
         march = folder / "march.tnz";
-        const std::string text = readText(fs::path(SKIRLO_RESOURCE_DIR) / "examples" / "highland-laddie.tnz");
+        const std::string text = test::readFile(fs::path(SKIRLO_RESOURCE_DIR) / "examples" / "highland-laddie.tnz");
         std::ofstream(march, std::ios::binary) << text;
         // The march fifty times, each copy a tune of its own.
         const std::string tune = text.substr(text.find("\"Highland Laddie\""));
@@ -72,7 +63,7 @@ struct Scene {
 
     fs::path folder, march, bookPath;
     RecordingMessageSink messages;
-    NoSaving dialog;
+    test::ScriptedSaveDialog dialog;
 };
 
 Scene& scene() {

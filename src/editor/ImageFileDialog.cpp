@@ -38,7 +38,9 @@ ImageFileDialog::ImageFileDialog(QWidget* parent, const QString& proposal) : QFi
     const QFileInfo file(proposal);
     setDirectory(file.absolutePath());
     selectFile(file.fileName());
-    connect(this, &QFileDialog::filterSelected, this, &ImageFileDialog::followFileType);
+    // After the dialog's own handling of the new type, which writes its own
+    // idea of the name ("tune.*" for all files).
+    connect(this, &QFileDialog::filterSelected, this, &ImageFileDialog::followFileType, Qt::QueuedConnection);
 }
 
 void ImageFileDialog::followFileType(const QString& typeText) {

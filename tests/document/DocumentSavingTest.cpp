@@ -16,31 +16,13 @@
 #include "document/TuneDocument.h"
 #include "notation/SymbolMap.h"
 #include "tunefile/Profile.h"
+#include "support/FileTestSupport.h"
 
 using namespace skirlo;
+using namespace skirlo::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Answers the save dialog with a preset name (or a cancel) and records what it was asked.
-class ScriptedSaveDialog final : public SaveNameDialog {
-public:
-    Answer ask(std::string_view title, std::string_view proposal) override {
-        titles.emplace_back(title);
-        proposals.emplace_back(proposal);
-        return answer;
-    }
-    Answer answer;
-    std::vector<std::string> titles;
-    std::vector<std::string> proposals;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class DocumentSavingTest : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // boxes and the save dialog answered by recorders.
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -31,28 +32,13 @@
 #include "editor/SingleInstance.h"
 #include "editor/TuneWindow.h"
 #include "tunefile/Profile.h"
+#include "support/FileTestSupport.h"
 
 using namespace skirlo;
+using namespace skirlo::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-class ScriptedSaveDialog final : public SaveNameDialog {
-public:
-    Answer ask(std::string_view, std::string_view proposal) override {
-        proposals.emplace_back(proposal);
-        return answer;
-    }
-    Answer answer;
-    std::vector<std::string> proposals;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -246,6 +232,8 @@ TEST_F(MainWindowTest, ASecondStartHandsItsFilesToTheRunningProgram) {
     application = std::make_unique<Application>(options);
     ASSERT_TRUE(application->start());
     EXPECT_TRUE(SingleInstance(name).handOver({path("laddie.tnz")}));
-    QTRY_COMPARE_WITH_TIMEOUT(application->mainWindow()->tunes().size(), 1, 5000);
+    QDeadlineTimer deadline(5000);
+    while (application->mainWindow()->tunes().isEmpty() && !deadline.hasExpired()) QTest::qWait(20);
+    EXPECT_EQ(application->mainWindow()->tunes().size(), 1);
     EXPECT_FALSE(SingleInstance(name + "-nobody").handOver({path("laddie.tnz")}));
 }

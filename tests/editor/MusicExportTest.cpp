@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -28,18 +29,13 @@
 #include "tunefile/Profile.h"
 #include "view/MusicLayout.h"
 #include "view/QtMeasuring.h"
+#include "support/FileTestSupport.h"
 
 using namespace skirlo;
+using namespace skirlo::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class MusicExportTest : public ::testing::Test {
 protected:
@@ -191,8 +187,10 @@ TEST_F(MusicExportTest, FailuresAreReportedAndLeaveNoFile) {
 
 TEST(ImageFileDialogTest, TheNameFollowsTheChosenFileType) {
     EXPECT_EQ(nameForImageType("/home/a.b/my.tune", "PDF Files (*.pdf)"), "/home/a.b/my.pdf");
-    // The real dialog, its file type chosen from the keyboard.
-    ImageFileDialog dialog(nullptr, QDir::temp().filePath("tune.pcx"));
+    // The real dialog, its file type chosen from the keyboard, in an empty
+    // folder: files listed beside the name would be offered in its place.
+    QTemporaryDir empty;
+    ImageFileDialog dialog(nullptr, QDir(empty.path()).filePath("tune.pcx"));
     dialog.show();
     auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
     auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
@@ -202,6 +200,7 @@ TEST(ImageFileDialogTest, TheNameFollowsTheChosenFileType) {
     const QStringList expected = {"tune.bmp", "tune.png", "tune.svg", "tune.pdf", "tune"};
     for (const QString& after : expected) {
         QTest::keyClick(types, Qt::Key_Down);
+        QApplication::processEvents();
         EXPECT_EQ(name->text(), after) << types->currentText().toStdString();
     }
 }

@@ -34,8 +34,10 @@
 #include "live/LiveTestSupport.h"
 #include "playback/live/DiagnosticLog.h"
 #include "tunefile/TextRecord.h"
+#include "support/FileTestSupport.h"
 
 using namespace skirlo;
+using namespace skirlo::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -44,11 +46,6 @@ std::uint32_t msg(int status, int data1, int data2) {
     return static_cast<std::uint32_t>(status) | static_cast<std::uint32_t>(data1) << 8 |
            static_cast<std::uint32_t>(data2) << 16;
 }
-
-class NoSaving final : public SaveNameDialog {
-public:
-    Answer ask(std::string_view, std::string_view) override { return {}; }
-};
 
 class TunePlaybackTest : public ::testing::Test {
 protected:
@@ -108,7 +105,7 @@ protected:
     RecordingDiagnosticLog log;
     PlaybackDevices devices{platform, speaker, clock, log};
     RecordingMessageSink messages;
-    NoSaving dialog;
+    ScriptedSaveDialog dialog;
     std::unique_ptr<Application> application;
     MainWindow* window = nullptr;
     TuneWindow* tune = nullptr;
