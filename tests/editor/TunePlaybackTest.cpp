@@ -277,3 +277,17 @@ TEST_F(TunePlaybackTest, SaveAsMidiFromTheMenuWritesWhatTheCommandLineWrites) {
     ASSERT_TRUE(line.open(QIODevice::ReadOnly));
     EXPECT_EQ(menu.readAll(), line.readAll());
 }
+
+TEST_F(TunePlaybackTest, ClosingTheWindowWhilePlayingStopsTheSoundFirst) {
+    window->action(command::kPlay)->trigger();
+    clock.advance(std::chrono::milliseconds(2000));
+    ASSERT_TRUE(tune->player()->playing());
+    platform.clear();
+    window->action(command::kClose)->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(window->tunes().isEmpty());
+    const auto sent = platform.sentMessages();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front(), msg(0xB0, 123, 0)) << "all notes off before anything else";
+    EXPECT_EQ(platform.actions(), std::vector<std::string>{"close"});
+}
