@@ -192,7 +192,9 @@ void MainWindow::buildConfigureMenu() {
     addCommand(configure, command::kSamePrintFont, tr("Use same font for printing as for display"),
                [this] { onScript([](ScriptView& s) { s.usePrintFontOfDisplay(); }); })
         ->setCheckable(true);
-    addCommand(configure, command::kPlayOptions, tr("Set Play &Options.."), [] {});
+    addCommand(configure, command::kPlayOptions, tr("Set Play &Options.."), [this] {
+        if (TuneWindow* tune = activeTune()) tune->playOptions();
+    });
     QMenu* volume = configure->addMenu(tr("&Volume"));
     const QString groups[] = {tr("&Chanter"), tr("&Tenor"), tr("&Bass")};
     for (int group = 0; group < 3; ++group) {
@@ -421,9 +423,8 @@ void MainWindow::updateCommands() {
     const bool open = tune != nullptr;
     for (QMenu* menu : tuneMenus_) menu->menuAction()->setVisible(open);
     for (QAction* item : tuneFileItems_) item->setVisible(open);
-    // Printing and the play options come with their own work; until then their items are disabled.
-    for (int id : {command::kPrintSetup, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic,
-                   command::kPlayOptions}) {
+    // Printing comes with its own work; until then its items are disabled.
+    for (int id : {command::kPrintSetup, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic}) {
         actions_.value(id)->setEnabled(false);
     }
     for (int id : {command::kSave, command::kCut, command::kCopy, command::kPaste}) {
@@ -454,7 +455,7 @@ void MainWindow::updatePlayerCommands(TuneWindow& tune) {
     actions_.value(command::kContinuous)->setChecked(playing && player.continuous());
     actions_.value(command::kStop)->setChecked(!playing);
     for (int id : {command::kRewind, command::kRefresh, command::kSetFont, command::kSaveAsMidi,
-                   command::kSaveAsImage, command::kTabStops}) {
+                   command::kSaveAsImage, command::kTabStops, command::kPlayOptions}) {
         actions_.value(id)->setEnabled(!playing);
     }
 }

@@ -4,17 +4,20 @@
 #include <QComboBox>
 #include <QSlider>
 #include <QSplitter>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "common/MessageSink.h"
 #include "document/DocumentSaving.h"
+#include "document/PlayOptions.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/ControlBar.h"
 #include "editor/EditorContext.h"
 #include "editor/MusicExport.h"
 #include "editor/MusicView.h"
+#include "editor/PlayOptionsDialog.h"
 #include "editor/ScriptView.h"
 #include "editor/TextSetupDialog.h"
 #include "editor/TunePlayer.h"
@@ -154,6 +157,28 @@ void TuneWindow::setUpSelectedText() {
 void TuneWindow::saveAsMidi() { saveMusicAsMidi(*document_, context_, this); }
 
 void TuneWindow::saveAsImage() { saveMusicAsImage(*document_, context_, this); }
+
+void TuneWindow::playOptions() {
+    if (player_->playing()) return;
+    // The device box lists the MIDI devices, then the PC speaker.
+    const QComboBox* box = controls_->deviceBox();
+    std::optional<unsigned> midiDevice;
+    if (box->currentIndex() >= 0 && box->currentIndex() < box->count() - 1) {
+        midiDevice = static_cast<unsigned>(box->currentIndex());
+    }
+    Profile& profile = *context_.workspace.profile;
+    PlayOptionsDialog dialog(document_->settings(), music_->ballOn(),
+                             {profile, context_.messages, context_.devices, midiDevice}, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    music_->setBallOn(dialog.ballOn());
+    profile.writeInt("PlayOptions", "BouncingBall", dialog.ballOn() ? 1 : 0);
+    QTextCursor oneUndoStep(script_->document());
+    oneUndoStep.beginEditBlock();
+    acceptPlayOptions(dialog.settings(), *document_);
+    oneUndoStep.endEditBlock();
+    performanceChanged();
+    updateCaption();
+}
 
 void TuneWindow::onPlayState() {
     const bool playing = player_->playing();

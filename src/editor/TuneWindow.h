@@ -47,6 +47,10 @@ public:
     // "Save As &Midi" and "Save As &Image..".
     void saveAsMidi();
     void saveAsImage();
+    // "Set Play &Options..": the "Play Music Setup" dialog on a copy of the
+    // tune's playing values; OK writes them into the text as one undo step,
+    // stores the moving pointer's state and rebuilds the performance.
+    void playOptions();
     // F6 and Shift+F6: the focus to the other pane.
     void focusOtherPane();
 
