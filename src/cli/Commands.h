@@ -17,5 +17,6 @@ int runImage(const std::vector<std::string>& args);
 int runWav(const std::vector<std::string>& args);
 int runDevices(const std::vector<std::string>& args);
 int runPlay(const std::vector<std::string>& args);
+int runPrint(const std::vector<std::string>& args);
 
 }  // namespace skirlo

@@ -25,6 +25,7 @@ constexpr Command kCommands[] = {
     {"wav", "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]", skirlo::runWav},
     {"devices", "devices", skirlo::runDevices},
     {"play", "play FILE [--device NAME]", skirlo::runPlay},
+    {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N]", skirlo::runPrint},
     {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]", skirlo::runSpecimen},
 };
 

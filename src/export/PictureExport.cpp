@@ -22,7 +22,10 @@ PcxDevice screenPcxDevice(const MeasuringContext& measuring) {
 WriteOutcome writeMusicPicture(const LaidOutMusic& music, const MusicRenderer& renderer, ImageFileFormat format,
                                const std::string& path, const PcxDevice& device, ExportProgress& progress,
                                MessageSink& messages, std::string& error) {
-    error = imageSizeProblem(music.extent);
+    // Only pixels cost memory: SVG and PDF are drawn as vectors at any size.
+    const bool raster =
+        format == ImageFileFormat::Pcx || format == ImageFileFormat::Bmp || format == ImageFileFormat::Png;
+    error = raster ? imageSizeProblem(music.extent) : std::string();
     if (!error.empty()) return WriteOutcome::Failed;
     bool written = false;
     switch (format) {

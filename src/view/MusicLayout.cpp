@@ -82,6 +82,22 @@ GlyphBox boxOf(const Font* font, int code) {
     return box;
 }
 
+int maxOverhang(const std::vector<StaffLayout*>& staves) {
+    int overhang = 0;
+    for (const StaffLayout* staff : staves) overhang = std::max(overhang, staff->overhang);
+    return overhang;
+}
+
+// Shares out what the columns lack of `width`, the remainder to the last column.
+void widenColumns(std::vector<int>& columns, int width) {
+    int total = 0;
+    for (const int c : columns) total += c;
+    if (columns.empty() || total >= width) return;
+    const int count = static_cast<int>(columns.size());
+    for (int& c : columns) c += (width - total) / count;
+    columns.back() += (width - total) % count;
+}
+
 template <typename Visit>
 void forEachStaff(Tune& tune, Visit visit) {
     for (auto& part : tune.parts) {
@@ -482,7 +498,12 @@ void MusicLayout::stretchStaff(StaffLayout& staff, int extra) {
 
 void MusicLayout::stretchStaves(Tune& tune) {
     int widest = 0;
-    forEachStaff(tune, [&](StaffLayout& staff) { widest = std::max(widest, staff.width); });
+    int overhang = 0;
+    forEachStaff(tune, [&](StaffLayout& staff) {
+        widest = std::max(widest, staff.width);
+        overhang = std::max(overhang, staff.overhang);
+    });
+    widest = std::max(widest, settings_.spreadWidth - overhang);
     forEachStaff(tune, [&](StaffLayout& staff) {
         if (staff.width < widest) stretchStaff(staff, widest - staff.width);
     });
@@ -506,6 +527,7 @@ void MusicLayout::alignColumns(Tune& tune) {
         columns[0] = std::max(columns[0], block);
         for (std::size_t j = 1; j < k; ++j) columns[j] = std::max(columns[j], staff->bars[leading + j - 1]->width);
     }
+    widenColumns(columns, settings_.spreadWidth - maxOverhang(staves));
     for (StaffLayout* staff : staves) {
         const std::size_t leading = staff->bars.size() - k + 1;
         int block = 0;

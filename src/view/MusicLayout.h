@@ -47,6 +47,9 @@ struct LayoutSettings {
     bool printing = false;
     int printableOffsetX = 0;  // printer units: fixed texts are placed less these
     int printableOffsetY = 0;
+    // Printing with the staves spread across the paper: every staff (or, with
+    // aligned bars, the columns) widened to this width less the tune's overhang.
+    int spreadWidth = 0;
 };
 
 // The layout settings a tune text stores (its FontSizes and TuneFormat

@@ -24,13 +24,14 @@ public:
 
     void draw(const std::vector<std::unique_ptr<Tune>>& tunes, Surface& surface) const;
     void drawTune(const Tune& tune, Surface& surface) const;
+    // The pieces of a tune, for printing a page that holds only some of its staves.
+    void drawStaff(const StaffLayout& staff, Surface& surface) const;
+    void drawText(const TextRecord& text, Surface& surface) const;
 
 private:
-    void drawStaff(const StaffLayout& staff, Surface& surface) const;
     void drawStaffLines(const StaffLayout& staff, Surface& surface) const;
     void drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface) const;
     void drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) const;
-    void drawText(const TextRecord& text, Surface& surface) const;
 
     Colour highlight_;
 };
