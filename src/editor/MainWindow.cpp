@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPageSetupDialog>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
@@ -22,6 +23,7 @@
 #include "document/Workspace.h"
 #include "editor/ActionIcons.h"
 #include "editor/EditorContext.h"
+#include "editor/MusicPrinter.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
 #include "editor/TunePlayer.h"
@@ -116,12 +118,21 @@ void MainWindow::buildFileMenu() {
     tuneFileItems_ << addCommand(file, command::kSaveAsImage, tr("Save As &Image.."), [this] {
         if (TuneWindow* tune = activeTune()) tune->saveAsImage();
     });
-    // Printing the music comes with the printing work; its items are in place, disabled until then.
+    // Every print starts from the program's printer settings, which Print Setup edits.
     file->addSeparator();
-    addCommand(file, command::kPrintSetup, tr("P&rint Setup..."), [] {});
+    auto* printer = new PrinterDefaults(this);
+    auto printerFor = [this](TuneWindow& tune) {
+        return MusicPrinter(tune.document(), context_.workspace, context_.messages);
+    };
+    addCommand(file, command::kPrintSetup, tr("P&rint Setup..."),
+               [this, printer] { QPageSetupDialog(&printer->printer(), this).exec(); });
     tuneFileItems_ << addCommand(file, command::kMusicPageSetup, tr("Page Se&tup.."), [] {});
-    tuneFileItems_ << addCommand(file, command::kPrintPreview, tr("Print Pre&view"), [] {});
-    tuneFileItems_ << addCommand(file, command::kPrintMusic, tr("&Print..."), [] {}, {QKeySequence::Print});
+    tuneFileItems_ << addCommand(file, command::kPrintPreview, tr("Print Pre&view"), [this, printer, printerFor] {
+        if (TuneWindow* tune = activeTune()) printerFor(*tune).preview(printer->printer(), this);
+    });
+    tuneFileItems_ << addCommand(file, command::kPrintMusic, tr("&Print..."), [this, printer, printerFor] {
+        if (TuneWindow* tune = activeTune()) printerFor(*tune).print(printer->printer(), this);
+    }, {QKeySequence::Print});
     tuneFileItems_ << file->addSeparator();
     tuneFileItems_ << addCommand(file, command::kScriptPageSetup, tr("Script Pa&ge Setup..."),
                                  [this] { onScript([](ScriptView& script) { script.scriptPageSetup(); }); });
@@ -423,10 +434,6 @@ void MainWindow::updateCommands() {
     const bool open = tune != nullptr;
     for (QMenu* menu : tuneMenus_) menu->menuAction()->setVisible(open);
     for (QAction* item : tuneFileItems_) item->setVisible(open);
-    // Printing comes with its own work; until then its items are disabled.
-    for (int id : {command::kPrintSetup, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic}) {
-        actions_.value(id)->setEnabled(false);
-    }
     for (int id : {command::kSave, command::kCut, command::kCopy, command::kPaste}) {
         actions_.value(id)->setEnabled(open);
     }
@@ -455,7 +462,8 @@ void MainWindow::updatePlayerCommands(TuneWindow& tune) {
     actions_.value(command::kContinuous)->setChecked(playing && player.continuous());
     actions_.value(command::kStop)->setChecked(!playing);
     for (int id : {command::kRewind, command::kRefresh, command::kSetFont, command::kSaveAsMidi,
-                   command::kSaveAsImage, command::kTabStops, command::kPlayOptions}) {
+                   command::kSaveAsImage, command::kTabStops, command::kPlayOptions, command::kMusicPageSetup,
+                   command::kPrintPreview, command::kPrintMusic}) {
         actions_.value(id)->setEnabled(!playing);
     }
 }

@@ -1,0 +1,72 @@
+#include "editor/MusicPrinter.h"
+
+#include <QApplication>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+
+#include "document/TuneDocument.h"
+#include "document/Workspace.h"
+#include "view/MusicLayout.h"
+#include "view/MusicRenderer.h"
+#include "view/QtMeasuring.h"
+#include "view/QtMusicPrint.h"
+
+namespace skirlo {
+
+namespace {
+
+// The wait cursor for as long as a layout for the paper takes.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void MusicPrinter::orient(QPrinter& printer) const {
+    printer.setPageOrientation(document_.settings().format.orientation == 'L' ? QPageLayout::Landscape
+                                                                               : QPageLayout::Portrait);
+}
+
+int MusicPrinter::printTo(QPrinter& printer, SurfaceKind kind) {
+    const WaitCursor wait;
+    // Margins are the tune's own, measured from the paper's edge.
+    printer.setFullPage(true);
+    PrintSettings settings;
+    settings.tune = document_.settings();
+    if (const IniProfile* profile = workspace_.profile.get()) {
+        settings.verticalSpacing = profile->getInt("Symbols", "VerticalSpacingBetweenTunes", settings.verticalSpacing);
+        settings.ballSize = profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
+    }
+    QtMeasuringContext measuring(workspace_.resourceDir, printer.logicalDpiX(), printer.logicalDpiY(), true);
+    PrintedMusic printed = layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_, settings,
+                                             printDeviceOf(printer));
+    const MusicRenderer renderer(workspace_.symbols.hiliteColour());
+    const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
+    const int first = range ? printer.fromPage() : 1;
+    const int last = range && printer.toPage() > 0 ? printer.toPage() : printed.pageCount;
+    return paintPages(printed, renderer, printer, kind, first, last);
+}
+
+void MusicPrinter::print(QPrinter& printer, QWidget* parent) {
+    orient(printer);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (dialog.exec() == QDialog::Accepted) printTo(printer);
+}
+
+void MusicPrinter::preview(QPrinter& printer, QWidget* parent) {
+    orient(printer);
+    QPrintPreviewDialog preview(&printer, parent);
+    preview.setWindowTitle(QObject::tr("Print Preview"));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
+                     [this](QPrinter* target) { printTo(*target, SurfaceKind::Preview); });
+    if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) pages->setViewMode(QPrintPreviewWidget::SinglePageView);
+    preview.exec();
+}
+
+}  // namespace skirlo
