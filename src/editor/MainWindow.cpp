@@ -126,7 +126,9 @@ void MainWindow::buildFileMenu() {
     };
     addCommand(file, command::kPrintSetup, tr("P&rint Setup..."),
                [this, printer] { QPageSetupDialog(&printer->printer(), this).exec(); });
-    tuneFileItems_ << addCommand(file, command::kMusicPageSetup, tr("Page Se&tup.."), [] {});
+    tuneFileItems_ << addCommand(file, command::kMusicPageSetup, tr("Page Se&tup.."), [this] {
+        if (TuneWindow* tune = activeTune()) tune->musicPageSetup();
+    });
     tuneFileItems_ << addCommand(file, command::kPrintPreview, tr("Print Pre&view"), [this, printer, printerFor] {
         if (TuneWindow* tune = activeTune()) printerFor(*tune).preview(printer->printer(), this);
     });

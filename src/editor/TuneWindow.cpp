@@ -16,6 +16,7 @@
 #include "editor/ControlBar.h"
 #include "editor/EditorContext.h"
 #include "editor/MusicExport.h"
+#include "editor/MusicPageSetupDialog.h"
 #include "editor/MusicView.h"
 #include "editor/PlayOptionsDialog.h"
 #include "editor/ScriptView.h"
@@ -178,6 +179,18 @@ void TuneWindow::playOptions() {
     oneUndoStep.endEditBlock();
     performanceChanged();
     updateCaption();
+}
+
+void TuneWindow::musicPageSetup() {
+    if (player_->playing()) return;
+    MusicPageSetupDialog dialog(musicPageSetupOf(document_->settings()), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    QTextCursor oneUndoStep(script_->document());
+    oneUndoStep.beginEditBlock();
+    const bool relayout = acceptMusicPageSetup(dialog.values(), *document_);
+    oneUndoStep.endEditBlock();
+    updateCaption();
+    if (relayout) refreshMusic();
 }
 
 void TuneWindow::onPlayState() {

@@ -51,6 +51,10 @@ public:
     // tune's playing values; OK writes them into the text as one undo step,
     // stores the moving pointer's state and rebuilds the performance.
     void playOptions();
+    // "Page Se&tup..": the music's page settings; OK writes the FontSizes and
+    // TuneFormat lines as one undo step and lays the music out again when
+    // the bars, scales or space changed.
+    void musicPageSetup();
     // F6 and Shift+F6: the focus to the other pane.
     void focusOtherPane();
 

@@ -1,0 +1,46 @@
+#pragma once
+// "Page Setup" of the music: margins and orientation of the paper, with the
+// settings that lay the music out on it (spreading, scale, justification,
+// aligned bars, staff height in inches, symbol scales and space).
+
+#include <QDialog>
+
+#include "editor/MusicPageSetup.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QDoubleSpinBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace skirlo {
+
+class MusicPageSetupDialog final : public QDialog {
+public:
+    MusicPageSetupDialog(const MusicPageSetup& values, QWidget* parent = nullptr);
+
+    // What the controls hold, read back as OK reads them.
+    MusicPageSetup values() const;
+    QLineEdit* staffHeightField() const { return staffHeight_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* paperBox(const MusicPageSetup& values);
+    QWidget* musicBox(const MusicPageSetup& values);
+
+    QDoubleSpinBox* margins_[4] = {};  // left, top, right, bottom, in inches
+    QButtonGroup* orientation_ = nullptr;
+    QCheckBox* horizontally_ = nullptr;
+    QCheckBox* vertically_ = nullptr;
+    QButtonGroup* scale_ = nullptr;
+    QButtonGroup* justify_ = nullptr;
+    QCheckBox* alignBars_ = nullptr;
+    QLineEdit* staffHeight_ = nullptr;
+    QSpinBox* xScale_ = nullptr;
+    QSpinBox* yScale_ = nullptr;
+    QSpinBox* space_ = nullptr;
+};
+
+}  // namespace skirlo
