@@ -1,5 +1,6 @@
 #include "editor/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -61,12 +62,17 @@ MainWindow::MainWindow(EditorContext& context, TuneFolder& tuneFolder, RecentFil
     buildToolbar();
     statusBar()->showMessage(tr("Ready"));
     connect(area_, &QMdiArea::subWindowActivated, this, &MainWindow::updateCommands);
+    // Copy follows the pane with the focus.
+    connect(qApp, &QApplication::focusChanged, this, &MainWindow::updateCommands);
     updateRecentFiles();
     updateCommands();
 }
 
 // The tune windows close after the members are gone: they must not update the commands.
-MainWindow::~MainWindow() { disconnect(area_, nullptr, this, nullptr); }
+MainWindow::~MainWindow() {
+    disconnect(area_, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 QAction* MainWindow::addCommand(QMenu* menu, int commandId, const QString& label, std::function<void()> run,
                                 const QList<QKeySequence>& keys) {
@@ -165,8 +171,12 @@ void MainWindow::buildEditMenu() {
     edit->addSeparator();
     addCommand(edit, command::kCut, tr("Cu&t"), onEditor(&QPlainTextEdit::cut),
                {QKeySequence::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    addCommand(edit, command::kCopy, tr("&Copy"), onEditor(&QPlainTextEdit::copy),
-               {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    // Copy in the music pane takes the music; in the script pane the selected text.
+    addCommand(edit, command::kCopy, tr("&Copy"), [this] {
+        TuneWindow* tune = activeTune();
+        if (tune != nullptr && tune->musicView()->hasFocus()) return tune->musicView()->copyMusic();
+        onScript([](ScriptView& script) { script.copy(); });
+    }, {QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     addCommand(edit, command::kPaste, tr("&Paste"), onEditor(&QPlainTextEdit::paste),
                {QKeySequence::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     addCommand(edit, command::kDelete, tr("&Delete"),
@@ -444,7 +454,7 @@ void MainWindow::updateCommands() {
     ScriptView* script = tune->scriptView();
     const bool selection = script->textCursor().hasSelection();
     actions_.value(command::kCut)->setEnabled(selection);
-    actions_.value(command::kCopy)->setEnabled(selection);
+    actions_.value(command::kCopy)->setEnabled(selection || tune->musicView()->hasFocus());
     actions_.value(command::kDelete)->setEnabled(selection);
     actions_.value(command::kUndo)->setEnabled(script->document()->isUndoAvailable());
     actions_.value(command::kRedo)->setEnabled(script->document()->isRedoAvailable());

@@ -1,6 +1,7 @@
 #include "editor/MusicView.h"
 
 #include <QApplication>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -14,6 +15,7 @@
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/EditorContext.h"
+#include "editor/MusicClipboard.h"
 #include "editor/MusicSelection.h"
 #include "editor/PanIndicator.h"
 #include "notation/SymbolMap.h"
@@ -208,6 +210,8 @@ void MusicView::scrollToShow(const Symbol& symbol) {
 
 void MusicView::mousePressEvent(QMouseEvent* event) {
     const QPoint window = event->position().toPoint();
+    const bool ctrlLeft = event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier);
+    if (event->button() == Qt::MiddleButton || ctrlLeft) dragOutFrom_ = window;
     if (event->button() == Qt::RightButton && event->buttons() == Qt::RightButton &&
         !(event->modifiers() & Qt::ControlModifier)) {
         if (panner_) {
@@ -244,7 +248,19 @@ void MusicView::mousePressEvent(QMouseEvent* event) {
 void MusicView::mouseMoveEvent(QMouseEvent* event) {
     lastCursor_ = event->position().toPoint();
     if (drag_ == Drag::RubberBand) moveRubberBand(lastCursor_);
+    if (dragOutFrom_ && (lastCursor_ - *dragOutFrom_).manhattanLength() >= QApplication::startDragDistance()) {
+        dragMusicOut();
+    }
 }
+
+void MusicView::dragMusicOut() {
+    dragOutFrom_.reset();
+    auto* drag = new QDrag(this);
+    drag->setMimeData(musicMimeData(document_, renderer_).release());
+    drag->exec(Qt::CopyAction);
+}
+
+void MusicView::copyMusic() const { copyMusicToClipboard(document_, renderer_); }
 
 void MusicView::moveRubberBand(QPoint window) {
     const QRect area = QRect(anchor_, toLogical(window)).normalized();
@@ -270,6 +286,7 @@ void MusicView::autoScrollRubberBand() {
 }
 
 void MusicView::mouseReleaseEvent(QMouseEvent* event) {
+    dragOutFrom_.reset();
     if (event->button() == Qt::LeftButton && drag_ != Drag::None) return finishDrag(event->position().toPoint());
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
@@ -306,6 +323,7 @@ void MusicView::timerEvent(QTimerEvent* event) {
 // ---- Keys and panning ----
 
 void MusicView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) return copyMusic();
     if (!scrollKey(event)) QAbstractScrollArea::keyPressEvent(event);
 }
 

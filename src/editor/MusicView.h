@@ -10,6 +10,8 @@
 #include <QColor>
 #include <QPoint>
 
+#include <optional>
+
 #include <memory>
 
 #include "view/MusicLayout.h"
@@ -62,6 +64,8 @@ public:
     TextRecord* selectedText() const { return selectedText_; }
     // Repaints after a change of a placed text's look or place.
     void textChanged();
+    // "&Copy" (and Ctrl+C) here: every tune on the clipboard as pictures and text.
+    void copyMusic() const;
 
 signals:
     void rebuilt();
@@ -96,6 +100,9 @@ private:
     void stopPanning();
     void pan();
     bool scrollKey(QKeyEvent* event);
+    // The middle button, or the left one with Ctrl, drags the music out to
+    // other programs; the plain left button selects.
+    void dragMusicOut();
 
     TuneDocument& document_;
     EditorContext& context_;
@@ -115,6 +122,7 @@ private:
     QPoint lastCursor_;  // window: the cursor of the last move
     QRubberBand* band_ = nullptr;
     QBasicTimer dragTimer_;
+    std::optional<QPoint> dragOutFrom_;  // window: where a drag out may begin
 
     PanIndicator* panner_ = nullptr;
     QBasicTimer panTimer_;

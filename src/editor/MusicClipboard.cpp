@@ -1,0 +1,76 @@
+#include "editor/MusicClipboard.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgGenerator>
+
+#include <string>
+
+#include "document/TuneDocument.h"
+#include "editor/ScriptTextCodec.h"
+#include "export/MusicImage.h"
+#include "view/QPainterSurface.h"
+
+namespace skirlo {
+
+namespace {
+
+// The screen's resolution: a picture pixel is a pixel of the pane at its zoom.
+constexpr int kScreenResolution = 96;
+
+// The same picture as the PNG: the music with the picture margin all round.
+QByteArray svgBytes(const TuneDocument& document, const MusicRenderer& renderer) {
+    const Extent extent = document.music().extent;
+    const Extent size = pictureSize(document.tunes(), extent);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(size.width, size.height));
+    generator.setViewBox(QRect(0, 0, size.width, size.height));
+    generator.setResolution(kScreenResolution);
+    QPainter painter(&generator);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.translate((size.width - extent.width) / 2, (size.height - extent.height) / 2);
+    QPainterSurface surface(painter, SurfaceKind::Image);
+    renderer.draw(document.tunes(), surface);
+    painter.end();
+    return bytes;
+}
+
+QByteArray pngBytes(const QImage& picture) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!encodePng(picture, buffer)) return {};
+    return bytes;
+}
+
+}  // namespace
+
+std::unique_ptr<QMimeData> musicMimeData(const TuneDocument& document, const MusicRenderer& renderer) {
+    auto data = std::make_unique<QMimeData>();
+    const std::string& text = document.script().text();
+    data->setData(kTuneMimeType, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    data->setText(scriptBytesToEditorText(text));
+    if (!document.hasTunes() || !imageSizeProblem(pictureSize(document.tunes(), document.music().extent)).empty()) {
+        return data;
+    }
+    data->setData(kSvgMimeType, svgBytes(document, renderer));
+    const QImage picture = renderPicture(document.tunes(), document.music().extent, renderer);
+    if (picture.isNull()) return data;
+    // The encoded PNG for programs that ask for it by name; the image itself
+    // so that Qt offers it in the other picture types too.
+    data->setData(kPngMimeType, pngBytes(picture));
+    data->setImageData(picture);
+    return data;
+}
+
+void copyMusicToClipboard(const TuneDocument& document, const MusicRenderer& renderer) {
+    QGuiApplication::clipboard()->setMimeData(musicMimeData(document, renderer).release());
+}
+
+}  // namespace skirlo
