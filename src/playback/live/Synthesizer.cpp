@@ -14,8 +14,8 @@ namespace skirlo {
 namespace {
 
 // Debian's soundfont packages. FluidR3_GM comes first when installed: its
-// bagpipe is a recorded set of pipes, chanter and drones in tune, which the
-// Highland Pipes mapping plays. Otherwise default-GM.sf2, the system's choice
+// bagpipe is sampled from real pipes and is what the Highland Pipes mapping
+// plays on chanter and drones. Otherwise default-GM.sf2, the system's choice
 // among those installed (an alternatives link), then the small TimGM6mb.
 constexpr std::array<const char*, 4> kSoundfonts = {
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
