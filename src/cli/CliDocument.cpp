@@ -7,10 +7,16 @@
 
 namespace skirlo {
 
-std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironment& environment) {
+std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironment& environment, FileNeed need) {
     TuneDocument::Opening opening = TuneDocument::open(path);
     if (!opening.document) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), opening.error.c_str());
+        return nullptr;
+    }
+    // Every staff starts with '&': without one there is nothing to draw or
+    // play, and the file is most likely not a tune at all.
+    if (need == FileNeed::Music && opening.document->script().text().find('&') == std::string::npos) {
+        std::fprintf(stderr, "%s: no music found\n", path.c_str());
         return nullptr;
     }
     opening.document->firstSetUp(environment.messages);
@@ -18,12 +24,18 @@ std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironme
 }
 
 std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                           PlaybackOutput output) {
-    std::unique_ptr<TuneDocument> document = loadDocument(path, environment);
+                                           PlaybackOutput output, FileNeed need) {
+    std::unique_ptr<TuneDocument> document = loadDocument(path, environment, need);
     if (!document) return nullptr;
     document->rebuildStructure(environment.symbols, environment.messages);
     document->rebuildPlayback(*environment.profile, output);
     return document;
+}
+
+bool musicHasErrors(const CliEnvironment& environment, const std::string& input, const std::string& output) {
+    if (environment.messages.errors() == 0) return false;
+    std::fprintf(stderr, "skirlo-cli: %s not written: the music of %s has errors\n", output.c_str(), input.c_str());
+    return true;
 }
 
 bool writeScript(const TuneDocument& document, const std::string& path) {

@@ -10,16 +10,26 @@ namespace skirlo {
 
 struct CliEnvironment;
 
+// What a command needs of the file: the commands that make music of it
+// refuse a file with no music in it rather than write an empty result.
+enum class FileNeed { AnyText, Music };
+
 // Loads the file and does the first set-up's edits (settings lines,
 // recognition and conversion) without building it. Null, with the message
-// printed, when the file cannot be opened.
-std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironment& environment);
+// printed, when the file cannot be opened or lacks what the command needs.
+std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironment& environment,
+                                           FileNeed need = FileNeed::AnyText);
 
 // Loads and sets up the document, builds its tunes without glyph geometry
 // (nothing the headless commands print depends on glyph shapes) and its
 // performance for `output`.
 std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                           PlaybackOutput output = PlaybackOutput::Midi);
+                                           PlaybackOutput output = PlaybackOutput::Midi,
+                                           FileNeed need = FileNeed::AnyText);
+
+// True, with the reason printed, when building the music reported errors
+// (unknown symbols): a file made of it would lack what the tune asks for.
+bool musicHasErrors(const CliEnvironment& environment, const std::string& input, const std::string& output);
 
 // The text of the document written to `path` through a temporary file; false
 // with the message printed when it cannot be written.

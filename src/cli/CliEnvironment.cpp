@@ -26,8 +26,12 @@ std::unique_ptr<CliEnvironment> openEnvironment(std::vector<std::string>& args) 
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return nullptr;
     }
-    StderrMessageSink messages;
-    WorkspaceOpening opening = openWorkspace({profileOption.value_or(""), false}, messages);
+    return openEnvironment(profileOption);
+}
+
+std::unique_ptr<CliEnvironment> openEnvironment(const std::optional<std::string>& profile) {
+    CliMessages messages;
+    WorkspaceOpening opening = openWorkspace({profile.value_or(""), false}, messages);
     if (!opening.workspace) {
         std::fprintf(stderr, "skirlo-cli: %s\n", opening.error.c_str());
         return nullptr;

@@ -7,15 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "common/MessageSink.h"
+#include "cli/CliMessages.h"
 #include "document/Workspace.h"
 
 namespace skirlo {
 
 struct CliEnvironment : Workspace {
     explicit CliEnvironment(Workspace&& workspace) : Workspace(std::move(workspace)) {}
-    StderrMessageSink messages;
+    CliMessages messages;
 };
+
+// Opens the workspace with the profile given by --profile, or the one found
+// as the desktop program finds it; null, with the reason printed, when the
+// fonts or the symbol map cannot be found.
+std::unique_ptr<CliEnvironment> openEnvironment(const std::optional<std::string>& profile);
 
 // Takes "--profile FILE" out of the arguments and opens the workspace; null,
 // with the reason printed, when the fonts or the symbol map cannot be found.

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/CliEnvironment.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiDeviceLayer.h"
@@ -8,18 +9,30 @@
 
 namespace skirlo {
 
-int runDevices(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    auto environment = openEnvironment(args);
+namespace {
+
+const CommandSpec kDevices{"devices", "[--profile FILE]",
+                           "Lists the output devices in the order of the desktop program's device box, one a line.",
+                           {},
+                           {}};
+
+}  // namespace
+
+int runDevices(const std::vector<std::string>& args) {
+    CommandLine line(kDevices);
+    if (const auto status = line.parse(args)) return *status;
+    auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    if (!args.empty()) {
-        std::fprintf(stderr, "usage: skirlo-cli devices\n");
-        return 1;
-    }
-    StderrDiagnosticLog log;
+    // The device layer's own diagnostics are for developers; the user gets
+    // one line when there is no sequencer at all.
+    RecordingDiagnosticLog log;
     SystemMidiPlatform platform(log);
     MidiDeviceLayer devices(platform, environment->messages, log);
     for (const std::string& name : devices.enumerateOutputs().names) std::printf("%s\n", name.c_str());
+    if (log.text().find("no sequencer") != std::string::npos) {
+        std::fprintf(stderr, "skirlo-cli: no ALSA sequencer, so no MIDI ports are listed; the devices above still "
+                             "play\n");
+    }
     return 0;
 }
 

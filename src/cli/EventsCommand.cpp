@@ -1,8 +1,8 @@
-#include <algorithm>
 #include <cstdio>
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "playback/SymbolTraits.h"
@@ -10,6 +10,12 @@
 namespace skirlo {
 
 namespace {
+
+const CommandSpec kEvents{"events", "FILE [--speaker] [--profile FILE]",
+                          "Prints the performance of FILE, one event a note, as JSON: pitches are MIDI note\n"
+                          "numbers, or frequencies in hertz with --speaker; durations are in milliseconds.",
+                          {"FILE"},
+                          {{"speaker", "", "perform for the PC speaker: pitches as frequencies"}}};
 
 std::string eventsJson(const std::vector<PerformanceEvent>& events) {
     JsonWriter json;
@@ -34,15 +40,13 @@ std::string eventsJson(const std::vector<PerformanceEvent>& events) {
 
 }  // namespace
 
-int runEvents(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    auto environment = openEnvironment(args);
+int runEvents(const std::vector<std::string>& args) {
+    CommandLine line(kEvents);
+    if (const auto status = line.parse(args)) return *status;
+    auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    const auto speaker = std::find(args.begin(), args.end(), "--speaker");
-    const PlaybackOutput output = speaker != args.end() ? PlaybackOutput::Speaker : PlaybackOutput::Midi;
-    if (speaker != args.end()) args.erase(speaker);
-    if (args.size() != 1) return usageError("events FILE [--speaker]");
-    auto document = openDocument(args[0], *environment, output);
+    const PlaybackOutput output = line.isSet("speaker") ? PlaybackOutput::Speaker : PlaybackOutput::Midi;
+    auto document = openDocument(line.files()[0], *environment, output);
     if (!document) return 1;
     const std::string json = eventsJson(document->playback().performance.events());
     std::fwrite(json.data(), 1, json.size(), stdout);

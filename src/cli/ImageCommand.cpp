@@ -1,7 +1,7 @@
 // skirlo-cli image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N]: the sheet
 // music of every tune as one picture of the music extent. PCX and BMP are
 // the 1-bit files of the image export; PNG is anti-aliased; SVG and PDF are
-// drawn as vectors. Any other extension writes PCX.
+// drawn as vectors. The extension is the only choice of format.
 
 #include <cstdio>
 #include <memory>
@@ -12,7 +12,9 @@
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
 #include "cli/CliGui.h"
-#include "common/LenientNumber.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "cli/OutputFile.h"
 #include "export/ExportProgress.h"
 #include "export/PictureExport.h"
 #include "view/MusicLayout.h"
@@ -26,6 +28,16 @@ namespace {
 constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 1000;
 
+const CommandSpec kImage{
+    "image", "FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT] [--profile FILE]",
+    "Writes the sheet music of every tune in FILE as one picture. PCX and BMP are black and white, exactly as\n"
+    "the desktop program's image export writes them; PNG is anti-aliased; SVG and PDF are drawn as vectors.\n"
+    "The extension of OUT chooses the format.",
+    {"FILE"},
+    {{"o,output", "OUT", "the picture to write (.pcx, .bmp, .png, .svg or .pdf); - for standard output"},
+     {"format", "FORMAT", "with -o -: pcx, bmp, png (the default), svg or pdf"},
+     {"zoom", "N", "the size in percent, 1 to 1000 (default: the tune's own zoom)"}}};
+
 int fail(const std::string& message) {
     std::fprintf(stderr, "skirlo-cli image: %s\n", message.c_str());
     return 1;
@@ -33,27 +45,39 @@ int fail(const std::string& message) {
 
 }  // namespace
 
-int runImage(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    std::string error;
-    const std::optional<std::string> out = takeOption(args, "-o", error);
-    const std::optional<std::string> zoomText = takeOption(args, "--zoom", error);
-    if (!error.empty()) return fail(error);
-    std::unique_ptr<CliEnvironment> environment = openEnvironment(args);
+int runImage(const std::vector<std::string>& args) {
+    CommandLine line(kImage);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> out = line.value("output");
+    if (!out) return line.usageError("missing -o OUT");
+    const std::string formats = ".pcx,.bmp,.png,.svg,.pdf";
+    if (const std::string problem = extensionProblem(*out, formats); !problem.empty()) return line.usageError(problem);
+    // Standard output has no name to tell the format by.
+    const std::string extension = "." + line.value("format").value_or("png");
+    if (!extensionProblem("-" + extension, formats).empty()) {
+        return line.usageError("--format takes pcx, bmp, png, svg or pdf, not '" + extension.substr(1) + "'");
+    }
+    std::optional<int> zoom;
+    if (const std::optional<std::string> zoomText = line.value("zoom")) {
+        zoom = strictInt(*zoomText, kMinZoom, kMaxZoom);
+        if (!zoom) return line.usageError("--zoom takes a whole percent from 1 to 1000, not '" + *zoomText + "'");
+    }
+    OutputFile output(*out, extension);
+    if (!output.open()) return 1;
+    std::unique_ptr<CliEnvironment> environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    if (!out || args.size() != 1) return fail("usage: skirlo-cli image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N]");
 
     const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
     QtMeasuringContext measuring(environment->resourceDir);
-    const std::unique_ptr<TuneDocument> document = loadDocument(args[0], *environment);
+    const std::unique_ptr<TuneDocument> document = loadDocument(line.files()[0], *environment, FileNeed::Music);
     if (!document) return 1;
 
     const int ballSize = environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
     LayoutSettings settings = layoutSettingsFor(document->settings(), ballSize);
-    if (zoomText) settings.zoom = leadingInt(*zoomText);
+    if (zoom) settings.zoom = *zoom;
     if (settings.zoom < kMinZoom || settings.zoom > kMaxZoom) {
-        return fail("the zoom must be between " + std::to_string(kMinZoom) + " and " + std::to_string(kMaxZoom) +
-                    " percent, not " + std::to_string(settings.zoom));
+        return fail("the tune's zoom of " + std::to_string(settings.zoom) + " percent is outside 1 to 1000; give one"
+                    " with --zoom");
     }
     const DerivedHeights heights = derivedHeights(settings.zoom, settings.xScale, settings.yScale);
     if (heights.height < 1) {
@@ -65,14 +89,20 @@ int runImage(const std::vector<std::string>& arguments) {
         return layOutMusic(script, convertBareStrings, environment->symbols, measuring, environment->messages,
                            settings);
     });
+    if (musicHasErrors(*environment, line.files()[0], *out)) return 1;
     const LaidOutMusic& music = document->music();
     const MusicRenderer renderer(environment->symbols.hiliteColour());
     TerminalProgress progress;
-    const WriteOutcome outcome = writeMusicPicture(music, renderer, imageFormatForPath(*out), *out,
-                                                   screenPcxDevice(measuring), progress, environment->messages, error);
+    std::string error;
+    const WriteOutcome outcome =
+        writeMusicPicture(music, renderer, *imageFormatForExtension(output.path()), output.path(),
+                          screenPcxDevice(measuring), progress, environment->messages, error);
     if (outcome == WriteOutcome::Cancelled) return 1;
     if (outcome == WriteOutcome::Failed) return fail(error);
-    std::printf("%s: %d x %d\n", out->c_str(), music.extent.width, music.extent.height);
+    if (!output.finish()) return 1;
+    if (!output.toStandardOutput()) {
+        std::printf("%s: %d x %d\n", out->c_str(), music.extent.width, music.extent.height);
+    }
     return 0;
 }
 

@@ -2,30 +2,51 @@
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/OutputFile.h"
 #include "document/DocumentMidiFile.h"
 
 namespace skirlo {
 
-int runMidi(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    auto environment = openEnvironment(args);
+namespace {
+
+const CommandSpec kMidi{"midi", "FILE -o OUT.mid [--profile FILE]",
+                        "Writes the performance of FILE as a standard MIDI file: the chanter on one track, the\n"
+                        "drones on another, at the sliders' start volumes (chanter 127, tenor 77, bass 38).",
+                        {"FILE"},
+                        {{"o,output", "OUT.mid", "the file to write (.mid or .midi); - for standard output"}}};
+
+}  // namespace
+
+int runMidi(const std::vector<std::string>& args) {
+    CommandLine line(kMidi);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> out = line.value("output");
+    if (!out) return line.usageError("missing -o OUT.mid");
+    if (const std::string problem = extensionProblem(*out, ".mid,.midi"); !problem.empty()) {
+        return line.usageError(problem);
+    }
+    OutputFile output(*out, ".mid");
+    if (!output.open()) return 1;
+    auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
+    auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music);
+    if (!document || musicHasErrors(*environment, line.files()[0], *out)) return 1;
     std::string error;
-    const std::optional<std::string> out = takeOption(args, "-o", error);
-    if (!error.empty() || !out || args.size() != 1) return usageError("midi FILE -o OUT.mid");
-    auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
-    if (!document) return 1;
-    switch (writeDocumentMidiFile(*document, *out)) {
+    switch (writeDocumentMidiFile(*document, output.path(), &error)) {
         case MidiFileOutcome::Written:
-            return 0;
+            return output.finish() ? 0 : 1;
         case MidiFileOutcome::EmptyTune:
-            std::fprintf(stderr, "Skirlo: The tune is empty. Nothing will be saved to disk!.\n");
+            environment->messages.show("The tune is empty. Nothing will be saved to disk!.", "Skirlo",
+                                       MessageButtons::Ok);
             return 1;
         case MidiFileOutcome::Failed:
             break;
     }
-    std::fprintf(stderr, "Midi File Save: Error in saving the midi file!\n");
+    // The desktop program's box says only that saving failed; here the file
+    // and the reason are known and worth saying.
+    std::fprintf(stderr, "Midi File Save: Error in saving the midi file! %s\n", error.c_str());
     return 1;
 }
 

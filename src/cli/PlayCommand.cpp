@@ -7,6 +7,7 @@
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "notation/Symbol.h"
 #include "playback/live/DiagnosticLog.h"
@@ -19,7 +20,11 @@ namespace skirlo {
 
 namespace {
 
-constexpr const char* kUsage = "play FILE [--device NAME]";
+const CommandSpec kPlay{"play", "FILE [--device NAME] [--profile FILE]",
+                        "Plays FILE, printing the name of each symbol as it starts to sound. Ctrl+C stops.",
+                        {"FILE"},
+                        {{"device", "NAME", "the output device, as skirlo-cli devices lists it (default: the "
+                                            "desktop program's choice)"}}};
 
 // The speaker's tone output is opened only when the speaker plays.
 class DeferredToneOutput final : public ToneOutput {
@@ -66,17 +71,17 @@ bool waitForEnd(const std::atomic<bool>& ended, const sigset_t& stopSignals) {
 
 }  // namespace
 
-int runPlay(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    auto environment = openEnvironment(args);
+int runPlay(const std::vector<std::string>& args) {
+    CommandLine line(kPlay);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> deviceName = line.value("device");
+    auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    std::string error;
-    const std::optional<std::string> deviceName = takeOption(args, "--device", error);
-    if (!error.empty() || args.size() != 1) return usageError(kUsage);
-    auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
+    auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music);
     if (!document) return 1;
 
-    StderrDiagnosticLog log;
+    // The device layer's diagnostics are shown only when playing fails.
+    RecordingDiagnosticLog log;
     SystemMidiPlatform platform(log);
     MidiDeviceLayer devices(platform, environment->messages, log);
     const OutputDeviceList list = devices.enumerateOutputs();
@@ -128,6 +133,8 @@ int runPlay(const std::vector<std::string>& arguments) {
     pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
     if (!started && playback.performance.events().empty()) {
         std::fprintf(stderr, "skirlo-cli: the tune has no notes to play\n");
+    } else if (!started) {
+        std::fprintf(stderr, "%s", log.text().c_str());
     }
     return started ? 0 : 1;
 }

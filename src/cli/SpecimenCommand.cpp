@@ -11,13 +11,20 @@
 
 #include "cli/CliEnvironment.h"
 #include "cli/CliGui.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "common/LenientNumber.h"
+#include "cli/OutputFile.h"
 #include "view/Specimen.h"
 
 namespace skirlo {
 
 namespace {
+
+const CommandSpec kSpecimen{"specimen", "-o OUT.{png,pdf} [--zoom N] [--profile FILE]",
+                            "Draws every symbol of the symbol map with its name, for reviewing the music fonts.",
+                            {},
+                            {{"o,output", "OUT", "the picture to write (.png or .pdf)"},
+                             {"zoom", "N", "the size in percent, 1 to 1000 (default 100)"}}};
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "skirlo-cli specimen: %s\n", message.c_str());
@@ -26,21 +33,26 @@ int fail(const std::string& message) {
 
 }  // namespace
 
-int runSpecimen(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    std::string error;
-    const std::optional<std::string> out = takeOption(args, "-o", error);
-    const std::optional<std::string> zoomText = takeOption(args, "--zoom", error);
-    if (!error.empty()) return fail(error);
-    if (!out) return fail("usage: skirlo-cli specimen -o OUT.{png,pdf} [--zoom N]");
+int runSpecimen(const std::vector<std::string>& args) {
+    CommandLine line(kSpecimen);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> out = line.value("output");
+    if (!out) return line.usageError("missing -o OUT");
+    if (const std::string problem = extensionProblem(*out, ".png,.pdf"); !problem.empty() || *out == "-") {
+        return line.usageError(problem.empty() ? "the specimen cannot go to standard output" : problem);
+    }
     int zoom = 100;
-    if (zoomText) zoom = leadingInt(*zoomText);
-    std::unique_ptr<CliEnvironment> environment = openEnvironment(args);
+    if (const std::optional<std::string> zoomText = line.value("zoom")) {
+        const std::optional<int> value = strictInt(*zoomText, 1, 1000);
+        if (!value) return line.usageError("--zoom takes a whole percent from 1 to 1000, not '" + *zoomText + "'");
+        zoom = *value;
+    }
+    std::unique_ptr<CliEnvironment> environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    if (!args.empty()) return fail("unexpected argument " + args.front());
 
     const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
     const std::vector<SpecimenEntry> entries = specimenEntries(*environment->profile);
+    std::string error;
     if (entries.empty()) return fail("the profile " + environment->profilePath.string() + " has no symbol map");
     if (!writeSpecimen(*out, environment->resourceDir, entries, zoom, error)) return fail(error);
     std::printf("%s: %zu symbols\n", out->c_str(), entries.size());

@@ -2,17 +2,27 @@
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/TreeJson.h"
 
 namespace skirlo {
 
-int runTree(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    auto environment = openEnvironment(args);
+namespace {
+
+const CommandSpec kTree{"tree", "FILE [--profile FILE]",
+                        "Prints the tunes of FILE as built: texts, parts, staves, bars and symbols, as JSON.",
+                        {"FILE"},
+                        {}};
+
+}  // namespace
+
+int runTree(const std::vector<std::string>& args) {
+    CommandLine line(kTree);
+    if (const auto status = line.parse(args)) return *status;
+    auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    if (args.size() != 1) return usageError("tree FILE");
-    auto document = openDocument(args[0], *environment);
+    auto document = openDocument(line.files()[0], *environment);
     if (!document) return 1;
     const std::string json = treeJson(document->tunes());
     std::fwrite(json.data(), 1, json.size(), stdout);

@@ -2,7 +2,10 @@
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/OutputFile.h"
+#include "export/ExportProgress.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiPlatform.h"
 #include "playback/live/Synthesizer.h"
@@ -12,58 +15,96 @@ namespace skirlo {
 
 namespace {
 
-constexpr const char* kUsage = "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]";
+const CommandSpec kWav{"wav", "FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS] [--profile FILE]",
+                       "Renders the performance of FILE with the drones through the built-in synthesizer into a\n"
+                       "WAV file (16-bit stereo, 44100 Hz).",
+                       {"FILE"},
+                       {{"o,output", "OUT.wav", "the file to write (.wav); - for standard output"},
+                        {"volumes", "C,T,B",
+                         "the chanter, tenor and bass volumes, 0 to 127 (default: the tune's, or 127,77,38)"}}};
 
 bool readVolume(const std::string& text, std::size_t& at, int& volume) {
     const std::size_t end = text.find(',', at);
     const std::string field = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    if (field.empty() || field.size() > 3 || field.find_first_not_of("0123456789") != std::string::npos) return false;
-    volume = std::stoi(field);
+    const std::optional<int> value = strictInt(field, 0, 127);
+    if (!value) return false;
+    volume = *value;
     at = end == std::string::npos ? text.size() : end + 1;
-    return volume <= 127;
+    return true;
 }
 
-// Three bytes 0-127 separated by commas, in the order of the sliders.
+// Three numbers 0-127 separated by commas, in the order of the sliders.
 bool parseVolumes(const std::string& text, Volumes& volumes) {
     std::size_t at = 0;
     return readVolume(text, at, volumes.chanter) && at < text.size() && readVolume(text, at, volumes.tenor) &&
            at < text.size() && readVolume(text, at, volumes.bass) && at == text.size() && text.back() != ',';
 }
 
+// A long performance takes a while to render: its percentage on a terminal.
+class WavTerminalProgress {
+public:
+    explicit WavTerminalProgress(const std::string& path) { progress_.begin("Saving Progress", savingMessage(path), 0, 100); }
+    ~WavTerminalProgress() { progress_.end(); }
+    WavTerminalProgress(const WavTerminalProgress&) = delete;
+    WavTerminalProgress& operator=(const WavTerminalProgress&) = delete;
+
+    void update(std::uint64_t done, std::uint64_t total) {
+        const std::uint64_t percent = total > 0 ? done * 100 / total : 100;
+        for (; shown_ < percent; ++shown_) progress_.step();
+    }
+
+private:
+    TerminalProgress progress_;
+    std::uint64_t shown_ = 0;
+};
+
 }  // namespace
 
-int runWav(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    auto environment = openEnvironment(args);
-    if (!environment) return 1;
-    std::string error;
-    const std::optional<std::string> out = takeOption(args, "-o", error);
-    const std::optional<std::string> volumeText = takeOption(args, "--volumes", error);
-    if (!error.empty() || !out || args.size() != 1) return usageError(kUsage);
-    auto document = openDocument(args[0], *environment, PlaybackOutput::Midi);
-    if (!document) return 1;
-    const DocumentPlayback& playback = document->playback();
-    Volumes volumes{playback.settings.chanterVolume, playback.settings.tenorVolume, playback.settings.bassVolume};
+int runWav(const std::vector<std::string>& args) {
+    CommandLine line(kWav);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> out = line.value("output");
+    if (!out) return line.usageError("missing -o OUT.wav");
+    if (const std::string problem = extensionProblem(*out, ".wav"); !problem.empty()) return line.usageError(problem);
+    const std::optional<std::string> volumeText = line.value("volumes");
+    Volumes volumes{};
     if (volumeText && !parseVolumes(*volumeText, volumes)) {
-        std::fprintf(stderr, "skirlo-cli: --volumes takes three numbers 0-127, as in 127,77,38\n");
-        return 1;
+        return line.usageError("--volumes takes three numbers 0-127, as in 127,77,38, not '" + *volumeText + "'");
+    }
+    OutputFile output(*out, ".wav");
+    if (!output.open()) return 1;
+    auto environment = openEnvironment(line.value("profile"));
+    if (!environment) return 1;
+    auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music);
+    if (!document || musicHasErrors(*environment, line.files()[0], *out)) return 1;
+    const DocumentPlayback& playback = document->playback();
+    if (!volumeText) {
+        volumes = {playback.settings.chanterVolume, playback.settings.tenorVolume, playback.settings.bassVolume};
     }
     if (playback.performance.events().empty()) {
-        std::fprintf(stderr, "Skirlo: The tune is empty. Nothing will be saved to disk!.\n");
+        environment->messages.show("The tune is empty. Nothing will be saved to disk!.", "Skirlo", MessageButtons::Ok);
         return 1;
     }
-    StderrDiagnosticLog log;
+    RecordingDiagnosticLog log;
     std::unique_ptr<Synthesizer> synthesizer;
     const std::uint32_t created = Synthesizer::create(kWavSampleRate, log, synthesizer);
     if (created != midi_error::kNone) {
         std::fprintf(stderr, "skirlo-cli: %s\n", midiErrorText(created).value_or("").c_str());
         return 1;
     }
-    if (!renderWav(playback.midiEvents.events(), playSetup(playback.settings), volumes, *synthesizer, *out, error)) {
+    std::string error;
+    bool written = false;
+    {
+        WavTerminalProgress progress(*out);
+        written = renderWav(playback.midiEvents.events(), playSetup(playback.settings), volumes, *synthesizer,
+                            output.path(), error,
+                            [&progress](std::uint64_t done, std::uint64_t total) { progress.update(done, total); });
+    }
+    if (!written) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;
     }
-    return 0;
+    return output.finish() ? 0 : 1;
 }
 
 }  // namespace skirlo

@@ -1,5 +1,6 @@
 // skirlo-cli: every capability of the core, without a display.
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -21,7 +22,7 @@ constexpr Command kCommands[] = {
     {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
     {"events", "events FILE [--speaker]", skirlo::runEvents},
     {"midi", "midi FILE -o OUT.mid", skirlo::runMidi},
-    {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N]", skirlo::runImage},
+    {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT]", skirlo::runImage},
     {"wav", "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]", skirlo::runWav},
     {"devices", "devices", skirlo::runDevices},
     {"play", "play FILE [--device NAME]", skirlo::runPlay},
@@ -30,16 +31,19 @@ constexpr Command kCommands[] = {
 };
 
 void printUsage(std::FILE* to) {
-    std::fprintf(to, "usage: skirlo-cli COMMAND [ARGS] [--profile FILE]\ncommands:\n");
+    std::fprintf(to, "usage: skirlo-cli COMMAND [ARGS] [--profile FILE]\n       skirlo-cli --version\ncommands:\n");
     for (const Command& command : kCommands) {
         std::fprintf(to, "  skirlo-cli %.*s\n", static_cast<int>(command.usage.size()), command.usage.data());
     }
+    std::fprintf(to, "'skirlo-cli COMMAND --help' describes a command and every option.\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     skirlo::keepFreedMemoryForRebuilds();
+    // Past a file size limit a write should fail and be reported, not kill us.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc < 2) {
         printUsage(stderr);
         return 1;
@@ -47,6 +51,10 @@ int main(int argc, char** argv) {
     const std::string_view word = argv[1];
     if (word == "--help" || word == "-h" || word == "help") {
         printUsage(stdout);
+        return 0;
+    }
+    if (word == "--version") {
+        std::printf("skirlo-cli %s\n", SKIRLO_VERSION);
         return 0;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);

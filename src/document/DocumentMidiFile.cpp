@@ -10,19 +10,19 @@ namespace skirlo {
 namespace {
 
 MidiFileOutcome writeEvents(const TuneDocument& document, const PlaybackSettings& settings,
-                            const std::vector<PerformanceEvent>& events, const std::string& path) {
+                            const std::vector<PerformanceEvent>& events, const std::string& path, std::string* error) {
     if (events.empty()) return MidiFileOutcome::EmptyTune;
     const Tune* firstTune = document.tunes().empty() ? nullptr : document.tunes().front().get();
-    return writeMidiFile(path, events, midiFileSettings(settings, firstTune)) ? MidiFileOutcome::Written
+    return writeMidiFile(path, events, midiFileSettings(settings, firstTune), error) ? MidiFileOutcome::Written
                                                                               : MidiFileOutcome::Failed;
 }
 
 }  // namespace
 
-MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path) {
+MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path, std::string* error) {
     const DocumentPlayback& playback = document.playback();
     if (playback.settings.output == PlaybackOutput::Midi) {
-        return writeEvents(document, playback.settings, playback.performance.events(), path);
+        return writeEvents(document, playback.settings, playback.performance.events(), path, error);
     }
     PlaybackSettings settings = playback.settings;
     settings.output = PlaybackOutput::Midi;
@@ -30,7 +30,7 @@ MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::s
     Performance performance;
     bool lacksTempoLine = false;  // the document's own build has written it already
     performance.build(document.tunes(), settings, noteMap, lacksTempoLine, [](int) {});
-    return writeEvents(document, settings, performance.events(), path);
+    return writeEvents(document, settings, performance.events(), path, error);
 }
 
 }  // namespace skirlo

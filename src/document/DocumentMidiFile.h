@@ -17,6 +17,8 @@ enum class MidiFileOutcome { Written, EmptyTune, Failed };
 // MIDI note numbers; the document's own performance is left alone, which
 // keeps this safe while it plays. Written through a temporary file: nothing
 // is left at `path` unless the file is complete.
-MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path);
+// A failed write gives its reason in `error`, when given.
+MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path,
+                                      std::string* error = nullptr);
 
 }  // namespace skirlo

@@ -1,16 +1,8 @@
 #include "export/ImageWriters.h"
 
-#include <unistd.h>
-
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 #include "common/MessageSink.h"
 #include "export/ExportProgress.h"
+#include "tunefile/FileReplace.h"
 
 namespace skirlo {
 
@@ -48,13 +40,18 @@ void writeRun(std::uint8_t value, std::size_t count, std::vector<std::uint8_t>& 
 
 }  // namespace
 
-ImageFileFormat imageFormatForPath(std::string_view path) {
+std::optional<ImageFileFormat> imageFormatForExtension(std::string_view path) {
     const std::string extension = upperExtension(path);
+    if (extension == "PCX") return ImageFileFormat::Pcx;
     if (extension == "BMP") return ImageFileFormat::Bmp;
     if (extension == "PNG") return ImageFileFormat::Png;
     if (extension == "SVG") return ImageFileFormat::Svg;
     if (extension == "PDF") return ImageFileFormat::Pdf;
-    return ImageFileFormat::Pcx;
+    return std::nullopt;
+}
+
+ImageFileFormat imageFormatForPath(std::string_view path) {
+    return imageFormatForExtension(path).value_or(ImageFileFormat::Pcx);
 }
 
 std::size_t bmpRowSize(int width) { return (static_cast<std::size_t>(width) + 31) / 32 * 4; }
@@ -116,85 +113,23 @@ std::size_t encodePcxRow(const std::uint8_t* row, std::size_t length, std::vecto
     return out.size() - before;
 }
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
-
-AtomicFile::~AtomicFile() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!committed_ && !temporary_.empty()) std::remove(temporary_.c_str());
-}
-
-bool AtomicFile::open(std::string& error) {
-    std::string pattern = path_ + ".XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) {
-        error = "cannot create " + path_ + ": " + std::strerror(errno);
-        return false;
-    }
-    temporary_ = pattern;
-    file_ = fdopen(fd, "wb");
-    if (file_ == nullptr) {
-        close(fd);
-        error = "cannot write " + path_ + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-bool AtomicFile::write(const std::uint8_t* data, std::size_t size) {
-    return file_ != nullptr && std::fwrite(data, 1, size, file_) == size;
-}
-
-bool AtomicFile::commit(std::string& error) {
-    if (file_ == nullptr) return false;
-    const bool flushed = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed || !closed) {
-        error = "cannot write " + path_ + ": " + std::strerror(errno);
-        return false;
-    }
-    // mkstemp makes the file private; an image is as readable as other files.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(temporary_.c_str(), 0666 & ~mask);
-    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
-        error = "cannot write " + path_ + ": " + std::strerror(errno);
-        return false;
-    }
-    committed_ = true;
-    return true;
-}
-
 WriteOutcome writeMonoImage(const MonoBitmap& bitmap, ImageFileFormat format, const std::string& path,
                             const PcxDevice& device, ExportProgress& progress, MessageSink& messages,
                             std::string& error) {
     const bool bmp = format == ImageFileFormat::Bmp;
-    AtomicFile file(path);
-    if (!file.open(error)) return WriteOutcome::Failed;
-    const std::vector<std::uint8_t> header =
+    // Encoded whole in memory (no larger than the bitmap, bar PCX's worst
+    // case), then put in place in one go, so a full disk leaves nothing.
+    std::vector<std::uint8_t> file =
         bmp ? bmpHeaders(bitmap.width, bitmap.height) : pcxHeader(bitmap.width, bitmap.height, device);
-    if (!file.write(header.data(), header.size())) {
-        error = "cannot write " + path;
-        return WriteOutcome::Failed;
-    }
     const std::size_t rowSize = bmp ? bmpRowSize(bitmap.width) : pcxRowSize(bitmap.width);
-    std::vector<std::uint8_t> encoded;
-    encoded.reserve(rowSize * 2);
     progress.begin("Saving Progress", savingMessage(path), 0, bitmap.height);
     for (int i = 0; i < bitmap.height; ++i) {
         // BMP stores the bottom row first, PCX the top row.
         const std::uint8_t* row = bitmap.row(bmp ? bitmap.height - 1 - i : i);
-        bool written = false;
         if (bmp) {
-            written = file.write(row, rowSize);
+            file.insert(file.end(), row, row + rowSize);
         } else {
-            encoded.clear();
-            written = encodePcxRow(row, rowSize, encoded) > 0 && file.write(encoded.data(), encoded.size());
-        }
-        if (!written) {
-            progress.end();
-            error = "cannot write " + path;
-            return WriteOutcome::Failed;
+            encodePcxRow(row, rowSize, file);
         }
         progress.step();
         if (progress.cancelled()) {
@@ -204,7 +139,8 @@ WriteOutcome writeMonoImage(const MonoBitmap& bitmap, ImageFileFormat format, co
         }
     }
     progress.end();
-    return file.commit(error) ? WriteOutcome::Written : WriteOutcome::Failed;
+    const std::string_view bytes(reinterpret_cast<const char*>(file.data()), file.size());
+    return replaceFileContents(path, bytes, error) ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 }  // namespace skirlo

@@ -5,11 +5,11 @@
 //
 // A file is written under a temporary name in its folder and renamed into
 // place only when complete, so a failed or cancelled export leaves no file
-// (and an older file of that name untouched).
+// (and an older file of that name untouched, a link still a link).
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +26,8 @@ enum class ImageFileFormat { Pcx, Bmp, Png, Svg, Pdf };
 // By the extension, compared without regard to case; any other extension
 // (or none) writes PCX.
 ImageFileFormat imageFormatForPath(std::string_view path);
+// The format the extension names; nullopt for any other extension or none.
+std::optional<ImageFileFormat> imageFormatForExtension(std::string_view path);
 
 // What a PCX header records of the drawing context.
 struct PcxDevice {
@@ -58,26 +60,5 @@ enum class WriteOutcome { Written, Cancelled, Failed };
 WriteOutcome writeMonoImage(const MonoBitmap& bitmap, ImageFileFormat format, const std::string& path,
                             const PcxDevice& device, ExportProgress& progress, MessageSink& messages,
                             std::string& error);
-
-// Writes bytes produced by `fill` to `path` through a temporary file in the
-// same folder; false (and nothing left behind) when anything fails.
-class AtomicFile {
-public:
-    explicit AtomicFile(std::string path);
-    ~AtomicFile();
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
-
-    bool open(std::string& error);
-    bool write(const std::uint8_t* data, std::size_t size);
-    // Renames the finished file into place.
-    bool commit(std::string& error);
-
-private:
-    std::string path_;
-    std::string temporary_;
-    std::FILE* file_ = nullptr;
-    bool committed_ = false;
-};
 
 }  // namespace skirlo

@@ -1,6 +1,5 @@
 #include "export/MusicImage.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -44,17 +43,6 @@ int pictureMargin(const std::vector<std::unique_ptr<Tune>>& tunes) {
 void shiftByMargin(QPainter& painter, const std::vector<std::unique_ptr<Tune>>& tunes) {
     const int margin = pictureMargin(tunes);
     painter.translate(margin, margin);
-}
-
-QString temporaryFor(const std::string& path) { return QString::fromStdString(path + ".partial"); }
-
-bool moveIntoPlace(const QString& temporary, const std::string& path, std::string& error) {
-    const QString target = QString::fromStdString(path);
-    QFile::remove(target);
-    if (QFile::rename(temporary, target)) return true;
-    QFile::remove(temporary);
-    error = "cannot write " + path;
-    return false;
 }
 
 }  // namespace
@@ -154,8 +142,8 @@ QImage renderPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent ext
 
 bool encodePng(const QImage& picture, QIODevice& device) { return picture.save(&device, "PNG", kPngQuality); }
 
-bool writePng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-              const std::string& path, std::string& error) {
+bool drawPng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+             QIODevice& device, std::string& error) {
     const QImage image = renderPicture(tunes, extent, renderer);
     if (image.isNull()) {
         const Extent size = pictureSize(tunes, extent);
@@ -163,60 +151,35 @@ bool writePng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, co
                 std::to_string(size.height) + " pixels";
         return false;
     }
-    const QString temporary = temporaryFor(path);
-    QFile file(temporary);
-    const bool written = file.open(QIODevice::WriteOnly) && encodePng(image, file) && file.flush();
-    file.close();
-    if (!written) {
-        QFile::remove(temporary);
-        error = "cannot write " + path;
-        return false;
-    }
-    return moveIntoPlace(temporary, path, error);
+    if (encodePng(image, device)) return true;
+    error = "the PNG encoder refused the picture";
+    return false;
 }
 
-bool writeSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-              const std::string& path, std::string& error) {
-    const QString temporary = temporaryFor(path);
-    {
-        const Extent size = pictureSize(tunes, extent);
-        QSvgGenerator generator;
-        generator.setFileName(temporary);
-        generator.setSize(QSize(size.width, size.height));
-        generator.setViewBox(QRect(0, 0, size.width, size.height));
-        generator.setResolution(kScreenResolution);
-        QPainter painter;
-        if (!painter.begin(&generator)) {
-            QFile::remove(temporary);
-            error = "cannot write " + path;
-            return false;
-        }
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        shiftByMargin(painter, tunes);
-        drawMusic(painter, tunes, renderer);
-    }
-    return moveIntoPlace(temporary, path, error);
+void drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+             QIODevice& device) {
+    const Extent size = pictureSize(tunes, extent);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&device);
+    generator.setSize(QSize(size.width, size.height));
+    generator.setViewBox(QRect(0, 0, size.width, size.height));
+    generator.setResolution(kScreenResolution);
+    QPainter painter(&generator);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    shiftByMargin(painter, tunes);
+    drawMusic(painter, tunes, renderer);
 }
 
-bool writePdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-              const std::string& path, std::string& error) {
-    const QString temporary = temporaryFor(path);
-    {
-        const Extent size = pictureSize(tunes, extent);
-        QPdfWriter writer(temporary);
-        writer.setResolution(kScreenResolution);
-        const QSizeF points(size.width * 72.0 / kScreenResolution, size.height * 72.0 / kScreenResolution);
-        writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            QFile::remove(temporary);
-            error = "cannot write " + path;
-            return false;
-        }
-        shiftByMargin(painter, tunes);
-        drawMusic(painter, tunes, renderer);
-    }
-    return moveIntoPlace(temporary, path, error);
+void drawPdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+             QIODevice& device) {
+    const Extent size = pictureSize(tunes, extent);
+    QPdfWriter writer(&device);
+    writer.setResolution(kScreenResolution);
+    const QSizeF points(size.width * 72.0 / kScreenResolution, size.height * 72.0 / kScreenResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
+    QPainter painter(&writer);
+    shiftByMargin(painter, tunes);
+    drawMusic(painter, tunes, renderer);
 }
 
 }  // namespace skirlo

@@ -44,13 +44,14 @@ QImage renderPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent ext
 // PNG at a fast compression level; false when the device refuses it.
 bool encodePng(const QImage& picture, QIODevice& device);
 
-// Each writes through a temporary file and renames it into place; false with
-// `error` set when it cannot.
-bool writePng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-              const std::string& path, std::string& error);
-bool writeSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-              const std::string& path, std::string& error);
-bool writePdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-              const std::string& path, std::string& error);
+// Each draws the picture into `device`, which the caller writes out whole:
+// a failed write then never leaves part of a picture in place. Only the PNG
+// can fail here, with `error` set.
+bool drawPng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+             QIODevice& device, std::string& error);
+void drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+             QIODevice& device);
+void drawPdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
+             QIODevice& device);
 
 }  // namespace skirlo

@@ -1,10 +1,12 @@
 #include "export/PictureExport.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "common/Measuring.h"
 #include "export/MusicImage.h"
+#include "tunefile/FileReplace.h"
 
 namespace skirlo {
 
@@ -27,24 +29,36 @@ WriteOutcome writeMusicPicture(const LaidOutMusic& music, const MusicRenderer& r
         format == ImageFileFormat::Pcx || format == ImageFileFormat::Bmp || format == ImageFileFormat::Png;
     error = raster ? imageSizeProblem(music.extent) : std::string();
     if (!error.empty()) return WriteOutcome::Failed;
-    bool written = false;
-    switch (format) {
-        case ImageFileFormat::Png:
-            written = writePng(music.tunes, music.extent, renderer, path, error);
-            break;
-        case ImageFileFormat::Svg:
-            written = writeSvg(music.tunes, music.extent, renderer, path, error);
-            break;
-        case ImageFileFormat::Pdf:
-            written = writePdf(music.tunes, music.extent, renderer, path, error);
-            break;
-        case ImageFileFormat::Pcx:
-        case ImageFileFormat::Bmp: {
-            const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
-            return writeMonoImage(bitmap, format, path, device, progress, messages, error);
-        }
+    if (format == ImageFileFormat::Pcx || format == ImageFileFormat::Bmp) {
+        const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
+        return writeMonoImage(bitmap, format, path, device, progress, messages, error);
     }
-    return written ? WriteOutcome::Written : WriteOutcome::Failed;
+    // Drawn whole into memory, so that a failed write is seen here and never
+    // leaves part of a picture at `path`.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (format == ImageFileFormat::Png) {
+        if (!drawPng(music.tunes, music.extent, renderer, buffer, error)) return WriteOutcome::Failed;
+    } else if (format == ImageFileFormat::Svg) {
+        drawSvg(music.tunes, music.extent, renderer, buffer);
+        withoutXmlControlCharacters(buffer.buffer());
+    } else {
+        drawPdf(music.tunes, music.extent, renderer, buffer);
+    }
+    const QByteArray& bytes = buffer.data();
+    return replaceFileContents(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                               error)
+               ? WriteOutcome::Written
+               : WriteOutcome::Failed;
+}
+
+void withoutXmlControlCharacters(QByteArray& xml) {
+    // A text record may hold any byte; XML allows no control character but
+    // tab, line feed and carriage return, not even escaped.
+    xml.removeIf([](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
+    });
 }
 
 }  // namespace skirlo

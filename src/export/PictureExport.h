@@ -5,6 +5,8 @@
 // SVG and PDF are drawn whole.
 // Needs a QGuiApplication (the fonts and the screen are Qt's).
 
+#include <QByteArray>
+
 #include <string>
 
 #include "export/ImageWriters.h"
@@ -21,11 +23,16 @@ class MusicRenderer;
 // the size of the primary screen.
 PcxDevice screenPcxDevice(const MeasuringContext& measuring);
 
-// Writes `music` to `path` in `format`. A picture too large to make, or a
+// Writes `music` to `path` in `format`, replacing the contents of a file
+// already there (a link stays a link, the file keeps its permissions). A picture too large to make, or a
 // file that cannot be written, fails with `error` set; cancelling shows
 // "Saving Cancelled". Either way nothing is left at `path`.
 WriteOutcome writeMusicPicture(const LaidOutMusic& music, const MusicRenderer& renderer, ImageFileFormat format,
                                const std::string& path, const PcxDevice& device, ExportProgress& progress,
                                MessageSink& messages, std::string& error);
+
+// Takes out of an SVG's bytes the control characters that make XML
+// ill-formed; what the text records hold is drawn, not lost from the music.
+void withoutXmlControlCharacters(QByteArray& xml);
 
 }  // namespace skirlo

@@ -1,16 +1,12 @@
 #include "playback/MidiFileWriter.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "playback/MidiEventList.h"
 #include "playback/SymbolTraits.h"
 #include "playback/Tempo.h"
+#include "tunefile/FileReplace.h"
 
 namespace skirlo {
 
@@ -23,9 +19,12 @@ constexpr std::string_view kComposedBy = "Composed By: ";
 constexpr std::size_t kMaxTextLength = 127;
 constexpr std::size_t kTrackLengthOffset = 18;
 
+// Settings lines can hold any number; a data byte above 127 would be read as
+// a status byte and derail every reader, so data is held to 0-127.
+std::uint32_t dataByte(int value) { return static_cast<std::uint32_t>(std::clamp(value, 0, 127)); }
+
 std::uint32_t pack(int status, int data1, int data2 = 0) {
-    return (static_cast<std::uint32_t>(status) & 0xFF) | (static_cast<std::uint32_t>(data1) & 0xFF) << 8 |
-           (static_cast<std::uint32_t>(data2) & 0xFF) << 16;
+    return (static_cast<std::uint32_t>(status) & 0xFF) | dataByte(data1) << 8 | dataByte(data2) << 16;
 }
 
 void appendBigEndian(std::vector<std::uint8_t>& buffer, std::uint32_t value, int bytes) {
@@ -198,26 +197,6 @@ std::vector<std::uint8_t> droneTrack(const PerformanceEvent& first, std::uint32_
     return track;
 }
 
-// A buffered file: the blocks are small, one system call each would make
-// the writing slow. A failed flush shows as a short write of the block that
-// caused it, or at the close.
-class FileByteSink final : public MidiByteSink {
-public:
-    explicit FileByteSink(std::FILE* file) : file_(file) { std::setvbuf(file_, nullptr, _IOFBF, 1 << 16); }
-
-    std::size_t write(const std::uint8_t* data, std::size_t size) override {
-        return std::fwrite(data, 1, size, file_);
-    }
-
-    bool overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) override {
-        if (std::fflush(file_) != 0 || std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) return false;
-        return std::fwrite(data, 1, size, file_) == size;
-    }
-
-private:
-    std::FILE* file_;
-};
-
 }  // namespace
 
 std::size_t MemoryByteSink::write(const std::uint8_t* data, std::size_t size) {
@@ -232,7 +211,9 @@ bool MemoryByteSink::overwrite(std::size_t offset, const std::uint8_t* data, std
 }
 
 void appendVariableLength(std::vector<std::uint8_t>& buffer, std::uint32_t value) {
-    std::uint8_t groups[5];
+    // Four bytes at most: a longer gap (74 hours) is held at the longest one.
+    value = std::min(value, kMaxVariableLength);
+    std::uint8_t groups[4];
     int count = 0;
     do {
         groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
@@ -283,25 +264,15 @@ bool writeMidi(MidiByteSink& sink, const std::vector<PerformanceEvent>& performa
 }
 
 bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>& performance,
-                   const MidiFileSettings& settings) {
-    if (performance.empty()) return false;
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    // The temporary is private to its owner; the file is an ordinary one.
-    bool ok = ::fchmod(fd, 0644) == 0;
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) {
-        ::close(fd);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    FileByteSink sink(file);
-    ok = writeMidi(sink, performance, settings) && ok;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) std::remove(temporary.c_str());
-    return ok;
+                   const MidiFileSettings& settings, std::string* error) {
+    // Made whole in memory (a few bytes a note), then put in place in one go.
+    MemoryByteSink sink;
+    if (!writeMidi(sink, performance, settings)) return false;
+    const auto& bytes = sink.bytes();
+    std::string reason;
+    if (replaceFileContents(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, reason)) return true;
+    if (error != nullptr) *error = reason;
+    return false;
 }
 
 }  // namespace skirlo

@@ -54,6 +54,8 @@ private:
 
 // Appends the standard variable-length quantity: seven bits a byte, most
 // significant group first, the continuation bit on all bytes but the last.
+// Values above the largest four-byte quantity are written as that.
+inline constexpr std::uint32_t kMaxVariableLength = 0x0FFFFFFF;
 void appendVariableLength(std::vector<std::uint8_t>& buffer, std::uint32_t value);
 
 // Appends a delta and a short message packed as in MidiEvent (status in the
@@ -76,8 +78,9 @@ bool writeMidi(MidiByteSink& sink, const std::vector<PerformanceEvent>& performa
 
 // Writes the file at `path` through a temporary file in the same folder that
 // is renamed into place, so a failure leaves no file (and an older file at
-// `path` untouched).
+// `path` untouched). A link at `path` stays a link and the file keeps its
+// permissions. On a failed write `error`, when given, gets the reason.
 bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>& performance,
-                   const MidiFileSettings& settings);
+                   const MidiFileSettings& settings, std::string* error = nullptr);
 
 }  // namespace skirlo

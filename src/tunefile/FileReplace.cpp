@@ -11,7 +11,7 @@ namespace skirlo {
 
 namespace {
 
-std::string systemError() { return std::strerror(errno); }
+std::string systemError(int number) { return std::strerror(number); }
 
 // A link is followed so that the file it names is replaced, not the link.
 std::string targetOf(const std::string& path) {
@@ -34,45 +34,66 @@ int createTemporary(const std::string& target, std::string& temporary) {
     return -1;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+}  // namespace
+
+ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path)), target_(targetOf(path_)) {}
+
+ReplacementFile::~ReplacementFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+bool ReplacementFile::open(std::string& error) {
+    fd_ = createTemporary(target_, temporary_);
+    if (fd_ < 0) {
+        temporary_.clear();
+        error = "Unable to write to " + path_ + ": " + systemError(errno) + ".";
+        return false;
+    }
+    struct stat old {};
+    if (::stat(target_.c_str(), &old) == 0) ::fchmod(fd_, old.st_mode & 07777);
+    return true;
+}
+
+void ReplacementFile::fail() {
+    if (errno_ == 0) errno_ = errno != 0 ? errno : EIO;
+}
+
+bool ReplacementFile::write(const void* data, std::size_t size) {
+    if (fd_ < 0 || errno_ != 0) return false;
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, bytes, size);
         if (written < 0) {
             if (errno == EINTR) continue;
+            fail();
             return false;
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
     }
     return true;
 }
 
-}  // namespace
-
-bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error) {
-    const std::string target = targetOf(path);
-    std::string temporary;
-    int fd = createTemporary(target, temporary);
-    if (fd < 0) {
-        error = "Unable to write to " + path + ": " + systemError() + ".";
+bool ReplacementFile::commit(std::string& error) {
+    if (fd_ < 0) return false;
+    if (errno_ == 0 && ::fsync(fd_) != 0) fail();
+    if (::close(fd_) != 0) fail();
+    fd_ = -1;
+    if (errno_ == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0) fail();
+    if (errno_ != 0) {
+        error = "Unable to write to " + path_ + ": " + systemError(errno_) + ".";
         return false;
     }
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    std::string reason = ok ? std::string() : systemError();
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        reason = systemError();
-    }
-    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ok = false;
-        reason = systemError();
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        error = "Unable to write to " + path + ": " + reason + ".";
-    }
-    return ok;
+    committed_ = true;
+    return true;
+}
+
+bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error) {
+    ReplacementFile file(path);
+    if (!file.open(error)) return false;
+    file.write(bytes.data(), bytes.size());
+    return file.commit(error);
 }
 
 }  // namespace skirlo

@@ -1,11 +1,41 @@
 #pragma once
 // Writing a whole file so that it is never left half written: the bytes go to
-// a new file in the same folder, which is then renamed over the old one.
+// a new file in the same folder, which is then renamed over the old one. The
+// contents are replaced, not the name: a link stays a link to the file it
+// names, and a file keeps its permissions.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace skirlo {
+
+// A file written in pieces and put in place only when complete; a write that
+// is abandoned (destroyed without commit) leaves nothing behind.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(std::string path);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // False with `error` set when no file can be made beside the target.
+    bool open(std::string& error);
+    // False once any write has failed; the reason is kept for commit.
+    bool write(const void* data, std::size_t size);
+    // Flushes the bytes to the disk and renames them into place.
+    bool commit(std::string& error);
+
+private:
+    void fail();
+
+    std::string path_;
+    std::string target_;
+    std::string temporary_;
+    int fd_ = -1;
+    int errno_ = 0;  // of the first failed write
+    bool committed_ = false;
+};
 
 // True when the file now holds exactly `bytes`. On failure the old file (if
 // any) is untouched, no temporary file is left behind and `error` says why.

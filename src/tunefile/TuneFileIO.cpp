@@ -52,6 +52,13 @@ TuneFileLoad loadTuneFile(const std::string& path) {
 }
 
 bool saveTuneFile(const std::string& path, std::string_view bytes, std::string& error) {
+    // Conversion and settings lines add bytes; a file past the limit could
+    // never be opened again, so it is not written at all.
+    if (bytes.size() > ScriptText::kMaxSize) {
+        error = "Unable to write to " + path + ": the text would be " + std::to_string(bytes.size()) +
+                " bytes, more than a tune file may hold (" + std::to_string(ScriptText::kMaxSize) + ").";
+        return false;
+    }
     // Renaming over a read-only file would succeed; the user made it
     // read-only so that it is not overwritten.
     struct stat existing {};

@@ -35,6 +35,18 @@ bool isUnderMark(std::int32_t c) {
     return c == CAT_PIOB_UNDERPREV || c == CAT_PIOB_UNDERNEXT || c == CAT_PIOB_UNDERNEXT_CAMACH;
 }
 
+// The profile's ball size is any number; far beyond this it would overflow
+// the scaling to pixels, and no screen shows a band that tall.
+constexpr int kMaxBallSize = 10000;
+
+// A fixed position in thousandths of an inch as pixels, computed wide and
+// held to a range whose sums with text sizes cannot overflow.
+int fixedPosition(int thousandths, int pixelsPerInch, int printableOffset) {
+    constexpr std::int64_t kLimit = INT_MAX / 4;
+    const std::int64_t pixels = std::int64_t{thousandths} * pixelsPerInch / 1000 - printableOffset;
+    return static_cast<int>(std::clamp(pixels, -kLimit, kLimit));
+}
+
 bool isStretchCategory(std::int32_t c, bool withRests) {
     return isMelodyCategory(c) || isEmbellishmentLike(c) || (withRests && c == CAT_REST);
 }
@@ -114,7 +126,7 @@ LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize) {
     layout.yScale = settings.fontSizes.yScale;
     layout.spacePercent = settings.fontSizes.spacing;
     layout.alignBars = settings.format.alignBars != 0;
-    layout.ballSize = ballSize;
+    layout.ballSize = std::clamp(ballSize, 0, kMaxBallSize);
     return layout;
 }
 
@@ -636,8 +648,8 @@ void MusicLayout::placeTexts(Tune& tune) {
                 top = text->anchorY - size.height;
                 break;
             case 'X':
-                left = text->x * measuring_.pixelsPerInchX() / 1000 - settings_.printableOffsetX;
-                top = text->y * measuring_.pixelsPerInchY() / 1000 - settings_.printableOffsetY;
+                left = fixedPosition(text->x, measuring_.pixelsPerInchX(), settings_.printableOffsetX);
+                top = fixedPosition(text->y, measuring_.pixelsPerInchY(), settings_.printableOffsetY);
                 break;
             default:
                 break;

@@ -1,68 +1,22 @@
 // skirlo-cli run as a user runs it, on real files.
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-
-namespace fs = std::filesystem;
+#include "CliRunner.h"
 
 namespace {
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using namespace skirlo::clitest;
 
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class CliTest : public ::testing::Test {
+class CliCommandsTest : public CliTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("skirlo-cli-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    CliRun run(const std::string& arguments) {
-        const fs::path out = dir_ / "stdout";
-        const fs::path err = dir_ / "stderr";
-        const std::string command = std::string(SKIRLO_CLI) + " " + arguments + " --profile " +
-                                    SKIRLO_RESOURCE_DIR "/QTN32.INI >" + out.string() + " 2>" + err.string();
-        CliRun result;
-        const int raw = std::system(command.c_str());
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = readFile(out);
-        result.err = readFile(err);
-        return result;
-    }
-
     // Normalises `input` and returns the output text; `messages` gets stderr.
-    std::string normalize(const std::string& input, std::string* messages = nullptr) {
-        const fs::path in = dir_ / "in.tnz";
-        const fs::path out = dir_ / "out.tnz";
-        writeFile(in, input);
-        CliRun result = run("normalize " + in.string() + " -o " + out.string());
+    std::string normalize(const std::string& text, std::string* messages = nullptr) {
+        const std::string in = input(text);
+        const fs::path out = work() / "out.tnz";
+        CliRun result = run("normalize " + in + " -o " + out.string());
         EXPECT_EQ(result.status, 0) << result.err;
         if (messages) *messages = result.err;
         return readFile(out);
     }
-
-    fs::path dir_;
 };
 
 const std::string kSettingsLines =
@@ -80,13 +34,13 @@ std::string tempoLine(int tempo) { return "\r\nTuneTempo," + std::to_string(temp
 
 }  // namespace
 
-TEST_F(CliTest, NormalizingAnEmptyFileWritesEverySettingsLineAndTheHeaderLine) {
+TEST_F(CliCommandsTest, NormalizingAnEmptyFileWritesEverySettingsLineAndTheHeaderLine) {
     std::string messages;
     EXPECT_EQ(normalize("", &messages), "Chantrel:1.0\r\n" + kSettingsLines + tempoLine(90));
     EXPECT_EQ(messages, "Skirlo: in.tnz will be converted to the new file format.\n");
 }
 
-TEST_F(CliTest, NormalizingAHeaderLineAloneAddsTheSettingsAfterIt) {
+TEST_F(CliCommandsTest, NormalizingAHeaderLineAloneAddsTheSettingsAfterIt) {
     std::string messages;
     // TuneFormat is written first, before its anchor exists: it goes to the
     // very start, above the header line.
@@ -96,7 +50,7 @@ TEST_F(CliTest, NormalizingAHeaderLineAloneAddsTheSettingsAfterIt) {
     EXPECT_EQ(messages, "");
 }
 
-TEST_F(CliTest, NormalizingAnOlderFileConvertsClefsAndBareStrings) {
+TEST_F(CliCommandsTest, NormalizingAnOlderFileConvertsClefsAndBareStrings) {
     std::string messages;
     const std::string older = "\"My Tune\"\r\n\"March\"\r\n& LA_4 ! B_4 !t";
     const std::string result = normalize(older, &messages);
@@ -108,7 +62,7 @@ TEST_F(CliTest, NormalizingAnOlderFileConvertsClefsAndBareStrings) {
                           "& sharpf sharpc LA_4 ! B_4 !t");
 }
 
-TEST_F(CliTest, NormalizingIsIdempotentAndSilentOnItsOwnOutput) {
+TEST_F(CliCommandsTest, NormalizingIsIdempotentAndSilentOnItsOwnOutput) {
     for (const std::string& input : {std::string(), std::string("Chantrel:1.0\r\n"),
                                      std::string("\"My Tune\"\r\n& LA_4 !t")}) {
         const std::string once = normalize(input);
@@ -118,7 +72,7 @@ TEST_F(CliTest, NormalizingIsIdempotentAndSilentOnItsOwnOutput) {
     }
 }
 
-TEST_F(CliTest, EveryExampleTuneIsCurrentAndFullyKnown) {
+TEST_F(CliCommandsTest, EveryExampleTuneIsCurrentAndFullyKnown) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(SKIRLO_RESOURCE_DIR "/examples")) {
         if (entry.path().extension() != ".tnz") continue;
@@ -136,7 +90,7 @@ TEST_F(CliTest, EveryExampleTuneIsCurrentAndFullyKnown) {
     EXPECT_EQ(files, 5);
 }
 
-TEST_F(CliTest, TwoTunesInOneFileAreSplitAtTheHeaderWord) {
+TEST_F(CliCommandsTest, TwoTunesInOneFileAreSplitAtTheHeaderWord) {
     CliRun tree = run(std::string("tree ") + SKIRLO_RESOURCE_DIR "/examples/two-tunes.tnz");
     ASSERT_EQ(tree.status, 0);
     std::size_t tunes = 0;
@@ -148,11 +102,11 @@ TEST_F(CliTest, TwoTunesInOneFileAreSplitAtTheHeaderWord) {
     EXPECT_NE(tree.out.find("\"dacapo\":true"), std::string::npos);
 }
 
-TEST_F(CliTest, BadUsageAndMissingFilesFailWithAMessage) {
+TEST_F(CliCommandsTest, BadUsageAndMissingFilesFailWithAMessage) {
     EXPECT_EQ(run("tree").status, 1);
-    CliRun missing = run("tree " + (dir_ / "nothing.tnz").string());
+    CliRun missing = run("tree " + (work() / "nothing.tnz").string());
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err, "");
     EXPECT_EQ(run("frobnicate").status, 1);
-    EXPECT_EQ(run("normalize " + (dir_ / "nothing.tnz").string()).status, 1);
+    EXPECT_EQ(run("normalize " + (work() / "nothing.tnz").string()).status, 1);
 }

@@ -142,7 +142,10 @@ TEST_F(MusicExportTest, PicturesAreTheCommandLinesInEachFormat) {
     const auto document = open(folder / "laddie.tnz");
     for (const char* name : {"laddie.pcx", "laddie.bmp", "laddie.png", "laddie.jpg"}) {
         SCOPED_TRACE(name);
-        const std::string expected = runCli("image", folder / "laddie.tnz", folder / (std::string("cli-") + name));
+        // The menu writes PCX for any other extension; the command line takes
+        // only the names of formats, so it is asked for the PCX.
+        const std::string cliName = std::string(name) == "laddie.jpg" ? "laddie.pcx" : name;
+        const std::string expected = runCli("image", folder / "laddie.tnz", folder / ("cli-" + cliName));
         ASSERT_GT(expected.size(), 128u);
         chosen = folder / "out" / name;
         exporter->saveImage(*document, nullptr);

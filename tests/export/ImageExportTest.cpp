@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -158,7 +160,7 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
     for (const fs::path& tune : exampleTunes()) {
         const fs::path copy = folder / tune.filename();
         fs::copy_file(tune, copy);
-        for (const char* extension : {".png", ".svg", ".pdf", ".pcx", ".bmp", ".jpg"}) {
+        for (const char* extension : {".png", ".svg", ".pdf", ".pcx", ".bmp"}) {
             const fs::path out = folder / (tune.stem().string() + extension);
             ASSERT_EQ(runImage({copy.string(), "-o", out.string()}), 0) << out;
             const std::string bytes = readText(out);
@@ -176,8 +178,8 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
             if (ext == ".bmp") {
                 EXPECT_EQ(bytes.substr(0, 2), "BM");
             }
-            if (ext == ".pcx" || ext == ".jpg") {
-                EXPECT_EQ(bytes[0], '\x0A') << out;  // any other extension: PCX
+            if (ext == ".pcx") {
+                EXPECT_EQ(bytes[0], '\x0A') << out;
             }
         }
         if (identify) {
@@ -268,7 +270,9 @@ TEST_F(ImageExportTest, BadTunesStillMakeAPicture) {
         const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
         EXPECT_EQ(bitmap.width, music.extent.width) << body;
         std::string error;
-        EXPECT_TRUE(writePng(music.tunes, music.extent, renderer, (folder / "bad.png").string(), error)) << error;
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(drawPng(music.tunes, music.extent, renderer, png, error)) << error;
     }
 }
 

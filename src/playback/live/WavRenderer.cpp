@@ -1,23 +1,20 @@
 #include "playback/live/WavRenderer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <span>
 
 #include "playback/live/MidiPlatform.h"
 #include "playback/live/Synthesizer.h"
+#include "tunefile/FileReplace.h"
 
 namespace skirlo {
 
 namespace {
 
 constexpr std::size_t kChunkFrames = 4096;
+constexpr std::uint64_t kProgressFrames = kChunkFrames * 64;  // about six seconds of sound
 constexpr std::uint32_t kBytesPerFrame = 4;
 constexpr std::uint32_t kHeaderBytes = 44;
 // The RIFF sizes are 32-bit.
@@ -48,38 +45,10 @@ std::uint64_t frameAt(std::uint64_t milliseconds, int rate) {
     return milliseconds * static_cast<std::uint64_t>(rate) / 1000;
 }
 
-// A file written under a temporary name and renamed when complete.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string& path) : path_(path), temporary_(path + ".XXXXXX") {
-        const int fd = mkstemp(temporary_.data());
-        // mkstemp makes the file private; a sound file is for everyone to read.
-        if (fd >= 0 && fchmod(fd, 0644) == 0) file_ = fdopen(fd, "wb");
-        if (fd >= 0 && file_ == nullptr) ::close(fd);
-    }
-    ~TemporaryFile() {
-        if (file_ != nullptr) std::fclose(file_);
-        if (!committed_) std::remove(temporary_.c_str());
-    }
-    bool isOpen() const { return file_ != nullptr; }
-    bool write(const void* data, std::size_t bytes) { return std::fwrite(data, 1, bytes, file_) == bytes; }
-    bool commit() {
-        const bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        committed_ = closed && std::rename(temporary_.c_str(), path_.c_str()) == 0;
-        return committed_;
-    }
-
-private:
-    std::string path_;
-    std::string temporary_;
-    std::FILE* file_ = nullptr;
-    bool committed_ = false;
-};
-
 class Renderer {
 public:
-    Renderer(Synthesizer& synthesizer, TemporaryFile& file) : synthesizer_(synthesizer), file_(file) {}
+    Renderer(Synthesizer& synthesizer, ReplacementFile& file, const WavProgress& progress, std::uint64_t total)
+        : synthesizer_(synthesizer), file_(file), progress_(progress), total_(total) {}
 
     bool renderTo(std::uint64_t frame) {
         while (rendered_ < frame) {
@@ -88,13 +57,16 @@ public:
             synthesizer_.render(samples);
             if (!file_.write(samples.data(), samples.size_bytes())) return false;
             rendered_ += frames;
+            if (progress_ && rendered_ % kProgressFrames < frames) progress_(rendered_, total_);
         }
         return true;
     }
 
 private:
     Synthesizer& synthesizer_;
-    TemporaryFile& file_;
+    ReplacementFile& file_;
+    const WavProgress& progress_;
+    std::uint64_t total_;
     std::array<std::int16_t, kChunkFrames * 2> buffer_{};
     std::uint64_t rendered_ = 0;
 };
@@ -108,23 +80,20 @@ std::uint64_t renderedMilliseconds(const std::vector<MidiEvent>& events, const P
 }
 
 bool renderWav(const std::vector<MidiEvent>& events, const PlaySetup& setup, const Volumes& volumes,
-               Synthesizer& synthesizer, const std::string& path, std::string& error) {
+               Synthesizer& synthesizer, const std::string& path, std::string& error, const WavProgress& progress) {
     const int rate = synthesizer.sampleRate();
     const std::uint64_t frames = frameAt(renderedMilliseconds(events, setup), rate);
     if (frames * kBytesPerFrame > kMaxDataBytes) {
         error = "the performance is too long for a WAV file";
         return false;
     }
-    TemporaryFile file(path);
-    if (!file.isOpen()) {
-        error = std::string("cannot write beside ") + path + ": " + std::strerror(errno);
-        return false;
-    }
+    ReplacementFile file(path);
+    if (!file.open(error)) return false;
     const auto dataBytes = static_cast<std::uint32_t>(frames * kBytesPerFrame);
     const auto header = wavHeader(dataBytes, static_cast<std::uint32_t>(rate));
     bool written = file.write(header.data(), header.size());
     for (const ShortMessage& message : startMessages(setup, volumes)) synthesizer.send(packShortMessage(message.status, message.channel, message.data1, message.data2));
-    Renderer renderer(synthesizer, file);
+    Renderer renderer(synthesizer, file, progress, frames);
     std::uint64_t at = setup.droneIntroduction;
     for (const MidiEvent& event : events) {
         if (!written) break;
@@ -133,11 +102,8 @@ bool renderWav(const std::vector<MidiEvent>& events, const PlaySetup& setup, con
         at += event.delay;
     }
     written = written && renderer.renderTo(frames);
-    if (!written || !file.commit()) {
-        error = std::string("cannot write ") + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    // A failed write keeps its reason for the commit to report.
+    return file.commit(error);
 }
 
 }  // namespace skirlo
