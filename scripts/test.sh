@@ -13,12 +13,19 @@ scripts/build.sh build-asan -DSKIRLO_SANITIZE=ON -DSKIRLO_BENCH=OFF -DCMAKE_BUIL
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$(nproc)")
 
 scripts/build.sh build-fuzz -DSKIRLO_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-mkdir -p build-fuzz/seeds/fuzz_tune_build build-fuzz/seeds/fuzz_profile
+fuzzers="fuzz_tune_build fuzz_profile fuzz_performance_midi fuzz_layout_render"
+for name in $fuzzers; do mkdir -p "build-fuzz/seeds/$name"; done
 cp resources/examples/*.tnz build-fuzz/seeds/fuzz_tune_build/
 cp resources/QTN32.INI build-fuzz/seeds/fuzz_profile/
-for name in fuzz_tune_build fuzz_profile; do
+# The whole-document fuzzers take one byte of their own before the file.
+for tune in resources/examples/*.tnz; do
+  for name in fuzz_performance_midi fuzz_layout_render; do
+    { printf 'A'; cat "$tune"; } > "build-fuzz/seeds/$name/$(basename "$tune")"
+  done
+done
+for name in $fuzzers; do
   mkdir -p "build-fuzz/corpus/$name"
-  "build-fuzz/bin/$name" -max_total_time=60 -max_len=65536 -timeout=10 -rss_limit_mb=4096 \
+  "build-fuzz/bin/$name" -max_total_time=30 -max_len=65536 -timeout=10 -rss_limit_mb=4096 \
     "build-fuzz/corpus/$name" "build-fuzz/seeds/$name"
 done
 echo "fuzz: every fuzzer ran without a finding"

@@ -45,9 +45,4 @@ bool writeScript(const TuneDocument& document, const std::string& path) {
     return false;
 }
 
-int usageError(const char* usage) {
-    std::fprintf(stderr, "usage: skirlo-cli %s\n", usage);
-    return 1;
-}
-
 }  // namespace skirlo

@@ -35,7 +35,4 @@ bool musicHasErrors(const CliEnvironment& environment, const std::string& input,
 // with the message printed when it cannot be written.
 bool writeScript(const TuneDocument& document, const std::string& path);
 
-// Prints the command's usage line on standard error; returns the failure status.
-int usageError(const char* usage);
-
 }  // namespace skirlo
