@@ -41,7 +41,7 @@ bool musicHasErrors(const CliEnvironment& environment, const std::string& input,
 bool writeScript(const TuneDocument& document, const std::string& path) {
     std::string error;
     if (saveTuneFile(path, document.script().text(), error)) return true;
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
     return false;
 }
 

@@ -39,7 +39,7 @@ const CommandSpec kImage{
      {"zoom", "N", "the size in percent, 1 to 1000 (default: the tune's own zoom)"}}};
 
 int fail(const std::string& message) {
-    std::fprintf(stderr, "skirlo-cli image: %s\n", message.c_str());
+    std::fprintf(stderr, "skirlo-cli: %s\n", message.c_str());
     return 1;
 }
 
