@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     skirlo::keepFreedMemoryForRebuilds();
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skirlo"));
-    QApplication::setApplicationVersion(QStringLiteral("1.02"));
+    QApplication::setApplicationVersion(QStringLiteral(SKIRLO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("skirlo"));
 
     QCommandLineParser parser;
