@@ -31,6 +31,7 @@
 #include "editor/TuneWindow.h"
 #include "live/LiveTestSupport.h"
 #include "playback/live/DiagnosticLog.h"
+#include "RunningProgram.h"
 #include "support/FileTestSupport.h"
 #include "tunefile/Profile.h"
 
@@ -73,29 +74,12 @@ void whenModal(std::function<void(QWidget&)> answer) {
 }
 
 // The dialog opened from the window's menu on the example tune.
-class PlayOptionsWindowTest : public ::testing::Test {
+class PlayOptionsWindowTest : public RunningProgram {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("skirlo_playoptions_" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        fs::copy_file(SKIRLO_RESOURCE_DIR "/QTN32.INI", folder / "QTN32.INI");
-        platform.outputs = {{"Recorder", kMidiSupportsVolume}};
-        Application::Options options;
-        options.files = {QString::fromStdString(SKIRLO_RESOURCE_DIR "/examples/highland-laddie.tnz")};
-        options.profile = QString::fromStdString((folder / "QTN32.INI").string());
-        options.messages = &messages;
-        options.saveDialog = &saveDialog;
-        options.devices = &devices;
-        application = std::make_unique<Application>(options);
-        ASSERT_TRUE(application->start());
-        window = application->mainWindow();
-        tune = window->activeTune();
+        RunningProgram::SetUp();
+        start({example("highland-laddie.tnz")});
         ASSERT_NE(tune, nullptr);
-    }
-    void TearDown() override {
-        application.reset();
-        fs::remove_all(folder);
     }
     const std::string& text() { return tune->document().script().text(); }
     void openOptions(std::function<void(QWidget&)> answer) {
@@ -103,19 +87,6 @@ protected:
         window->action(command::kPlayOptions)->trigger();
     }
     std::string profileText() { return readFile(folder / "QTN32.INI"); }
-
-    fs::path folder;
-    ManualClock clock;
-    RecordingMidiPlatform platform{clock};
-    RecordingSpeakerPorts ports;
-    SpeakerTone speaker{ports};
-    RecordingDiagnosticLog log;
-    PlaybackDevices devices{platform, speaker, clock, log};
-    RecordingMessageSink messages;
-    ScriptedSaveDialog saveDialog;
-    std::unique_ptr<Application> application;
-    MainWindow* window = nullptr;
-    TuneWindow* tune = nullptr;
 };
 
 }  // namespace

@@ -34,6 +34,7 @@
 #include "live/LiveTestSupport.h"
 #include "playback/live/DiagnosticLog.h"
 #include "tunefile/TextRecord.h"
+#include "RunningProgram.h"
 #include "support/FileTestSupport.h"
 
 using namespace skirlo;
@@ -47,26 +48,11 @@ std::uint32_t msg(int status, int data1, int data2) {
            static_cast<std::uint32_t>(data2) << 16;
 }
 
-class TunePlaybackTest : public ::testing::Test {
+class TunePlaybackTest : public RunningProgram {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("skirlo_playback_" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        fs::copy_file(SKIRLO_RESOURCE_DIR "/QTN32.INI", folder / "QTN32.INI");
-        platform.outputs = {{"Recorder", kMidiSupportsVolume}};
-        Application::Options options;
-        options.files = {QString::fromStdString(SKIRLO_RESOURCE_DIR "/examples/highland-laddie.tnz")};
-        options.profile = QString::fromStdString((folder / "QTN32.INI").string());
-        options.messages = &messages;
-        options.saveDialog = &dialog;
-        options.devices = &devices;
-        application = std::make_unique<Application>(options);
-        ASSERT_TRUE(application->start());
-        window = application->mainWindow();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-        tune = window->activeTune();
+        RunningProgram::SetUp();
+        start({example("highland-laddie.tnz")});
         ASSERT_NE(tune, nullptr);
         music = tune->musicView();
         music->resize(800, 400);
@@ -75,10 +61,6 @@ protected:
                 balls.push_back(music->ballSymbol());
             }
         });
-    }
-    void TearDown() override {
-        application.reset();
-        fs::remove_all(folder);
     }
     // Runs the playback thread to the end of the tune and delivers its notifications.
     void playToTheEnd() {
@@ -97,18 +79,6 @@ protected:
                QPoint(music->horizontalScrollBar()->value(), music->verticalScrollBar()->value());
     }
 
-    fs::path folder;
-    test::ManualClock clock;
-    test::RecordingMidiPlatform platform{clock};
-    test::RecordingSpeakerPorts ports;
-    SpeakerTone speaker{ports};
-    RecordingDiagnosticLog log;
-    PlaybackDevices devices{platform, speaker, clock, log};
-    RecordingMessageSink messages;
-    ScriptedSaveDialog dialog;
-    std::unique_ptr<Application> application;
-    MainWindow* window = nullptr;
-    TuneWindow* tune = nullptr;
     MusicView* music = nullptr;
     std::vector<const Symbol*> balls;
 };
@@ -190,7 +160,9 @@ TEST_F(TunePlaybackTest, ARubberBandOverTwoBarsPlaysExactlyThoseNotes) {
     const auto& events = tune->document().playback().performance.events();
     ASSERT_FALSE(events.empty());
     for (const PerformanceEvent& event : events) {
-        if (event.symbol) EXPECT_TRUE(inBars.count(event.symbol)) << event.name << " is outside the two bars";
+        if (event.symbol) {
+            EXPECT_TRUE(inBars.count(event.symbol)) << event.name << " is outside the two bars";
+        }
     }
     EXPECT_LT(events.size(), 40u);
 
@@ -199,7 +171,9 @@ TEST_F(TunePlaybackTest, ARubberBandOverTwoBarsPlaysExactlyThoseNotes) {
     const auto& fromSecondStaff = tune->document().playback().performance.events();
     ASSERT_FALSE(fromSecondStaff.empty());
     for (const PerformanceEvent& event : fromSecondStaff) {
-        if (event.symbol) EXPECT_GT(event.symbol->y, staff.y) << event.name;
+        if (event.symbol) {
+            EXPECT_GT(event.symbol->y, staff.y) << event.name;
+        }
     }
 }
 

@@ -92,12 +92,15 @@ def check_speaker(exporter, tune, midi_events):
 
 
 def check_failed_write(exporter, tune, work):
-    """A file that cannot be written is reported on one line and leaves nothing behind."""
+    """A file that cannot be written is reported on one line, naming the file, and leaves nothing behind."""
     name = os.path.basename(tune)
     folder = os.path.join(work, "missing-folder")
     result = subprocess.run([exporter, "midi", tune, "-o", os.path.join(folder, "x.mid")], capture_output=True)
     failures = []
-    if result.returncode != 1 or result.stderr != b"Midi File Save: Error in saving the midi file!\n":
+    target = os.path.join(folder, "x.mid").encode()
+    stderr = result.stderr
+    if (result.returncode != 1 or not stderr.startswith(b"Midi File Save: Error in saving the midi file!")
+            or target not in stderr or stderr.count(b"\n") != 1):
         failures.append(f"{name}: failed write gave status {result.returncode} and {result.stderr!r}")
     if os.path.exists(folder):
         failures.append(f"{name}: failed write left {folder}")
