@@ -5,7 +5,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "cli/CliMessages.h"
 #include "document/Workspace.h"
@@ -21,13 +20,5 @@ struct CliEnvironment : Workspace {
 // as the desktop program finds it; null, with the reason printed, when the
 // fonts or the symbol map cannot be found.
 std::unique_ptr<CliEnvironment> openEnvironment(const std::optional<std::string>& profile);
-
-// Takes "--profile FILE" out of the arguments and opens the workspace; null,
-// with the reason printed, when the fonts or the symbol map cannot be found.
-std::unique_ptr<CliEnvironment> openEnvironment(std::vector<std::string>& args);
-
-// Takes "NAME VALUE" out of the arguments; nullopt when absent. A name
-// without its value is an error, reported through `error`.
-std::optional<std::string> takeOption(std::vector<std::string>& args, const std::string& name, std::string& error);
 
 }  // namespace skirlo

@@ -17,6 +17,9 @@
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
 #include "cli/CliGui.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "cli/OutputFile.h"
 #include "tunefile/FileReplace.h"
 #include "view/MusicLayout.h"
 #include "view/MusicRenderer.h"
@@ -30,19 +33,15 @@ namespace {
 constexpr int kMinDpi = 72;
 constexpr int kMaxDpi = 2400;
 constexpr int kDefaultDpi = 600;
-constexpr const char* kUsage = "usage: skirlo-cli print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N]";
-constexpr const char* kHelp =
-    "Prints the music of FILE as the desktop program's Print command does, to a PDF file: one page of the PDF\n"
-    "for every printed page, laid out by the tune's own page settings (TuneFormat and FontSizes lines).\n"
-    "  -o OUT.pdf      the PDF to write\n"
-    "  --paper NAME    A4 (the default), Letter or Legal\n"
-    "  --dpi N         the printer's resolution, 72 to 2400 (default 600)\n"
-    "  --profile FILE  the profile to read instead of the usual one\n";
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "skirlo-cli print: %s\n", message.c_str());
-    return 1;
-}
+const CommandSpec kPrint{
+    "print", "FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N] [--profile FILE]",
+    "Prints the music of FILE as the desktop program's Print command does, to a PDF file: one page of the PDF\n"
+    "for every printed page, laid out by the tune's own page settings (TuneFormat and FontSizes lines).",
+    {"FILE"},
+    {{"o,output", "OUT.pdf", "the PDF to write; - for standard output"},
+     {"paper", "NAME", "A4 (the default), Letter or Legal"},
+     {"dpi", "N", "the printer's resolution, a whole number from 72 to 2400 (default 600)"}}};
 
 std::optional<QPageSize::PageSizeId> paperNamed(const std::string& name) {
     if (name == "A4") return QPageSize::A4;
@@ -51,48 +50,28 @@ std::optional<QPageSize::PageSizeId> paperNamed(const std::string& name) {
     return std::nullopt;
 }
 
-std::optional<int> dpiFrom(const std::string& text) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) {
-        return std::nullopt;
-    }
-    const int dpi = std::stoi(text);
-    if (dpi < kMinDpi || dpi > kMaxDpi) return std::nullopt;
-    return dpi;
-}
-
-bool endsWithPdf(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".pdf";
-}
-
 }  // namespace
 
-int runPrint(const std::vector<std::string>& arguments) {
-    for (const std::string& a : arguments) {
-        if (a == "--help" || a == "-h") {
-            std::printf("%s\n%s", kUsage, kHelp);
-            return 0;
-        }
-    }
-    std::vector<std::string> args = arguments;
-    std::string error;
-    const std::optional<std::string> out = takeOption(args, "-o", error);
-    const std::optional<std::string> paperText = takeOption(args, "--paper", error);
-    const std::optional<std::string> dpiText = takeOption(args, "--dpi", error);
-    if (!error.empty()) return fail(error + "\n" + kUsage);
-    if (!out || !endsWithPdf(*out)) return fail(std::string("the output must be a .pdf file named after -o\n") + kUsage);
-    const std::optional<QPageSize::PageSizeId> paper = paperNamed(paperText.value_or("A4"));
-    if (!paper) return fail("--paper takes A4, Letter or Legal, not '" + *paperText + "'");
-    const std::optional<int> dpi = dpiText ? dpiFrom(*dpiText) : std::optional<int>(kDefaultDpi);
-    if (!dpi) return fail("--dpi takes a whole number from 72 to 2400, not '" + *dpiText + "'");
-    std::unique_ptr<CliEnvironment> environment = openEnvironment(args);
+int runPrint(const std::vector<std::string>& args) {
+    CommandLine line(kPrint);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> out = line.value("output");
+    if (!out) return line.usageError("missing -o OUT.pdf");
+    if (const std::string problem = extensionProblem(*out, ".pdf"); !problem.empty()) return line.usageError(problem);
+    const std::string paperText = line.value("paper").value_or("A4");
+    const std::optional<QPageSize::PageSizeId> paper = paperNamed(paperText);
+    if (!paper) return line.usageError("--paper takes A4, Letter or Legal, not '" + paperText + "'");
+    const std::optional<std::string> dpiText = line.value("dpi");
+    const std::optional<int> dpi = dpiText ? strictInt(*dpiText, kMinDpi, kMaxDpi) : std::optional<int>(kDefaultDpi);
+    if (!dpi) return line.usageError("--dpi takes a whole number from 72 to 2400, not '" + *dpiText + "'");
+    OutputFile output(*out, ".pdf");
+    if (!output.open()) return 1;
+    std::unique_ptr<CliEnvironment> environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    if (args.size() != 1) return fail(kUsage);
+    const std::string& input = line.files()[0];
 
     const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
-    const std::unique_ptr<TuneDocument> document = loadDocument(args[0], *environment);
+    const std::unique_ptr<TuneDocument> document = loadDocument(input, *environment, FileNeed::Music);
     if (!document) return 1;
 
     PrintSettings settings;
@@ -105,7 +84,7 @@ int runPrint(const std::vector<std::string>& arguments) {
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
     writer.setResolution(*dpi);
-    writer.setTitle(QString::fromStdString(args[0]));
+    writer.setTitle(QString::fromStdString(input));
     const auto orientation = settings.tune.format.orientation == 'L' ? QPageLayout::Landscape : QPageLayout::Portrait;
     writer.setPageLayout(QPageLayout(QPageSize(*paper), orientation, QMarginsF()));
 
@@ -113,16 +92,22 @@ int runPrint(const std::vector<std::string>& arguments) {
     PrintedMusic printed = layOutForPrinting(document->script(), environment->symbols, measuring,
                                              environment->messages, settings, printDeviceOf(writer));
     const MusicRenderer renderer(environment->symbols.hiliteColour());
+    if (musicHasErrors(*environment, input, *out)) return 1;
     const int pages = paintPages(printed, renderer, writer, SurfaceKind::Printer, 1, printed.pageCount);
-    if (pages == 0) return fail("cannot draw on the PDF writer for " + *out);
+    if (pages == 0) {
+        std::fprintf(stderr, "skirlo-cli print: cannot draw on the PDF writer for %s\n", out->c_str());
+        return 1;
+    }
     buffer.close();
     const QByteArray& bytes = buffer.data();
-    if (!replaceFileContents(*out, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+    std::string error;
+    if (!replaceFileContents(output.path(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                              error)) {
-        return fail(error);
+        std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
+        return 1;
     }
-    std::printf("%s: %d page%s\n", out->c_str(), pages, pages == 1 ? "" : "s");
-    return 0;
+    if (!output.toStandardOutput()) std::printf("%s: %d page%s\n", out->c_str(), pages, pages == 1 ? "" : "s");
+    return output.finish() ? 0 : 1;
 }
 
 }  // namespace skirlo

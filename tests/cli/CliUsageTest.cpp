@@ -55,6 +55,7 @@ TEST_F(CliUsageTest, EveryCommandDescribesItselfAndEachOption) {
         {"wav", {"--output", "--volumes"}},
         {"devices", {}},
         {"play", {"--device"}},
+        {"print", {"--output", "--paper", "--dpi"}},
         {"specimen", {"--output", "--zoom"}}};
     for (const auto& [command, options] : commands) {
         const CliRun help = run(command + " --help");

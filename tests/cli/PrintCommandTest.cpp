@@ -85,7 +85,7 @@ TEST_F(PrintCommandTest, MistakesAreNamedAndLeaveNoFile) {
         {"print " + in + " -o " + out.string() + " --paper A5", "--paper takes A4, Letter or Legal"},
         {"print " + in + " -o " + out.string() + " --dpi 12", "--dpi takes a whole number"},
         {"print " + in + " -o " + out.string() + " --dpi 600x", "--dpi takes a whole number"},
-        {"print " + in + " -o " + (work() / "out.png").string(), "must be a .pdf file"},
+        {"print " + in + " -o " + (work() / "out.png").string(), "the name must end in .pdf"},
         {"print " + (work() / "missing.tnz").string() + " -o " + out.string(), "missing.tnz"},
     };
     for (const auto& [arguments, message] : mistakes) {
