@@ -1,16 +1,14 @@
 #include "editor/PlayOptionsTestTones.h"
 
 #include "editor/PlaybackDevices.h"
+#include "playback/MidiEventList.h"
 #include "playback/live/SpeakerTone.h"
 
 namespace skirlo {
 
 namespace {
 
-constexpr int kTestChannel = 0;
-constexpr int kProgramChange = 0xC0;
-constexpr int kNoteOn = 0x90;
-constexpr int kNoteOff = 0x80;
+constexpr int kTestChannel = midi::kChanterChannel;
 constexpr int kFullVelocity = 127;
 constexpr int kSilencedNotes = 126;
 
@@ -42,15 +40,15 @@ bool PlayOptionsTestTones::startMidi(std::optional<unsigned> deviceId, int instr
     output.deviceId = *deviceId;
     if (layer_.midiActivateDevice(output, midi_device::kOpen) != 0) return false;
     midiOn_ = true;
-    layer_.midiSendShortMsg(output, kProgramChange, kTestChannel, instrument, 0);
-    layer_.midiSendShortMsg(output, kNoteOn, kTestChannel, note, kFullVelocity);
+    layer_.midiSendShortMsg(output, midi::kProgramChange, kTestChannel, instrument, 0);
+    layer_.midiSendShortMsg(output, midi::kNoteOn, kTestChannel, note, kFullVelocity);
     return true;
 }
 
 void PlayOptionsTestTones::stopMidi() {
     if (!midiOn_) return;
     MidiDevice& output = layer_.output();
-    for (int note = 0; note < kSilencedNotes; ++note) layer_.midiSendShortMsg(output, kNoteOff, kTestChannel, note, 0);
+    for (int note = 0; note < kSilencedNotes; ++note) layer_.midiSendShortMsg(output, midi::kNoteOff, kTestChannel, note, 0);
     layer_.midiActivateDevice(output, midi_device::kClose);
     midiOn_ = false;
 }

@@ -28,6 +28,7 @@
 #include "export/MusicImage.h"
 #include "live/LiveTestSupport.h"
 #include "playback/live/DiagnosticLog.h"
+#include "RunningProgram.h"
 #include "support/FileTestSupport.h"
 
 using namespace skirlo;
@@ -38,31 +39,14 @@ namespace {
 
 const std::string kExamples = SKIRLO_RESOURCE_DIR "/examples/";
 
-class ClipboardTest : public ::testing::Test {
+class ClipboardTest : public RunningProgram {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("skirlo_clipboard_" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        fs::copy_file(SKIRLO_RESOURCE_DIR "/QTN32.INI", folder / "QTN32.INI");
-        Application::Options options;
-        options.files = {QString::fromStdString(kExamples + "two-tunes.tnz")};
-        options.profile = QString::fromStdString((folder / "QTN32.INI").string());
-        options.messages = &messages;
-        options.saveDialog = &saveDialog;
-        options.devices = &devices;
-        application = std::make_unique<Application>(options);
-        ASSERT_TRUE(application->start());
-        window = application->mainWindow();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-        tune = window->activeTune();
+        RunningProgram::SetUp();
+        devicesInUse = &steadyDevices;
+        start({QString::fromStdString(kExamples + "two-tunes.tnz")});
         ASSERT_NE(tune, nullptr);
         QGuiApplication::clipboard()->clear();
-    }
-    void TearDown() override {
-        application.reset();
-        fs::remove_all(folder);
     }
     void expectMusicOnClipboard() {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -83,19 +67,10 @@ protected:
         EXPECT_TRUE(svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(size.width).arg(size.height).toUtf8()));
     }
 
-    fs::path folder;
     // A real clock: several windows play here, and a hand-moved clock serves one sleeper only.
-    SteadyPlaybackClock clock;
-    RecordingMidiPlatform platform{clock};
-    RecordingSpeakerPorts ports;
-    SpeakerTone speaker{ports};
-    RecordingDiagnosticLog log;
-    PlaybackDevices devices{platform, speaker, clock, log};
-    RecordingMessageSink messages;
-    ScriptedSaveDialog saveDialog;
-    std::unique_ptr<Application> application;
-    MainWindow* window = nullptr;
-    TuneWindow* tune = nullptr;
+    SteadyPlaybackClock steadyClock;
+    RecordingMidiPlatform steadyPlatform{steadyClock};
+    PlaybackDevices steadyDevices{steadyPlatform, speaker, steadyClock, log};
 };
 
 }  // namespace

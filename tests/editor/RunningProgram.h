@@ -46,7 +46,7 @@ protected:
         options.profile = QString::fromStdString((folder / "QTN32.INI").string());
         options.messages = &messages;
         options.saveDialog = &saveDialog;
-        options.devices = &devices;
+        options.devices = devicesInUse;
         application = std::make_unique<Application>(options);
         ASSERT_TRUE(application->start());
         window = application->mainWindow();
@@ -66,6 +66,8 @@ protected:
     SpeakerTone speaker{ports};
     RecordingDiagnosticLog log;
     PlaybackDevices devices{platform, speaker, clock, log};
+    // What the program plays through; a test that needs other devices points it at them before start().
+    PlaybackDevices* devicesInUse = &devices;
     RecordingMessageSink messages;
     ScriptedSaveDialog saveDialog;
     std::unique_ptr<Application> application;
