@@ -3,41 +3,23 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QSvgGenerator>
 
 #include <string>
 
 #include "document/TuneDocument.h"
 #include "editor/ScriptTextCodec.h"
 #include "export/MusicImage.h"
-#include "view/QPainterSurface.h"
 
 namespace skirlo {
 
 namespace {
 
-// The screen's resolution: a picture pixel is a pixel of the pane at its zoom.
-constexpr int kScreenResolution = 96;
-
-// The same picture as the PNG: the music with the picture margin all round.
+// The same picture as the PNG and as the SVG export: the music with the picture margin all round.
 QByteArray svgBytes(const TuneDocument& document, const MusicRenderer& renderer) {
-    const Extent extent = document.music().extent;
-    const Extent size = pictureSize(document.tunes(), extent);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(size.width, size.height));
-    generator.setViewBox(QRect(0, 0, size.width, size.height));
-    generator.setResolution(kScreenResolution);
-    QPainter painter(&generator);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.translate((size.width - extent.width) / 2, (size.height - extent.height) / 2);
-    QPainterSurface surface(painter, SurfaceKind::Image);
-    renderer.draw(document.tunes(), surface);
-    painter.end();
+    drawSvg(document.tunes(), document.music().extent, renderer, buffer);
     return bytes;
 }
 

@@ -1,6 +1,5 @@
 #include "editor/MusicExport.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -13,6 +12,7 @@
 #include "editor/EditorContext.h"
 #include "editor/ImageFileDialog.h"
 #include "editor/ProgressWindow.h"
+#include "editor/WaitCursor.h"
 #include "export/PictureExport.h"
 #include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
@@ -27,14 +27,6 @@ constexpr std::string_view kMidiSaveCaption = "Midi File Save";
 constexpr std::string_view kImageSaveError = "Error in saving the image file!\n";
 constexpr std::string_view kImageSaveCaption = "Image File Save";
 
-// The wait cursor for as long as the export works.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

@@ -1,12 +1,12 @@
 #include "editor/MusicPrinter.h"
 
-#include <QApplication>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
+#include "editor/WaitCursor.h"
 #include "view/MusicLayout.h"
 #include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
@@ -16,14 +16,6 @@ namespace skirlo {
 
 namespace {
 
-// The wait cursor for as long as a layout for the paper takes.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

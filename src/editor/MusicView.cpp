@@ -18,6 +18,7 @@
 #include "editor/MusicClipboard.h"
 #include "editor/MusicSelection.h"
 #include "editor/PanIndicator.h"
+#include "editor/WaitCursor.h"
 #include "notation/SymbolMap.h"
 #include "view/QPainterSurface.h"
 #include "view/QtMeasuring.h"
@@ -93,18 +94,19 @@ bool MusicView::refresh() {
 }
 
 void MusicView::build() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     Workspace& workspace = context_.workspace;
     // The tree that the ball and the selection point into goes now.
     ballSymbol_ = nullptr;
     scrolledTo_ = nullptr;
     selectedText_ = nullptr;
-    document_.rebuild([&](ScriptText& script, bool convertBareStrings) {
-        return layOutMusic(script, convertBareStrings, workspace.symbols, context_.measuring, context_.messages,
-                           settings_);
-    });
-    document_.rebuildPlayback(*workspace.profile, document_.playback().settings.output);
-    QApplication::restoreOverrideCursor();
+    {
+        const WaitCursor waiting;
+        document_.rebuild([&](ScriptText& script, bool convertBareStrings) {
+            return layOutMusic(script, convertBareStrings, workspace.symbols, context_.measuring, context_.messages,
+                               settings_);
+        });
+        document_.rebuildPlayback(*workspace.profile, document_.playback().settings.output);
+    }
     updateScrollBars();
     viewport()->update();
     emit rebuilt();
