@@ -56,7 +56,9 @@ std::optional<int> CommandLine::parse(const std::vector<std::string>& args) {
         return 0;
     }
     const QStringList positional = parser_.positionalArguments();
-    if (static_cast<std::size_t>(positional.size()) > spec_.arguments.size()) {
+    // A last argument named "NAME..." takes any number of further words.
+    const bool lastRepeats = !spec_.arguments.empty() && std::string_view(spec_.arguments.back()).ends_with("...");
+    if (!lastRepeats && static_cast<std::size_t>(positional.size()) > spec_.arguments.size()) {
         return usageError("unexpected argument '" + positional[static_cast<qsizetype>(spec_.arguments.size())]
                                                         .toStdString() + "'");
     }

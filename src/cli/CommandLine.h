@@ -21,7 +21,7 @@ struct CommandSpec {
     const char* name;
     const char* synopsis;     // what follows the command word in the usage line
     const char* description;  // what the command does, for --help
-    std::vector<const char*> arguments;  // the names of the file arguments, all required
+    std::vector<const char*> arguments;  // the names of the file arguments, all required; "NAME..." repeats
     std::vector<OptionSpec> options;
 };
 

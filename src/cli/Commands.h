@@ -18,5 +18,8 @@ int runWav(const std::vector<std::string>& args);
 int runDevices(const std::vector<std::string>& args);
 int runPlay(const std::vector<std::string>& args);
 int runPrint(const std::vector<std::string>& args);
+int runMusicXml(const std::vector<std::string>& args);
+int runFromAbc(const std::vector<std::string>& args);
+int runCheck(const std::vector<std::string>& args);
 
 }  // namespace skirlo

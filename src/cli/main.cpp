@@ -22,12 +22,15 @@ constexpr Command kCommands[] = {
     {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
     {"events", "events FILE [--speaker]", skirlo::runEvents},
     {"midi", "midi FILE -o OUT.mid", skirlo::runMidi},
+    {"musicxml", "musicxml FILE -o OUT.musicxml", skirlo::runMusicXml},
+    {"from-abc", "from-abc FILE.abc -o OUT.tnz", skirlo::runFromAbc},
     {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT]", skirlo::runImage},
     {"wav", "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]", skirlo::runWav},
     {"devices", "devices", skirlo::runDevices},
     {"play", "play FILE [--device NAME]", skirlo::runPlay},
     {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N]", skirlo::runPrint},
     {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]", skirlo::runSpecimen},
+    {"check", "check FILE...", skirlo::runCheck},
 };
 
 void printUsage(std::FILE* to) {

@@ -5,6 +5,7 @@
 
 #include "common/MessageSink.h"
 #include "notation/SymbolPlacement.h"
+#include "notation/TuneProblems.h"
 #include "tunefile/TextRecord.h"
 
 namespace skirlo {
@@ -93,21 +94,23 @@ struct BarBuilder::BarState {
     Symbol* currentNote = nullptr;  // cleared by a beat separator
     Symbol* lastNote = nullptr;     // kept to the end of the bar
     std::string_view pendingText;
+    SourceRange pendingSource;
 };
 
 BarBuilder::BarBuilder(const TuneBuildContext& context, Tune& tune, int& textNumber)
     : context_(context), tune_(tune), textNumber_(textNumber) {}
 
-std::unique_ptr<BarLayout> BarBuilder::build(std::string_view barText, int x, int y, TimeLineFlags& timeLines,
+std::unique_ptr<BarLayout> BarBuilder::build(const BarText& barText, int x, int y, TimeLineFlags& timeLines,
                                              StaffLayout& staff) {
     auto bar = std::make_unique<BarLayout>();
     bar->x = x;
     bar->y = y;
-    BarState state{*bar, timeLines, staff, x, nullptr, nullptr, {}};
+    BarState state{*bar, timeLines, staff, x, nullptr, nullptr, {}, {}};
     resetChain();
-    tokenizeBar(barText, tokens_);
+    tokenizeBar(barText.text, tokens_);
     bar->symbols.reserve(tokens_.size());
-    for (std::string_view token : tokens_) addToken(token, state);
+    std::size_t separatorsBefore = 0;
+    for (std::string_view token : tokens_) addToken(token, barText.sourceOf(token, separatorsBefore), state);
     finishBar(state);
     return bar;
 }
@@ -119,9 +122,10 @@ void BarBuilder::endStaffLine() {
     previousBarTieStart_ = {};
 }
 
-void BarBuilder::addToken(std::string_view token, BarState& bar) {
+void BarBuilder::addToken(std::string_view token, SourceRange source, BarState& bar) {
     if (token.front() == '"') {
         bar.pendingText = token;  // an earlier text not yet attached is dropped
+        bar.pendingSource = source;
         return;
     }
     const SymbolMap::Lookup lookup = context_.symbols.find(token);
@@ -133,9 +137,9 @@ void BarBuilder::addToken(std::string_view token, BarState& bar) {
         related = bar.lastNote;
     } else if (category == CAT_G_CLEF) {
         resetChain();
-        addSymbol(kBarLineName, context_.symbols.find(kBarLineName), bar, related);
+        addSymbol(kBarLineName, context_.symbols.find(kBarLineName), bar, related, {source.begin, source.begin});
     }
-    Symbol* symbol = addSymbol(token, lookup, bar, related);
+    Symbol* symbol = addSymbol(token, lookup, bar, related, source);
     if (isMelodyCategory(symbol->category)) {
         bar.currentNote = symbol;
         bar.lastNote = symbol;
@@ -145,14 +149,14 @@ void BarBuilder::addToken(std::string_view token, BarState& bar) {
         bar.currentNote = nullptr;
     }
     if (!bar.pendingText.empty() && symbol->category != CAT_BEAT_SEPARATOR) {
-        attachText(bar.pendingText, *symbol);
+        attachText(bar.pendingText, bar.pendingSource, *symbol);
         bar.pendingText = {};
     }
     if (token == kCodaSectionName) bar.layout.codaSection = 1;
 }
 
 Symbol* BarBuilder::addSymbol(std::string_view name, const SymbolMap::Lookup& lookup, BarState& bar,
-                              Symbol* related) {
+                              Symbol* related, SourceRange source) {
     const int xBefore = bar.x;
     auto owned = std::make_unique<Symbol>();
     Symbol& symbol = *owned;
@@ -160,6 +164,7 @@ Symbol* BarBuilder::addSymbol(std::string_view name, const SymbolMap::Lookup& lo
     symbol.secondaryFont = context_.fonts.textFont();
     symbol.staffFont = context_.fonts.musicFont(1);
     symbol.name = std::string(name);
+    symbol.source = source;
     symbol.timeLines = bar.timeLines;
     symbol.x = bar.x;
     symbol.y = bar.layout.y;
@@ -187,6 +192,7 @@ void BarBuilder::identify(Symbol& symbol, std::string_view name, const SymbolMap
         if (isTempoMarkName(name)) {
             symbol.category = CAT_TEMPO_MARK;
         } else if (name != kBeatSeparatorName) {
+            symbol.unknown = true;
             reportUnknown(name);
         }
         return;
@@ -380,7 +386,7 @@ void BarBuilder::resetChain() {
     tieStart_ = {};
 }
 
-void BarBuilder::attachText(std::string_view quoted, Symbol& symbol) {
+void BarBuilder::attachText(std::string_view quoted, SourceRange source, Symbol& symbol) {
     const std::size_t open = quoted.find('"');
     if (open == std::string_view::npos) return;
     const std::size_t close = quoted.find('"', open + 1);
@@ -394,16 +400,14 @@ void BarBuilder::attachText(std::string_view quoted, Symbol& symbol) {
     record->anchorX = symbol.centreX;
     record->anchorY = symbol.y;
     record->number = textNumber_++;
+    record->source = {source.begin + open, source.begin + paren + 1};
     symbol.inlineText = record.get();
     tune_.header.texts.push_back(std::move(record));
 }
 
 void BarBuilder::reportUnknown(std::string_view name) {
     if (context_.measuring.isPrinter()) return;
-    std::string text = "Symbol ";
-    text.append(name);
-    text.append(" could not be found in map!\n");
-    context_.messages.show(text, "Symbol Error", MessageButtons::Ok);
+    context_.messages.show(unknownSymbolText(name), kSymbolErrorCaption, MessageButtons::Ok);
 }
 
 void BarBuilder::finishBar(BarState& bar) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "notation/MusicCutter.h"
 #include "notation/SymbolMap.h"
 #include "notation/TuneBuilder.h"
 #include "notation/TuneTree.h"
@@ -29,7 +30,8 @@ public:
     BarBuilder(const TuneBuildContext& context, Tune& tune, int& textNumber);
 
     // Builds the bar at (x, y). `timeLines` is the part's running value.
-    std::unique_ptr<BarLayout> build(std::string_view barText, int x, int y, TimeLineFlags& timeLines,
+    // The symbols' source ranges are counted from the bar's source.
+    std::unique_ptr<BarLayout> build(const BarText& barText, int x, int y, TimeLineFlags& timeLines,
                                      StaffLayout& staff);
     // The staff line is complete: ties and triplet ends no longer look back.
     void endStaffLine();
@@ -46,8 +48,9 @@ private:
         Symbol* coveredTo = nullptr;   // newest end whose notes are already flagged from it
     };
 
-    void addToken(std::string_view token, BarState& bar);
-    Symbol* addSymbol(std::string_view name, const SymbolMap::Lookup& lookup, BarState& bar, Symbol* related);
+    void addToken(std::string_view token, SourceRange source, BarState& bar);
+    Symbol* addSymbol(std::string_view name, const SymbolMap::Lookup& lookup, BarState& bar, Symbol* related,
+                      SourceRange source);
     void identify(Symbol& symbol, std::string_view name, const SymbolMap::Lookup& lookup);
     void measure(Symbol& symbol) const;
     void link(Symbol& symbol, BarState& bar, Symbol* related);
@@ -58,7 +61,7 @@ private:
     void place(Symbol& symbol, BarState& bar, Symbol* related);
     void push(Symbol& symbol);
     void resetChain();
-    void attachText(std::string_view quoted, Symbol& symbol);
+    void attachText(std::string_view quoted, SourceRange source, Symbol& symbol);
     void reportUnknown(std::string_view name);
     void finishBar(BarState& bar);
 

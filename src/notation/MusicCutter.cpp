@@ -37,35 +37,61 @@ std::size_t skipDirections(std::string_view text, std::size_t end, std::size_t l
     return end;
 }
 
-bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::string& bar) {
+static_assert(BarText::kInsertedSize == kBeatSeparatorName.size() + 1);
+
+SourceRange BarText::sourceOf(std::string_view token, std::size_t& separatorsBefore) const {
+    const std::size_t offset = static_cast<std::size_t>(token.data() - text.data());
+    // Tokens come in text order: the count of insertions before them only grows.
+    while (separatorsBefore < beatSeparators.size() && beatSeparators[separatorsBefore] + kInsertedSize <= offset) {
+        ++separatorsBefore;
+    }
+    const std::size_t shift = separatorsBefore * kInsertedSize;
+    if (separatorsBefore < beatSeparators.size() && offset >= beatSeparators[separatorsBefore]) {
+        const std::size_t tab = source + beatSeparators[separatorsBefore] - 1 - shift;
+        return {tab, tab + 1};
+    }
+    return {source + offset - shift, source + offset - shift + token.size()};
+}
+
+bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, BarText& bar) {
     end = std::min(end, text.size());
     if (rest >= end) return false;
-    bar.clear();
+    bar.text.clear();
+    bar.beatSeparators.clear();
+    bar.source = rest;
     std::size_t at = rest;
     bool afterTab = false;
     for (; at < end && text[at] != '!'; ++at) {
         const char c = text[at];
-        bar.push_back(c);
+        bar.text.push_back(c);
         // A run of tabs separates beats: it becomes one _bs token.
         if (c == '\t' && !afterTab) {
-            bar.append(kBeatSeparatorName);
-            bar.push_back('\t');
+            bar.beatSeparators.push_back(bar.text.size());
+            bar.text.append(kBeatSeparatorName);
+            bar.text.push_back('\t');
         }
         afterTab = c == '\t';
     }
     if (at < end) {
-        bar.push_back(text[at++]);
+        bar.text.push_back(text[at++]);
         if (at < end && text[at] == '\'') {
             const std::size_t markerEnd = std::min(at + 2, end);
-            bar.append(text.substr(at, markerEnd - at));
+            bar.text.append(text.substr(at, markerEnd - at));
             at = markerEnd;
         } else if (at < end && (text[at] == 'I' || text[at] == 't')) {
-            bar.push_back(text[at++]);
+            bar.text.push_back(text[at++]);
         }
     }
     const std::size_t after = skipDirections(text, at, end);
-    bar.append(text.substr(at, after - at));
+    bar.text.append(text.substr(at, after - at));
     rest = after;
+    return true;
+}
+
+bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::string& bar) {
+    BarText cut;
+    if (!nextBar(text, rest, end, cut)) return false;
+    bar = std::move(cut.text);
     return true;
 }
 

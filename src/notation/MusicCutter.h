@@ -9,8 +9,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/TextSearch.h"
+#include "tunefile/SourceRange.h"
 
 namespace skirlo {
 
@@ -25,9 +27,24 @@ struct TextRange {
 // Never moves beyond `limit`.
 std::size_t skipDirections(std::string_view text, std::size_t end, std::size_t limit);
 
+// The text of one bar as the bar builder reads it, and where it came from.
+struct BarText {
+    // The bytes "_bs" and a tab put after the first tab of every run of tabs.
+    static constexpr std::size_t kInsertedSize = 4;
+
+    std::string text;
+    std::size_t source = 0;                    // where text[0] stands in the cut text
+    std::vector<std::size_t> beatSeparators;   // offsets in `text` of the inserted bytes, ascending
+
+    // The source range of a token (a view into `text`); the `_bs` of a tab
+    // run has its first tab.
+    SourceRange sourceOf(std::string_view token, std::size_t& separatorsBefore) const;
+};
+
 // The next bar of [rest, end): up to and including the first '!' with the
 // marker letter after it and any direction words. Every run of tabs gets one
 // "_bs" token (a tab, "_bs", a tab). False when the rest is empty.
+bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, BarText& bar);
 bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::string& bar);
 
 class MusicCutter {

@@ -14,6 +14,7 @@
 
 #include "common/Measuring.h"
 #include "notation/SymbolVocabulary.h"
+#include "tunefile/SourceRange.h"
 
 namespace skirlo {
 
@@ -28,6 +29,9 @@ struct Symbol {
     const Font* glyphFont = nullptr;      // from the map lookup; null when nothing is drawn
 
     std::string name;  // the token as written
+    // The token in the script. A beat separator made of tabs has its first
+    // tab; the bar line put before a clef is empty at the clef.
+    SourceRange source;
 
     // Copied from the map row; empty when the name was not found.
     std::string_view playbackClass;
@@ -71,6 +75,7 @@ struct Symbol {
     bool tieTarget = false;         // a preceding tie joins to this note
     bool inTuplet = false;          // covered by a triplet mark
     bool marked = false;            // selected or sounding (view)
+    bool unknown = false;           // the name is in no map section (reported as a Symbol Error)
 
     // The glyph character as the one-byte string it is drawn and measured with.
     std::string glyphText() const { return std::string(1, static_cast<char>(glyphCharacter & 0xFF)); }

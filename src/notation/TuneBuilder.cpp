@@ -117,6 +117,8 @@ private:
         int tallest = 0;
         std::size_t rest = text.begin;
         while (nextBar(snapshot_, rest, text.end, barText_)) {
+            // The header readers' edits stand before this music in the live script.
+            barText_.source = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(barText_.source) + growth_);
             std::unique_ptr<BarLayout> bar = bars.build(barText_, staff.x + staff.width, y, timeLines, staff);
             // From the codasection bar to the end of the staff line.
             if (bar->codaSection != 0) staff.codaSection = 1;
@@ -140,7 +142,7 @@ private:
     MusicCutter cutter_;
     std::ptrdiff_t growth_ = 0;  // bytes the header readers have added to the live script
     int textNumber_ = 0;         // running number of placed texts across all tunes
-    std::string barText_;        // reused: one bar at a time
+    BarText barText_;            // reused: one bar at a time
 };
 
 }  // namespace

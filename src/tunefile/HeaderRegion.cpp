@@ -93,19 +93,26 @@ HeaderRegionReader::Step HeaderRegionReader::next(TuneHeader& header) {
 
     const std::string_view text = snapshot_.substr(open + 1, close - open - 1);
     std::string_view attributes;
+    SourceRange source;
     if (close + 1 < snapshot_.size() && snapshot_[close + 1] == ',') {
         position_ = close + 2;
         const std::size_t end = search_.attributeEnd.from(position_);
-        attributes = end != npos ? snapshot_.substr(position_, end - position_ + 1) : mendRecord(open, close);
+        if (end != npos) {
+            attributes = snapshot_.substr(position_, end - position_ + 1);
+            source = liveRange(open, end + 1);
+        } else {
+            attributes = mendRecord(open, close, source);
+        }
     } else {
         position_ = close + 1;
         if (!convertBareStrings_) {
             exhausted_ = false;
             return Step::Skip;
         }
-        attributes = mendRecord(open, close);
+        attributes = mendRecord(open, close, source);
     }
     auto record = TextRecord::create(context_, std::string(text), attributes, layoutScaleH_);
+    record->source = source;
     // An in-line text belongs to the music: the header region ends here.
     if (record->kind == 'I') return Step::None;
     header.texts.push_back(std::move(record));
@@ -168,7 +175,14 @@ HeaderRegionReader::VariationMark HeaderRegionReader::readVariationMark(std::siz
     return mark;
 }
 
-std::string_view HeaderRegionReader::mendRecord(std::size_t open, std::size_t close) {
+SourceRange HeaderRegionReader::liveRange(std::size_t begin, std::size_t end) const {
+    const auto live = [this](std::size_t at) {
+        return static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(at) + growth_));
+    };
+    return {live(begin), live(end)};
+}
+
+std::string_view HeaderRegionReader::mendRecord(std::size_t open, std::size_t close, SourceRange& written) {
     const std::string_view attributes = kDefaultAttributes[static_cast<std::size_t>(recordsRead_)];
     const std::size_t liveOpen = static_cast<std::size_t>(std::max<std::ptrdiff_t>(
         0, static_cast<std::ptrdiff_t>(open) + growth_));
@@ -180,6 +194,8 @@ std::string_view HeaderRegionReader::mendRecord(std::size_t open, std::size_t cl
     replacement += "\r\n";
     script_.select(liveOpen, liveOpen + quotedSize);
     script_.replaceSelection(replacement);
+    const std::size_t lineBreak = replacement.size() - quotedSize - 2 - attributes.size() - 1;
+    written = {liveOpen + lineBreak, liveOpen + replacement.size() - 2};
     growth_ += static_cast<std::ptrdiff_t>(replacement.size()) - static_cast<std::ptrdiff_t>(quotedSize);
     return attributes;
 }

@@ -92,7 +92,10 @@ private:
     VariationMark readVariationMark(std::size_t at);
     // Writes the record with the default list for the position in place of
     // the quoted text [open, close] and returns the list.
-    std::string_view mendRecord(std::size_t open, std::size_t close);
+    // `written` receives the record's range in the live script.
+    std::string_view mendRecord(std::size_t open, std::size_t close, SourceRange& written);
+    // [begin, end) of the snapshot in the live script, after the edits so far.
+    SourceRange liveRange(std::size_t begin, std::size_t end) const;
     bool needsLineBreakBefore(std::size_t liveQuote) const;
 
     std::unique_ptr<HeaderSearch> ownSearch_;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/Measuring.h"
+#include "tunefile/SourceRange.h"
 
 namespace skirlo {
 
@@ -60,6 +61,8 @@ public:
     int anchorX = 0;
     int anchorY = 0;
     std::int32_t colour = 0;
+    // The record in the script: from its opening quote through its ')'.
+    SourceRange source;
 
     const Font* font() const { return font_.get(); }
 

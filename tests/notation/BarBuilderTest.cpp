@@ -301,7 +301,7 @@ TEST_F(BarBuilderTest, BlankBarIsEmpty) {
     const TuneBuildContext context{build_.symbols, build_.measuring, build_.fonts, build_.messages, 130, 100};
     BarBuilder builder(context, owner, textNumber);
     TimeLineFlags timeLines = 0x0004;
-    const auto bar = builder.build("  \r\n  ", 40, 7, timeLines, staff);
+    const auto bar = builder.build(BarText{"  \r\n  "}, 40, 7, timeLines, staff);
     EXPECT_TRUE(bar->symbols.empty());
     EXPECT_EQ(bar->width, 0);
     EXPECT_EQ(bar->x, 40);

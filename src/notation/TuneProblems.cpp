@@ -1,0 +1,134 @@
+#include "notation/TuneProblems.h"
+
+#include <algorithm>
+
+namespace skirlo {
+
+namespace {
+
+constexpr std::string_view kTimeLineCaption = "Time Line Error";
+constexpr std::string_view kTieCaption = "Tie Error";
+constexpr std::string_view kTripletCaption = "Triplet Error";
+
+TuneProblem problemAt(const Symbol& symbol, std::string_view caption, std::string text) {
+    return {symbol.source, std::string(caption), std::move(text)};
+}
+
+// Time lines run through a part: an end closes every open one, except that
+// an open 'bis outlives the end that closes the lines inside it.
+class TimeLineCheck {
+public:
+    void add(const Symbol& symbol) {
+        if (symbol.category == CAT_START_TIMELINE) {
+            // A name outside the table clears every line: nothing is left open.
+            if (timeLineBit(symbol.name) == 0) open_.clear();
+            else open_.push_back(&symbol);
+        } else if (symbol.category == CAT_END_TIMELINE || symbol.category == CAT_END_TIMELINE_BIS) {
+            const auto isBis = [](const Symbol* s) { return timeLineBit(s->name) == kBisTimeLine; };
+            const bool keepBis = std::any_of(open_.begin(), open_.end(), isBis) &&
+                                 !std::all_of(open_.begin(), open_.end(), isBis);
+            std::erase_if(open_, [&](const Symbol* s) { return !(keepBis && isBis(s)); });
+        }
+    }
+    void endPart(std::vector<TuneProblem>& problems) {
+        for (const Symbol* start : open_) {
+            problems.push_back(problemAt(*start, kTimeLineCaption,
+                                         "Time line " + start->name + " is not closed before the end of its part."));
+        }
+        open_.clear();
+    }
+
+private:
+    std::vector<const Symbol*> open_;
+};
+
+// A tie or triplet end closes the newest start of its kind in its own bar
+// or the bar before, in the same staff line.
+class SpanCheck {
+public:
+    SpanCheck(std::int32_t startCategory, std::int32_t endCategory, std::string_view caption, std::string_view what)
+        : startCategory_(startCategory), endCategory_(endCategory), caption_(caption), what_(what) {}
+
+    void add(const Symbol& symbol, std::size_t bar, std::vector<TuneProblem>& problems) {
+        reportOlderThan(bar, problems);
+        if (symbol.category == startCategory_) {
+            open_.push_back({&symbol, bar});
+        } else if (symbol.category == endCategory_ && !open_.empty()) {
+            open_.pop_back();
+        }
+    }
+    void endStaff(std::vector<TuneProblem>& problems) {
+        for (const Open& start : open_) report(*start.symbol, problems);
+        open_.clear();
+    }
+
+private:
+    struct Open {
+        const Symbol* symbol;
+        std::size_t bar;
+    };
+    void reportOlderThan(std::size_t bar, std::vector<TuneProblem>& problems) {
+        while (!open_.empty() && open_.front().bar + 1 < bar) {
+            report(*open_.front().symbol, problems);
+            open_.erase(open_.begin());
+        }
+    }
+    void report(const Symbol& start, std::vector<TuneProblem>& problems) const {
+        problems.push_back(problemAt(start, caption_, std::string(what_) + " " + start.name +
+                                                          " has no end in its bar or the next."));
+    }
+
+    std::int32_t startCategory_;
+    std::int32_t endCategory_;
+    std::string_view caption_;
+    std::string_view what_;
+    std::vector<Open> open_;
+};
+
+void checkSymbol(const Symbol& symbol, std::vector<TuneProblem>& problems) {
+    if (symbol.unknown) {
+        std::string text = unknownSymbolText(symbol.name);
+        text.pop_back();  // the box's closing line break
+        problems.push_back(problemAt(symbol, kSymbolErrorCaption, std::move(text)));
+    } else if (symbol.category == CAT_TIES && symbol.forwardLink == nullptr) {
+        problems.push_back(problemAt(symbol, kTieCaption, "Tie " + symbol.name + " has no note after it in its bar."));
+    }
+}
+
+}  // namespace
+
+std::string unknownSymbolText(std::string_view name) {
+    std::string text = "Symbol ";
+    text.append(name);
+    text.append(" could not be found in map!\n");
+    return text;
+}
+
+std::vector<TuneProblem> findTuneProblems(const std::vector<std::unique_ptr<Tune>>& tunes) {
+    std::vector<TuneProblem> problems;
+    TimeLineCheck timeLines;
+    SpanCheck ties(CAT_TIES_START, CAT_TIES_END, kTieCaption, "Tie");
+    SpanCheck triplets(CAT_RUNS_OF_3_START, CAT_RUNS_OF_3_END, kTripletCaption, "Triplet");
+    for (const auto& tune : tunes) {
+        for (const auto& part : tune->parts) {
+            for (const auto& staff : part->staves) {
+                for (std::size_t bar = 0; bar < staff->bars.size(); ++bar) {
+                    for (const auto& symbol : staff->bars[bar]->symbols) {
+                        checkSymbol(*symbol, problems);
+                        timeLines.add(*symbol);
+                        ties.add(*symbol, bar, problems);
+                        triplets.add(*symbol, bar, problems);
+                    }
+                }
+                ties.endStaff(problems);
+                triplets.endStaff(problems);
+            }
+            timeLines.endPart(problems);
+        }
+    }
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const TuneProblem& a, const TuneProblem& b) { return a.source.begin < b.source.begin; });
+    return problems;
+}
+
+}  // namespace skirlo
