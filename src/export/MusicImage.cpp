@@ -5,11 +5,12 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <cstdio>
 
+#include "common/Windows1252.h"
+#include "export/SvgSurface.h"
 #include "view/QPainterSurface.h"
 
 namespace skirlo {
@@ -17,7 +18,7 @@ namespace skirlo {
 namespace {
 
 constexpr long long kBandPixels = 16'000'000;  // colour pixels held at once while making a bitmap
-constexpr int kScreenResolution = 96;
+constexpr int kScreenResolution = 96;  // of PDF pictures
 constexpr int kStaffSpacesOfMargin = 2;
 constexpr int kMinPictureMargin = 8;  // pixels
 
@@ -159,15 +160,24 @@ bool drawPng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, con
 void drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
              QIODevice& device) {
     const Extent size = pictureSize(tunes, extent);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&device);
-    generator.setSize(QSize(size.width, size.height));
-    generator.setViewBox(QRect(0, 0, size.width, size.height));
-    generator.setResolution(kScreenResolution);
-    QPainter painter(&generator);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    shiftByMargin(painter, tunes);
-    drawMusic(painter, tunes, renderer);
+    const int margin = pictureMargin(tunes);
+    SvgSurface surface({margin, margin});
+    renderer.draw(tunes, surface);
+    const std::string svg = surface.document(size.width, size.height, musicTitle(tunes));
+    device.write(svg.data(), static_cast<qint64>(svg.size()));
+}
+
+std::string musicTitle(const std::vector<std::unique_ptr<Tune>>& tunes) {
+    std::string title;
+    for (const auto& tune : tunes) {
+        for (const auto& text : tune->header.texts) {
+            if (text->kind != 'T') continue;
+            if (!title.empty()) title += "; ";
+            title += tuneTextToUtf8(text->text);
+            break;
+        }
+    }
+    return title;
 }
 
 void drawPdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,

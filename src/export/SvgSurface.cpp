@@ -1,0 +1,257 @@
+#include "export/SvgSurface.h"
+
+#include <QPainterPath>
+
+#include <cmath>
+#include <cstdio>
+
+#include "common/Windows1252.h"
+#include "view/QtMeasuring.h"
+
+namespace skirlo {
+
+namespace {
+
+// Outlines are written in tenths of a pixel: finer than any rasterizer shows,
+// and half the digits of Qt's own.
+long long tenths(double value) { return std::llround(value * 10); }
+
+void appendTenths(std::string& out, long long value) {
+    // A minus sign separates numbers by itself.
+    if (!out.empty() && value >= 0 && out.back() != ' ' && (std::isdigit(static_cast<unsigned char>(out.back())) ||
+                                                            out.back() == '.')) {
+        out += ' ';
+    }
+    if (value < 0) out += '-';
+    const unsigned long long magnitude = static_cast<unsigned long long>(value < 0 ? -value : value);
+    if (magnitude >= 10 || magnitude == 0) out += std::to_string(magnitude / 10);
+    if (magnitude % 10 != 0) out += '.' + std::to_string(magnitude % 10);
+}
+
+// Path data of a glyph outline, relative moves from rounded absolute points
+// so that rounding never accumulates.
+class PathData {
+public:
+    void move(const QPointF& p) {
+        if (!data_.empty()) data_ += 'z';
+        const Tenths to = at(p);
+        letter('m');
+        appendTenths(data_, to.x - start_.x);
+        appendTenths(data_, to.y - start_.y);
+        start_ = current_ = to;
+    }
+    void line(const QPointF& p) {
+        const Tenths to = at(p);
+        if (to.y == current_.y) {
+            letter('h');
+            appendTenths(data_, to.x - current_.x);
+        } else if (to.x == current_.x) {
+            letter('v');
+            appendTenths(data_, to.y - current_.y);
+        } else {
+            letter('l');
+            appendTenths(data_, to.x - current_.x);
+            appendTenths(data_, to.y - current_.y);
+        }
+        current_ = to;
+    }
+    void curve(const QPointF& c1, const QPointF& c2, const QPointF& p) {
+        letter('c');
+        const Tenths from = current_;
+        for (const QPointF* point : {&c1, &c2, &p}) {
+            appendTenths(data_, tenths(point->x()) - from.x);
+            appendTenths(data_, tenths(point->y()) - from.y);
+        }
+        current_ = at(p);
+    }
+    std::string finish() {
+        if (!data_.empty()) data_ += 'z';
+        return std::move(data_);
+    }
+
+private:
+    struct Tenths {
+        long long x = 0;
+        long long y = 0;
+    };
+    static Tenths at(const QPointF& p) { return {tenths(p.x()), tenths(p.y())}; }
+    // A command letter repeated is understood without being written again.
+    void letter(char command) {
+        if (command != last_ || command == 'm') data_ += command;
+        last_ = command;
+    }
+
+    std::string data_;
+    Tenths start_;
+    Tenths current_;
+    char last_ = 0;
+};
+
+std::string pathDataOf(const QPainterPath& path) {
+    PathData data;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            data.move(e);
+        } else if (e.isLineTo()) {
+            data.line(e);
+        } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            data.curve(e, path.elementAt(i + 1), path.elementAt(i + 2));
+            i += 2;
+        }
+    }
+    return data.finish();
+}
+
+void appendRectangle(std::string& data, const Rect& r) {
+    data += 'M' + std::to_string(r.left) + ' ' + std::to_string(r.top) + 'h' + std::to_string(r.right - r.left) +
+            'v' + std::to_string(r.bottom - r.top) + 'h' + std::to_string(r.left - r.right) + 'z';
+}
+
+// The fill attribute, left out for black, which is SVG's default.
+std::string fillAttribute(Colour colour) {
+    return (colour & 0xFFFFFF) == kBlack ? std::string() : " fill=\"" + svgColour(colour) + '"';
+}
+
+std::string fontAttributes(const QFont& font) {
+    std::string out = " font-family=\"" + xmlEscaped(font.family().toStdString()) + "\" font-size=\"" +
+                      std::to_string(font.pixelSize()) + '"';
+    if (font.weight() != QFont::Normal) out += " font-weight=\"" + std::to_string(font.weight()) + '"';
+    if (font.italic()) out += " font-style=\"italic\"";
+    if (font.underline() || font.strikeOut()) {
+        out += " text-decoration=\"";
+        out += font.underline() ? (font.strikeOut() ? "underline line-through" : "underline") : "line-through";
+        out += '"';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string svgColour(Colour colour) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return hex;
+}
+
+std::string xmlEscaped(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '&') {
+            out += "&amp;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if (c == '"') {
+            out += "&quot;";
+        } else if (u >= 0x20 || c == '\t' || c == '\n' || c == '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+SvgSurface::SvgSurface(Point offset) : offset_(offset) {}
+
+const std::string& SvgSurface::definition(const Font& font, int code) {
+    const auto key = std::make_pair(&font, code);
+    if (auto it = glyphIds_.find(key); it != glyphIds_.end()) return it->second;
+    std::string id;
+    const auto* music = dynamic_cast<const QtMusicFont*>(&font);
+    const std::string data = music != nullptr ? pathDataOf(music->glyphPath(code)) : std::string();
+    if (!data.empty()) {
+        id = 'g' + std::to_string(glyphIds_.size());
+        defs_ += "<path id=\"" + id + "\" d=\"" + data + "\"/>\n";
+    }
+    return glyphIds_.emplace(key, std::move(id)).first->second;
+}
+
+void SvgSurface::glyph(const Font& font, int code, int x, int y, Colour colour) {
+    if (dynamic_cast<const QtTextFont*>(&font) != nullptr) {
+        text(font, std::string(1, static_cast<char>(code & 0xFF)), x, y, colour);
+        return;
+    }
+    if (dynamic_cast<const QtMusicFont*>(&font) == nullptr) {
+        // A font without outlines (fixed metrics): its black box stands for the glyph.
+        const GlyphBox box = font.glyphBox(code);
+        const int top = y + font.ascent() - box.originY;
+        fillRect({x + box.originX, top, x + box.originX + box.width, top + box.height}, colour);
+        return;
+    }
+    const std::string& id = definition(font, code);
+    if (id.empty()) return;
+    flushRectangles();
+    const Point at = toDevice({x, y});
+    body_ += "<use xlink:href=\"#" + id + "\" x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' +
+             fillAttribute(colour) + "/>\n";
+}
+
+void SvgSurface::fillRect(const Rect& rect, Colour colour) {
+    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+    if (!rectangles_.empty() && colour != rectangleColour_) flushRectangles();
+    rectangleColour_ = colour;
+    const Point a = toDevice({rect.left, rect.top});
+    const Point b = toDevice({rect.right, rect.bottom});
+    appendRectangle(rectangles_, {a.x, a.y, b.x, b.y});
+}
+
+void SvgSurface::flushRectangles() {
+    if (rectangles_.empty()) return;
+    body_ += "<path d=\"" + rectangles_ + '"' + fillAttribute(rectangleColour_) + "/>\n";
+    rectangles_.clear();
+}
+
+void SvgSurface::fillPolygon(const std::vector<OutlinePoint>& points, Colour colour) {
+    if (points.empty()) return;
+    flushRectangles();
+    std::string data;
+    char command = 'M';
+    for (const OutlinePoint& p : points) {
+        const Point at = toDevice({p.x, p.y});
+        data += command + std::to_string(at.x) + ' ' + std::to_string(at.y);
+        command = 'L';
+    }
+    // Outlined one unit wide as well as filled, as thin curves must not vanish.
+    body_ += "<path d=\"" + data + "z\"" + fillAttribute(colour) + " stroke=\"" + svgColour(colour) +
+             "\" stroke-linejoin=\"bevel\"/>\n";
+}
+
+void SvgSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
+    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+    flushRectangles();
+    const Point a = toDevice({rect.left, rect.top});
+    // The one-unit line runs along the rectangle's inside edge.
+    body_ += "<rect x=\"" + std::to_string(a.x) + ".5\" y=\"" + std::to_string(a.y) + ".5\" width=\"" +
+             std::to_string(rect.right - rect.left - 1) + "\" height=\"" + std::to_string(rect.bottom - rect.top - 1) +
+             "\" fill=\"" + svgColour(fill) + "\" stroke=\"" + svgColour(frame) + "\"/>\n";
+}
+
+void SvgSurface::text(const Font& font, std::string_view bytes, int x, int y, Colour colour) {
+    const auto* textFont = dynamic_cast<const QtTextFont*>(&font);
+    if (textFont == nullptr) return;
+    flushRectangles();
+    const Point at = toDevice({x, y + textFont->ascent()});
+    body_ += "<text x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' +
+             fontAttributes(textFont->font()) + fillAttribute(colour) + '>' + xmlEscaped(tuneTextToUtf8(bytes)) +
+             "</text>\n";
+}
+
+std::string SvgSurface::document(int width, int height, std::string_view title) {
+    flushRectangles();
+    const std::string w = std::to_string(width);
+    const std::string h = std::to_string(height);
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                      "version=\"1.1\" width=\"" +
+                      w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\" xml:space=\"preserve\">\n";
+    out += "<title>" + xmlEscaped(title) + "</title>\n";
+    if (!defs_.empty()) out += "<defs>\n" + defs_ + "</defs>\n";
+    out += body_;
+    out += "</svg>\n";
+    return out;
+}
+
+}  // namespace skirlo

@@ -1,0 +1,57 @@
+#pragma once
+// The Surface that writes SVG text. Each glyph outline (font and code) is
+// written once under <defs> and placed with <use>; runs of rectangles of one
+// colour become one path; texts stay texts, in their font, so that the file
+// is small, searchable and editable in drawing programs.
+//
+// Coordinates are the layout's logical units, which are the picture's pixels;
+// the whole drawing is shifted by `offset` (the picture margin).
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "view/Surface.h"
+
+namespace skirlo {
+
+class SvgSurface final : public Surface {
+public:
+    explicit SvgSurface(Point offset = {});
+
+    SurfaceKind kind() const override { return SurfaceKind::Image; }
+    void glyph(const Font& font, int code, int x, int y, Colour colour) override;
+    void fillRect(const Rect& rect, Colour colour) override;
+    void fillPolygon(const std::vector<OutlinePoint>& points, Colour colour) override;
+    void frameRect(const Rect& rect, Colour frame, Colour fill) override;
+    void text(const Font& font, std::string_view bytes, int x, int y, Colour colour) override;
+    bool isVisible(const Rect&) const override { return true; }
+    Point toDevice(Point logical) const override { return {logical.x + offset_.x, logical.y + offset_.y}; }
+
+    // The whole document: `width` by `height` pixels, titled `title` (UTF-8).
+    std::string document(int width, int height, std::string_view title);
+
+private:
+    // The id of the glyph's definition, written on first use; empty for a
+    // glyph without an outline.
+    const std::string& definition(const Font& font, int code);
+    void flushRectangles();
+    void closeElementFilled(Colour colour);
+
+    Point offset_;
+    std::string defs_;
+    std::string body_;
+    std::map<std::pair<const Font*, int>, std::string> glyphIds_;
+    std::string rectangles_;  // path data of the pending run of rectangles
+    Colour rectangleColour_ = kBlack;
+};
+
+// A colour as SVG writes it: "#rrggbb".
+std::string svgColour(Colour colour);
+// Text for XML character data and attribute values: the markup characters
+// escaped and the control characters XML cannot hold left out.
+std::string xmlEscaped(std::string_view utf8);
+
+}  // namespace skirlo

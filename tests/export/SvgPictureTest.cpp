@@ -1,0 +1,140 @@
+// The SVG picture: drawn by a renderer we did not write (rsvg-convert), it
+// looks like our own PNG of the same music; and it is compact, well-formed
+// XML that names itself after the tune.
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QXmlStreamReader>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "export/MusicImage.h"
+#include "support/EngravingTestSupport.h"
+
+namespace skirlo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool haveRsvg() { return std::system("command -v rsvg-convert > /dev/null 2>&1") == 0; }
+
+// Pixels whose grey levels differ by more than half the range: a line or a
+// glyph that is in one picture and not in the other, not a softer edge.
+int inkDifferences(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return -1;
+    int differences = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            differences += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 128 ? 1 : 0;
+        }
+    }
+    return differences;
+}
+
+class SvgPictureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("skirlo-svg-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string svgOf(const LaidOutMusic& music) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        drawSvg(music.tunes, music.extent, renderer, buffer);
+        return buffer.data().toStdString();
+    }
+
+    fs::path folder;
+    test::Engraving engraving;
+    MusicRenderer renderer{0x0000FF};
+};
+
+TEST_F(SvgPictureTest, EveryExampleRasterizesLikeOurPng) {
+    if (!haveRsvg()) GTEST_SKIP() << "rsvg-convert is not installed";
+    int examples = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(SKIRLO_RESOURCE_DIR) / "examples")) {
+        if (entry.path().extension() != ".tnz") continue;
+        ++examples;
+        const LaidOutMusic& music = engraving.layOut(readText(entry.path()));
+        const fs::path svg = folder / "music.svg";
+        const fs::path png = folder / "music.png";
+        std::ofstream(svg, std::ios::binary) << svgOf(music);
+        const std::string command = "rsvg-convert -b white '" + svg.string() + "' -o '" + png.string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const QImage drawn(QString::fromStdString(png.string()));
+        const QImage ours = renderPicture(music.tunes, music.extent, renderer);
+        ASSERT_EQ(drawn.size(), ours.size()) << entry.path();
+        // Anti-aliasing may shade edges differently; no more than a few
+        // pixels may be ink in one and paper in the other.
+        EXPECT_LE(inkDifferences(drawn, ours), 5) << entry.path();
+    }
+    EXPECT_GE(examples, 5);
+}
+
+TEST_F(SvgPictureTest, EachGlyphIsDefinedOnceAndEveryDefinitionIsUsed) {
+    const LaidOutMusic& music =
+        engraving.layOut(readText(fs::path(SKIRLO_RESOURCE_DIR) / "examples" / "highland-laddie.tnz"));
+    const std::string svg = svgOf(music);
+    std::multiset<std::string> defined;
+    std::set<std::string> used;
+    const std::regex definition("<path id=\"([^\"]+)\"");
+    const std::regex use("xlink:href=\"#([^\"]+)\"");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), definition); it != std::sregex_iterator(); ++it) {
+        defined.insert((*it)[1]);
+    }
+    int uses = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), use); it != std::sregex_iterator(); ++it, ++uses) {
+        used.insert((*it)[1]);
+    }
+    EXPECT_EQ(std::set<std::string>(defined.begin(), defined.end()).size(), defined.size());
+    EXPECT_EQ(std::set<std::string>(defined.begin(), defined.end()), used);
+    // Notes recur: far more uses than shapes.
+    EXPECT_GT(uses, 4 * static_cast<int>(defined.size()));
+}
+
+TEST_F(SvgPictureTest, TitleAndTextsAreWellFormedWhateverTheTuneHolds) {
+    // A title with markup characters and a control byte, a UTF-8 composer
+    // and a Windows-1252 type.
+    const std::string tune =
+        "\"Fish & <Chips> \x01\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n"
+        "\"Caf\xc3\xa9 Reel\",(M,R,0,0,Times New Roman,14,400,1,0,18,0,0,255)\r\n"
+        "\"March \xab\xe9\xbb\",(Y,C,0,0,Times New Roman,14,400,0,0,18,0,0,0)\r\n"
+        "& sharpf sharpc 2_4 LA_4 B_4 !I\r\n";
+    const std::string svg = svgOf(engraving.layOut(tune));
+    QXmlStreamReader xml(QByteArray::fromStdString(svg));
+    QString title;
+    QStringList texts;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"title") title = xml.readElementText();
+        if (xml.isStartElement() && xml.name() == u"text") texts << xml.readElementText();
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString() << "\n" << svg;
+    EXPECT_EQ(title.toStdString(), "Fish & <Chips> ");
+    EXPECT_TRUE(texts.contains(QString::fromUtf8("Caf\xc3\xa9 Reel"))) << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.contains(QString::fromUtf8("March \xc2\xab\xc3\xa9\xc2\xbb"))) << texts.join('|').toStdString();
+    // The font is named, and the composer keeps its italic and its red.
+    EXPECT_NE(svg.find("font-family=\""), std::string::npos);
+    EXPECT_NE(svg.find("font-style=\"italic\" fill=\"#ff0000\">Caf"), std::string::npos) << svg;
+}
+
+}  // namespace
+}  // namespace skirlo
