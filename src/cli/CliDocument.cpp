@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "cli/CliEnvironment.h"
+#include "common/Windows1252.h"
+#include "tunefile/TextRecord.h"
 #include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
@@ -30,7 +32,19 @@ std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironme
     if (!document) return nullptr;
     document->rebuildStructure(environment.symbols, environment.messages);
     document->rebuildPlayback(*environment.profile, output);
+    noteUtf8Texts(path, document->music());
     return document;
+}
+
+void noteUtf8Texts(const std::string& path, const LaidOutMusic& music) {
+    for (const std::unique_ptr<Tune>& tune : music.tunes) {
+        for (const std::unique_ptr<TextRecord>& text : tune->header.texts) {
+            if (!isMultiByteUtf8(text->text)) continue;
+            std::fprintf(stderr, "%s: texts written in UTF-8 are shown as UTF-8; the file keeps its bytes\n",
+                         path.c_str());
+            return;
+        }
+    }
 }
 
 bool musicHasErrors(const CliEnvironment& environment, const std::string& input, const std::string& output) {

@@ -91,6 +91,7 @@ int runImage(const std::vector<std::string>& args) {
     });
     if (musicHasErrors(*environment, line.files()[0], *out)) return 1;
     const LaidOutMusic& music = document->music();
+    noteUtf8Texts(line.files()[0], music);
     const MusicRenderer renderer(environment->symbols.hiliteColour());
     TerminalProgress progress;
     std::string error;

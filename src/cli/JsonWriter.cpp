@@ -48,7 +48,7 @@ void JsonWriter::key(std::string_view name) {
 void JsonWriter::value(std::string_view windows1252) {
     separate();
     out_ += '"';
-    for (char c : windows1252ToUtf8(windows1252)) {
+    for (char c : tuneTextToUtf8(windows1252)) {
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out_ += '\\';

@@ -93,6 +93,7 @@ int runPrint(const std::vector<std::string>& args) {
                                              environment->messages, settings, printDeviceOf(writer));
     const MusicRenderer renderer(environment->symbols.hiliteColour());
     if (musicHasErrors(*environment, input, *out)) return 1;
+    noteUtf8Texts(input, printed.music);
     const int pages = paintPages(printed, renderer, writer, SurfaceKind::Printer, 1, printed.pageCount);
     if (pages == 0) {
         std::fprintf(stderr, "skirlo-cli print: cannot draw on the PDF writer for %s\n", out->c_str());

@@ -12,4 +12,13 @@ namespace skirlo {
 char32_t windows1252ToCodePoint(unsigned char byte);
 std::string windows1252ToUtf8(std::string_view bytes);
 
+// True when the bytes are well-formed UTF-8 holding at least one multi-byte
+// sequence: text a Linux editor wrote, which Windows-1252 would garble.
+bool isMultiByteUtf8(std::string_view bytes);
+
+// A text of the tune as its writer meant it, for drawing and printing: the
+// bytes themselves when they are multi-byte UTF-8, else Windows-1252 decoded.
+// The file keeps its bytes either way.
+std::string tuneTextToUtf8(std::string_view bytes);
+
 }  // namespace skirlo

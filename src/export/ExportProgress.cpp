@@ -35,7 +35,10 @@ void TerminalProgress::begin(std::string_view title, std::string_view message, i
     title_ = std::string(title);
     counter_.setRange(lower, upper);
     if (!terminal_) return;
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+    counter_.setPosition(lower);
+    // The percentage shows at once: a long job may take a while to its first step.
+    const std::string caption = counter_.caption(title_);
+    std::fprintf(stderr, "%.*s\n%s", static_cast<int>(message.size()), message.data(), caption.c_str());
 }
 
 void TerminalProgress::step() {

@@ -68,7 +68,7 @@ void QPainterSurface::text(const Font& font, std::string_view bytes, int x, int 
     painter_.save();
     painter_.setFont(textFont->font());
     painter_.setPen(qtColour(colour));
-    painter_.drawText(QPoint(x, y + textFont->ascent()), QString::fromStdString(windows1252ToUtf8(bytes)));
+    painter_.drawText(QPoint(x, y + textFont->ascent()), QString::fromStdString(tuneTextToUtf8(bytes)));
     painter_.restore();
 }
 

@@ -58,12 +58,7 @@ QChar qcharOfByte(int code) {
     return QChar(static_cast<char16_t>(windows1252ToCodePoint(static_cast<unsigned char>(code))));
 }
 
-QString qstringOfBytes(std::string_view bytes) {
-    QString out;
-    out.reserve(static_cast<qsizetype>(bytes.size()));
-    for (char b : bytes) out.append(qcharOfByte(static_cast<unsigned char>(b)));
-    return out;
-}
+QString qstringOfBytes(std::string_view bytes) { return QString::fromStdString(tuneTextToUtf8(bytes)); }
 
 // The upright rectangle a closed polygon of four corners makes, if it is one.
 std::optional<QRectF> uprightRectangle(const QPolygonF& polygon) {

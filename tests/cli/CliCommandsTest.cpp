@@ -110,3 +110,26 @@ TEST_F(CliCommandsTest, BadUsageAndMissingFilesFailWithAMessage) {
     EXPECT_EQ(run("frobnicate").status, 1);
     EXPECT_EQ(run("normalize " + (work() / "nothing.tnz").string()).status, 1);
 }
+
+TEST_F(CliCommandsTest, TitlesWrittenInUtf8AreDrawnAsTheirWriterMeantThem) {
+    const std::string music = "& LA_4 ! B_4 ! C_4 ! D_4 !t";
+    const auto titled = [&](const std::string& title) {
+        return "Chantrel:1.0\r\n\"" + title + "\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n" + music;
+    };
+    const std::string utf8 = input(titled("Br\xC3\xA0igh"), "utf8.tnz");
+    const std::string windows1252 = input(titled("Br\xE0igh"), "windows1252.tnz");
+
+    const CliRun tree = run("tree " + utf8);
+    ASSERT_EQ(tree.status, 0) << tree.err;
+    EXPECT_NE(tree.out.find("\"text\":\"Br\xC3\xA0igh\""), std::string::npos);
+    EXPECT_EQ(tree.err, utf8 + ": texts written in UTF-8 are shown as UTF-8; the file keeps its bytes\n");
+
+    // Drawn and measured as the same letters, the two pictures are the same bytes.
+    const CliRun fromUtf8 = run("image " + utf8 + " -o " + (work() / "utf8.png").string());
+    const CliRun fromWindows1252 = run("image " + windows1252 + " -o " + (work() / "windows1252.png").string());
+    ASSERT_EQ(fromUtf8.status, 0) << fromUtf8.err;
+    ASSERT_EQ(fromWindows1252.status, 0) << fromWindows1252.err;
+    EXPECT_EQ(fromWindows1252.err, "");
+    EXPECT_EQ(readFile(work() / "utf8.png"), readFile(work() / "windows1252.png"));
+    EXPECT_EQ(readFile(utf8), titled("Br\xC3\xA0igh"));
+}

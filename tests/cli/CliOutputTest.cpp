@@ -146,4 +146,37 @@ TEST_F(CliOutputTest, InterruptingALongWavLeavesNoTemporary) {
     }
 }
 
+TEST_F(CliOutputTest, AWavOfHoursShowsItsProgressOnATerminalAndStopsAtTheDiskLimit) {
+    // A drone introduction of 24,000 seconds: four gigabytes of sound, far
+    // more than the one megabyte this run may write.
+    std::string text = readFile(kExample);
+    const std::string instruments = "InstrumentMappings,(71,71,45,33,1000,";
+    text.replace(text.find(instruments), instruments.size(), "InstrumentMappings,(71,71,45,33,24000000,");
+    const std::string in = input(text);
+    const fs::path out = work() / "long.wav";
+    const fs::path log = dir_ / "terminal";
+    // `script` gives the command a terminal, where progress is shown.
+    const std::string command = "ulimit -f 1024; TMPDIR=" + (dir_ / "tmp").string() + " script -qec '" SKIRLO_CLI
+                                " wav " + in + " -o " + out.string() + " --profile " + profile_ + "' /dev/null >" +
+                                log.string() + " 2>&1";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    const std::string shown = readFile(log);
+    EXPECT_NE(shown.find("Saving \"long.wav\""), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Saving Progress [0%]"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Unable to write to " + out.string() + ": File too large."), std::string::npos) << shown;
+    EXPECT_EQ(workFiles(), "in.tnz ");
+}
+
+TEST_F(CliOutputTest, DevicesSaysInOneLineWhenThereIsNoSequencer) {
+    const CliRun result = run("devices");
+    EXPECT_EQ(result.status, 0) << result.err;
+    // The built-in synthesizer and the speaker are there with or without ALSA MIDI.
+    EXPECT_NE(result.out.find("PC Speaker\n"), std::string::npos) << result.out;
+    const bool sequencer = fs::exists("/dev/snd/seq");
+    EXPECT_EQ(result.err, sequencer ? "" : "skirlo-cli: no ALSA sequencer, so no MIDI ports are listed; the devices "
+                                           "above still play\n");
+}
+
 }  // namespace

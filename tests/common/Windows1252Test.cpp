@@ -21,3 +21,15 @@ TEST(Windows1252, EveryByteGivesADistinctCodePoint) {
         seen[c] = true;
     }
 }
+
+TEST(Windows1252, TextsInUtf8AreKeptAndEverythingElseIsDecoded) {
+    EXPECT_EQ(tuneTextToUtf8("Br\xC3\xA0igh"), "Br\xC3\xA0igh");               // written by a UTF-8 editor
+    EXPECT_EQ(tuneTextToUtf8("Br\xE0igh"), "Br\xC3\xA0igh");                   // the same title in Windows-1252
+    EXPECT_EQ(tuneTextToUtf8("Pipe \xF0\x9D\x84\x9E"), "Pipe \xF0\x9D\x84\x9E");  // four bytes
+    EXPECT_EQ(tuneTextToUtf8("\xC3\xA9\xE9"), "\xC3\x83\xC2\xA9\xC3\xA9");    // one stray byte: all Windows-1252
+    EXPECT_FALSE(isMultiByteUtf8("plain ASCII"));
+    // Forms UTF-8 forbids read as Windows-1252: overlong, surrogate, past U+10FFFF, cut short.
+    for (std::string_view bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ab\xE2\x82"}) {
+        EXPECT_FALSE(isMultiByteUtf8(bad)) << bad;
+    }
+}
