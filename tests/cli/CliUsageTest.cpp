@@ -90,4 +90,19 @@ TEST_F(CliUsageTest, TheExamplesPrintNothingButWhatWasAskedFor) {
     EXPECT_EQ(files, 5);
 }
 
+TEST_F(CliUsageTest, TheReadmeListsEveryCommandAsTheProgramDescribesIt) {
+    const std::string readme = readFile(SKIRLO_SOURCE_DIR "/README.md");
+    std::istringstream help(run("--help").out);
+    int commands = 0;
+    for (std::string line; std::getline(help, line);) {
+        if (line.rfind("  skirlo-cli ", 0) != 0) continue;
+        ++commands;
+        // A table cell spells the usage with its bars escaped.
+        std::string cell;
+        for (char c : line.substr(2)) cell += c == '|' ? std::string("\\|") : std::string(1, c);
+        EXPECT_NE(readme.find("| `" + cell + "` |"), std::string::npos) << "README lacks the row of: " << line;
+    }
+    EXPECT_GE(commands, 10);
+}
+
 }  // namespace
