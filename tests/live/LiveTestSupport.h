@@ -113,11 +113,24 @@ struct SentMessage {
     bool operator==(const SentMessage&) const = default;
 };
 
+// A message handed to a device with a clock of its own: when it is to sound
+// (ms after begin) and when it was handed over (ms since the clock's start).
+struct QueuedMessage {
+    std::uint32_t message;
+    std::uint32_t ms;
+    long long handedAt;
+
+    bool operator==(const QueuedMessage&) const = default;
+};
+
 // Devices that record what is done to them. Thread-safe: the playback thread
 // sends while the test looks.
 class RecordingMidiPlatform final : public MidiPlatform {
 public:
     explicit RecordingMidiPlatform(const PlaybackClock& clock) : clock_(clock) {}
+
+    // Whether the devices have a clock of their own (TimedMidiOutput).
+    bool timed = false;
 
     std::vector<MidiCapabilities> outputs;
     std::vector<MidiCapabilities> inputs;
@@ -153,7 +166,13 @@ public:
         for (const SentMessage& each : sent()) messages.push_back(each.message);
         return messages;
     }
-    // "open N", "reset", "prepare", "unprepare", "add", "close", in order.
+    std::vector<QueuedMessage> queued() const {
+        const std::lock_guard lock(mutex_);
+        return queued_;
+    }
+    // "open N", "reset", "prepare", "unprepare", "add", "close", in order;
+    // for a timed device also "begin" and "drop after N sent" (N short
+    // messages had been sent when the queue was dropped).
     std::vector<std::string> actions() const {
         const std::lock_guard lock(mutex_);
         return actions_;
@@ -162,9 +181,25 @@ public:
         const std::lock_guard lock(mutex_);
         sent_.clear();
         actions_.clear();
+        queued_.clear();
     }
 
 private:
+    class Queue final : public TimedMidiOutput {
+    public:
+        explicit Queue(RecordingMidiPlatform& platform) : platform_(platform) {}
+        std::uint32_t begin() override { return platform_.record("begin"); }
+        std::uint32_t sendAt(std::uint32_t message, std::uint32_t ms) override {
+            const std::lock_guard lock(platform_.mutex_);
+            platform_.queued_.push_back({message, ms, msSinceStart(platform_.clock_.now())});
+            return 0;
+        }
+        void drop() override { platform_.record("drop after " + std::to_string(platform_.sent().size()) + " sent"); }
+
+    private:
+        RecordingMidiPlatform& platform_;
+    };
+
     class Handle final : public MidiHandle {
     public:
         explicit Handle(RecordingMidiPlatform& platform) : platform_(platform) {}
@@ -184,6 +219,7 @@ private:
         }
         std::uint32_t addBuffer(MidiBufferHeader&) override { return platform_.record("add"); }
         std::uint32_t close() override { return platform_.record("close"); }
+        TimedMidiOutput* timed() override { return platform_.timed ? &platform_.queue_ : nullptr; }
 
     private:
         RecordingMidiPlatform& platform_;
@@ -199,6 +235,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<SentMessage> sent_;
     std::vector<std::string> actions_;
+    std::vector<QueuedMessage> queued_;
+    Queue queue_{*this};
 };
 
 // Each port access as "out 43 b6" or "in 61 -> 30"; reads of port 0x61

@@ -279,6 +279,81 @@ TEST_F(SchedulerTest, ListsAndSetupAreRefusedWhilePlaying) {
     EXPECT_TRUE(scheduler->setSetup(PlaySetup{}));
 }
 
+// A device with a clock of its own gets the music ahead of time, each
+// message stamped with its time from the start of playing.
+class TimedSchedulerTest : public SchedulerTest {
+protected:
+    void SetUp() override {
+        platform.timed = true;
+        SchedulerTest::SetUp();
+    }
+
+    // The queued messages with their stamps, without the moments they were handed over.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> stamps() {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> result;
+        for (const test::QueuedMessage& each : platform.queued()) result.emplace_back(each.message, each.ms);
+        return result;
+    }
+};
+
+TEST_F(TimedSchedulerTest, HandsEachMessageOverAheadStampedWithItsTimeAndKeepsTheBallOnTime) {
+    ASSERT_TRUE(scheduler->play());
+    ASSERT_TRUE(clock.runUntilIdle());
+    // Each group goes 150 ms before its time; the stamps are the performance's times.
+    const std::vector<test::QueuedMessage> expected = {
+        {msg(0xC0, 71, 0), 1020, 870},    {msg(0x90, 60, 127), 1020, 870}, {msg(0xB0, 84, 60), 1320, 1170},
+        {msg(0x90, 62, 127), 1320, 1170}, {msg(0x80, 60, 127), 1320, 1170}, {msg(0x80, 62, 0), 1520, 1370},
+        {msg(0x90, 62, 127), 1520, 1370}, {msg(0x80, 62, 0), 1620, 1470}, {msg(0x81, 33, 0), 1620, 1470},
+        {msg(0x82, 45, 0), 1620, 1470}};
+    EXPECT_EQ(platform.queued(), expected);
+    // Only the start goes out at once; the ball keeps the performance's times.
+    EXPECT_EQ(platform.sentMessages(), startOf());
+    EXPECT_EQ(progressSeen(), (std::vector<std::pair<std::size_t, long long>>{{1, 1020}, {4, 1320}, {6, 1520}}));
+    EXPECT_EQ(ends, 1);
+    scheduler->handleEnd();
+    EXPECT_EQ(platform.actions(), (std::vector<std::string>{"open 0", "begin", "drop after 8 sent", "close"}));
+    EXPECT_EQ(sentFrom(8), std::vector<std::uint32_t>{kAllNotesOff});
+}
+
+TEST_F(TimedSchedulerTest, AWakeUpLaterThanTheMarginStillStampsEveryMessageWithItsOwnTime) {
+    ASSERT_TRUE(scheduler->play());
+    clock.advanceTo(ManualClock::kStart + 1700ms);
+    const auto queued = stamps();
+    ASSERT_EQ(queued.size(), 10U);
+    EXPECT_EQ(queued[2], std::pair(msg(0xB0, 84, 60), 1320U));
+    EXPECT_EQ(queued[6], std::pair(msg(0x90, 62, 127), 1520U));
+    EXPECT_EQ(queued[9], std::pair(msg(0x82, 45, 0), 1620U));
+    EXPECT_EQ(ends, 1);
+}
+
+TEST_F(TimedSchedulerTest, StopDropsTheQueueBeforeSilencingAndPlayQueuesTheRestAfreshWithVolumesAtOnce) {
+    ASSERT_TRUE(scheduler->play());
+    clock.advanceTo(ManualClock::kStart + 1330ms);
+    ASSERT_EQ(platform.queued().size(), 5U);
+    scheduler->stop();
+    // The queue goes before the notes off, or a queued note could sound after them.
+    EXPECT_EQ(platform.actions(), (std::vector<std::string>{"open 0", "begin", "drop after 8 sent", "close"}));
+    EXPECT_EQ(sentFrom(8), std::vector<std::uint32_t>{kAllNotesOff});
+    EXPECT_EQ(scheduler->playIndex(), 5U);
+    clock.advance(5000ms);
+    EXPECT_EQ(platform.queued().size(), 5U);
+
+    platform.clear();
+    ASSERT_TRUE(scheduler->play());
+    EXPECT_EQ(platform.sentMessages(), startOf());
+    clock.advance(1050ms);
+    scheduler->setVolume(VolumeChannel::Chanter, 64);
+    EXPECT_EQ(platform.sent().back(), (SentMessage{msg(0xB0, 7, 64), 7380}));
+    ASSERT_TRUE(clock.runUntilIdle());
+    // Resumed after the last entry that sounded, on the new start's times.
+    EXPECT_EQ(stamps(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{msg(0x80, 62, 0), 1020},
+                                                                              {msg(0x90, 62, 127), 1020},
+                                                                              {msg(0x80, 62, 0), 1120},
+                                                                              {msg(0x81, 33, 0), 1120},
+                                                                              {msg(0x82, 45, 0), 1120}}));
+    EXPECT_EQ(platform.actions(), (std::vector<std::string>{"open 0", "begin"}));
+}
+
 class SpeakerSchedulerTest : public SchedulerTest {
 protected:
     void SetUp() override {

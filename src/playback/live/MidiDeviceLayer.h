@@ -55,6 +55,8 @@ struct MidiDevice {
     MidiBufferState bufferState = MidiBufferState::None;
 
     bool isOpen() const { return handle != nullptr; }
+    // The open device's own clock, if it has one.
+    TimedMidiOutput* timed() const { return handle ? handle->timed() : nullptr; }
 };
 
 // The device box: the MIDI output devices, then "PC Speaker".

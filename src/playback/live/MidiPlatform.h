@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 
+#include "playback/live/TimedMidiOutput.h"
+
 namespace skirlo {
 
 enum class MidiDirection { Input, Output };
@@ -76,6 +78,9 @@ public:
     // Input only: queues a prepared buffer for incoming long messages.
     virtual std::uint32_t addBuffer(MidiBufferHeader& header) = 0;
     virtual std::uint32_t close() = 0;
+    // The device's own clock for messages sent ahead of time; nullptr for a
+    // device that only takes messages as they are due.
+    virtual TimedMidiOutput* timed() { return nullptr; }
 };
 
 class MidiPlatform {

@@ -3,6 +3,8 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <algorithm>
+
 #include "playback/live/MidiDeviceLayer.h"
 #include "playback/live/SpeakerTone.h"
 
@@ -124,11 +126,17 @@ bool PlaybackScheduler::play() {
     {
         const std::lock_guard lock(mutex_);
         if (!playing_) return false;
-        const TimePoint start = clock_.now();
+        start_ = clock_.now();
         if (setup_.output == PlaybackOutput::Midi) {
-            arm(start + std::chrono::milliseconds(setup_.droneIntroduction) + kFirstTimer);
+            const auto first = std::chrono::milliseconds(setup_.droneIntroduction) + kFirstTimer;
+            timed_ = devices_.output().timed();
+            if (timed_ != nullptr) timed_->begin();
+            queueIndex_ = index_;
+            queueMs_ = static_cast<std::uint32_t>(first.count());
+            arm(start_ + first);
         } else {
-            arm(start);
+            timed_ = nullptr;
+            arm(start_);
         }
     }
     clock_.notify();
@@ -169,6 +177,8 @@ void PlaybackScheduler::stop() {
     clock_.notify();
     if (setup_.output == PlaybackOutput::Midi) {
         MidiDevice& output = devices_.output();
+        // Queued notes go first, or one could sound after the notes off.
+        if (TimedMidiOutput* timed = output.timed()) timed->drop();
         devices_.sendOnOpenHandle(output, midi::kControlChange | midi::kChanterChannel | kAllNotesOffController << 8);
         devices_.midiActivateDevice(output, midi_device::kClose);
     }
@@ -213,7 +223,7 @@ void PlaybackScheduler::run() {
     raiseThreadPriority();
     std::unique_lock lock(mutex_);
     while (!quit_) {
-        const std::int64_t timer = playing_ ? timer_.load() : kNoTimer;
+        const std::int64_t timer = playing_ ? nextDeadline() : kNoTimer;
         const TimePoint deadline = timer == kNoTimer ? TimePoint::max() : TimePoint(TimePoint::duration(timer));
         if (timer != kNoTimer && clock_.now() >= deadline) {
             fire(lock);
@@ -231,17 +241,42 @@ void PlaybackScheduler::fire(std::unique_lock<std::mutex>& lock) {
     }
 }
 
+// The earlier of the next notification and the moment the next entry is
+// to be queued.
+std::int64_t PlaybackScheduler::nextDeadline() const {
+    const std::int64_t timer = timer_;
+    if (timed_ == nullptr || queueIndex_ >= midi_->size()) return timer;
+    const TimePoint queueAt = start_ + std::chrono::milliseconds(queueMs_) - kQueueAhead;
+    return std::min(timer, static_cast<std::int64_t>(queueAt.time_since_epoch().count()));
+}
+
+// Hands the device every entry due within kQueueAhead of now, each stamped
+// with its time from the start of playing.
+void PlaybackScheduler::queueAhead() {
+    const std::vector<MidiEvent>& events = *midi_;
+    const TimePoint horizon = clock_.now() + kQueueAhead;
+    while (queueIndex_ < events.size() && start_ + std::chrono::milliseconds(queueMs_) <= horizon) {
+        timed_->sendAt(events[queueIndex_].message, queueMs_);
+        queueMs_ += events[queueIndex_].delay;
+        ++queueIndex_;
+    }
+}
+
 // Sends every message up to the next one with a delay, then sleeps that
 // delay past the deadline just met (not past now: lateness is not carried on).
+// A device with its own clock has had the messages already: only the
+// notification is due.
 void PlaybackScheduler::fireMidi(std::unique_lock<std::mutex>& lock) {
+    if (timed_ != nullptr) queueAhead();
     const TimePoint due(TimePoint::duration(timer_.load()));
+    if (timer_ == kNoTimer || clock_.now() < due) return;
     const std::vector<MidiEvent>& events = *midi_;
     MidiDevice& output = devices_.output();
     while (index_ < events.size()) {
         const std::size_t index = index_;
         const MidiEvent& event = events[index];
         index_ = index + 1;
-        devices_.sendOnOpenHandle(output, event.message);
+        if (timed_ == nullptr) devices_.sendOnOpenHandle(output, event.message);
         if (event.delay != 0) {
             arm(due + std::chrono::milliseconds(event.delay));
             notifyProgress(lock, index);

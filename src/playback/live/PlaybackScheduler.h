@@ -6,6 +6,11 @@
 // start of playing on the monotonic clock, so a late wake-up never delays
 // the notes after it.
 //
+// A MIDI device with a clock of its own (TimedMidiOutput) gets each message
+// a little ahead, stamped with its time from the start of playing, and
+// sounds it on that clock: then the sound does not depend on when this
+// thread wakes at all. The notifications keep their times on this thread.
+//
 // Commands (play, stop, rewind, volumes) come from the view's thread; the
 // notifications come from the playback thread and must only hand their
 // values over (a view queues them to its own thread). The lists are the
@@ -31,6 +36,7 @@ namespace skirlo {
 
 class MidiDeviceLayer;
 class SpeakerTone;
+class TimedMidiOutput;
 
 // What Play sends before the music and how long the drones sound alone.
 struct PlaySetup {
@@ -69,6 +75,12 @@ std::array<ShortMessage, 8> startMessages(const PlaySetup& setup, const Volumes&
 
 // The first chanter messages follow the drone introduction after this.
 inline constexpr std::chrono::milliseconds kFirstTimer{20};
+
+// How far ahead messages go to a device with a clock of its own: room for a
+// late wake-up of a thread at ordinary priority on a busy machine and for the
+// audio the synthesizer renders before it is heard. Stop drops what is
+// queued, so the margin delays nothing the user does.
+inline constexpr std::chrono::milliseconds kQueueAhead{150};
 
 // A volume menu command (chanter 4501-4511, tenor 4512-4522, bass
 // 4523-4533, each 100% down to 0%) as its channel and slider position for a
@@ -137,6 +149,8 @@ private:
     void fire(std::unique_lock<std::mutex>& lock);
     void fireMidi(std::unique_lock<std::mutex>& lock);
     void fireSpeaker(std::unique_lock<std::mutex>& lock);
+    void queueAhead();
+    std::int64_t nextDeadline() const;
     void arm(TimePoint deadline);
     void reachEnd(std::unique_lock<std::mutex>& lock);
     void notifyProgress(std::unique_lock<std::mutex>& lock, std::size_t index);
@@ -165,6 +179,14 @@ private:
     std::atomic<bool> ended_{false};
     // A speaker tone of this play is sounding (playback thread only).
     bool toneSounding_ = false;
+
+    // The open device's own clock, or nullptr; the start of this play on
+    // the monotonic clock; the next entry to queue and its time from the
+    // start. Changed under the lock.
+    TimedMidiOutput* timed_ = nullptr;
+    TimePoint start_{};
+    std::size_t queueIndex_ = 0;
+    std::uint32_t queueMs_ = 0;
 
     // Held by the playback thread while it sends and by the commands while
     // they change the play state.

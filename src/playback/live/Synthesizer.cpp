@@ -2,7 +2,9 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <system_error>
 
 #include "playback/live/DiagnosticLog.h"
@@ -43,6 +45,23 @@ void quietFluidSynth() {
 
 int byteAt(std::uint32_t message, int shift) { return static_cast<int>((message >> shift) & 0x7F); }
 
+// FluidSynth renders in blocks of this many frames and starts a note only
+// at a block's beginning.
+constexpr int kBlockFrames = 64;
+// A packed short message fills the low 24 bits of a timer event's data.
+constexpr int kMessageBits = 24;
+constexpr std::uintptr_t kMessageMask = (std::uintptr_t{1} << kMessageBits) - 1;
+static_assert(sizeof(std::uintptr_t) >= 8, "a timer event's data holds a message and a 40-bit sequence number");
+// Buffers the rendering callback can split into blocks; the drivers used
+// here give two outputs and no effect buffers.
+constexpr int kMaxAudioBuffers = 16;
+
+// The sequencer's time while the block starting at `frame` renders: the
+// block's middle, so that a message sounds at the block nearest its time.
+unsigned sequencerMs(std::int64_t frame, int sampleRate) {
+    return static_cast<unsigned>((frame + kBlockFrames / 2) * 1000 / sampleRate);
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> findSoundfont() {
@@ -52,11 +71,25 @@ std::optional<std::filesystem::path> findSoundfont() {
     return std::nullopt;
 }
 
+// The sequencer keeps no clock of its own (no system timer): rendering
+// advances it, so what it delivers lands on the rendered frames.
 Synthesizer::Synthesizer(fluid_settings_t* settings, fluid_synth_t* synth, int sampleRate, DiagnosticLog& log)
-    : settings_(settings), synth_(synth), sampleRate_(sampleRate), log_(log) {}
+    : settings_(settings),
+      synth_(synth),
+      sequencer_(new_fluid_sequencer2(0)),
+      client_(fluid_sequencer_register_client(sequencer_, "skirlo", &Synthesizer::deliver, this)),
+      event_(new_fluid_event()),
+      sampleRate_(sampleRate),
+      log_(log) {
+    if (event_ == nullptr) return;
+    fluid_event_set_source(event_, -1);
+    fluid_event_set_dest(event_, client_);
+}
 
 Synthesizer::~Synthesizer() {
     stopAudio();
+    delete_fluid_event(event_);
+    delete_fluid_sequencer(sequencer_);
     delete_fluid_synth(synth_);
     delete_fluid_settings(settings_);
 }
@@ -77,6 +110,10 @@ std::uint32_t Synthesizer::create(int sampleRate, DiagnosticLog& log, std::uniqu
         return midi_error::kNoMemory;
     }
     out.reset(new Synthesizer(settings, synth, sampleRate, log));
+    if (out->sequencer_ == nullptr || out->client_ == FLUID_FAILED || out->event_ == nullptr) {
+        out.reset();
+        return midi_error::kNoMemory;
+    }
     if (fluid_synth_sfload(synth, soundfont->c_str(), 1) == FLUID_FAILED) {
         log.write("Built-in synthesizer: cannot load the soundfont " + soundfont->string() + "\n");
         out.reset();
@@ -106,8 +143,92 @@ void Synthesizer::send(std::uint32_t message) {
 void Synthesizer::silence() { fluid_synth_all_sounds_off(synth_, -1); }
 
 void Synthesizer::render(std::span<std::int16_t> interleaved) {
-    const int frames = static_cast<int>(interleaved.size() / 2);
-    if (frames > 0) fluid_synth_write_s16(synth_, frames, interleaved.data(), 0, 2, interleaved.data(), 1, 2);
+    const auto frames = static_cast<std::int64_t>(interleaved.size() / 2);
+    for (std::int64_t done = 0; done < frames;) {
+        const int block = static_cast<int>(std::min<std::int64_t>(startBlock(), frames - done));
+        std::int16_t* at = interleaved.data() + 2 * done;
+        fluid_synth_write_s16(synth_, block, at, 0, 2, at, 1, 2);
+        frames_ += block;
+        done += block;
+    }
+}
+
+// The synthesizer renders whole blocks from its first frame on and hands
+// out their frames in the pieces asked for; a block begins where the count
+// of frames is a whole number of blocks.
+int Synthesizer::startBlock() {
+    const int into = static_cast<int>(frames_ % kBlockFrames);
+    if (into == 0) advanceSequencer();
+    return kBlockFrames - into;
+}
+
+std::uint32_t Synthesizer::begin() {
+    beginMs_ = sequencerMs(frames_, sampleRate_);
+    return midi_error::kNone;
+}
+
+// Each queued message travels as a timer event whose data is the packed
+// message (24 bits) under its sequence number.
+std::uint32_t Synthesizer::sendAt(std::uint32_t message, std::uint32_t ms) {
+    const std::lock_guard lock(eventMutex_);
+    const std::uintptr_t data = static_cast<std::uintptr_t>(nextSequence_++) << kMessageBits | (message & kMessageMask);
+    fluid_event_timer(event_, reinterpret_cast<void*>(data));
+    const int sent = fluid_sequencer_send_at(sequencer_, event_, beginMs_ + ms, 1);
+    return sent == FLUID_OK ? midi_error::kNone : midi_error::kNoMemory;
+}
+
+void Synthesizer::drop() { fluid_sequencer_remove_events(sequencer_, -1, client_, -1); }
+
+void Synthesizer::deliver(unsigned int, fluid_event_t* event, fluid_sequencer_t*, void* data) {
+    if (fluid_event_get_type(event) != FLUID_SEQ_TIMER) return;
+    auto& self = *static_cast<Synthesizer*>(data);
+    if (self.dueCount_ == self.due_.size()) self.soundDue();
+    const auto packed = reinterpret_cast<std::uintptr_t>(fluid_event_get_data(event));
+    self.due_[self.dueCount_++] = {packed >> kMessageBits, static_cast<std::uint32_t>(packed & kMessageMask)};
+}
+
+void Synthesizer::advanceSequencer() {
+    fluid_sequencer_process(sequencer_, sequencerMs(frames_, sampleRate_));
+    soundDue();
+}
+
+void Synthesizer::soundDue() {
+    const auto due = std::span(due_).first(dueCount_);
+    std::sort(due.begin(), due.end(), [](const DueMessage& a, const DueMessage& b) { return a.sequence < b.sequence; });
+    const double ms = double(frames_) * 1000 / sampleRate_ - double(beginMs_);
+    for (const DueMessage& each : due) {
+        send(each.message);
+        if (listener_) listener_(each.message, ms);
+    }
+    dueCount_ = 0;
+}
+
+int Synthesizer::renderAudio(void* data, int frames, int effectCount, float* effects[], int outputCount,
+                             float* outputs[]) {
+    return static_cast<Synthesizer*>(data)->renderAudioBlocks(frames, effectCount, effects, outputCount, outputs);
+}
+
+// One block at a time, so that the sequencer is advanced as each begins.
+// Without effect buffers of the driver's own, reverb and chorus are mixed
+// into the two outputs.
+int Synthesizer::renderAudioBlocks(int frames, int effectCount, float* effects[], int outputCount,
+                                   float* outputs[]) {
+    if (outputCount > kMaxAudioBuffers || effectCount > kMaxAudioBuffers || outputCount < 2) return FLUID_FAILED;
+    std::array<float*, kMaxAudioBuffers> out{};
+    std::array<float*, kMaxAudioBuffers> fx{};
+    for (int done = 0; done < frames;) {
+        const int block = std::min(startBlock(), frames - done);
+        for (int i = 0; i < outputCount; ++i) out[i] = outputs[i] + done;
+        for (int i = 0; i < effectCount; ++i) fx[i] = effects[i] + done;
+        if (effectCount == 0) fx = {out[0], out[1], out[0], out[1]};
+        if (fluid_synth_process(synth_, block, effectCount == 0 ? 4 : effectCount, fx.data(), outputCount,
+                                out.data()) != FLUID_OK) {
+            return FLUID_FAILED;
+        }
+        frames_ += block;
+        done += block;
+    }
+    return FLUID_OK;
 }
 
 std::uint32_t Synthesizer::startAudio() {
@@ -115,7 +236,7 @@ std::uint32_t Synthesizer::startAudio() {
     const QuietAlsa quiet;
     for (const char* driver : kAudioDrivers) {
         fluid_settings_setstr(settings_, "audio.driver", driver);
-        audio_ = new_fluid_audio_driver(settings_, synth_);
+        audio_ = new_fluid_audio_driver2(settings_, &Synthesizer::renderAudio, this);
         if (audio_ != nullptr) return midi_error::kNone;
         log_.write(std::string("Built-in synthesizer: no sound through ") + driver + "\n");
     }

@@ -3,31 +3,50 @@
 // takes the same short messages as a MIDI device, renders sound into memory
 // for WAV files, and sounds live through the desktop's audio (PipeWire and
 // PulseAudio through the PulseAudio protocol, else ALSA) when asked to.
+//
+// Messages sent ahead of time wait in FluidSynth's sequencer, which runs on
+// the frames the synthesizer renders: each one starts sounding at the
+// 64-frame block (FluidSynth's unit of rendering, 1.45 ms at 44.1 kHz)
+// nearest its time, whenever the thread that queued it woke. Messages due
+// in the same block sound in the order they were queued (the sequencer
+// itself keeps no order among messages of one time, and a note-off and
+// note-on of the same key must not swap).
 
+#include <array>
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 
+#include "playback/live/TimedMidiOutput.h"
+
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_audio_driver_t;
+struct _fluid_sequencer_t;
+struct _fluid_event_t;
 
 namespace skirlo {
 
 class DiagnosticLog;
 
 inline constexpr const char* kSynthesizerName = "Built-in Synthesizer";
+// The rate the synthesizer plays at through the machine's audio output.
+inline constexpr int kLiveSampleRate = 44100;
 
 // The soundfont the synthesizer loads: the system's default General MIDI
 // soundfont when there is one, else one of the soundfonts Debian packages.
 std::optional<std::filesystem::path> findSoundfont();
 
-class Synthesizer {
+class Synthesizer final : public TimedMidiOutput {
 public:
-    ~Synthesizer();
+    ~Synthesizer() override;
     Synthesizer(const Synthesizer&) = delete;
     Synthesizer& operator=(const Synthesizer&) = delete;
 
@@ -41,8 +60,19 @@ public:
     void send(std::uint32_t message);
     // Silences every channel at once.
     void silence();
-    // Fills interleaved stereo frames (left, right, left, ...).
+    // Fills interleaved stereo frames (left, right, left, ...), sounding the
+    // queued messages that fall due.
     void render(std::span<std::int16_t> interleaved);
+
+    std::uint32_t begin() override;
+    std::uint32_t sendAt(std::uint32_t message, std::uint32_t ms) override;
+    void drop() override;
+
+    // Told on the rendering thread of each queued message as it sounds, with
+    // the time it sounds at in milliseconds since begin(), counted in
+    // rendered frames. Set it only while nothing renders.
+    using SoundingListener = std::function<void(std::uint32_t message, double ms)>;
+    void setSoundingListener(SoundingListener listener) { listener_ = std::move(listener); }
 
     // Starts and stops sounding through the machine's audio output;
     // midi_error::kNoAudioOutput when no output can be opened.
@@ -52,11 +82,43 @@ public:
 private:
     Synthesizer(_fluid_hashtable_t* settings, _fluid_synth_t* synth, int sampleRate, DiagnosticLog& log);
 
+    static int renderAudio(void* data, int frames, int effectCount, float* effects[], int outputCount,
+                           float* outputs[]);
+    static void deliver(unsigned int time, _fluid_event_t* event, _fluid_sequencer_t* sequencer, void* data);
+    // A queued message that fell due in the block about to render, with
+    // the number that orders it among the others.
+    struct DueMessage {
+        std::uint64_t sequence;
+        std::uint32_t message;
+    };
+    static constexpr std::size_t kMaxDuePerBlock = 128;
+
+    // Frames to the end of the block the next frame belongs to; advances
+    // the sequencer when that frame begins a block.
+    int startBlock();
+    void advanceSequencer();
+    void soundDue();
+    int renderAudioBlocks(int frames, int effectCount, float* effects[], int outputCount, float* outputs[]);
+
     _fluid_hashtable_t* settings_;
     _fluid_synth_t* synth_;
     _fluid_audio_driver_t* audio_ = nullptr;
+    _fluid_sequencer_t* sequencer_;
+    short client_;
+    // One event, filled and copied into the sequencer under the lock.
+    _fluid_event_t* event_;
+    std::mutex eventMutex_;
+    std::uint64_t nextSequence_ = 0;  // under eventMutex_
+    // Rendering thread only.
+    std::array<DueMessage, kMaxDuePerBlock> due_{};
+    std::size_t dueCount_ = 0;
     int sampleRate_;
     DiagnosticLog& log_;
+    // Frames rendered so far: the sequencer's clock. Written by the rendering thread only.
+    std::atomic<std::int64_t> frames_{0};
+    // The sequencer's millisecond at the last begin().
+    std::atomic<unsigned> beginMs_{0};
+    SoundingListener listener_;
 };
 
 }  // namespace skirlo

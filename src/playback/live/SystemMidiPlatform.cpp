@@ -8,12 +8,12 @@
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/QuietAlsa.h"
 #include "playback/live/Synthesizer.h"
+#include "playback/live/SynthesizerHandle.h"
 
 namespace skirlo {
 
 namespace {
 
-constexpr int kLiveSampleRate = 44100;
 constexpr const char* kClientName = "Skirlo";
 
 // Once an RtMidi object has an error callback it reports every error there
@@ -159,38 +159,6 @@ private:
     // The input buffer queued for incoming long messages; the program never
     // reads input, so it stays queued until a reset gives it back.
     MidiBufferHeader* buffer_ = nullptr;
-};
-
-class SynthesizerHandle final : public MidiHandle {
-public:
-    explicit SynthesizerHandle(Synthesizer& synthesizer) : synthesizer_(synthesizer) {}
-    ~SynthesizerHandle() override { synthesizer_.stopAudio(); }
-
-    std::uint32_t sendShort(std::uint32_t message) override {
-        synthesizer_.send(message);
-        return midi_error::kNone;
-    }
-    std::uint32_t reset() override {
-        synthesizer_.silence();
-        return midi_error::kNone;
-    }
-    std::uint32_t prepare(MidiBufferHeader& header) override {
-        header.prepared = true;
-        return midi_error::kNone;
-    }
-    std::uint32_t unprepare(MidiBufferHeader& header) override {
-        header.prepared = false;
-        return midi_error::kNone;
-    }
-    std::uint32_t addBuffer(MidiBufferHeader&) override { return midi_error::kInvalidParameter; }
-    std::uint32_t close() override {
-        synthesizer_.silence();
-        synthesizer_.stopAudio();
-        return midi_error::kNone;
-    }
-
-private:
-    Synthesizer& synthesizer_;
 };
 
 }  // namespace
