@@ -1,0 +1,248 @@
+#include "interchange/TuneTextWriter.h"
+
+#include <cctype>
+#include <utility>
+
+#include "notation/SymbolVocabulary.h"
+#include "tunefile/TuneFileFormat.h"
+#include "tunefile/TuneSettings.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr int kRestPitch = PITCH_B;  // where a rest's dot stands
+
+std::string record(const std::string& text, const char* attributes) {
+    return "\"" + text + "\",(" + attributes + ")\r\n\r\n";
+}
+
+std::string dotName(int pitch, int dots) {
+    std::string name(static_cast<std::size_t>(dots), '\'');
+    for (const char c : kPitchWords[static_cast<std::size_t>(pitch)]) {
+        name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return name;
+}
+
+bool endsBeamRun(const std::string& token) {
+    return token.find('!') != std::string::npos || token.starts_with("REST_");
+}
+
+}  // namespace
+
+std::string TuneTextWriter::recordText(std::string_view text) {
+    std::string safe;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool endsPartOrStaff = c == '!' && i + 1 < text.size() && (text[i + 1] == 'I' || text[i + 1] == 't');
+        if (c == '"') safe += '\'';
+        else if (c == '&') safe += '+';
+        else if (endsPartOrStaff) safe += '.';
+        else if (static_cast<unsigned char>(c) >= 0x20) safe += c;
+    }
+    return safe;
+}
+
+void TuneTextWriter::beginTune(const TuneHeading& heading) {
+    heading_ = heading;
+    lines_.clear();
+    lineOpen_ = partOpen_ = partHasMusic_ = barHasMusic_ = repeatConfirmed_ = false;
+    openEnding_.reset();
+    lastBar_.reset();
+    pendingTime_.clear();
+    tabNext_ = tieOpen_ = false;
+    tupletLeft_ = tupletSize_ = 0;
+}
+
+void TuneTextWriter::writeHeading() {
+    if (tuneCount_ > 0) tunes_ += "\"Skirlo: a second tune follows\"\r\n\r\n";
+    if (tuneCount_ == 0) firstTempo_ = heading_.tempo;
+    else if (heading_.tempo > 0) tunes_ += "TuneTempo," + std::to_string(heading_.tempo) + "\r\n\r\n";
+    ++tuneCount_;
+    if (!heading_.title.empty()) {
+        tunes_ += record(recordText(heading_.title), "T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0");
+    }
+    if (!heading_.type.empty()) tunes_ += record(recordText(heading_.type), "Y,C,0,0,Times New Roman,14,400,0,0,18,0,0,0");
+    if (!heading_.composer.empty()) {
+        tunes_ += record(recordText(heading_.composer), "M,R,0,0,Times New Roman,14,400,0,0,18,0,0,0");
+    }
+}
+
+void TuneTextWriter::push(std::string text) {
+    lines_.back().push_back(Token{std::move(text), tabNext_});
+    tabNext_ = false;
+}
+
+void TuneTextWriter::ensurePartOpen() {
+    if (!lineOpen_) {
+        lines_.emplace_back();
+        lineOpen_ = true;
+        tabNext_ = false;
+        for (const char* name : {"&", "sharpf", "sharpc"}) push(name);
+        if (!pendingTime_.empty()) push(std::exchange(pendingTime_, {}));
+    }
+    if (!partOpen_) {
+        push("I!");
+        partStart_ = Place{lines_.size() - 1, lines_.back().size() - 1};
+        partOpen_ = true;
+        partHasMusic_ = false;
+        repeatConfirmed_ = false;
+    }
+}
+
+void TuneTextWriter::timeSignature(const std::string& name) {
+    if (lineOpen_) push(name);
+    else pendingTime_ = name;
+}
+
+void TuneTextWriter::tempoMark(int tempo) {
+    ensurePartOpen();
+    push("TuneTempo," + std::to_string(tempo));
+}
+
+void TuneTextWriter::note(const WrittenNote& note) {
+    ensurePartOpen();
+    if (note.tupletCount > 0) {
+        push("^" + std::to_string(note.tupletCount) + "s");
+        tupletLeft_ = tupletSize_ = note.tupletCount;
+    }
+    for (const std::string& name : note.embellishments) push(name);
+    if (note.tieToNext) push("^ts");
+    if (note.rest) {
+        push("REST_" + std::to_string(note.value));
+    } else {
+        push({});
+        lines_.back().back().pitch = note.pitch;
+        lines_.back().back().value = note.value;
+    }
+    if (note.dots > 0) push(dotName(note.rest ? kRestPitch : note.pitch, note.dots));
+    if (tieOpen_) push("^te");
+    tieOpen_ = note.tieToNext;
+    if (tupletLeft_ > 0 && --tupletLeft_ == 0) push("^" + std::to_string(tupletSize_) + "e");
+    barHasMusic_ = partHasMusic_ = true;
+}
+
+void TuneTextWriter::barToken(const std::string& name) {
+    push(name);
+    lastBar_ = Place{lines_.size() - 1, lines_.back().size() - 1};
+    barHasMusic_ = false;
+}
+
+void TuneTextWriter::barLine() {
+    if (barHasMusic_) barToken("!");
+}
+
+void TuneTextWriter::closeEnding() {
+    if (!openEnding_) return;
+    openEnding_.reset();
+    if (barHasMusic_ || !lastBar_) {
+        push("_'");
+        return;
+    }
+    // The time line ends before the bar line that closed the ending's last bar.
+    auto& line = lines_[lastBar_->line];
+    line.insert(line.begin() + static_cast<std::ptrdiff_t>(lastBar_->token), Token{"_'", false});
+    std::swap(line[lastBar_->token].tabBefore, line[lastBar_->token + 1].tabBefore);
+    ++lastBar_->token;
+}
+
+void TuneTextWriter::endPart(bool repeated) {
+    const std::string name = repeated ? "''!I" : "!I";
+    if (barHasMusic_ || !lastBar_) barToken(name);
+    else at(*lastBar_).text = name;
+    if (repeated) at(partStart_).text = "I!''";
+    partOpen_ = false;
+    lineOpen_ = false;
+    barHasMusic_ = false;
+}
+
+void TuneTextWriter::repeatEnd() {
+    if (!partOpen_) return;
+    if (openEnding_ == 1) {
+        closeEnding();
+        repeatConfirmed_ = true;
+        barLine();
+        return;
+    }
+    closeEnding();
+    endPart(true);
+}
+
+void TuneTextWriter::repeatStart() {
+    if (partOpen_ && partHasMusic_) partEnd();
+}
+
+void TuneTextWriter::partEnd() {
+    if (!partOpen_) return;
+    closeEnding();
+    endPart(repeatConfirmed_);
+}
+
+void TuneTextWriter::ending(int number) {
+    closeEnding();
+    ensurePartOpen();
+    push("'" + std::to_string(number));
+    openEnding_ = number;
+}
+
+void TuneTextWriter::lineEnd() {
+    if (!lineOpen_) return;
+    if (barHasMusic_) barToken("!t");
+    else if (lastBar_ && lastBar_->line == lines_.size() - 1 && at(*lastBar_).text == "!") at(*lastBar_).text = "!t";
+    lineOpen_ = false;
+}
+
+bool TuneTextWriter::endTune() {
+    if (partOpen_) partEnd();
+    if (lines_.empty()) return false;
+    writeHeading();
+    for (const auto& line : lines_) tunes_ += lineText(line) + "\r\n";
+    tunes_ += "\r\n";
+    lines_.clear();
+    return true;
+}
+
+std::string TuneTextWriter::lineText(const std::vector<Token>& tokens) {
+    std::vector<std::string> names(tokens.size());
+    std::vector<std::size_t> run;
+    const auto nameRun = [&] {
+        for (std::size_t k = 0; k < run.size(); ++k) {
+            const Token& token = tokens[run[k]];
+            const char* tail = run.size() < 2 ? "" : k == 0 ? "r" : "l";
+            names[run[k]] = std::string(kPitchWords[static_cast<std::size_t>(token.pitch)]) + tail + "_" +
+                            std::to_string(token.value);
+        }
+        run.clear();
+    };
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        if (token.tabBefore) nameRun();
+        if (token.pitch >= 0) {
+            if (token.value < 8) nameRun();
+            run.push_back(i);
+            if (token.value < 8) nameRun();
+            continue;
+        }
+        names[i] = token.text;
+        if (endsBeamRun(token.text)) nameRun();
+    }
+    nameRun();
+    std::string text;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (i > 0) text += tokens[i].tabBefore ? '\t' : ' ';
+        text += names[i];
+    }
+    return text;
+}
+
+std::string TuneTextWriter::text() const {
+    const TuneSettings defaults;
+    std::string text(kHeaderLine);
+    text += midiNoteMappingsLine(defaults) + frequencyMappingsLine(defaults) + instrumentMappingsLine(defaults) +
+            gracenoteDurationsLine(defaults) + fontSizesLine(defaults) + tuneFormatLine(defaults);
+    if (firstTempo_ > 0) text += tuneTempoLine(firstTempo_);
+    return text + "\r\n" + tunes_;
+}
+
+}  // namespace skirlo

@@ -1,0 +1,104 @@
+#pragma once
+// Writes tunes as tune text: the header line and settings lines, each tune's
+// title, type and composer records, and its music as staff lines of symbol
+// names cut into parts and bars. The reader of another format tells it what
+// it read, note by note and bar line by bar line; the writer keeps the
+// notation's rules (tails that join beamed notes, part starts and ends, the
+// first and second time lines, staff-line ends).
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skirlo {
+
+struct WrittenNote {
+    bool rest = false;
+    int pitch = 0;  // 0 low G .. 8 high A
+    int value = 4;  // 1 whole .. 32
+    int dots = 0;
+    std::vector<std::string> embellishments;  // names, in order, before the note
+    bool tieToNext = false;
+    int tupletCount = 0;  // a tuplet of this many notes starts here
+};
+
+struct TuneHeading {
+    std::string title;
+    std::string type;
+    std::string composer;
+    int tempo = 0;  // 0: none given
+};
+
+class TuneTextWriter {
+public:
+    void beginTune(const TuneHeading& heading);
+    // Goes before the next note of the current staff line or the next one.
+    void timeSignature(const std::string& name);
+    void tempoMark(int tempo);
+    void note(const WrittenNote& note);
+    // What stands between notes: a blank ends the beamed group.
+    void beatBreak() { tabNext_ = true; }
+    void barLine();
+    // ":|": the end of a first time, or of a repeated part.
+    void repeatEnd();
+    // "|:" starts a part; one already holding music ends first.
+    void repeatStart();
+    // "||", "|]": the part ends.
+    void partEnd();
+    void ending(int number);
+    // The end of a line of the source: the staff line ends with it.
+    void lineEnd();
+    // False, with nothing written, for a tune that holds no music.
+    bool endTune();
+
+    // The whole file: header line, settings lines and every tune.
+    std::string text() const;
+
+    // A text as a record can hold it: its quotes become apostrophes, and what
+    // would be read as music ('&', "!I", "!t") is replaced.
+    static std::string recordText(std::string_view text);
+
+private:
+    struct Token {
+        std::string text;
+        bool tabBefore = false;
+        int pitch = -1;  // a melody note (its tail is decided when the line is written)
+        int value = 0;
+    };
+    struct Place {
+        std::size_t line = 0;
+        std::size_t token = 0;
+    };
+
+    void writeHeading();
+    void push(std::string text);
+    void pushNote(const WrittenNote& note);
+    void ensurePartOpen();
+    void closeEnding();
+    void endPart(bool repeated);
+    void barToken(const std::string& name);
+    Token& at(Place place) { return lines_[place.line][place.token]; }
+    static std::string lineText(const std::vector<Token>& tokens);
+
+    std::string tunes_;
+    TuneHeading heading_;
+    int firstTempo_ = 0;
+    int tuneCount_ = 0;
+    std::vector<std::vector<Token>> lines_;  // of the current tune
+    bool lineOpen_ = false;
+    bool partOpen_ = false;
+    bool partHasMusic_ = false;
+    bool barHasMusic_ = false;
+    bool repeatConfirmed_ = false;  // a first time ended with ":|"
+    std::optional<int> openEnding_;
+    Place partStart_;
+    std::optional<Place> lastBar_;
+    std::string pendingTime_;
+    bool tabNext_ = false;
+    bool tieOpen_ = false;
+    int tupletLeft_ = 0;
+    int tupletSize_ = 0;
+};
+
+}  // namespace skirlo
