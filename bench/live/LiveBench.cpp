@@ -321,6 +321,8 @@ void BM_SynthesizerLateness(benchmark::State& state) {
     state.counters["late_min_ms"] = percentile(lateness, 0.0);
     state.counters["late_max_ms"] = percentile(lateness, 1.0);
     state.counters["abs_late_p99_ms"] = percentile(magnitude, 0.99);
+    state.counters["over_1ms"] = double(std::count_if(magnitude.begin(), magnitude.end(), [](double each) { return each > 1; }));
+    state.counters["worst_index"] = double(std::max_element(magnitude.begin(), magnitude.end()) - magnitude.begin());
     state.counters["end_drift_ms"] = lateness.back();
     state.counters["ball_late_median_ms"] = percentile(ballLateness, 0.5);
     state.counters["ball_late_p99_ms"] = percentile(ballLateness, 0.99);

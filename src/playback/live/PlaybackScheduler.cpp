@@ -130,9 +130,14 @@ bool PlaybackScheduler::play() {
         if (setup_.output == PlaybackOutput::Midi) {
             const auto first = std::chrono::milliseconds(setup_.droneIntroduction) + kFirstTimer;
             timed_ = devices_.output().timed();
-            if (timed_ != nullptr) timed_->begin();
             queueIndex_ = index_;
             queueMs_ = static_cast<std::uint32_t>(first.count());
+            // The first notes go at once: the playback thread's first
+            // wake-up may come later than they are due.
+            if (timed_ != nullptr) {
+                timed_->begin();
+                queueAhead();
+            }
             arm(start_ + first);
         } else {
             timed_ = nullptr;
