@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CommandHelper.h"
 #include "cli/Commands.h"
 #include "common/AllocatorTuning.h"
 
@@ -17,6 +18,11 @@ struct Command {
     int (*run)(const std::vector<std::string>&);
 };
 
+using Args = std::vector<std::string>;
+using skirlo::kAudioHelper;
+using skirlo::kPictureHelper;
+using skirlo::runInHelper;
+
 constexpr Command kCommands[] = {
     {"tree", "tree FILE", skirlo::runTree},
     {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
@@ -24,12 +30,16 @@ constexpr Command kCommands[] = {
     {"midi", "midi FILE -o OUT.mid", skirlo::runMidi},
     {"musicxml", "musicxml FILE -o OUT.musicxml", skirlo::runMusicXml},
     {"from-abc", "from-abc FILE.abc -o OUT.tnz", skirlo::runFromAbc},
-    {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT]", skirlo::runImage},
-    {"wav", "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]", skirlo::runWav},
-    {"devices", "devices", skirlo::runDevices},
-    {"play", "play FILE [--device NAME]", skirlo::runPlay},
-    {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N]", skirlo::runPrint},
-    {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]", skirlo::runSpecimen},
+    {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT]",
+      [](const Args& a) { return runInHelper(kPictureHelper, "image", a); }},
+    {"wav", "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]",
+      [](const Args& a) { return runInHelper(kAudioHelper, "wav", a); }},
+    {"devices", "devices", [](const Args& a) { return runInHelper(kAudioHelper, "devices", a); }},
+    {"play", "play FILE [--device NAME]", [](const Args& a) { return runInHelper(kAudioHelper, "play", a); }},
+    {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N]",
+      [](const Args& a) { return runInHelper(kPictureHelper, "print", a); }},
+    {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]",
+      [](const Args& a) { return runInHelper(kPictureHelper, "specimen", a); }},
     {"check", "check FILE...", skirlo::runCheck},
 };
 

@@ -34,6 +34,14 @@ fs::path findBesideOrInstalled(const fs::path& beside, const fs::path& installed
     return beside;
 }
 
+// The installation a program folder belongs to: bin's parent, or for
+// skirlo-cli's helper programs in libexec/skirlo, libexec's parent.
+fs::path installPrefix(const fs::path& programDir) {
+    const fs::path parent = programDir.parent_path();
+    if (programDir.filename() == "skirlo" && parent.filename() == "libexec") return parent.parent_path();
+    return parent;
+}
+
 // Copies the default profile into the user's folder; the default itself when
 // that cannot be done (a read-only home: the program still runs, it only
 // cannot remember anything).
@@ -78,9 +86,10 @@ fs::path executableDir() {
 
 WorkspaceOpening openWorkspace(const WorkspaceOptions& options, MessageSink& messages) {
     const fs::path exe = executableDir();
+    const fs::path prefix = installPrefix(exe);
     auto workspace = std::make_unique<Workspace>();
-    workspace->resourceDir = findBesideOrInstalled(exe / "resources", exe.parent_path() / "share" / "skirlo");
-    workspace->docsDir = findBesideOrInstalled(exe / "docs", exe.parent_path() / "share" / "doc" / "skirlo");
+    workspace->resourceDir = findBesideOrInstalled(exe / "resources", prefix / "share" / "skirlo");
+    workspace->docsDir = findBesideOrInstalled(exe / "docs", prefix / "share" / "doc" / "skirlo");
     if (!isFile(workspace->resourceDir / "fonts" / "QTN1.ttf")) {
         return failure("cannot find the music fonts in " + (workspace->resourceDir / "fonts").string() +
                        " (is Skirlo installed completely?)");

@@ -93,13 +93,15 @@ fails_without_fonts() {
     broken="$scratch/broken"
     mkdir -p "$broken/bin" "$broken/share"
     ln "$prefix/bin/skirlo-cli" "$broken/bin/" 2> /dev/null || cp "$prefix/bin/skirlo-cli" "$broken/bin/"
+    mkdir -p "$broken/libexec"
+    cp -R "$prefix/libexec/skirlo" "$broken/libexec/"
     cp -R "$prefix/share/skirlo" "$broken/share/"
     rm -rf "$broken/share/skirlo/fonts"
     status=0
     isolated "$broken/bin/skirlo-cli" image "$broken/share/skirlo/examples/$example" -o "$scratch/out.png" \
         2> "$scratch/stderr" || status=$?
     [ "$status" -eq 1 ] || fail "without its fonts skirlo-cli exits with $status, not 1"
-    [ -s "$scratch/stderr" ] || fail "without its fonts skirlo-cli says nothing"
+    grep -q "fonts" "$scratch/stderr" || fail "without its fonts skirlo-cli does not say that they are missing"
     [ ! -e "$scratch/out.png" ] || fail "without its fonts skirlo-cli still writes a picture"
     cat "$scratch/stderr"
 }

@@ -1,0 +1,13 @@
+// skirlo-cli-picture: the commands of skirlo-cli that draw with Qt's fonts.
+
+#include "cli/CommandHelper.h"
+#include "cli/Commands.h"
+
+int main(int argc, char** argv) {
+    static constexpr skirlo::HelperCommand kCommands[] = {
+        {"image", skirlo::runImage},
+        {"print", skirlo::runPrint},
+        {"specimen", skirlo::runSpecimen},
+    };
+    return skirlo::runHelperCommand(argc, argv, kCommands);
+}

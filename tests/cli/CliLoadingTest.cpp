@@ -1,0 +1,49 @@
+// Each command loads only the shared libraries it uses: the music-only
+// commands neither Qt Gui nor the audio stack, the drawing ones no audio.
+// The dynamic loader itself reports what it opens (LD_DEBUG=files).
+
+#include "CliRunner.h"
+
+namespace {
+
+using namespace skirlo::clitest;
+
+const std::string kExample = SKIRLO_RESOURCE_DIR "/examples/round-the-sign.tnz";
+const char* const kAudioLibraries[] = {"libfluidsynth", "libasound", "librtmidi", "libpulse", "libjack"};
+
+class CliLoadingTest : public CliTest {
+protected:
+    // The libraries the command's process opened, as the loader printed them.
+    CliRun loading(const std::string& arguments) {
+        CliRun result = run(arguments, "LD_DEBUG=files LD_DEBUG_OUTPUT=" + (dir_ / "loaded").string());
+        result.err.clear();
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            if (entry.path().filename().string().rfind("loaded", 0) == 0) result.err += readFile(entry.path());
+        }
+        return result;
+    }
+};
+
+TEST_F(CliLoadingTest, MusicOnlyCommandsLoadNeitherQtGuiNorAudio) {
+    const std::vector<std::string> commands = {"tree " + kExample, "events " + kExample,
+                                               "midi " + kExample + " -o " + (work() / "x.mid").string(),
+                                               "normalize " + kExample + " -o " + (work() / "x.tnz").string()};
+    for (const std::string& command : commands) {
+        const CliRun result = loading(command);
+        ASSERT_EQ(result.status, 0) << command;
+        ASSERT_NE(result.err.find("file=libc.so"), std::string::npos) << "the loader reported nothing";
+        EXPECT_EQ(result.err.find("libQt6Gui"), std::string::npos) << command;
+        for (const char* library : kAudioLibraries) EXPECT_EQ(result.err.find(library), std::string::npos) << command;
+    }
+}
+
+TEST_F(CliLoadingTest, DrawingCommandsLoadNoAudio) {
+    for (const std::string out : {"x.svg", "x.pcx"}) {
+        const CliRun result = loading("image " + kExample + " -o " + (work() / out).string());
+        ASSERT_EQ(result.status, 0) << out;
+        EXPECT_NE(result.err.find("libQt6Gui"), std::string::npos) << "the drawing helper did not run";
+        for (const char* library : kAudioLibraries) EXPECT_EQ(result.err.find(library), std::string::npos) << out;
+    }
+}
+
+}  // namespace
