@@ -42,6 +42,7 @@ ScriptViewSettings readScriptViewSettings(const Profile& profile) {
     ScriptViewSettings settings;
     settings.wordWrap = profile.getInt("Settings", "WordWrap", 0) != 0;
     settings.tabStops = profile.getInt("Settings", "TabStops", 32);
+    settings.rebuildWhileTyping = profile.getInt("Settings", "RebuildWhileTyping", 1) != 0;
     settings.font = readFont(profile, "Font");
     settings.printFont = readFont(profile, "PrintFont");
     return settings;
@@ -50,6 +51,7 @@ ScriptViewSettings readScriptViewSettings(const Profile& profile) {
 void writeChangedScriptViewSettings(Profile& profile, const ScriptViewSettings& loaded, const ScriptViewSettings& now) {
     writeIntIfChanged(profile, "Settings", "WordWrap", loaded.wordWrap, now.wordWrap);
     writeIntIfChanged(profile, "Settings", "TabStops", loaded.tabStops, now.tabStops);
+    writeIntIfChanged(profile, "Settings", "RebuildWhileTyping", loaded.rebuildWhileTyping, now.rebuildWhileTyping);
     writeChangedFont(profile, "Font", loaded.font, now.font);
     writeChangedFont(profile, "PrintFont", loaded.printFont, now.printFont);
 }

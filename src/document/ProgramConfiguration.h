@@ -32,6 +32,7 @@ struct ScriptViewSettings {
     int tabStops = 32;  // edit-control units; the tab stop dialog shows a quarter
     LogicalFont font;       // section "Font": the script pane's display font
     LogicalFont printFont;  // section "PrintFont": not stored means the display font prints
+    bool rebuildWhileTyping = true;  // the music follows the text a moment after typing stops
     bool operator==(const ScriptViewSettings&) const = default;
 };
 

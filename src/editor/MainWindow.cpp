@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "common/MessageSink.h"
 #include "document/DocumentSaving.h"
 #include "document/FileHistory.h"
+#include "document/ProgramConfiguration.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/ActionIcons.h"
@@ -61,6 +63,9 @@ MainWindow::MainWindow(EditorContext& context, TuneFolder& tuneFolder, RecentFil
     buildMenus();
     buildToolbar();
     statusBar()->showMessage(tr("Ready"));
+    problemCount_ = new QLabel;
+    problemCount_->setObjectName(QStringLiteral("problemCount"));
+    statusBar()->addPermanentWidget(problemCount_);
     connect(area_, &QMdiArea::subWindowActivated, this, &MainWindow::updateCommands);
     // Copy follows the pane with the focus.
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::updateCommands);
@@ -244,6 +249,11 @@ void MainWindow::buildViewMenu() {
     tuneFileItems_ << addCommand(view, command::kRefresh, tr("&Refresh Music"), [this] {
         if (TuneWindow* tune = activeTune()) tune->refreshMusic();
     }, {QKeySequence(Qt::Key_F5)});
+    QAction* whileTyping = view->addAction(tr("Rebuild While &Typing"));
+    whileTyping->setCheckable(true);
+    whileTyping->setChecked(context_.scriptSettings.rebuildWhileTyping);
+    connect(whileTyping, &QAction::toggled, this, [this](bool on) { context_.scriptSettings.rebuildWhileTyping = on; });
+    tuneFileItems_ << whileTyping;
 }
 
 void MainWindow::buildPlayerMenu() {
@@ -370,6 +380,7 @@ TuneWindow* MainWindow::addTuneWindow(std::unique_ptr<TuneDocument> document) {
     window->setWindowIcon(windowIcon());
     connect(tune, &TuneWindow::captionChanged, this, &MainWindow::updateCommands);
     connect(tune, &TuneWindow::playStateChanged, this, &MainWindow::updateCommands);
+    connect(tune, &TuneWindow::problemsChanged, this, &MainWindow::updateCommands);
     connect(tune, &TuneWindow::pathChanged, this, [this](const QString& path) {
         recentFiles_.add(path.toStdString());
         updateRecentFiles();
@@ -450,6 +461,8 @@ void MainWindow::updateCommands() {
         actions_.value(id)->setEnabled(open);
     }
     setWindowTitle(open ? QStringLiteral("Skirlo - ") + tune->caption() : QStringLiteral("Skirlo"));
+    const int problems = open ? tune->problemCount() : 0;
+    problemCount_->setText(problems == 0 ? QString() : tr("%n problem(s) in the text", nullptr, problems));
     if (!open) return;
     ScriptView* script = tune->scriptView();
     const bool selection = script->textCursor().hasSelection();

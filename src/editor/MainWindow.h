@@ -13,6 +13,7 @@
 #include "editor/CommandIds.h"
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -87,6 +88,7 @@ private:
     QList<QAction*> recentItems_;
     QAction* recentSeparator_ = nullptr;
     QAction* tabsItem_ = nullptr;
+    QLabel* problemCount_ = nullptr;  // in the status bar: the active tune's problems
     int untitledCount_ = 0;
 };
 

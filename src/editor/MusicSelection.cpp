@@ -96,4 +96,44 @@ void unmarkAll(const std::vector<std::unique_ptr<Tune>>& tunes, const std::funct
     });
 }
 
+std::optional<SourceRange> sourceAt(const std::vector<std::unique_ptr<Tune>>& tunes, int x, int y) {
+    for (const auto& tune : tunes) {
+        for (const auto& text : tune->header.texts) {
+            if (text->hitTest(x, y)) return text->source;
+        }
+    }
+    // Boxes overlap (an arc spans its notes): the smallest box is the one meant.
+    const Symbol* hit = nullptr;
+    long long hitArea = 0;
+    const Rect point{x, y, x, y};
+    forEachSymbol(tunes, &point, [&](const Symbol& symbol) {
+        const Rect box = selectionBox(symbol);
+        if (symbol.source.size() == 0 || !meets(box, point)) return;
+        const long long area = static_cast<long long>(box.right - box.left) * (box.bottom - box.top);
+        if (hit == nullptr || area < hitArea) {
+            hit = &symbol;
+            hitArea = area;
+        }
+    });
+    if (hit == nullptr) return std::nullopt;
+    return hit->source;
+}
+
+const Symbol* symbolWrittenAt(const std::vector<std::unique_ptr<Tune>>& tunes, std::size_t byte) {
+    const Symbol* endingHere = nullptr;
+    for (const auto& tune : tunes) {
+        for (const auto& part : tune->parts) {
+            for (const auto& staff : part->staves) {
+                for (const auto& bar : staff->bars) {
+                    for (const auto& symbol : bar->symbols) {
+                        if (symbol->source.contains(byte)) return symbol.get();
+                        if (symbol->source.size() != 0 && symbol->source.end == byte) endingHere = symbol.get();
+                    }
+                }
+            }
+        }
+    }
+    return endingHere;
+}
+
 }  // namespace skirlo

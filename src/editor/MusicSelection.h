@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "notation/TuneTree.h"
@@ -29,6 +30,14 @@ TextRecord* selectTextAt(const std::vector<std::unique_ptr<Tune>>& tunes, int x,
 // `changed` hears of every symbol whose mark flipped.
 void markInside(const std::vector<std::unique_ptr<Tune>>& tunes, const Rect& area, const Rect* affected,
                 const std::function<void(const Symbol&)>& changed);
+
+// The script bytes of the placed text at the point, else of the symbol with
+// the smallest box there; none when nothing is there.
+std::optional<SourceRange> sourceAt(const std::vector<std::unique_ptr<Tune>>& tunes, int x, int y);
+
+// The symbol whose token holds the byte, else the one whose token ends just
+// before it (a caret right after a word); null when none.
+const Symbol* symbolWrittenAt(const std::vector<std::unique_ptr<Tune>>& tunes, std::size_t byte);
 
 void unmarkAll(const std::vector<std::unique_ptr<Tune>>& tunes, const std::function<void(const Symbol&)>& changed);
 

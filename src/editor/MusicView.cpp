@@ -33,6 +33,9 @@ constexpr int kDragTickMs = 10;
 constexpr int kScreenEdgeSlack = 3;
 constexpr int kScreenEdgeOvershoot = 14;
 
+// Light enough not to be taken for the marking colour, which means "plays".
+const QColor kFrameColour(0x60, 0xA0, 0xF0);
+
 QRect toQRect(const Rect& rect) { return QRect(QPoint(rect.left, rect.top), QPoint(rect.right, rect.bottom)); }
 
 Rect toRect(const QRect& rect) { return {rect.left(), rect.top(), rect.right(), rect.bottom()}; }
@@ -80,30 +83,32 @@ MusicView::~MusicView() = default;
 void MusicView::setUp() {
     const int ballSize = context_.workspace.profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
     settings_ = layoutSettingsFor(document_.settings(), ballSize);
-    build();
+    build(context_.messages);
 }
 
-bool MusicView::refresh() {
+bool MusicView::refresh() { return refresh(context_.messages); }
+
+bool MusicView::refresh(MessageSink& messages) {
     if (document_.playback().performance.playing()) return false;
     TuneSettingsLines(document_.script(), document_.settings()).readAtRefresh();
     const int zoom = settings_.zoom;
     settings_ = layoutSettingsFor(document_.settings(), settings_.ballSize);
     settings_.zoom = zoom;
-    build();
+    build(messages);
     return true;
 }
 
-void MusicView::build() {
+void MusicView::build(MessageSink& messages) {
     Workspace& workspace = context_.workspace;
     // The tree that the ball and the selection point into goes now.
     ballSymbol_ = nullptr;
     scrolledTo_ = nullptr;
     selectedText_ = nullptr;
+    framed_ = nullptr;
     {
         const WaitCursor waiting;
         document_.rebuild([&](ScriptText& script, bool convertBareStrings) {
-            return layOutMusic(script, convertBareStrings, workspace.symbols, context_.measuring, context_.messages,
-                               settings_);
+            return layOutMusic(script, convertBareStrings, workspace.symbols, context_.measuring, messages, settings_);
         });
         document_.rebuildPlayback(*workspace.profile, document_.playback().settings.output);
     }
@@ -147,6 +152,11 @@ void MusicView::paintEvent(QPaintEvent* event) {
     const QRect visible = event->rect().translated(scroll());
     QPainterSurface surface(painter, SurfaceKind::Screen, visible);
     renderer_.draw(document_.tunes(), surface);
+    if (framed_ != nullptr) {
+        painter.setPen(QPen(kFrameColour, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(frameRect());
+    }
     const QRect ball = ballRect();
     if (!ball.isEmpty() && ball.intersects(visible)) {
         painter.setPen(Qt::NoPen);
@@ -161,6 +171,31 @@ void MusicView::resizeEvent(QResizeEvent* event) {
 }
 
 void MusicView::scrollContentsBy(int, int) { viewport()->update(); }
+
+// ---- The symbol at the script's caret ----
+
+QRect MusicView::frameRect() const {
+    const int margin = std::max(2, document_.music().fonts.height / 16);
+    return toQRect(selectionBox(*framed_)).adjusted(-margin, -margin, margin, margin);
+}
+
+void MusicView::frameSymbolWrittenAt(std::size_t byte) {
+    const Symbol* symbol = symbolWrittenAt(document_.tunes(), byte);
+    if (symbol == framed_) return;
+    if (framed_ != nullptr) updateLogical(frameRect().adjusted(-1, -1, 1, 1));
+    framed_ = symbol;
+    if (framed_ == nullptr) return;
+    updateLogical(frameRect().adjusted(-1, -1, 1, 1));
+    scrollToShow(*framed_);
+}
+
+void MusicView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    const QPoint logical = toLogical(event->position().toPoint());
+    if (const std::optional<SourceRange> source = sourceAt(document_.tunes(), logical.x(), logical.y())) {
+        emit sourceRequested(*source);
+    }
+}
 
 // ---- Following playback ----
 

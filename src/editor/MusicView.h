@@ -15,12 +15,14 @@
 #include <memory>
 
 #include "view/MusicLayout.h"
+#include "tunefile/SourceRange.h"
 #include "view/MusicRenderer.h"
 
 class QRubberBand;
 
 namespace skirlo {
 
+class MessageSink;
 class PanIndicator;
 class TextRecord;
 class TuneDocument;
@@ -37,8 +39,16 @@ public:
     // document's first set-up has been done.
     void setUp();
     // Re-reads the settings lines and rebuilds at the view's zoom; false,
-    // changing nothing, while the performance plays.
+    // changing nothing, while the performance plays. The build's messages go
+    // to `messages` (the program's boxes by default).
     bool refresh();
+    bool refresh(MessageSink& messages);
+
+    // A light frame (not the marking colour, which means "plays") around the
+    // symbol written at the script byte, scrolled into view; none when no
+    // symbol is written there. A rebuild forgets it.
+    void frameSymbolWrittenAt(std::size_t byte);
+    const Symbol* framedSymbol() const { return framed_; }
 
     int zoom() const { return settings_.zoom; }
     void setZoom(int zoom) { settings_.zoom = zoom; }
@@ -69,6 +79,8 @@ public:
 
 signals:
     void rebuilt();
+    // A double-click asks for the script bytes of what is under it.
+    void sourceRequested(SourceRange source);
     // The marked symbols changed: the performance must follow.
     void markingChanged();
 
@@ -79,6 +91,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -86,7 +99,8 @@ protected:
 private:
     enum class Drag { None, RubberBand, Margin };
 
-    void build();
+    void build(MessageSink& messages);
+    QRect frameRect() const;
     void updateScrollBars();
     QPoint scroll() const;
     QPoint toLogical(QPoint window) const { return window + scroll(); }
@@ -114,6 +128,7 @@ private:
     QColor ballColour_ = Qt::black;
     const Symbol* ballSymbol_ = nullptr;
     const Symbol* scrolledTo_ = nullptr;
+    const Symbol* framed_ = nullptr;
 
     TextRecord* selectedText_ = nullptr;
     Drag drag_ = Drag::None;

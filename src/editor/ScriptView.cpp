@@ -11,12 +11,15 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QHelpEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <ctime>
 
 #include "document/ProgramConfiguration.h"
 #include "editor/InsertSymbolMenu.h"
+#include "editor/ScriptCompleter.h"
 #include "editor/ScriptEditorBinding.h"
 #include "editor/ScriptFonts.h"
 #include "editor/ScriptPageSetupDialog.h"
@@ -94,6 +97,55 @@ QFont ScriptView::printFont() const {
 
 std::size_t ScriptView::byteOffset(int position) const { return binding_->byteOffset(position); }
 
+std::size_t ScriptView::caretByte() const { return byteOffset(textCursor().position()); }
+
+void ScriptView::selectBytes(SourceRange range) {
+    QTextCursor cursor(document());
+    cursor.setPosition(binding_->position(std::min(range.begin, script_.size())));
+    cursor.setPosition(binding_->position(std::min(range.end, script_.size())), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void ScriptView::showProblems(std::vector<TuneProblem> problems) {
+    problems_ = std::move(problems);
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCharFormat underline;
+    underline.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    underline.setUnderlineColor(Qt::red);
+    for (const TuneProblem& problem : problems_) {
+        if (problem.source.end > script_.size()) continue;  // the text changed under this tree
+        QTextCursor cursor(document());
+        cursor.setPosition(binding_->position(problem.source.begin));
+        cursor.setPosition(binding_->position(problem.source.end), QTextCursor::KeepAnchor);
+        marks.append({cursor, underline});
+    }
+    setExtraSelections(marks);
+}
+
+const TuneProblem* ScriptView::problemAt(std::size_t byte) const {
+    for (const TuneProblem& problem : problems_) {
+        if (problem.source.contains(byte)) return &problem;
+    }
+    return nullptr;
+}
+
+void ScriptView::setCompleter(ScriptCompleter* completer) { completer_ = completer; }
+
+bool ScriptView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QPlainTextEdit::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QTextCursor at = cursorForPosition(help->pos());
+    const TuneProblem* problem = problemAt(byteOffset(at.position()));
+    if (problem == nullptr) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QToolTip::showText(help->globalPos(), scriptBytesToEditorText(problem->text), this);
+    return true;
+}
+
 // ---- edits from the keyboard, the input method and the clipboard ----------
 // Every way text comes in is cleaned here, before the editor holds it, so that
 // the editor and the bytes agree and the script never outgrows its limit.
@@ -105,6 +157,16 @@ std::size_t ScriptView::roomForInput() const {
 }
 
 void ScriptView::keyPressEvent(QKeyEvent* event) {
+    // An open completion list answers Enter, Tab and Escape itself.
+    if (completer_ != nullptr && completer_->takesKey(*event)) {
+        event->ignore();
+        return;
+    }
+    typeKey(event);
+    if (completer_ != nullptr) completer_->textTyped(*event);
+}
+
+void ScriptView::typeKey(QKeyEvent* event) {
     const QString typed = isReadOnly() ? QString() : typedText(*event);
     if (typed.isEmpty()) {
         QPlainTextEdit::keyPressEvent(event);

@@ -13,10 +13,12 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "editor/ScriptFindDialog.h"
 #include "editor/ScriptPageFormat.h"
 #include "editor/ScriptPrinter.h"
+#include "notation/TuneProblems.h"
 
 class QMenu;
 class QPagedPaintDevice;
@@ -24,6 +26,7 @@ class QPagedPaintDevice;
 namespace skirlo {
 
 class MessageSink;
+class ScriptCompleter;
 class ScriptEditorBinding;
 class ScriptText;
 struct ScriptViewSettings;
@@ -50,6 +53,15 @@ public:
     QFont printFont() const;
     // Byte offset in the script of an editor position.
     std::size_t byteOffset(int position) const;
+    std::size_t caretByte() const;
+    // Selects the bytes (the caret at the end) and scrolls them into view.
+    void selectBytes(SourceRange range);
+
+    // Underlines each problem's bytes; its text is the tool tip there.
+    void showProblems(std::vector<TuneProblem> problems);
+    const std::vector<TuneProblem>& problems() const { return problems_; }
+    // Symbol names offered while typing; null: none.
+    void setCompleter(ScriptCompleter* completer);
 
     // What the commands do once their dialogs have answered.
     bool applyTabStops(int count);  // count 1..16; refused with the validation message otherwise
@@ -81,6 +93,7 @@ signals:
     void scriptEdited();
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -90,6 +103,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void typeKey(QKeyEvent* event);
+    const TuneProblem* problemAt(std::size_t byte) const;
     std::size_t roomForInput() const;
     void applyWordWrap();
     void applyTabStopDistance();
@@ -106,6 +121,8 @@ private:
     ScriptSearch lastSearch_;
     QString documentName_;
     bool hasPath_ = false;
+    std::vector<TuneProblem> problems_;  // of the last build, in text order
+    ScriptCompleter* completer_ = nullptr;
 };
 
 }  // namespace skirlo

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QSlider>
 #include <QSplitter>
+#include <QTimer>
 #include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -11,6 +12,7 @@
 #include "common/MessageSink.h"
 #include "document/DocumentSaving.h"
 #include "document/PlayOptions.h"
+#include "document/ProgramConfiguration.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/ControlBar.h"
@@ -19,9 +21,12 @@
 #include "editor/MusicPageSetupDialog.h"
 #include "editor/MusicView.h"
 #include "editor/PlayOptionsDialog.h"
+#include "editor/ScriptCompleter.h"
+#include "editor/ScriptHighlighter.h"
 #include "editor/ScriptView.h"
 #include "editor/TextSetupDialog.h"
 #include "editor/TunePlayer.h"
+#include "notation/TuneProblems.h"
 #include "tunefile/TextRecord.h"
 #include "view/QtMeasuring.h"
 
@@ -31,6 +36,20 @@ namespace {
 
 constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 1000;
+
+// While typing, an unknown name is underlined, not put in a box; any other
+// message still is.
+class WithoutSymbolErrors final : public MessageSink {
+public:
+    explicit WithoutSymbolErrors(MessageSink& boxes) : boxes_(boxes) {}
+    MessageAnswer show(std::string_view text, std::string_view caption, MessageButtons buttons) override {
+        if (caption == kSymbolErrorCaption) return MessageAnswer::Ok;
+        return boxes_.show(text, caption, buttons);
+    }
+
+private:
+    MessageSink& boxes_;
+};
 
 }  // namespace
 
@@ -45,6 +64,11 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
                              !document_->path().empty());
     script_->loadFromScript();
     music_ = new MusicView(*document_, context);
+    new ScriptHighlighter(context.workspace.symbols, script_->document());
+    script_->setCompleter(new ScriptCompleter(context.workspace.symbols, *script_));
+    typingPause_ = new QTimer(this);
+    typingPause_->setSingleShot(true);
+    typingPause_->setInterval(kTypingPauseMs);
     panes_->addWidget(music_);
     panes_->addWidget(script_);
     panes_->setStretchFactor(0, 2);
@@ -57,6 +81,7 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     layout->addWidget(panes_, 1);
 
     player_ = new TunePlayer(*document_, *context.workspace.profile, context.devices, context.messages, this);
+    connect(music_, &MusicView::rebuilt, this, &TuneWindow::musicRebuilt);
     document_->firstSetUp(context.messages);
     music_->setUp();
     controls_->showZoom(music_->zoom());
@@ -64,6 +89,11 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     applyDevice();
 
     connect(script_, &ScriptView::scriptEdited, this, &TuneWindow::updateCaption);
+    connect(script_, &ScriptView::scriptEdited, this, &TuneWindow::textEdited);
+    connect(typingPause_, &QTimer::timeout, this, &TuneWindow::rebuildFromTyping);
+    connect(script_, &QPlainTextEdit::cursorPositionChanged, this,
+            [this] { music_->frameSymbolWrittenAt(script_->caretByte()); });
+    connect(music_, &MusicView::sourceRequested, this, [this](SourceRange source) { script_->selectBytes(source); });
     connect(controls_, &ControlBar::command, this, &TuneWindow::runCommand);
     connect(controls_, &ControlBar::zoomChanged, this, &TuneWindow::applyZoom);
     connect(controls_->deviceBox(), &QComboBox::activated, this, &TuneWindow::applyDevice);
@@ -120,6 +150,28 @@ void TuneWindow::refreshMusic() {
     controls_->showZoom(music_->zoom());
     player_->useNewLists();
 }
+
+void TuneWindow::textEdited() {
+    if (context_.scriptSettings.rebuildWhileTyping) typingPause_->start();
+}
+
+void TuneWindow::rebuildFromTyping() {
+    if (player_->playing()) {
+        rebuildAfterPlaying_ = true;
+        return;
+    }
+    WithoutSymbolErrors underlinedInstead(context_.messages);
+    music_->refresh(underlinedInstead);
+    player_->useNewLists();
+}
+
+void TuneWindow::musicRebuilt() {
+    script_->showProblems(findTuneProblems(document_->tunes()));
+    music_->frameSymbolWrittenAt(script_->caretByte());
+    emit problemsChanged();
+}
+
+int TuneWindow::problemCount() const { return static_cast<int>(script_->problems().size()); }
 
 void TuneWindow::applyZoom() {
     if (player_->playing()) return;
@@ -196,6 +248,10 @@ void TuneWindow::musicPageSetup() {
 void TuneWindow::onPlayState() {
     const bool playing = player_->playing();
     music_->setPlaying(playing);
+    if (!playing && rebuildAfterPlaying_) {
+        rebuildAfterPlaying_ = false;
+        typingPause_->start();
+    }
     if (!playing) music_->eraseBall();
     const bool canPlay = !playing && player_->hasPerformance();
     controls_->button(command::kPlay)->setEnabled(canPlay);

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QSplitter;
+class QTimer;
 
 namespace skirlo {
 
@@ -38,6 +39,14 @@ public:
     void runCommand(int commandId);
     // "&Refresh Music": rebuilds at the zoom typed in the zoom box; refused while playing.
     void refreshMusic();
+    // The rebuild a pause in typing asks for: as a refresh, but the text's
+    // problems are underlined in the script pane instead of shown in boxes.
+    // While playing it waits for the end.
+    void rebuildFromTyping();
+    // The problems of the music as last built, underlined in the script.
+    int problemCount() const;
+    // How long typing must pause before the music follows.
+    static constexpr int kTypingPauseMs = 300;
     // A "&Volume" menu item, 4501..4533: moves its slider.
     void setVolumeFromMenu(int commandId);
     // "Set &Font..." in the music pane: the Text Setup of the selected text,
@@ -75,6 +84,8 @@ signals:
     void playStateChanged();
     // After a save under a new name.
     void pathChanged(const QString& path);
+    // The music was rebuilt: the count of its problems may have changed.
+    void problemsChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,6 +97,8 @@ private:
     void performanceChanged();
     void onPlayState();
     void updateCaption();
+    void textEdited();
+    void musicRebuilt();
 
     std::unique_ptr<TuneDocument> document_;
     EditorContext& context_;
@@ -94,6 +107,8 @@ private:
     ScriptView* script_ = nullptr;
     MusicView* music_ = nullptr;
     TunePlayer* player_ = nullptr;
+    QTimer* typingPause_ = nullptr;
+    bool rebuildAfterPlaying_ = false;
 };
 
 }  // namespace skirlo

@@ -1,5 +1,6 @@
 #include "notation/SymbolMap.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/LenientNumber.h"
@@ -171,6 +172,14 @@ SymbolMap::Lookup SymbolMap::find(std::string_view name) const {
 std::size_t SymbolMap::size(int section) const {
     if (section < 1 || section > kSectionCount) return 0;
     return sections_[static_cast<std::size_t>(section - 1)].size();
+}
+
+std::vector<std::string_view> SymbolMap::names() const {
+    std::vector<std::string_view> names;
+    names.reserve(index_.size());
+    for (const auto& [name, lookup] : index_) names.push_back(name);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace skirlo

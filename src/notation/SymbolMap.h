@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "notation/SymbolVocabulary.h"
 
@@ -67,6 +68,8 @@ public:
     // Adds or replaces a row of section 1..8 (others are ignored).
     void insert(int section, SymbolMapEntry entry);
     std::size_t size(int section) const;
+    // Every name of every section once, sorted.
+    std::vector<std::string_view> names() const;
 
     int embellishmentSpace() const { return embellishmentSpace_; }
     std::int32_t hiliteColour() const { return hiliteColour_; }
