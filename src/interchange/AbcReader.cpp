@@ -42,16 +42,16 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// Digits at `at` as a number no larger than a million; none when there are
-// no digits or too many.
+// The digits at `at` as a number below a million; none when there are no
+// digits or too many (all of them are read either way).
 std::optional<std::int64_t> number(std::string_view text, std::size_t& at) {
     const std::size_t start = at;
     std::int64_t value = 0;
     while (at < text.size() && isDigit(text[at])) {
-        if (at - start >= 6) return std::nullopt;
-        value = value * 10 + (text[at++] - '0');
+        if (at - start < 6) value = value * 10 + (text[at] - '0');
+        ++at;
     }
-    if (at == start) return std::nullopt;
+    if (at == start || at - start > 6) return std::nullopt;
     return value;
 }
 
@@ -324,10 +324,32 @@ private:
             return at + 1;
         }
         if (c == '>' || c == '<') return brokenRhythm(at);
-        if (c == '"' || c == '!' || c == '+') return skipEnclosed(at, c);
+        if (c == '!' || c == '+') return decoration(at, c);
+        if (c == '"') return skipEnclosed(at, c);
         if (isNoteLetter(c) || c == 'z' || c == 'x' || c == '^' || c == '_' || c == '=') return note(at);
         report(line_, at, std::string("'") + c + "' skipped");
         return at + 1;
+    }
+
+    // The signs and jumps the notation has; other decorations are skipped.
+    std::size_t decoration(std::size_t at, char delimiter) {
+        static constexpr std::pair<std::string_view, std::string_view> kSigns[] = {
+            {"segno", "segno"},           {"coda", "coda"},
+            {"fine", "fine"},             {"D.S.", "dalsegno"},
+            {"D.C.", "dacapoalfine"},     {"D.C.alfine", "dacapoalfine"},
+            {"D.C.alcoda", "dacapoalcoda"},
+        };
+        const std::size_t close = text_.find(delimiter, at + 1);
+        if (close != std::string_view::npos) {
+            const std::string_view name = text_.substr(at + 1, close - at - 1);
+            for (const auto& [abc, symbol] : kSigns) {
+                if (name != abc) continue;
+                flush();
+                writer_.direction(std::string(symbol));
+                return close + 1;
+            }
+        }
+        return skipEnclosed(at, delimiter);
     }
 
     std::size_t skipEnclosed(std::size_t at, char delimiter) {
@@ -391,8 +413,11 @@ private:
             field(inside[0], trimmed(inside.substr(2)), true);
             return end;
         }
-        report(line_, at, "chord " + std::string(text_.substr(at, end - at)) + " skipped");
-        return end;
+        // The chord's length goes with it.
+        std::size_t after = end;
+        if (close != std::string_view::npos) lengthAt(after);
+        report(line_, at, "chord " + std::string(text_.substr(at, after - at)) + " skipped");
+        return after;
     }
 
     std::size_t graceGroup(std::size_t at) {

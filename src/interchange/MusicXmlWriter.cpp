@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <utility>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -79,6 +80,8 @@ struct XmlNote {
     bool tupletStop = false;
     bool tieStart = false;
     bool tieStop = false;
+    bool slurStart = false;
+    bool slurStop = false;
     bool fermata = false;
     std::int32_t tail = TAIL_N;
     std::vector<std::string> beams;  // one per beam level, "begin" .. "backward hook"
@@ -151,6 +154,8 @@ std::string noteXml(const XmlNote& note) {
     std::string notations;
     if (note.tieStop) notations += "<tied type=\"stop\"/>";
     if (note.tieStart) notations += "<tied type=\"start\"/>";
+    if (note.slurStart) notations += "<slur type=\"start\" number=\"1\"/>";
+    if (note.slurStop) notations += "<slur type=\"stop\" number=\"1\"/>";
     if (note.tupletStart) notations += "<tuplet type=\"start\" bracket=\"yes\"/>";
     if (note.tupletStop) notations += "<tuplet type=\"stop\"/>";
     if (note.fermata) notations += "<fermata type=\"upright\"/>";
@@ -386,6 +391,17 @@ private:
         return nullptr;
     }
 
+    XmlNote* lastNoteOfTune() {
+        if (XmlNote* note = lastMelodyNote()) return note;
+        for (auto measure = measures_.rbegin(); measure != measures_.rend(); ++measure) {
+            for (auto item = measure->items.rbegin(); item != measure->items.rend(); ++item) {
+                auto* note = std::get_if<XmlNote>(&*item);
+                if (note != nullptr && !note->grace) return note;
+            }
+        }
+        return nullptr;
+    }
+
     void leaveOut(const std::string& what) { ++leftOut_[what]; }
 
     void writeSymbol(const Symbol& symbol) {
@@ -419,13 +435,16 @@ private:
                 // score's reader goes back to the tempo written before it.
                 if (repeatedPart_) leaveOut(symbol.name + " in a repeated part (its tempo on the repeat)");
                 return;
+            // An arc from ^ts to ^te is drawn over notes that are each struck.
+            case CAT_TIES_START: spanOpen_ = true; return;
+            case CAT_TIES_END:
+                if (XmlNote* last = lastNoteOfTune()) last->slurStop = true;
+                return;
+            case CAT_TIES: return;  // the note after it is held: its tie
             case CAT_G_CLEF:
             case CAT_BEAT_SEPARATOR:
             case CAT_NOTE_CHANGE:
-            case CAT_RUNS_OF_3_START:
-            case CAT_TIES:
-            case CAT_TIES_START:
-            case CAT_TIES_END: return;  // said by the clef, the key, the pitches, the tuplet and the tie
+            case CAT_RUNS_OF_3_START: return;  // said by the clef, the key, the pitches and the tuplet
             default: return graces(symbol);
         }
     }
@@ -444,6 +463,7 @@ private:
         note.tail = symbol.tailCode;
         note.tieStop = symbol.tieTarget && !note.rest;
         note.tieStart = tieStarts_.contains(&symbol);
+        note.slurStart = std::exchange(spanOpen_, false);
         current_.items.emplace_back(note);
         current_.hasNotes = true;
     }
@@ -583,6 +603,7 @@ private:
     bool repeatedPart_ = false;
     bool tempoWritten_ = false;
     bool tempoPending_ = false;
+    bool spanOpen_ = false;
 };
 
 std::string credits(const Tune& tune) {

@@ -51,6 +51,9 @@ void TuneTextWriter::beginTune(const TuneHeading& heading) {
     openEnding_.reset();
     lastBar_.reset();
     pendingTime_.clear();
+    pendingJump_.clear();
+    partEndings_.clear();
+    segnoOpen_ = false;
     tabNext_ = tieOpen_ = false;
     tupletLeft_ = tupletSize_ = 0;
 }
@@ -69,16 +72,12 @@ void TuneTextWriter::writeHeading() {
     }
 }
 
-void TuneTextWriter::push(std::string text) {
-    lines_.back().push_back(Token{std::move(text), tabNext_});
-    tabNext_ = false;
-}
+void TuneTextWriter::push(std::string text, bool tabBefore) { lines_.back().push_back(Token{std::move(text), tabBefore}); }
 
 void TuneTextWriter::ensurePartOpen() {
     if (!lineOpen_) {
         lines_.emplace_back();
         lineOpen_ = true;
-        tabNext_ = false;
         for (const char* name : {"&", "sharpf", "sharpc"}) push(name);
         if (!pendingTime_.empty()) push(std::exchange(pendingTime_, {}));
     }
@@ -103,6 +102,9 @@ void TuneTextWriter::tempoMark(int tempo) {
 
 void TuneTextWriter::note(const WrittenNote& note) {
     ensurePartOpen();
+    // A tab between the beats of a bar; the first beat follows the bar line.
+    const bool tab = std::exchange(tabNext_, false) && barHasMusic_;
+    const std::size_t first = lines_.back().size();
     if (note.tupletCount > 0) {
         push("^" + std::to_string(note.tupletCount) + "s");
         tupletLeft_ = tupletSize_ = note.tupletCount;
@@ -120,13 +122,35 @@ void TuneTextWriter::note(const WrittenNote& note) {
     if (tieOpen_) push("^te");
     tieOpen_ = note.tieToNext;
     if (tupletLeft_ > 0 && --tupletLeft_ == 0) push("^" + std::to_string(tupletSize_) + "e");
+    lines_.back()[first].tabBefore = tab;
     barHasMusic_ = partHasMusic_ = true;
 }
 
 void TuneTextWriter::barToken(const std::string& name) {
+    tabNext_ = false;
     push(name);
     lastBar_ = Place{lines_.size() - 1, lines_.back().size() - 1};
     barHasMusic_ = false;
+    if (!pendingJump_.empty()) {
+        segnoOpen_ = segnoOpen_ && pendingJump_ != "dalsegno";
+        push(std::exchange(pendingJump_, {}));
+    }
+}
+
+void TuneTextWriter::direction(const std::string& name) {
+    const bool jump = name == "dalsegno" || name.starts_with("dacapo");
+    if (name == "segno") segnoOpen_ = true;
+    if (jump && barHasMusic_) {
+        pendingJump_ = name;
+        return;
+    }
+    if (jump && !lines_.empty()) {
+        segnoOpen_ = segnoOpen_ && name != "dalsegno";
+        lines_.back().push_back(Token{name, false});
+        return;
+    }
+    ensurePartOpen();
+    push(name);
 }
 
 void TuneTextWriter::barLine() {
@@ -148,6 +172,12 @@ void TuneTextWriter::closeEnding() {
 }
 
 void TuneTextWriter::endPart(bool repeated) {
+    // First and second times of a part that is not repeated but replayed by a
+    // dal segno are its singling and doubling.
+    if (!repeated && segnoOpen_) {
+        for (const Place& place : partEndings_) at(place).text = at(place).text == "'1" ? "'si" : "'do";
+    }
+    partEndings_.clear();
     const std::string name = repeated ? "''!I" : "!I";
     if (barHasMusic_ || !lastBar_) barToken(name);
     else at(*lastBar_).text = name;
@@ -183,6 +213,7 @@ void TuneTextWriter::ending(int number) {
     closeEnding();
     ensurePartOpen();
     push("'" + std::to_string(number));
+    partEndings_.push_back(Place{lines_.size() - 1, lines_.back().size() - 1});
     openEnding_ = number;
 }
 

@@ -47,6 +47,9 @@ public:
     // "||", "|]": the part ends.
     void partEnd();
     void ending(int number);
+    // A sign or jump ("segno", "fine", "dalsegno", ...): a jump goes after the
+    // bar line that closes its bar, the others where they stand.
+    void direction(const std::string& name);
     // The end of a line of the source: the staff line ends with it.
     void lineEnd();
     // False, with nothing written, for a tune that holds no music.
@@ -72,7 +75,7 @@ private:
     };
 
     void writeHeading();
-    void push(std::string text);
+    void push(std::string text, bool tabBefore = false);
     void pushNote(const WrittenNote& note);
     void ensurePartOpen();
     void closeEnding();
@@ -95,6 +98,9 @@ private:
     Place partStart_;
     std::optional<Place> lastBar_;
     std::string pendingTime_;
+    std::string pendingJump_;
+    std::vector<Place> partEndings_;  // the current part's '1 and '2
+    bool segnoOpen_ = false;          // a segno stands before, its dal segno not yet
     bool tabNext_ = false;
     bool tieOpen_ = false;
     int tupletLeft_ = 0;

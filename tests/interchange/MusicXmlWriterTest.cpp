@@ -1,0 +1,97 @@
+// The MusicXML of the example tunes: measures that add up, repeats where a
+// score reader takes them, and what the score cannot say named.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "InterchangeTestSupport.h"
+#include "interchange/MusicXmlWriter.h"
+
+namespace skirlo::test {
+namespace {
+
+MusicXmlScore scoreOf(RealBuild& build, const std::string& example) {
+    const auto performed = perform(build, readFile(std::string(SKIRLO_RESOURCE_DIR "/examples/") + example));
+    return writeMusicXml(performed->document->tunes, performed->events());
+}
+
+int count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(MusicXmlWriter, EveryMeasureOfEveryExampleFillsItsTimeSignature) {
+    RealBuild build;
+    const std::regex time("<beats>(\\d+)</beats><beat-type>(\\d+)</beat-type>");
+    const std::regex duration("<duration>(\\d+)</duration>");
+    for (const auto& path : exampleTunes()) {
+        SCOPED_TRACE(path.filename().string());
+        const std::string xml = scoreOf(build, path.filename().string()).xml;
+        long long measureLength = 0;
+        int measures = 0;
+        for (std::size_t at = xml.find("<measure "); at != std::string::npos; at = xml.find("<measure ", at + 1)) {
+            const std::string measure = xml.substr(at, xml.find("</measure>", at) - at);
+            std::smatch signature;
+            if (std::regex_search(measure, signature, time)) {
+                measureLength = 6720LL * 4 * std::stoll(signature[1]) / std::stoll(signature[2]);
+            }
+            long long sum = 0;
+            for (auto it = std::sregex_iterator(measure.begin(), measure.end(), duration); it != std::sregex_iterator(); ++it) {
+                sum += std::stoll((*it)[1]);
+            }
+            EXPECT_EQ(sum, measureLength) << "measure " << measures + 1;
+            ++measures;
+        }
+        EXPECT_GT(measures, 7);
+    }
+}
+
+TEST(MusicXmlWriter, APartPlayedTwiceRepeatsFromTheEndOfItsFirstTime) {
+    RealBuild build;
+    const std::string xml = scoreOf(build, "highland-laddie.tnz").xml;
+    EXPECT_EQ(count(xml, "<repeat direction=\"forward\"/>"), 4);
+    EXPECT_EQ(count(xml, "<ending number=\"1\" type=\"stop\"/><repeat direction=\"backward\"/>"), 4);
+    EXPECT_EQ(count(xml, "<bar-style>light-heavy</bar-style><ending number=\"2\" type=\"stop\"/></barline>"), 4);
+    EXPECT_EQ(count(xml, "<repeat direction=\"backward\"/>"), 4);
+}
+
+TEST(MusicXmlWriter, TiesTupletsAndSignsAreWrittenAndTheRestIsNamed) {
+    RealBuild build;
+    const MusicXmlScore brae = scoreOf(build, "heather-brae.tnz");
+    // Its arcs join notes that are each struck again: slurs, not ties.
+    EXPECT_EQ(count(brae.xml, "<slur type=\"start\" number=\"1\"/>"), 2);
+    EXPECT_EQ(count(brae.xml, "<slur type=\"stop\" number=\"1\"/>"), 2);
+    EXPECT_EQ(count(brae.xml, "<tie "), 0);
+    EXPECT_EQ(count(brae.xml, "<actual-notes>3</actual-notes><normal-notes>2</normal-notes>"), 3);
+    EXPECT_EQ(brae.leftOut, std::vector<std::string>{"TuneTempo,56 in a repeated part (its tempo on the repeat)"});
+
+    const MusicXmlScore sign = scoreOf(build, "round-the-sign.tnz");
+    EXPECT_EQ(count(sign.xml, "<sound segno=\"segno1\"/>"), 1);
+    EXPECT_EQ(count(sign.xml, "<sound dalsegno=\"segno1\"/>"), 1);
+    EXPECT_EQ(count(sign.xml, "Singling</ending>"), 1);
+    EXPECT_EQ(sign.leftOut, std::vector<std::string>{"the variation tempo"});
+
+    // The second tune's da capo goes back to the start of that tune, not the score's.
+    const MusicXmlScore two = scoreOf(build, "two-tunes.tnz");
+    EXPECT_EQ(count(two.xml, "<sound segno=\"start2\"/>"), 1);
+    EXPECT_EQ(count(two.xml, "<sound dalsegno=\"start2\"/>"), 1);
+    EXPECT_EQ(count(two.xml, "<sound fine=\"yes\"/>"), 1);
+    EXPECT_TRUE(two.leftOut.empty());
+}
+
+TEST(MusicXmlWriter, ANoteAfterATieIsHeldAndTied) {
+    RealBuild build;
+    std::string text = readFile(std::string(SKIRLO_RESOURCE_DIR "/examples/highland-laddie.tnz"));
+    text.erase(text.find("& sharpf"));
+    text += "& sharpf sharpc 2_4 I! gg LA_4 ^t LA_4 ! B_2 !I\r\n";
+    const auto performed = perform(build, text);
+    const std::string xml = writeMusicXml(performed->document->tunes, performed->events()).xml;
+    EXPECT_EQ(count(xml, "<tie type=\"start\"/><voice>1</voice><type>quarter</type>"), 1) << xml;
+    EXPECT_EQ(count(xml, "<tie type=\"stop\"/><voice>1</voice><type>quarter</type>"), 1) << xml;
+    EXPECT_EQ(count(xml, "<tied type=\"start\"/>"), 1);
+}
+
+}  // namespace
+}  // namespace skirlo::test
