@@ -3,8 +3,9 @@
 #include <alsa/asoundlib.h>
 #include <rtmidi/RtMidi.h>
 
-#include <mutex>
+#include <optional>
 
+#include "playback/live/AlsaSequencerOutput.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/QuietAlsa.h"
 #include "playback/live/Synthesizer.h"
@@ -89,35 +90,18 @@ std::vector<std::string> portNames(DiagnosticLog& log) {
     return names;
 }
 
-std::size_t shortMessageLength(std::uint8_t status) {
-    const std::uint8_t command = status & 0xF0;
-    if (command == 0xC0 || command == 0xD0) return 2;
-    return command >= 0x80 && command != 0xF0 ? 3 : 0;
-}
-
-class AlsaMidiHandle final : public MidiHandle {
+// An input port. The program never reads MIDI input; the port is opened and
+// closed as the device layer asks, and a buffer queued for incoming long
+// messages stays queued until a reset gives it back.
+class AlsaMidiInput final : public MidiHandle {
 public:
-    AlsaMidiHandle(std::unique_ptr<RtMidiErrors> errors, std::unique_ptr<RtMidiOut> output,
-                   std::unique_ptr<RtMidiIn> input)
-        : errors_(std::move(errors)), output_(std::move(output)), input_(std::move(input)) {}
+    AlsaMidiInput(std::unique_ptr<RtMidiErrors> errors, std::unique_ptr<RtMidiIn> input)
+        : errors_(std::move(errors)), input_(std::move(input)) {}
 
-    // The playback thread sends the music while the view's thread may send a
-    // volume change; RtMidi's encoder is not safe for that.
-    std::uint32_t sendShort(std::uint32_t message) override {
-        const std::lock_guard lock(mutex_);
-        if (output_ == nullptr) return midi_error::kInvalidParameter;
-        const std::size_t length = shortMessageLength(static_cast<std::uint8_t>(message));
-        if (length == 0) return midi_error::kInvalidParameter;
-        std::uint8_t bytes[3] = {static_cast<std::uint8_t>(message), static_cast<std::uint8_t>(message >> 8 & 0x7F),
-                                 static_cast<std::uint8_t>(message >> 16 & 0x7F)};
-        output_->sendMessage(bytes, length);
-        return errors_->takeFailure() ? codeFor(errors_->type) : midi_error::kNone;
-    }
+    std::uint32_t sendShort(std::uint32_t) override { return midi_error::kInvalidParameter; }
     std::uint32_t reset() override {
-        const std::lock_guard lock(mutex_);
-        silenceAll();
         buffer_ = nullptr;
-        return errors_->takeFailure() ? codeFor(errors_->type) : midi_error::kNone;
+        return midi_error::kNone;
     }
     std::uint32_t prepare(MidiBufferHeader& header) override {
         header.prepared = true;
@@ -133,31 +117,14 @@ public:
         buffer_ = &header;
         return midi_error::kNone;
     }
-    // Stop silences only the chanter's channel; an external synthesizer
-    // would hold the drones for ever after the port is gone.
     std::uint32_t close() override {
-        const std::lock_guard lock(mutex_);
-        silenceAll();
-        if (output_) output_->closePort();
-        if (input_) input_->closePort();
+        input_->closePort();
         return errors_->takeFailure() ? codeFor(errors_->type) : midi_error::kNone;
     }
 
 private:
-    void silenceAll() {
-        if (output_ == nullptr) return;
-        for (std::uint8_t channel = 0; channel < 16; ++channel) {
-            const std::uint8_t allNotesOff[3] = {static_cast<std::uint8_t>(0xB0 | channel), 123, 0};
-            output_->sendMessage(allNotesOff, 3);
-        }
-    }
-
-    std::mutex mutex_;
     std::unique_ptr<RtMidiErrors> errors_;
-    std::unique_ptr<RtMidiOut> output_;
     std::unique_ptr<RtMidiIn> input_;
-    // The input buffer queued for incoming long messages; the program never
-    // reads input, so it stays queued until a reset gives it back.
     MidiBufferHeader* buffer_ = nullptr;
 };
 
@@ -207,21 +174,21 @@ std::uint32_t SystemMidiPlatform::open(MidiDirection direction, unsigned id, std
     }
     const unsigned port = id - (synthesizer ? 1U : 0U);
     if (!sequencerAvailable(log_)) return midi_error::kNoDriver;
+    if (direction == MidiDirection::Output) {
+        // The port list names each port with its sequencer address last.
+        const std::optional<snd_seq_addr_t> address =
+            port < outputPorts_.size() ? portAddress(outputPorts_[port]) : std::nullopt;
+        if (!address) return midi_error::kBadDeviceId;
+        return AlsaSequencerOutput::open(*address, log_, out);
+    }
     auto errors = std::make_unique<RtMidiErrors>(RtMidiErrors{&log_});
     std::uint32_t code = midi_error::kNone;
-    std::unique_ptr<RtMidiOut> output;
-    std::unique_ptr<RtMidiIn> input;
-    if (direction == MidiDirection::Output) {
-        output = makePort<RtMidiOut>(*errors, code);
-    } else {
-        input = makePort<RtMidiIn>(*errors, code);
-    }
-    RtMidi* midi = output ? static_cast<RtMidi*>(output.get()) : input.get();
-    if (midi == nullptr) return code;
-    if (port >= midi->getPortCount()) return midi_error::kBadDeviceId;
-    midi->openPort(port, kClientName);
+    std::unique_ptr<RtMidiIn> input = makePort<RtMidiIn>(*errors, code);
+    if (input == nullptr) return code;
+    if (port >= input->getPortCount()) return midi_error::kBadDeviceId;
+    input->openPort(port, kClientName);
     if (errors->takeFailure()) return codeFor(errors->type);
-    out = std::make_unique<AlsaMidiHandle>(std::move(errors), std::move(output), std::move(input));
+    out = std::make_unique<AlsaMidiInput>(std::move(errors), std::move(input));
     return midi_error::kNone;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The machine's MIDI services: the built-in synthesizer first (when a
 // soundfont is installed; it obeys channel volume), then the ALSA
-// sequencer's ports through RtMidi. A machine without an ALSA sequencer
-// simply has no ports.
+// sequencer's ports as RtMidi lists them. Output ports are played through a
+// sequencer client of our own with a queue (AlsaSequencerOutput). A machine
+// without an ALSA sequencer simply has no ports.
 
 #include <memory>
 #include <string>
