@@ -131,7 +131,9 @@ QWidget* TextSetupDialog::makeTextSetupGroup(const TextRecord& record) {
     auto* group = new QGroupBox(tr("Text Setup"));
     auto* form = new QFormLayout(group);
 
-    shownText_ = scriptBytesToEditorText(record.text);
+    // A text written in UTF-8 is drawn as UTF-8, so it is shown and edited as such too.
+    textInUtf8_ = isMultiByteUtf8(record.text);
+    shownText_ = textInUtf8_ ? QString::fromStdString(record.text) : scriptBytesToEditorText(record.text);
     text_ = new QLineEdit(shownText_);
     text_->setObjectName(QStringLiteral("text"));
     // A double quote would end the record's text in the tune file.
@@ -170,8 +172,13 @@ QLineEdit* TextSetupDialog::makeCoordinateBox(int thousandths, const char* name)
     return box;
 }
 
+std::string TextSetupDialog::typedTextBytes() const {
+    if (textInUtf8_) return text_->text().toStdString();
+    return editorTextToScriptBytes(scriptInputText(text_->text()));
+}
+
 void TextSetupDialog::applyTo(TextRecord& record) const {
-    if (text_->text() != shownText_) record.text = editorTextToScriptBytes(scriptInputText(text_->text()));
+    if (text_->text() != shownText_) record.text = typedTextBytes();
     record.kind = kTextKinds[static_cast<std::size_t>(std::max(kinds_->currentIndex(), 0))];
     record.alignment = kTextAlignments[static_cast<std::size_t>(std::max(alignments_->checkedId(), 0))];
     record.x = thousandthsOfInchText(left_->text().toStdString());

@@ -31,12 +31,15 @@ private:
     QWidget* makeTextSetupGroup(const TextRecord& record);
     QWidget* makeColourRow(std::int32_t colour);
     QLineEdit* makeCoordinateBox(int thousandths, const char* name);
+    // The bytes of the edited text, in the encoding the record was written in.
+    std::string typedTextBytes() const;
 
     QFontDialog* fonts_ = nullptr;
     FontChoice shownFont_;
     QComboBox* colours_ = nullptr;
     QLineEdit* text_ = nullptr;
     QString shownText_;
+    bool textInUtf8_ = false;
     QComboBox* kinds_ = nullptr;
     QButtonGroup* alignments_ = nullptr;
     QLineEdit* left_ = nullptr;

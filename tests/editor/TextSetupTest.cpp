@@ -158,3 +158,15 @@ TEST(TextSetupDialogTest, EditReturnsWhetherOkWasPressedAndCancelChangesNothing)
     EXPECT_EQ(text->text, "Changed");
     EXPECT_EQ(text->x, 9999);
 }
+
+TEST(TextSetupDialogTest, ATitleWrittenInUtf8IsShownAndKeptInUtf8) {
+    auto text = record("Br\xC3\xA0igh", "(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)");
+    TextSetupDialog dialog(*text);
+    auto* textBox = child<QLineEdit>(dialog, "text");
+    EXPECT_EQ(textBox->text(), QString::fromUtf8("Br\u00E0igh")) << "as the music shows it";
+    dialog.applyTo(*text);
+    EXPECT_EQ(text->text, "Br\xC3\xA0igh");
+    textBox->setText(QString::fromUtf8("Br\u00E0igh \u0100"));
+    dialog.applyTo(*text);
+    EXPECT_EQ(text->text, "Br\xC3\xA0igh \xC4\x80") << "edited, it stays UTF-8, even past Windows-1252";
+}
