@@ -17,8 +17,9 @@ const CommandSpec kEvents{"events", "FILE [--speaker] [--profile FILE]",
                           {"FILE"},
                           {{"speaker", "", "perform for the PC speaker: pitches as frequencies"}}};
 
-std::string eventsJson(const std::vector<PerformanceEvent>& events) {
-    JsonWriter json;
+// Written as it is made, so that the JSON of a large file needs no memory of its size.
+bool writeEventsJson(const std::vector<PerformanceEvent>& events, std::FILE* out) {
+    JsonWriter json(out);
     json.beginArray();
     for (const PerformanceEvent& event : events) {
         json.beginObject();
@@ -35,7 +36,7 @@ std::string eventsJson(const std::vector<PerformanceEvent>& events) {
         json.endObject();
     }
     json.endArray();
-    return json.text();
+    return json.flush();
 }
 
 }  // namespace
@@ -48,9 +49,9 @@ int runEvents(const std::vector<std::string>& args) {
     const PlaybackOutput output = line.isSet("speaker") ? PlaybackOutput::Speaker : PlaybackOutput::Midi;
     auto document = openDocument(line.files()[0], *environment, output);
     if (!document) return 1;
-    const std::string json = eventsJson(document->playback().performance.events());
-    std::fwrite(json.data(), 1, json.size(), stdout);
-    return 0;
+    if (writeEventsJson(document->playback().performance.events(), stdout)) return 0;
+    std::fprintf(stderr, "skirlo-cli: the events could not be written to standard output\n");
+    return 1;
 }
 
 }  // namespace skirlo

@@ -6,7 +6,21 @@
 
 namespace skirlo {
 
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;  // bytes sent to a sink at a time
+
+}  // namespace
+
+bool JsonWriter::flush() {
+    if (sink_ == nullptr) return true;
+    std::fwrite(out_.data(), 1, out_.size(), sink_);
+    out_.clear();
+    return std::fflush(sink_) == 0 && std::ferror(sink_) == 0;
+}
+
 void JsonWriter::separate() {
+    if (sink_ != nullptr && out_.size() >= kChunk) flush();
     if (afterKey_) {
         afterKey_ = false;
         return;

@@ -24,9 +24,9 @@ int runTree(const std::vector<std::string>& args) {
     if (!environment) return 1;
     auto document = openDocument(line.files()[0], *environment);
     if (!document) return 1;
-    const std::string json = treeJson(document->tunes());
-    std::fwrite(json.data(), 1, json.size(), stdout);
-    return 0;
+    if (writeTreeJson(document->tunes(), stdout)) return 0;
+    std::fprintf(stderr, "skirlo-cli: the tree could not be written to standard output\n");
+    return 1;
 }
 
 }  // namespace skirlo

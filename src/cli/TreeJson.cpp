@@ -72,12 +72,26 @@ void writeTune(JsonWriter& json, const Tune& tune) {
 
 }  // namespace
 
-std::string treeJson(const std::vector<std::unique_ptr<Tune>>& tunes) {
-    JsonWriter json;
+namespace {
+
+void writeTunes(JsonWriter& json, const std::vector<std::unique_ptr<Tune>>& tunes) {
     json.beginObject();
     writeList(json, "tunes", tunes, [&](const Tune& tune) { writeTune(json, tune); });
     json.endObject();
+}
+
+}  // namespace
+
+std::string treeJson(const std::vector<std::unique_ptr<Tune>>& tunes) {
+    JsonWriter json;
+    writeTunes(json, tunes);
     return json.text() + "\n";
+}
+
+bool writeTreeJson(const std::vector<std::unique_ptr<Tune>>& tunes, std::FILE* out) {
+    JsonWriter json(out);
+    writeTunes(json, tunes);
+    return json.flush() && std::fputc('\n', out) != EOF;
 }
 
 }  // namespace skirlo

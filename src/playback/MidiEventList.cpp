@@ -48,6 +48,9 @@ void MidiEventList::appendNote(const PerformanceEvent& event, bool first, int pr
 void MidiEventList::build(const std::vector<PerformanceEvent>& performance, const MidiListSettings& settings) {
     using namespace midi;
     events_.clear();
+    // At most three messages a note and four around them: reserved at once,
+    // the list of a large file is never held twice while it grows.
+    events_.reserve(3 * performance.size() + 4);
     append(0, kProgramChange, kChanterChannel, settings.chanterInstrument, 0, nullptr);
     int previous = 0;
     for (std::size_t i = 0; i < performance.size(); ++i) {
