@@ -1,12 +1,13 @@
 #pragma once
-// The options and file arguments of one skirlo-cli command, read with Qt's
-// parser so that `--name value`, `--name=value` and `--help` behave as on any
-// Linux tool, and every mistake is named.
+// The options and file arguments of one skirlo-cli command: `--name value`,
+// `--name=value`, `-n value`, `--` and `--help` behave as on any Linux tool,
+// and every mistake is named. Read without Qt, so that the commands that
+// need no Qt do not load it.
 
-#include <QCommandLineParser>
-
+#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace skirlo {
@@ -44,8 +45,15 @@ public:
     int usageError(const std::string& problem) const;
 
 private:
+    // The option one of its names stands for; null for an unknown name.
+    const OptionSpec* find(std::string_view name) const;
+    // Reads the option word at `at` (advancing past a value in the next
+    // word); the mistake, or empty.
+    std::string readOption(const std::vector<std::string>& args, std::size_t& at);
+
     const CommandSpec& spec_;
-    QCommandLineParser parser_;
+    std::vector<OptionSpec> options_;  // the command's, --profile and --help
+    std::map<std::string, std::string, std::less<>> values_;  // by the option's first name; "" for a switch
     std::vector<std::string> files_;
 };
 
