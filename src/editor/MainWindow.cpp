@@ -462,7 +462,9 @@ void MainWindow::updateCommands() {
     }
     setWindowTitle(open ? QStringLiteral("Skirlo - ") + tune->caption() : QStringLiteral("Skirlo"));
     const int problems = open ? tune->problemCount() : 0;
-    problemCount_->setText(problems == 0 ? QString() : tr("%n problem(s) in the text", nullptr, problems));
+    problemCount_->setText(problems == 0   ? QString()
+                           : problems == 1 ? tr("1 problem in the text")
+                                           : tr("%1 problems in the text").arg(problems));
     if (!open) return;
     ScriptView* script = tune->scriptView();
     const bool selection = script->textCursor().hasSelection();

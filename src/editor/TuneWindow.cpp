@@ -67,6 +67,7 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     new ScriptHighlighter(context.workspace.symbols, script_->document());
     script_->setCompleter(new ScriptCompleter(context.workspace.symbols, *script_));
     typingPause_ = new QTimer(this);
+    typingPause_->setObjectName(QStringLiteral("typingPause"));
     typingPause_->setSingleShot(true);
     typingPause_->setInterval(kTypingPauseMs);
     panes_->addWidget(music_);
