@@ -28,6 +28,14 @@ std::unique_ptr<TuneDocument> TuneDocument::createNew(int number) {
     return document;
 }
 
+std::unique_ptr<TuneDocument> TuneDocument::createImported(int number, std::string text) {
+    std::unique_ptr<TuneDocument> document(new TuneDocument);
+    document->title_ = "QTN32" + std::to_string(number);
+    document->script_.load(std::move(text));
+    document->script_.setModified(true);
+    return document;
+}
+
 void TuneDocument::setPath(const std::string& path) {
     path_ = path;
     title_ = std::filesystem::path(path).filename().string();

@@ -43,6 +43,9 @@ public:
     // An untitled document with the default title "QTN32<number>"; its first
     // set-up adds the default text of a new tune.
     static std::unique_ptr<TuneDocument> createNew(int number);
+    // An untitled document holding tunes read from another format, titled as
+    // a new one and unsaved until the user saves it.
+    static std::unique_ptr<TuneDocument> createImported(int number, std::string text);
 
     // The first display's edits of the text. Call once, before the first rebuild.
     void firstSetUp(MessageSink& messages);

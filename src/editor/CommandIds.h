@@ -14,6 +14,7 @@ inline constexpr int kFirstRecentFile = 57616;
 inline constexpr int kExit = 57665;
 inline constexpr int kSaveAsMidi = 4022;
 inline constexpr int kSaveAsImage = 4043;
+inline constexpr int kSaveAsMusicXml = 4044;
 inline constexpr int kMusicPageSetup = 4555;
 inline constexpr int kPrintPreview = 32777;
 inline constexpr int kPrintMusic = 32774;

@@ -24,6 +24,7 @@
 #include "document/ProgramConfiguration.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
+#include "editor/AbcOpening.h"
 #include "editor/ActionIcons.h"
 #include "editor/EditorContext.h"
 #include "editor/MusicPrinter.h"
@@ -41,7 +42,7 @@ constexpr int kVolumeItems = 11;
 
 QString openFilter() {
     return QString::fromLatin1(kTuneFilterName.data(), static_cast<int>(kTuneFilterName.size())) +
-           QStringLiteral(";;All Files (*)");
+           QStringLiteral(";;ABC Files (*.abc);;All Files (*)");
 }
 
 }  // namespace
@@ -128,6 +129,9 @@ void MainWindow::buildFileMenu() {
     });
     tuneFileItems_ << addCommand(file, command::kSaveAsImage, tr("Save As &Image.."), [this] {
         if (TuneWindow* tune = activeTune()) tune->saveAsImage();
+    });
+    tuneFileItems_ << addCommand(file, command::kSaveAsMusicXml, tr("Save As Music&XML..."), [this] {
+        if (TuneWindow* tune = activeTune()) tune->saveAsMusicXml();
     });
     // Every print starts from the program's printer settings, which Print Setup edits.
     file->addSeparator();
@@ -358,6 +362,13 @@ TuneWindow* MainWindow::openTune(const QString& path) {
             return tune;
         }
     }
+    if (isAbcPath(absolute.toStdString())) {
+        auto imported =
+            importAbcDocument(absolute.toStdString(), ++untitledCount_, context_.workspace, context_.messages);
+        if (!imported) return nullptr;
+        rememberOpened(absolute);
+        return addTuneWindow(std::move(imported));
+    }
     TuneDocument::Opening opening = TuneDocument::open(absolute.toStdString());
     if (!opening.document) {
         context_.messages.show(opening.error, kApplicationTitle);
@@ -489,7 +500,8 @@ void MainWindow::updatePlayerCommands(TuneWindow& tune) {
     actions_.value(command::kContinuous)->setChecked(playing && player.continuous());
     actions_.value(command::kStop)->setChecked(!playing);
     for (int id : {command::kRewind, command::kRefresh, command::kSetFont, command::kSaveAsMidi,
-                   command::kSaveAsImage, command::kTabStops, command::kPlayOptions, command::kMusicPageSetup,
+                   command::kSaveAsImage, command::kSaveAsMusicXml, command::kTabStops, command::kPlayOptions,
+                   command::kMusicPageSetup,
                    command::kPrintPreview, command::kPrintMusic}) {
         actions_.value(id)->setEnabled(!playing);
     }

@@ -14,6 +14,8 @@
 #include "editor/ProgressWindow.h"
 #include "editor/WaitCursor.h"
 #include "export/PictureExport.h"
+#include "interchange/MusicXmlWriter.h"
+#include "tunefile/FileReplace.h"
 #include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
 
@@ -26,6 +28,8 @@ constexpr std::string_view kMidiSaveError = "Error in saving the midi file!";
 constexpr std::string_view kMidiSaveCaption = "Midi File Save";
 constexpr std::string_view kImageSaveError = "Error in saving the image file!\n";
 constexpr std::string_view kImageSaveCaption = "Image File Save";
+constexpr std::string_view kMusicXmlSaveError = "Error in saving the MusicXML file!\n";
+constexpr std::string_view kMusicXmlSaveCaption = "MusicXML File Save";
 
 
 }  // namespace
@@ -36,6 +40,19 @@ std::string chooseMidiFile(QWidget* parent, const std::string& proposal) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("mid"));
     dialog.setNameFilters({QFileDialog::tr("Midi Files (*.mid)"), QFileDialog::tr("All Files (*.*)")});
+    const QFileInfo file(QString::fromStdString(proposal));
+    dialog.setDirectory(file.absolutePath());
+    dialog.selectFile(file.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+}
+
+std::string chooseMusicXmlFile(QWidget* parent, const std::string& proposal) {
+    QFileDialog dialog(parent, QFileDialog::tr("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("musicxml"));
+    dialog.setNameFilters({QFileDialog::tr("MusicXML Files (*.musicxml *.xml)"), QFileDialog::tr("All Files (*.*)")});
     const QFileInfo file(QString::fromStdString(proposal));
     dialog.setDirectory(file.absolutePath());
     dialog.selectFile(file.fileName());
@@ -90,12 +107,41 @@ void MusicExporter::saveImage(const TuneDocument& document, QWidget* parent) con
     }
 }
 
+void MusicExporter::saveMusicXml(const TuneDocument& document, QWidget* parent) const {
+    const std::vector<PerformanceEvent>& events = document.playback().performance.events();
+    if (events.empty()) {
+        messages_.show(kEmptyTune, kApplicationTitle, MessageButtons::Ok);
+        return;
+    }
+    const std::string path = chooseMusicXml(parent, exportProposal(document, "musicxml"));
+    if (path.empty()) return;
+    MusicXmlScore score;
+    std::string error;
+    {
+        WaitCursor wait;
+        score = writeMusicXml(document.tunes(), events);
+        if (!replaceFileContents(path, score.xml, error)) score.leftOut.clear();
+    }
+    if (!error.empty()) {
+        messages_.show(std::string(kMusicXmlSaveError) + error, kMusicXmlSaveCaption, MessageButtons::Ok);
+        return;
+    }
+    if (score.leftOut.empty()) return;
+    std::string text = "Not in the MusicXML file:";
+    for (const std::string& what : score.leftOut) text += "\n" + what;
+    messages_.show(text, kMusicXmlSaveCaption, MessageButtons::Ok);
+}
+
 void saveMusicAsMidi(TuneDocument& document, EditorContext& context, QWidget* parent) {
     MusicExporter(context.workspace, context.measuring, context.messages).saveMidi(document, parent);
 }
 
 void saveMusicAsImage(TuneDocument& document, EditorContext& context, QWidget* parent) {
     MusicExporter(context.workspace, context.measuring, context.messages).saveImage(document, parent);
+}
+
+void saveMusicAsMusicXml(TuneDocument& document, EditorContext& context, QWidget* parent) {
+    MusicExporter(context.workspace, context.measuring, context.messages).saveMusicXml(document, parent);
 }
 
 }  // namespace skirlo

@@ -28,6 +28,8 @@ using ExportFileChooser = std::function<std::string(QWidget* parent, const std::
 // (ImageFileDialog, default extension "pcx").
 std::string chooseMidiFile(QWidget* parent, const std::string& proposal);
 std::string chooseImageFile(QWidget* parent, const std::string& proposal);
+// MusicXML scores, default extension "musicxml".
+std::string chooseMusicXmlFile(QWidget* parent, const std::string& proposal);
 
 // The proposed file: in the document's folder, its title up to and including
 // the first "." followed by `extension`; a title without "." gets one.
@@ -49,9 +51,13 @@ public:
     // other. PCX and BMP are written a scan line at a time under the progress
     // window; a file that cannot be written is reported.
     void saveImage(const TuneDocument& document, QWidget* parent) const;
+    // Writes the tunes as a MusicXML score (the bytes `skirlo-cli musicxml`
+    // writes) and names what the score could not hold.
+    void saveMusicXml(const TuneDocument& document, QWidget* parent) const;
 
     ExportFileChooser chooseMidi = chooseMidiFile;
     ExportFileChooser chooseImage = chooseImageFile;
+    ExportFileChooser chooseMusicXml = chooseMusicXmlFile;
 
 private:
     Workspace& workspace_;
@@ -59,8 +65,9 @@ private:
     MessageSink& messages_;
 };
 
-// "Save As &Midi" and "Save As &Image.." of a tune window.
+// "Save As &Midi", "Save As &Image.." and "Save As Music&XML..." of a tune window.
 void saveMusicAsMidi(TuneDocument& document, EditorContext& context, QWidget* parent);
 void saveMusicAsImage(TuneDocument& document, EditorContext& context, QWidget* parent);
+void saveMusicAsMusicXml(TuneDocument& document, EditorContext& context, QWidget* parent);
 
 }  // namespace skirlo

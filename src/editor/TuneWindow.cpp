@@ -212,6 +212,8 @@ void TuneWindow::saveAsMidi() { saveMusicAsMidi(*document_, context_, this); }
 
 void TuneWindow::saveAsImage() { saveMusicAsImage(*document_, context_, this); }
 
+void TuneWindow::saveAsMusicXml() { saveMusicAsMusicXml(*document_, context_, this); }
+
 void TuneWindow::playOptions() {
     if (player_->playing()) return;
     // The device box lists the MIDI devices, then the PC speaker.

@@ -56,6 +56,7 @@ public:
     // "Save As &Midi" and "Save As &Image..".
     void saveAsMidi();
     void saveAsImage();
+    void saveAsMusicXml();
     // "Set Play &Options..": the "Play Music Setup" dialog on a copy of the
     // tune's playing values; OK writes them into the text as one undo step,
     // stores the moving pointer's state and rebuilds the performance.
