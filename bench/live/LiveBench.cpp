@@ -7,14 +7,16 @@
 // least 50 times faster than real time.
 //
 // BM_SynthesizerLateness measures when each note actually sounds: in the
-// frames the built-in synthesizer renders through the machine's audio output,
-// against the note's time from the start of playing. BM_SchedulerLateness
-// measures the playback thread's own wake-ups on the monotonic clock, which
-// now time only the ball and the PC speaker. Both are meant to be run at the
-// priority a piper's desktop gives, e.g. without the right to real-time
-// scheduling:
+// frames the built-in synthesizer renders for a sound card paced by the
+// monotonic clock, against the note's time from the start of playing.
+// BM_SchedulerLateness measures the playback thread's own wake-ups on the
+// monotonic clock, which now time only the ball and the PC speaker.
+// BM_AlsaQueueLateness measures when each note-on reaches an ALSA port, where
+// the machine has a sequencer. All are meant to be run at the priority a
+// piper's desktop gives, e.g. without the right to real-time scheduling:
 //   setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice bench_live
 
+#include <alsa/asoundlib.h>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -35,6 +37,7 @@
 #include "playback/live/SpeakerTone.h"
 #include "playback/live/Synthesizer.h"
 #include "playback/live/SynthesizerHandle.h"
+#include "playback/live/SystemMidiPlatform.h"
 #include "playback/live/WavRenderer.h"
 #include "support/PlaybackTestSupport.h"
 
@@ -329,6 +332,140 @@ void BM_SynthesizerLateness(benchmark::State& state) {
     state.counters["wall_s"] = wallSeconds;
 }
 BENCHMARK(BM_SynthesizerLateness)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
+
+// A port of the bench's own that the kernel stamps each arriving event on
+// with the time of a queue of ours: the arrival on the ALSA queues' clock,
+// whenever the bench's thread gets to read it.
+class ArrivalPort {
+public:
+    static constexpr const char* kName = "Skirlo bench input";
+
+    ArrivalPort() {
+        if (snd_seq_open(&sequencer_, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) return;
+        snd_seq_set_client_name(sequencer_, "Skirlo bench");
+        queue_ = snd_seq_alloc_queue(sequencer_);
+        snd_seq_port_info_t* info = nullptr;
+        snd_seq_port_info_alloca(&info);
+        snd_seq_port_info_set_name(info, kName);
+        snd_seq_port_info_set_capability(info, SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE);
+        snd_seq_port_info_set_type(info, SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+        snd_seq_port_info_set_timestamping(info, 1);
+        snd_seq_port_info_set_timestamp_real(info, 1);
+        snd_seq_port_info_set_timestamp_queue(info, queue_);
+        snd_seq_create_port(sequencer_, info);
+        snd_seq_start_queue(sequencer_, queue_, nullptr);
+        snd_seq_drain_output(sequencer_);
+        thread_ = std::thread([this] { receive(); });
+    }
+    ~ArrivalPort() {
+        running_ = false;
+        if (thread_.joinable()) thread_.join();
+        if (sequencer_ != nullptr) snd_seq_close(sequencer_);
+    }
+    bool open() const { return thread_.joinable(); }
+    // Milliseconds on the port's queue at which each note-on arrived.
+    std::vector<double> noteOns() const {
+        const std::lock_guard lock(mutex_);
+        return noteOns_;
+    }
+
+private:
+    void receive() {
+        while (running_) {
+            snd_seq_event_t* event = nullptr;
+            if (snd_seq_event_input(sequencer_, &event) < 0 || event == nullptr) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            if (event->type == SND_SEQ_EVENT_NOTEON && event->data.note.velocity > 0) {
+                const double ms = double(event->time.time.tv_sec) * 1000 + double(event->time.time.tv_nsec) / 1e6;
+                const std::lock_guard lock(mutex_);
+                noteOns_.push_back(ms);
+            }
+        }
+    }
+
+    snd_seq_t* sequencer_ = nullptr;
+    int queue_ = 0;
+    std::atomic<bool> running_{true};
+    mutable std::mutex mutex_;
+    std::vector<double> noteOns_;
+    std::thread thread_;
+};
+
+// Plays the list into an ALSA port through the program's own MIDI services
+// (the queue of its sequencer client) and measures each note-on's arrival:
+// its time on the port's queue less the first note-on's, less the list's
+// delays between them, as the other lateness measures of this file.
+void BM_AlsaQueueLateness(benchmark::State& state) {
+    if (!std::filesystem::exists("/dev/snd/seq")) {
+        state.SkipWithError("this machine has no ALSA sequencer (/dev/snd/seq is missing)");
+        return;
+    }
+    const std::vector<MidiEvent> events = syntheticPerformance(static_cast<int>(state.range(0)));
+    std::vector<double> due;
+    double at = 0;
+    for (const MidiEvent& event : events) {
+        if ((event.message & 0xF0) == 0x90 && (event.message >> 16 & 0x7F) > 0) due.push_back(at);
+        at += event.delay;
+    }
+    std::vector<double> lateness;
+    for (auto _ : state) {
+        const ArrivalPort port;
+        if (!port.open()) {
+            state.SkipWithError("the bench's port could not be made");
+            return;
+        }
+        const Spinner spinner;
+        StderrDiagnosticLog log;
+        RecordingMessageSink messages;
+        SystemMidiPlatform platform(log);
+        MidiDeviceLayer devices(platform, messages, log);
+        const OutputDeviceList list = devices.enumerateOutputs();
+        const auto found = std::find_if(list.names.begin(), list.names.end(), [](const std::string& name) {
+            return name.find(ArrivalPort::kName) != std::string::npos;
+        });
+        if (found == list.names.end()) {
+            state.SkipWithError("the bench's port is not listed");
+            return;
+        }
+        devices.output().deviceId = static_cast<std::uint32_t>(found - list.names.begin());
+        NoPorts ports;
+        SpeakerTone speaker(ports);
+        SteadyPlaybackClock clock;
+        std::atomic<bool> ended{false};
+        PlaybackNotifications notifications;
+        notifications.end = [&ended] { ended = true; };
+        PlaybackScheduler scheduler(devices, speaker, clock, notifications);
+        PlaySetup setup;
+        setup.droneIntroduction = 0;
+        scheduler.setSetup(setup);
+        scheduler.setLists(&events, nullptr);
+        if (!scheduler.play()) {
+            state.SkipWithError("the port could not be opened");
+            return;
+        }
+        while (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        scheduler.handleEnd();
+        const std::vector<double> arrivals = port.noteOns();
+        lateness.clear();
+        for (std::size_t i = 0; i < std::min(arrivals.size(), due.size()); ++i) {
+            lateness.push_back(arrivals[i] - arrivals[0] - (due[i] - due[0]));
+        }
+    }
+    if (lateness.empty()) {
+        state.SkipWithError("no note arrived");
+        return;
+    }
+    state.counters["note_ons"] = double(due.size());
+    state.counters["arrived"] = double(lateness.size());
+    state.counters["late_median_ms"] = percentile(lateness, 0.5);
+    state.counters["late_p99_ms"] = percentile(lateness, 0.99);
+    state.counters["late_max_ms"] = percentile(lateness, 1.0);
+    state.counters["end_drift_ms"] = lateness.back();
+}
+BENCHMARK(BM_AlsaQueueLateness)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
 
 void renderBench(benchmark::State& state, const std::vector<MidiEvent>& events, const PlaySetup& setup) {
     StderrDiagnosticLog log;
