@@ -94,7 +94,11 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     connect(typingPause_, &QTimer::timeout, this, &TuneWindow::rebuildFromTyping);
     connect(script_, &QPlainTextEdit::cursorPositionChanged, this,
             [this] { music_->frameSymbolWrittenAt(script_->caretByte()); });
-    connect(music_, &MusicView::sourceRequested, this, [this](SourceRange source) { script_->selectBytes(source); });
+    // The token is selected where it can be typed over at once.
+    connect(music_, &MusicView::sourceRequested, this, [this](SourceRange source) {
+        script_->selectBytes(source);
+        script_->setFocus(Qt::OtherFocusReason);
+    });
     connect(controls_, &ControlBar::command, this, &TuneWindow::runCommand);
     connect(controls_, &ControlBar::zoomChanged, this, &TuneWindow::applyZoom);
     connect(controls_->deviceBox(), &QComboBox::activated, this, &TuneWindow::applyDevice);
