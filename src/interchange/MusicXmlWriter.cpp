@@ -96,7 +96,6 @@ struct XmlMeasure {
     std::string print;       // <print> before everything
     std::string attributes;  // key, time and clef when they change
     bool forwardRepeat = false;
-    bool heavyLeft = false;
     std::optional<Ending> endingStart;
     std::string rightStyle;  // empty: a plain bar line
     bool backwardRepeat = false;
@@ -209,9 +208,11 @@ void setBeams(XmlMeasure& measure) {
 std::string measureXml(XmlMeasure& measure, int number) {
     setBeams(measure);
     std::string xml = "<measure number=\"" + std::to_string(number) + "\">\n" + measure.print + measure.attributes;
-    if (measure.forwardRepeat || measure.heavyLeft || measure.endingStart) {
+    // A part that is not repeated starts after the heavy bar line that ended
+    // the part before: score readers know a heavy-light start only as a repeat.
+    if (measure.forwardRepeat || measure.endingStart) {
         xml += "<barline location=\"left\">";
-        if (measure.forwardRepeat || measure.heavyLeft) xml += "<bar-style>heavy-light</bar-style>";
+        xml += measure.forwardRepeat ? "<bar-style>heavy-light</bar-style>" : "<bar-style>regular</bar-style>";
         if (measure.endingStart) {
             xml += "<ending number=\"" + measure.endingStart->number + "\" type=\"start\">" +
                    xmlEscaped(measure.endingStart->text) + "</ending>";
@@ -225,7 +226,9 @@ std::string measureXml(XmlMeasure& measure, int number) {
     }
     if (!measure.rightStyle.empty() || measure.backwardRepeat || measure.endingStop) {
         xml += "<barline location=\"right\">";
-        if (!measure.rightStyle.empty()) xml += "<bar-style>" + measure.rightStyle + "</bar-style>";
+        const std::string style =
+            !measure.rightStyle.empty() ? measure.rightStyle : measure.backwardRepeat ? "light-heavy" : "regular";
+        xml += "<bar-style>" + style + "</bar-style>";
         if (measure.endingStop) xml += "<ending number=\"" + *measure.endingStop + "\" type=\"stop\"/>";
         if (measure.backwardRepeat) xml += "<repeat direction=\"backward\"/>";
         xml += "</barline>\n";
@@ -420,7 +423,6 @@ private:
             case CAT_TIME_SIGNATURE: return timeSignature(symbol);
             case CAT_START_SECTION:
                 current_.forwardRepeat = symbol.name == "I!''";
-                current_.heavyLeft = true;
                 repeatedPart_ = current_.forwardRepeat;
                 return;
             case CAT_END_SECTION: return endPart(symbol);

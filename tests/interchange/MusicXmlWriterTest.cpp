@@ -52,7 +52,9 @@ TEST(MusicXmlWriter, APartPlayedTwiceRepeatsFromTheEndOfItsFirstTime) {
     RealBuild build;
     const std::string xml = scoreOf(build, "highland-laddie.tnz").xml;
     EXPECT_EQ(count(xml, "<repeat direction=\"forward\"/>"), 4);
-    EXPECT_EQ(count(xml, "<ending number=\"1\" type=\"stop\"/><repeat direction=\"backward\"/>"), 4);
+    EXPECT_EQ(count(xml, "<bar-style>light-heavy</bar-style><ending number=\"1\" type=\"stop\"/>"
+                         "<repeat direction=\"backward\"/>"),
+              4);
     EXPECT_EQ(count(xml, "<bar-style>light-heavy</bar-style><ending number=\"2\" type=\"stop\"/></barline>"), 4);
     EXPECT_EQ(count(xml, "<repeat direction=\"backward\"/>"), 4);
 }
