@@ -14,6 +14,7 @@
 #include "editor/MusicView.h"
 #include "editor/RunningProgram.h"
 #include "editor/ScriptView.h"
+#include "tunefile/Profile.h"
 
 namespace skirlo::test {
 namespace {
@@ -72,6 +73,7 @@ TEST_F(TextAndMusicTest, DoubleClickSelectsTheTokenAndTheCaretFramesItsSymbol) {
     EXPECT_EQ(script->byteOffset(script->textCursor().selectionStart()), third->source.begin);
     EXPECT_EQ(selectedBytes(), third->name);
     EXPECT_EQ(music->framedSymbol(), third);
+    EXPECT_TRUE(script->hasFocus());  // to be typed over at once
 
     // The caret alone, inside or right after another token, frames that symbol.
     const Symbol* fifth = nthNote(4);
@@ -119,20 +121,28 @@ TEST_F(TextAndMusicTest, RefreshStillShowsOneBoxPerOccurrence) {
     EXPECT_EQ(statusCount(), "2 problems in the text");
 }
 
-TEST_F(TextAndMusicTest, TypingWaitsWhenRebuildWhileTypingIsOff) {
-    QAction* item = nullptr;
-    for (QAction* action : window->findChildren<QAction*>()) {
-        if (action->text() == "Rebuild While &Typing") item = action;
-    }
-    ASSERT_NE(item, nullptr);
-    EXPECT_TRUE(item->isChecked());
-    item->trigger();
+TEST_F(TextAndMusicTest, RebuildWhileTypingOffWaitsForRefreshAndIsRemembered) {
+    const auto menuItem = [this] {
+        for (QAction* action : window->findChildren<QAction*>()) {
+            if (action->text() == "Rebuild While &Typing") return action;
+        }
+        return static_cast<QAction*>(nullptr);
+    };
+    ASSERT_NE(menuItem(), nullptr);
+    EXPECT_TRUE(menuItem()->isChecked());
+    menuItem()->trigger();
     script->setFocus();
     putCaretAfter("2_4 ");
     QTest::keyClicks(script, "zzq ");
     QTest::qWait(3 * TuneWindow::kTypingPauseMs);
     EXPECT_TRUE(script->problems().empty());
-    item->trigger();
+
+    messages.setAnswer(MessageAnswer::No);  // the edit is not saved
+    window->close();
+    application->shutDown();
+    EXPECT_EQ(IniProfile::open((folder / "QTN32.INI").string())->getInt("Settings", "RebuildWhileTyping", 1), 0);
+    start();
+    EXPECT_FALSE(menuItem()->isChecked());
 }
 
 TEST_F(TextAndMusicTest, AMapWordAndAnUnknownWordAreColouredDifferently) {
