@@ -108,6 +108,9 @@ void appendRectangle(std::string& data, const Rect& r) {
             'v' + std::to_string(r.bottom - r.top) + 'h' + std::to_string(r.left - r.right) + 'z';
 }
 
+// v + 0.5, written exactly.
+std::string halfPast(int v) { return (v < 0 ? "-" + std::to_string(-(v + 1)) : std::to_string(v)) + ".5"; }
+
 // The fill attribute, left out for black, which is SVG's default.
 std::string fillAttribute(Colour colour) {
     return (colour & 0xFFFFFF) == kBlack ? std::string() : " fill=\"" + svgColour(colour) + '"';
@@ -224,7 +227,7 @@ void SvgSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
     flushRectangles();
     const Point a = toDevice({rect.left, rect.top});
     // The one-unit line runs along the rectangle's inside edge.
-    body_ += "<rect x=\"" + std::to_string(a.x) + ".5\" y=\"" + std::to_string(a.y) + ".5\" width=\"" +
+    body_ += "<rect x=\"" + halfPast(a.x) + "\" y=\"" + halfPast(a.y) + "\" width=\"" +
              std::to_string(rect.right - rect.left - 1) + "\" height=\"" + std::to_string(rect.bottom - rect.top - 1) +
              "\" fill=\"" + svgColour(fill) + "\" stroke=\"" + svgColour(frame) + "\"/>\n";
 }

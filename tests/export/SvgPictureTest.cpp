@@ -20,6 +20,7 @@
 #include <string>
 
 #include "export/MusicImage.h"
+#include "export/SvgSurface.h"
 #include "support/EngravingTestSupport.h"
 
 namespace skirlo {
@@ -134,6 +135,25 @@ TEST_F(SvgPictureTest, TitleAndTextsAreWellFormedWhateverTheTuneHolds) {
     // The font is named, and the composer keeps its italic and its red.
     EXPECT_NE(svg.find("font-family=\""), std::string::npos);
     EXPECT_NE(svg.find("font-style=\"italic\" fill=\"#ff0000\">Caf"), std::string::npos) << svg;
+}
+
+TEST(SvgSurface, RectanglesOfOneColourShareAPathAndKeepTheirOrderAmongColours) {
+    SvgSurface surface({10, 20});
+    surface.fillRect({0, 0, 5, 2}, kBlack);
+    surface.fillRect({1, 1, 2, 9}, kBlack);
+    surface.fillRect({3, 3, 3, 9}, kBlack);  // empty: nothing drawn
+    surface.fillRect({0, 0, 1, 1}, 0x0000FF);
+    surface.fillRect({4, 4, 6, 6}, kBlack);
+    surface.frameRect({-3, -21, 2, -16}, kBlack, kWhite);
+    const std::string svg = surface.document(100, 50, "T");
+    const std::string body = svg.substr(svg.find("</title>\n") + 9);
+    EXPECT_EQ(body,
+              "<path d=\"M10 20h5v2h-5zM11 21h1v8h-1z\"/>\n"
+              "<path d=\"M10 20h1v1h-1z\" fill=\"#ff0000\"/>\n"
+              "<path d=\"M14 24h2v2h-2z\"/>\n"
+              "<rect x=\"7.5\" y=\"-0.5\" width=\"4\" height=\"4\" fill=\"#ffffff\" stroke=\"#000000\"/>\n"
+              "</svg>\n");
+    EXPECT_NE(svg.find("width=\"100\" height=\"50\" viewBox=\"0 0 100 50\""), std::string::npos);
 }
 
 }  // namespace
