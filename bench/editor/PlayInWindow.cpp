@@ -1,13 +1,17 @@
 // Plays a tune in the desktop program's window through the real devices (the
 // built-in synthesizer where there is no MIDI port), takes pictures of the
-// window at three moments, and reports how late each message left against
-// its place in the event list, and how long the ball took to follow.
+// window at three moments, and reports how the music reached the device and
+// how long the ball took to follow.
 //
 //   play_in_window TUNE.tnz OUT_DIR
 //
-// Run it under a display (Xvfb will do). Lateness of message i is its send
-// time less the first list message's, less the sum of the list's delays
-// before it: a late wake-up that was made up shows 0, one carried on would grow.
+// Run it under a display (Xvfb will do). A device with a clock of its own
+// (the built-in synthesizer, an ALSA port's queue) gets the music ahead of
+// time: reported are the stamps against the list's times (they must agree
+// exactly) and how far ahead each message was handed over; the ball's lag is
+// counted from each entry's time after the start. A device without one gets
+// each message at its time: the lateness of message i is its send time less
+// the first list message's, less the sum of the list's delays before it.
 
 #include <QApplication>
 #include <QEventLoop>
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "common/MessageSink.h"
@@ -57,11 +62,50 @@ public:
         const std::lock_guard lock(mutex_);
         return sent_;
     }
+    struct Queued {
+        std::uint32_t ms;
+        Clock::time_point handedAt;
+    };
+    std::vector<Queued> queued() const {
+        const std::lock_guard lock(mutex_);
+        return queued_;
+    }
+    Clock::time_point begunAt() const {
+        const std::lock_guard lock(mutex_);
+        return begunAt_;
+    }
 
 private:
+    class Queue final : public TimedMidiOutput {
+    public:
+        Queue(TimedMidiOutput& real, TimedPlatform& platform) : real_(real), platform_(platform) {}
+        std::uint32_t begin() override {
+            {
+                const std::lock_guard lock(platform_.mutex_);
+                platform_.begunAt_ = Clock::now();
+            }
+            return real_.begin();
+        }
+        std::uint32_t sendAt(std::uint32_t message, std::uint32_t ms) override {
+            {
+                const std::lock_guard lock(platform_.mutex_);
+                platform_.queued_.push_back({ms, Clock::now()});
+            }
+            return real_.sendAt(message, ms);
+        }
+        void drop() override { real_.drop(); }
+
+    private:
+        TimedMidiOutput& real_;
+        TimedPlatform& platform_;
+    };
+
     class Handle final : public MidiHandle {
     public:
-        Handle(std::unique_ptr<MidiHandle> real, TimedPlatform& platform) : real_(std::move(real)), platform_(platform) {}
+        Handle(std::unique_ptr<MidiHandle> real, TimedPlatform& platform)
+            : real_(std::move(real)), platform_(platform) {
+            if (TimedMidiOutput* timed = real_->timed()) queue_.emplace(*timed, platform_);
+        }
         std::uint32_t sendShort(std::uint32_t message) override {
             {
                 const std::lock_guard lock(platform_.mutex_);
@@ -74,15 +118,19 @@ private:
         std::uint32_t unprepare(MidiBufferHeader& header) override { return real_->unprepare(header); }
         std::uint32_t addBuffer(MidiBufferHeader& header) override { return real_->addBuffer(header); }
         std::uint32_t close() override { return real_->close(); }
+        TimedMidiOutput* timed() override { return queue_ ? &*queue_ : nullptr; }
 
     private:
         std::unique_ptr<MidiHandle> real_;
         TimedPlatform& platform_;
+        std::optional<Queue> queue_;
     };
 
     MidiPlatform& real_;
     mutable std::mutex mutex_;
     std::vector<Clock::time_point> sent_;
+    std::vector<Queued> queued_;
+    Clock::time_point begunAt_;
 };
 
 class NoSaving final : public SaveNameDialog {
@@ -94,6 +142,39 @@ double percentile(std::vector<double> values, double p) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
     return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
+}
+
+// The list's entries from the start of playing: the drone introduction is
+// what comes before the first stamp.
+int reportQueued(const std::vector<MidiEvent>& events, const std::vector<TimedPlatform::Queued>& queued,
+                 Clock::time_point begunAt, const std::vector<std::pair<std::size_t, Clock::time_point>>& ballMoves) {
+    if (queued.size() != events.size()) {
+        std::fprintf(stderr, "only %zu of %zu messages were queued\n", queued.size(), events.size());
+        return 1;
+    }
+    std::vector<long long> due;
+    long long at = queued.front().ms;
+    std::size_t wrongStamps = 0;
+    std::vector<double> lead;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        due.push_back(at);
+        if (queued[i].ms != at) ++wrongStamps;
+        lead.push_back(double(at) - std::chrono::duration<double, std::milli>(queued[i].handedAt - begunAt).count());
+        at += events[i].delay;
+    }
+    std::printf("messages: %zu queued over %.1f s, stamps differing from the list's times: %zu\n", queued.size(),
+                double(at) / 1000.0, wrongStamps);
+    std::printf("handed over ahead of their time, ms: min %.3f  median %.3f  max %.3f\n", percentile(lead, 0.0),
+                percentile(lead, 0.5), percentile(lead, 1.0));
+    std::vector<double> lag;
+    for (const auto& [index, when] : ballMoves) {
+        if (index < due.size()) {
+            lag.push_back(std::chrono::duration<double, std::milli>(when - begunAt).count() - double(due[index]));
+        }
+    }
+    std::printf("ball follows %zu entries, lag ms after their time: median %.3f  p99 %.3f  max %.3f\n", lag.size(),
+                percentile(lag, 0.5), percentile(lag, 0.99), percentile(lag, 1.0));
+    return wrongStamps == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -152,6 +233,13 @@ int main(int argc, char** argv) {
     playing.exec();
 
     const auto& events = tune->document().playback().midiEvents.events();
+    std::printf("device: %s\n", tune->player()->listDevices().names.front().c_str());
+    const std::vector<TimedPlatform::Queued> queued = platform.queued();
+    if (!queued.empty()) {
+        const int status = reportQueued(events, queued, platform.begunAt(), ballMoves);
+        application.shutDown();
+        return status;
+    }
     const std::vector<Clock::time_point> sent = platform.sendTimes();
     // Eight messages of the set-up come before the list.
     constexpr std::size_t kSetUp = 8;
@@ -166,7 +254,6 @@ int main(int argc, char** argv) {
         lateness.push_back(actual - static_cast<double>(due));
         due += events[i].delay;
     }
-    std::printf("device: %s\n", tune->player()->listDevices().names.front().c_str());
     std::printf("messages: %zu (%zu sent) due over %.1f s, sent over %.1f s\n", lateness.size(), sent.size(),
                 static_cast<double>(due) / 1000.0,
                 std::chrono::duration<double>(sent.back() - sent[kSetUp]).count());
