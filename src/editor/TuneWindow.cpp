@@ -92,10 +92,10 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     connect(script_, &ScriptView::scriptEdited, this, &TuneWindow::updateCaption);
     connect(script_, &ScriptView::scriptEdited, this, &TuneWindow::textEdited);
     connect(typingPause_, &QTimer::timeout, this, &TuneWindow::rebuildFromTyping);
-    connect(script_, &QPlainTextEdit::cursorPositionChanged, this,
-            [this] { music_->frameSymbolWrittenAt(script_->caretByte()); });
+    connect(script_, &QPlainTextEdit::cursorPositionChanged, this, &TuneWindow::frameSymbolAtCaret);
     // The token is selected where it can be typed over at once.
     connect(music_, &MusicView::sourceRequested, this, [this](SourceRange source) {
+        if (musicOlderThanText_) return;  // the places have moved since
         script_->selectBytes(source);
         script_->setFocus(Qt::OtherFocusReason);
     });
@@ -157,7 +157,13 @@ void TuneWindow::refreshMusic() {
 }
 
 void TuneWindow::textEdited() {
+    musicOlderThanText_ = true;
     if (context_.scriptSettings.rebuildWhileTyping) typingPause_->start();
+}
+
+void TuneWindow::frameSymbolAtCaret() {
+    // Music built from an older text has its symbols at older places.
+    music_->frameSymbolWrittenAt(musicOlderThanText_ ? ScriptText::npos : script_->caretByte());
 }
 
 void TuneWindow::rebuildFromTyping() {
@@ -171,8 +177,9 @@ void TuneWindow::rebuildFromTyping() {
 }
 
 void TuneWindow::musicRebuilt() {
+    musicOlderThanText_ = false;
     script_->showProblems(findTuneProblems(document_->tunes()));
-    music_->frameSymbolWrittenAt(script_->caretByte());
+    frameSymbolAtCaret();
     emit problemsChanged();
 }
 

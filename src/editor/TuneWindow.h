@@ -100,6 +100,7 @@ private:
     void updateCaption();
     void textEdited();
     void musicRebuilt();
+    void frameSymbolAtCaret();
 
     std::unique_ptr<TuneDocument> document_;
     EditorContext& context_;
@@ -110,6 +111,7 @@ private:
     TunePlayer* player_ = nullptr;
     QTimer* typingPause_ = nullptr;
     bool rebuildAfterPlaying_ = false;
+    bool musicOlderThanText_ = false;  // the text changed since the music was built from it
 };
 
 }  // namespace skirlo

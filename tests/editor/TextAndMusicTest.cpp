@@ -136,6 +136,16 @@ TEST_F(TextAndMusicTest, RebuildWhileTypingOffWaitsForRefreshAndIsRemembered) {
     QTest::keyClicks(script, "zzq ");
     QTest::qWait(3 * TuneWindow::kTypingPauseMs);
     EXPECT_TRUE(script->problems().empty());
+    // The music is older than the text: its places are no longer the text's.
+    const std::size_t caret = script->caretByte();
+    const Symbol* before = nthNote(0);
+    script->selectBytes({before->source.begin, before->source.begin});
+    EXPECT_EQ(music->framedSymbol(), nullptr);
+    QTest::keyClick(script, Qt::Key_F5);
+    EXPECT_EQ(script->problems().size(), 1u);
+    script->selectBytes({caret - 2, caret - 2});
+    ASSERT_NE(music->framedSymbol(), nullptr);
+    EXPECT_EQ(music->framedSymbol()->name, "zzq");
 
     messages.setAnswer(MessageAnswer::No);  // the edit is not saved
     window->close();
