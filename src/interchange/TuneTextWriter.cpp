@@ -153,6 +153,10 @@ void TuneTextWriter::direction(const std::string& name) {
     push(name);
 }
 
+bool TuneTextWriter::lastTokenIsBar() const {
+    return lastBar_ && lastBar_->line + 1 == lines_.size() && lastBar_->token + 1 == lines_.back().size();
+}
+
 void TuneTextWriter::barLine() {
     if (barHasMusic_) barToken("!");
 }
@@ -179,8 +183,8 @@ void TuneTextWriter::endPart(bool repeated) {
     }
     partEndings_.clear();
     const std::string name = repeated ? "''!I" : "!I";
-    if (barHasMusic_ || !lastBar_) barToken(name);
-    else at(*lastBar_).text = name;
+    if (lastTokenIsBar()) at(*lastBar_).text = name;
+    else barToken(name);
     if (repeated) at(partStart_).text = "I!''";
     partOpen_ = false;
     lineOpen_ = false;
@@ -219,8 +223,8 @@ void TuneTextWriter::ending(int number) {
 
 void TuneTextWriter::lineEnd() {
     if (!lineOpen_) return;
-    if (barHasMusic_) barToken("!t");
-    else if (lastBar_ && lastBar_->line == lines_.size() - 1 && at(*lastBar_).text == "!") at(*lastBar_).text = "!t";
+    if (!lastTokenIsBar()) barToken("!t");
+    else if (at(*lastBar_).text == "!") at(*lastBar_).text = "!t";
     lineOpen_ = false;
 }
 

@@ -81,6 +81,8 @@ private:
     void closeEnding();
     void endPart(bool repeated);
     void barToken(const std::string& name);
+    // Whether the text so far ends in a bar line (a part or staff end is one).
+    bool lastTokenIsBar() const;
     Token& at(Place place) { return lines_[place.line][place.token]; }
     static std::string lineText(const std::vector<Token>& tokens);
 
