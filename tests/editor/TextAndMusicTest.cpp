@@ -2,6 +2,8 @@
 // token, the caret's symbol is framed, typing rebuilds with the problems
 // underlined instead of boxed, and the script is coloured by the symbol map.
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -174,6 +176,21 @@ TEST_F(TextAndMusicTest, AMapWordAndAnUnknownWordAreColouredDifferently) {
     EXPECT_TRUE(unknown.isValid());
     EXPECT_NE(note, unknown);
     EXPECT_NE(colourAt("dbc"), note);  // an embellishment is not a melody note
+}
+
+TEST_F(TextAndMusicTest, TypingANameOffersTheMapsNamesAndEnterTakesOne) {
+    script->setFocus();
+    putCaretAfter("2_4 ");
+    QTest::keyClicks(script, "thr");
+    QAbstractItemView* list = script->findChild<QCompleter*>()->popup();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_TRUE(list->currentIndex().data().toString().startsWith("thr"));
+    const QString offered = list->currentIndex().data().toString();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+    putCaretAfter("2_4 ");
+    EXPECT_EQ(tune->document().script().text().substr(script->caretByte(), offered.size() + 1),
+              offered.toStdString() + "I");  // the word became the name, nothing else changed
 }
 
 }  // namespace
