@@ -138,6 +138,13 @@ TEST(AbcImport, BrokenInputIsReportedNeverCrashesAndNeverHangs) {
     EXPECT_GT(large.tuneText.size(), 1'000'000u);
 }
 
+TEST(AbcImport, WhatFollowsTheLastBarLineStillEndsItsTune) {
+    const AbcImport imported = importWithRealMap("X:1\nK:HP\nA2 | [Q:1/4=60]\n\nX:2\nK:HP\n|: B2 :| [Q:1/4=70]\n");
+    EXPECT_NE(imported.tuneText.find("I! LA_4 ! TuneTempo,60 !I\r\n"), std::string::npos) << imported.tuneText;
+    RealBuild build;
+    EXPECT_EQ(build.open(imported.tuneText)->tunes.size(), 2u);
+}
+
 TEST(AbcImport, TitlesCannotBreakTheTuneText) {
     const AbcImport imported = importWithRealMap("X:1\nT:Jock & \"Jenny\" !I\nK:HP\nA2|\n");
     EXPECT_NE(imported.tuneText.find("\"Jock + 'Jenny' .I\",(T,"), std::string::npos) << imported.tuneText;
