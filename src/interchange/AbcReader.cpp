@@ -264,8 +264,11 @@ private:
     void beginBody() {
         place_ = Place::Body;
         heading_.tempo = tempo_ ? beatsPerMinute(tempo_->first, tempo_->second) : 0;
-        const std::string safeTitle = TuneTextWriter::recordText(heading_.title);
-        if (safeTitle != heading_.title) report(line_, 0, "the title is written as \"" + safeTitle + "\"");
+        for (const auto& [text, what] : {std::pair{&heading_.title, "title"}, std::pair{&heading_.type, "type"},
+                                         std::pair{&heading_.composer, "composer"}}) {
+            const std::string safe = TuneTextWriter::recordText(*text);
+            if (safe != *text) report(line_, 0, std::string("the ") + what + " is written as \"" + safe + "\"");
+        }
         writer_.beginTune(heading_);
         if (!timeName_.empty()) writer_.timeSignature(std::exchange(timeName_, {}));
     }

@@ -41,6 +41,12 @@ std::string TuneTextWriter::recordText(std::string_view text) {
         else if (endsPartOrStaff) safe += '.';
         else if (static_cast<unsigned char>(c) >= 0x20) safe += c;
     }
+    // A header word anywhere in the text would begin another tune there.
+    for (const std::string_view word : {"Chantrel", "Skirlo", "Tartanix"}) {
+        for (std::size_t at = safe.find(word); at != std::string::npos; at = safe.find(word, at + 1)) {
+            safe.insert(at + 4, 1, '-');
+        }
+    }
     return safe;
 }
 

@@ -58,8 +58,9 @@ public:
     // The whole file: header line, settings lines and every tune.
     std::string text() const;
 
-    // A text as a record can hold it: its quotes become apostrophes, and what
-    // would be read as music ('&', "!I", "!t") is replaced.
+    // A text as a record can hold it: its quotes become apostrophes, what
+    // would be read as music ('&', "!I", "!t") is replaced, and the words that
+    // begin a tune ("Skirlo", ...) are broken by a hyphen.
     static std::string recordText(std::string_view text);
 
 private:

@@ -146,9 +146,14 @@ TEST(AbcImport, WhatFollowsTheLastBarLineStillEndsItsTune) {
 }
 
 TEST(AbcImport, TitlesCannotBreakTheTuneText) {
-    const AbcImport imported = importWithRealMap("X:1\nT:Jock & \"Jenny\" !I\nK:HP\nA2|\n");
+    const AbcImport imported =
+        importWithRealMap("X:1\nT:Jock & \"Jenny\" !I\nK:HP\nA2|\n\nX:2\nT:Two\nR:Skirlo Reel\nK:HP\nB2|\n");
     EXPECT_NE(imported.tuneText.find("\"Jock + 'Jenny' .I\",(T,"), std::string::npos) << imported.tuneText;
+    EXPECT_NE(imported.tuneText.find("\"Skir-lo Reel\",(Y,"), std::string::npos) << imported.tuneText;
     EXPECT_NE(messages(imported).find("the title is written as"), std::string::npos);
+    EXPECT_NE(messages(imported).find("the type is written as \"Skir-lo Reel\""), std::string::npos);
+    RealBuild build;
+    EXPECT_EQ(build.open(imported.tuneText)->tunes.size(), 2u);
 }
 
 }  // namespace
