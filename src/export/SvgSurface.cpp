@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "common/Windows1252.h"
+#include "common/XmlText.h"
 #include "view/QtMeasuring.h"
 
 namespace skirlo {
@@ -135,26 +136,6 @@ std::string svgColour(Colour colour) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
     return hex;
-}
-
-std::string xmlEscaped(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    for (const char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '&') {
-            out += "&amp;";
-        } else if (c == '<') {
-            out += "&lt;";
-        } else if (c == '>') {
-            out += "&gt;";
-        } else if (c == '"') {
-            out += "&quot;";
-        } else if (u >= 0x20 || c == '\t' || c == '\n' || c == '\r') {
-            out += c;
-        }
-    }
-    return out;
 }
 
 SvgSurface::SvgSurface(Point offset) : offset_(offset) {}

@@ -50,8 +50,5 @@ private:
 
 // A colour as SVG writes it: "#rrggbb".
 std::string svgColour(Colour colour);
-// Text for XML character data and attribute values: the markup characters
-// escaped and the control characters XML cannot hold left out.
-std::string xmlEscaped(std::string_view utf8);
 
 }  // namespace skirlo

@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "common/Windows1252.h"
+#include "common/XmlText.h"
 #include "notation/SymbolVocabulary.h"
 #include "notation/TuneTree.h"
 #include "tunefile/TextRecord.h"
@@ -19,23 +20,6 @@
 namespace skirlo {
 
 namespace {
-
-// Character data and attribute values; XML 1.0 holds no other control characters.
-std::string xmlEscaped(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default:
-                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') escaped += c;
-        }
-    }
-    return escaped;
-}
 
 // Per quarter note: whole notes to 32nds, double dots and every tuplet of 2
 // to 7 notes come out as whole numbers of divisions.
@@ -303,7 +287,7 @@ std::optional<Ending> endingFor(std::string_view name) {
 
 std::string firstText(const Tune& tune, char kind) {
     for (const auto& text : tune.header.texts) {
-        if (text->kind == kind) return windows1252ToUtf8(text->text);
+        if (text->kind == kind) return tuneTextToUtf8(text->text);
     }
     return {};
 }
