@@ -24,6 +24,7 @@
 #include <cmath>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -127,6 +128,39 @@ private:
     std::thread thread_;
 };
 
+// A scheduler playing `events` from the start on the bench's devices, with
+// no drone introduction; `progress` hears each entry as it starts.
+class BenchPlayer {
+public:
+    BenchPlayer(MidiDeviceLayer& devices, const std::vector<MidiEvent>& events,
+                std::function<void(std::size_t)> progress = {})
+        : speaker_(ports_), scheduler_(devices, speaker_, clock_, notifications(std::move(progress))) {
+        PlaySetup setup;
+        setup.droneIntroduction = 0;
+        scheduler_.setSetup(setup);
+        scheduler_.setLists(&events, nullptr);
+    }
+    bool play() { return scheduler_.play(); }
+    void waitForEnd() const {
+        while (!ended_) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    void handleEnd() { scheduler_.handleEnd(); }
+
+private:
+    PlaybackNotifications notifications(std::function<void(std::size_t)> progress) {
+        PlaybackNotifications out;
+        out.progress = std::move(progress);
+        out.end = [this] { ended_ = true; };
+        return out;
+    }
+
+    NoPorts ports_;
+    SpeakerTone speaker_;
+    SteadyPlaybackClock clock_;
+    std::atomic<bool> ended_{false};
+    PlaybackScheduler scheduler_;
+};
+
 // Plays the list in real time and measures each message's lateness.
 void BM_SchedulerLateness(benchmark::State& state) {
     const int seconds = static_cast<int>(state.range(0));
@@ -142,22 +176,12 @@ void BM_SchedulerLateness(benchmark::State& state) {
         MidiDeviceLayer devices(platform, messages, log);
         devices.enumerateOutputs();
         devices.output().deviceId = 0;
-        NoPorts ports;
-        SpeakerTone speaker(ports);
-        SteadyPlaybackClock clock;
-        std::atomic<bool> ended{false};
-        PlaybackNotifications notifications;
-        notifications.end = [&ended] { ended = true; };
-        PlaybackScheduler scheduler(devices, speaker, clock, notifications);
-        PlaySetup setup;
-        setup.droneIntroduction = 0;
-        scheduler.setSetup(setup);
-        scheduler.setLists(&events, nullptr);
+        BenchPlayer player(devices, events);
         const Clock::time_point start = Clock::now();
-        scheduler.play();
-        while (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        player.play();
+        player.waitForEnd();
         spinner.reset();
-        scheduler.handleEnd();
+        player.handleEnd();
 
         // The eight start messages, then the list; each is due at the start
         // plus the first timer plus the delays before it.
@@ -273,28 +297,18 @@ void BM_SynthesizerLateness(benchmark::State& state) {
         MidiDeviceLayer devices(platform, messages, log);
         devices.enumerateOutputs();
         devices.output().deviceId = 0;
-        NoPorts ports;
-        SpeakerTone speaker(ports);
-        SteadyPlaybackClock clock;
-        std::atomic<bool> ended{false};
         std::vector<std::pair<std::size_t, Clock::time_point>> progress;
         progress.reserve(events.size());
-        PlaybackNotifications notifications;
-        notifications.progress = [&progress](std::size_t index) { progress.emplace_back(index, Clock::now()); };
-        notifications.end = [&ended] { ended = true; };
-        PlaybackScheduler scheduler(devices, speaker, clock, notifications);
-        PlaySetup setup;
-        setup.droneIntroduction = 0;
-        scheduler.setSetup(setup);
-        scheduler.setLists(&events, nullptr);
+        BenchPlayer player(devices, events,
+                           [&progress](std::size_t index) { progress.emplace_back(index, Clock::now()); });
         const Clock::time_point start = Clock::now();
-        if (!scheduler.play()) {
+        if (!player.play()) {
             state.SkipWithError("the synthesizer could not be opened");
             return;
         }
-        while (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        player.waitForEnd();
         wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-        scheduler.handleEnd();
+        player.handleEnd();
 
         std::vector<double> due(events.size());
         double at = double(kFirstTimer.count());
@@ -430,24 +444,14 @@ void BM_AlsaQueueLateness(benchmark::State& state) {
             return;
         }
         devices.output().deviceId = static_cast<std::uint32_t>(found - list.names.begin());
-        NoPorts ports;
-        SpeakerTone speaker(ports);
-        SteadyPlaybackClock clock;
-        std::atomic<bool> ended{false};
-        PlaybackNotifications notifications;
-        notifications.end = [&ended] { ended = true; };
-        PlaybackScheduler scheduler(devices, speaker, clock, notifications);
-        PlaySetup setup;
-        setup.droneIntroduction = 0;
-        scheduler.setSetup(setup);
-        scheduler.setLists(&events, nullptr);
-        if (!scheduler.play()) {
+        BenchPlayer player(devices, events);
+        if (!player.play()) {
             state.SkipWithError("the port could not be opened");
             return;
         }
-        while (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        player.waitForEnd();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        scheduler.handleEnd();
+        player.handleEnd();
         const std::vector<double> arrivals = port.noteOns();
         lateness.clear();
         for (std::size_t i = 0; i < std::min(arrivals.size(), due.size()); ++i) {
