@@ -111,24 +111,30 @@ void BM_OpenFiftyTuneBook(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenFiftyTuneBook)->Unit(benchmark::kMillisecond);
 
-void BM_RebuildMarchAfterEdit(benchmark::State& state) {
-    std::unique_ptr<Application> application = scene().start(scene().march);
-    TuneWindow& tune = *application->mainWindow()->activeTune();
+// Alternately adds and removes a note at the end of the text, so that every
+// rebuild has something new to lay out, and times `rebuild` and the repaint.
+template <typename Rebuild>
+void timeEditsAndRebuilds(benchmark::State& state, TuneWindow& tune, Rebuild rebuild) {
     ScriptView& script = *tune.scriptView();
     script.moveCursor(QTextCursor::End);
     bool grow = true;
     for (auto _ : state) {
-        // Alternately add and remove a note, so that every rebuild has something new to lay out.
         if (grow) {
             script.insertPlainText(QStringLiteral(" LA_4"));
         } else {
             for (int i = 0; i < 5; ++i) script.textCursor().deletePreviousChar();
         }
         grow = !grow;
-        tune.refreshMusic();
+        rebuild();
         paint(tune);
     }
     tune.document().script().setModified(false);
+}
+
+void BM_RebuildMarchAfterEdit(benchmark::State& state) {
+    std::unique_ptr<Application> application = scene().start(scene().march);
+    TuneWindow& tune = *application->mainWindow()->activeTune();
+    timeEditsAndRebuilds(state, tune, [&tune] { tune.refreshMusic(); });
 }
 BENCHMARK(BM_RebuildMarchAfterEdit)->Unit(benchmark::kMillisecond);
 
@@ -184,20 +190,7 @@ void BM_TypingRebuild(benchmark::State& state) {
     std::unique_ptr<Application> application =
         scene().start(state.range(0) == 0 ? scene().march : scene().bookPath);
     TuneWindow& tune = *application->mainWindow()->activeTune();
-    ScriptView& script = *tune.scriptView();
-    script.moveCursor(QTextCursor::End);
-    bool grow = true;
-    for (auto _ : state) {
-        if (grow) {
-            script.insertPlainText(QStringLiteral(" LA_4"));
-        } else {
-            for (int i = 0; i < 5; ++i) script.textCursor().deletePreviousChar();
-        }
-        grow = !grow;
-        tune.rebuildFromTyping();
-        paint(tune);
-    }
-    tune.document().script().setModified(false);
+    timeEditsAndRebuilds(state, tune, [&tune] { tune.rebuildFromTyping(); });
 }
 BENCHMARK(BM_TypingRebuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

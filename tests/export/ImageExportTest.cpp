@@ -23,16 +23,13 @@
 #include "export/ImageWriters.h"
 #include "export/MusicImage.h"
 #include "support/EngravingTestSupport.h"
+#include "support/FileTestSupport.h"
 
 namespace skirlo {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<fs::path> exampleTunes() {
     std::vector<fs::path> tunes;
@@ -61,7 +58,7 @@ struct Pbm {
 Pbm readBack(const fs::path& image, const fs::path& pbm) {
     const std::string command = "convert '" + image.string() + "' pbm:'" + pbm.string() + "' 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string data = readText(pbm);
+    const std::string data = test::readFile(pbm);
     // Binary PBM: "P4", width, height, one blank, then rows of packed bits.
     Pbm result;
     std::size_t at = 2;
@@ -100,7 +97,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    const LaidOutMusic& layOutExample(const fs::path& tune) { return engraving.layOut(readText(tune)); }
+    const LaidOutMusic& layOutExample(const fs::path& tune) { return engraving.layOut(test::readFile(tune)); }
 
     fs::path folder;
     test::Engraving engraving;
@@ -163,7 +160,7 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
         for (const char* extension : {".png", ".svg", ".pdf", ".pcx", ".bmp"}) {
             const fs::path out = folder / (tune.stem().string() + extension);
             ASSERT_EQ(runImage({copy.string(), "-o", out.string()}), 0) << out;
-            const std::string bytes = readText(out);
+            const std::string bytes = test::readFile(out);
             ASSERT_GT(bytes.size(), 100u) << out;
             const std::string ext = extension;
             if (ext == ".png") {
@@ -189,7 +186,7 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
                                         (folder / "size.txt").string() + "'";
             ASSERT_EQ(std::system(command.c_str()), 0);
             const Extent picture = pictureSize(music.tunes, music.extent);
-            EXPECT_EQ(readText(folder / "size.txt"),
+            EXPECT_EQ(test::readFile(folder / "size.txt"),
                       std::to_string(picture.width) + " " + std::to_string(picture.height));
         }
     }
@@ -230,7 +227,7 @@ TEST_F(ImageExportTest, PdfPageIsTheMusicExtentWithItsMargin) {
     const std::string command =
         "pdfinfo '" + out.string() + "' | grep 'Page size' > '" + (folder / "info.txt").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string info = readText(folder / "info.txt");
+    const std::string info = test::readFile(folder / "info.txt");
     double width = 0, height = 0;
     ASSERT_EQ(std::sscanf(info.c_str(), "Page size: %lf x %lf", &width, &height), 2) << info;
     // 96 pixels to the inch, the page in whole points.

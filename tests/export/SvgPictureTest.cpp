@@ -22,16 +22,13 @@
 #include "export/MusicImage.h"
 #include "export/SvgSurface.h"
 #include "support/EngravingTestSupport.h"
+#include "support/FileTestSupport.h"
 
 namespace skirlo {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 bool haveRsvg() { return std::system("command -v rsvg-convert > /dev/null 2>&1") == 0; }
 
@@ -74,7 +71,7 @@ TEST_F(SvgPictureTest, EveryExampleRasterizesLikeOurPng) {
     for (const auto& entry : fs::directory_iterator(fs::path(SKIRLO_RESOURCE_DIR) / "examples")) {
         if (entry.path().extension() != ".tnz") continue;
         ++examples;
-        const LaidOutMusic& music = engraving.layOut(readText(entry.path()));
+        const LaidOutMusic& music = engraving.layOut(test::readFile(entry.path()));
         const fs::path svg = folder / "music.svg";
         const fs::path png = folder / "music.png";
         std::ofstream(svg, std::ios::binary) << svgOf(music);
@@ -92,7 +89,7 @@ TEST_F(SvgPictureTest, EveryExampleRasterizesLikeOurPng) {
 
 TEST_F(SvgPictureTest, EachGlyphIsDefinedOnceAndEveryDefinitionIsUsed) {
     const LaidOutMusic& music =
-        engraving.layOut(readText(fs::path(SKIRLO_RESOURCE_DIR) / "examples" / "highland-laddie.tnz"));
+        engraving.layOut(test::readFile(fs::path(SKIRLO_RESOURCE_DIR) / "examples" / "highland-laddie.tnz"));
     const std::string svg = svgOf(music);
     std::multiset<std::string> defined;
     std::set<std::string> used;
