@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "common/MessageSink.h"
+#include "live/LiveTestSupport.h"
 #include "playback/DocumentPlayback.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiDeviceLayer.h"
@@ -202,25 +203,6 @@ void BM_SchedulerLateness(benchmark::State& state) {
 }
 BENCHMARK(BM_SchedulerLateness)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
 
-// The built-in synthesizer as the only MIDI device; the sound card is
-// PacedCard.
-class SynthesizerPlatform final : public MidiPlatform {
-public:
-    explicit SynthesizerPlatform(Synthesizer& synthesizer) : synthesizer_(synthesizer) {}
-    unsigned deviceCount(MidiDirection direction) override { return direction == MidiDirection::Output ? 1 : 0; }
-    std::uint32_t capabilities(MidiDirection, unsigned, MidiCapabilities& out) override {
-        out = {kSynthesizerName, kMidiSupportsVolume};
-        return 0;
-    }
-    std::uint32_t open(MidiDirection, unsigned, std::unique_ptr<MidiHandle>& out) override {
-        out = std::make_unique<SynthesizerHandle>(synthesizer_);
-        return 0;
-    }
-
-private:
-    Synthesizer& synthesizer_;
-};
-
 // A sound card: it takes the synthesizer's frames at the sample rate on the
 // monotonic clock, keeping a buffer of 1024 frames filled ahead (FluidSynth's
 // ALSA output keeps 16 periods of 64), from a thread at the caller's
@@ -292,7 +274,7 @@ void BM_SynthesizerLateness(benchmark::State& state) {
         soundings.count = 0;
         const Spinner spinner;
         const PacedCard card(*synthesizer);
-        SynthesizerPlatform platform(*synthesizer);
+        test::SynthesizerOnlyPlatform platform(*synthesizer);
         RecordingMessageSink messages;
         MidiDeviceLayer devices(platform, messages, log);
         devices.enumerateOutputs();

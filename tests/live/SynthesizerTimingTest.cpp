@@ -118,27 +118,9 @@ TEST_F(SynthesizerTimingTest, DroppedMessagesNeverSoundAndTheNextBeginPlaysOnIts
     EXPECT_NEAR(heard[0].ms, 30, kHalfBlockMs);
 }
 
-// The synthesizer as the only device, rendered by the test.
-class HandRenderedPlatform final : public MidiPlatform {
-public:
-    explicit HandRenderedPlatform(Synthesizer& synthesizer) : synthesizer_(synthesizer) {}
-    unsigned deviceCount(MidiDirection direction) override { return direction == MidiDirection::Output ? 1 : 0; }
-    std::uint32_t capabilities(MidiDirection, unsigned, MidiCapabilities& out) override {
-        out = {kSynthesizerName, kMidiSupportsVolume};
-        return 0;
-    }
-    std::uint32_t open(MidiDirection, unsigned, std::unique_ptr<MidiHandle>& out) override {
-        out = std::make_unique<SynthesizerHandle>(synthesizer_);
-        return 0;
-    }
-
-private:
-    Synthesizer& synthesizer_;
-};
-
 TEST_F(SynthesizerTimingTest, ThroughTheSchedulerVolumeChangesSoundAtOnceAndStopSilencesAndForgetsTheQueue) {
     test::ManualClock clock;
-    HandRenderedPlatform platform(*synthesizer);
+    test::SynthesizerOnlyPlatform platform(*synthesizer);
     RecordingMessageSink messages;
     MidiDeviceLayer devices(platform, messages, log);
     devices.enumerateOutputs();
