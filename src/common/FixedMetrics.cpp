@@ -18,6 +18,19 @@ public:
     }
     int advanceWidth(int) const override { return width_; }
     std::vector<Contour> outline(int) const override { return {}; }
+    // The black box stands for the glyph.
+    GlyphPath glyphPath(int code) const override {
+        const GlyphBox box = glyphBox(code);
+        const double left = box.originX;
+        const double top = ascent() - box.originY;
+        const double right = left + box.width;
+        const double bottom = top + box.height;
+        using Kind = PathElement::Kind;
+        return {{Kind::Move, {left, top}, {}, {}},
+                {Kind::Line, {right, top}, {}, {}},
+                {Kind::Line, {right, bottom}, {}, {}},
+                {Kind::Line, {left, bottom}, {}, {}}};
+    }
     int ascent() const override { return height_ * 3 / 4; }
     int height() const override { return height_; }
     int externalLeading() const override { return 0; }

@@ -39,6 +39,33 @@ struct OutlinePoint {
 };
 using Contour = std::vector<OutlinePoint>;
 
+// A glyph outline as vector pictures write it: subpaths of straight lines and
+// cubic curves in logical units, the cell's top-left at (0, 0), y downward,
+// filled by the nonzero rule. Each subpath starts with a Move and is closed.
+struct PathPoint {
+    double x = 0;
+    double y = 0;
+};
+struct PathElement {
+    enum class Kind : std::uint8_t { Move, Line, Cubic };
+    Kind kind = Kind::Move;
+    PathPoint to;
+    PathPoint control1;  // Cubic only
+    PathPoint control2;  // Cubic only
+};
+using GlyphPath = std::vector<PathElement>;
+
+// How a vector picture names a text font: its family, size in pixels per em
+// and style, so that texts stay texts.
+struct TextFace {
+    std::string family;
+    int pixelSize = 0;
+    int weight = 400;  // 1..1000
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+};
+
 class Font {
 public:
     virtual ~Font() = default;
@@ -52,6 +79,11 @@ public:
     virtual int height() const = 0;
     virtual int externalLeading() const = 0;
     virtual int averageCharWidth() const = 0;
+    // The outline drawing fills for `code`, empty for a code without a glyph.
+    virtual GlyphPath glyphPath(int code) const = 0;
+    // The face of a text font; null for a music font, whose glyphs are drawn
+    // as outlines.
+    virtual const TextFace* textFace() const { return nullptr; }
 };
 
 // A logical-font request for a text font. Height is in tenths of a point

@@ -1,20 +1,17 @@
 #include "export/SvgSurface.h"
 
-#include <QPainterPath>
-
 #include <cmath>
 #include <cstdio>
 
 #include "common/Windows1252.h"
 #include "common/XmlText.h"
-#include "view/QtMeasuring.h"
 
 namespace skirlo {
 
 namespace {
 
 // Outlines are written in tenths of a pixel: finer than any rasterizer shows,
-// and half the digits of Qt's own.
+// and half the digits of a general-purpose writer's.
 long long tenths(double value) { return std::llround(value * 10); }
 
 void appendTenths(std::string& out, long long value) {
@@ -33,7 +30,7 @@ void appendTenths(std::string& out, long long value) {
 // so that rounding never accumulates.
 class PathData {
 public:
-    void move(const QPointF& p) {
+    void move(const PathPoint& p) {
         if (!data_.empty()) data_ += 'z';
         const Tenths to = at(p);
         letter('m');
@@ -41,7 +38,7 @@ public:
         appendTenths(data_, to.y - start_.y);
         start_ = current_ = to;
     }
-    void line(const QPointF& p) {
+    void line(const PathPoint& p) {
         const Tenths to = at(p);
         if (to.y == current_.y) {
             letter('h');
@@ -56,12 +53,12 @@ public:
         }
         current_ = to;
     }
-    void curve(const QPointF& c1, const QPointF& c2, const QPointF& p) {
+    void curve(const PathPoint& c1, const PathPoint& c2, const PathPoint& p) {
         letter('c');
         const Tenths from = current_;
-        for (const QPointF* point : {&c1, &c2, &p}) {
-            appendTenths(data_, tenths(point->x()) - from.x);
-            appendTenths(data_, tenths(point->y()) - from.y);
+        for (const PathPoint* point : {&c1, &c2, &p}) {
+            appendTenths(data_, tenths(point->x) - from.x);
+            appendTenths(data_, tenths(point->y) - from.y);
         }
         current_ = at(p);
     }
@@ -75,7 +72,7 @@ private:
         long long x = 0;
         long long y = 0;
     };
-    static Tenths at(const QPointF& p) { return {tenths(p.x()), tenths(p.y())}; }
+    static Tenths at(const PathPoint& p) { return {tenths(p.x), tenths(p.y)}; }
     // A command letter repeated is understood without being written again.
     void letter(char command) {
         if (command != last_ || command == 'm') data_ += command;
@@ -88,17 +85,13 @@ private:
     char last_ = 0;
 };
 
-std::string pathDataOf(const QPainterPath& path) {
+std::string pathDataOf(const GlyphPath& path) {
     PathData data;
-    for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        if (e.isMoveTo()) {
-            data.move(e);
-        } else if (e.isLineTo()) {
-            data.line(e);
-        } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
-            data.curve(e, path.elementAt(i + 1), path.elementAt(i + 2));
-            i += 2;
+    for (const PathElement& e : path) {
+        switch (e.kind) {
+            case PathElement::Kind::Move: data.move(e.to); break;
+            case PathElement::Kind::Line: data.line(e.to); break;
+            case PathElement::Kind::Cubic: data.curve(e.control1, e.control2, e.to); break;
         }
     }
     return data.finish();
@@ -117,14 +110,15 @@ std::string fillAttribute(Colour colour) {
     return (colour & 0xFFFFFF) == kBlack ? std::string() : " fill=\"" + svgColour(colour) + '"';
 }
 
-std::string fontAttributes(const QFont& font) {
-    std::string out = " font-family=\"" + xmlEscaped(font.family().toStdString()) + "\" font-size=\"" +
-                      std::to_string(font.pixelSize()) + '"';
-    if (font.weight() != QFont::Normal) out += " font-weight=\"" + std::to_string(font.weight()) + '"';
-    if (font.italic()) out += " font-style=\"italic\"";
-    if (font.underline() || font.strikeOut()) {
+constexpr int kNormalWeight = 400;
+
+std::string fontAttributes(const TextFace& face) {
+    std::string out = " font-family=\"" + xmlEscaped(face.family) + "\" font-size=\"" + std::to_string(face.pixelSize) + '"';
+    if (face.weight != kNormalWeight) out += " font-weight=\"" + std::to_string(face.weight) + '"';
+    if (face.italic) out += " font-style=\"italic\"";
+    if (face.underline || face.strikeOut) {
         out += " text-decoration=\"";
-        out += font.underline() ? (font.strikeOut() ? "underline line-through" : "underline") : "line-through";
+        out += face.underline ? (face.strikeOut ? "underline line-through" : "underline") : "line-through";
         out += '"';
     }
     return out;
@@ -144,8 +138,7 @@ const std::string& SvgSurface::definition(const Font& font, int code) {
     const auto key = std::make_pair(&font, code);
     if (auto it = glyphIds_.find(key); it != glyphIds_.end()) return it->second;
     std::string id;
-    const auto* music = dynamic_cast<const QtMusicFont*>(&font);
-    const std::string data = music != nullptr ? pathDataOf(music->glyphPath(code)) : std::string();
+    const std::string data = pathDataOf(font.glyphPath(code));
     if (!data.empty()) {
         id = 'g' + std::to_string(glyphIds_.size());
         defs_ += "<path id=\"" + id + "\" d=\"" + data + "\"/>\n";
@@ -154,15 +147,8 @@ const std::string& SvgSurface::definition(const Font& font, int code) {
 }
 
 void SvgSurface::glyph(const Font& font, int code, int x, int y, Colour colour) {
-    if (dynamic_cast<const QtTextFont*>(&font) != nullptr) {
+    if (font.textFace() != nullptr) {
         text(font, std::string(1, static_cast<char>(code & 0xFF)), x, y, colour);
-        return;
-    }
-    if (dynamic_cast<const QtMusicFont*>(&font) == nullptr) {
-        // A font without outlines (fixed metrics): its black box stands for the glyph.
-        const GlyphBox box = font.glyphBox(code);
-        const int top = y + font.ascent() - box.originY;
-        fillRect({x + box.originX, top, x + box.originX + box.width, top + box.height}, colour);
         return;
     }
     const std::string& id = definition(font, code);
@@ -214,12 +200,11 @@ void SvgSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
 }
 
 void SvgSurface::text(const Font& font, std::string_view bytes, int x, int y, Colour colour) {
-    const auto* textFont = dynamic_cast<const QtTextFont*>(&font);
-    if (textFont == nullptr) return;
+    const TextFace* face = font.textFace();
+    if (face == nullptr) return;
     flushRectangles();
-    const Point at = toDevice({x, y + textFont->ascent()});
-    body_ += "<text x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' +
-             fontAttributes(textFont->font()) + fillAttribute(colour) + '>' + xmlEscaped(tuneTextToUtf8(bytes)) +
+    const Point at = toDevice({x, y + font.ascent()});
+    body_ += "<text x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' + fontAttributes(*face) + fillAttribute(colour) + '>' + xmlEscaped(tuneTextToUtf8(bytes)) +
              "</text>\n";
 }
 

@@ -21,7 +21,7 @@ QPainterSurface::QPainterSurface(QPainter& painter, SurfaceKind kind, std::optio
 
 void QPainterSurface::glyph(const Font& font, int code, int x, int y, Colour colour) {
     if (const auto* music = dynamic_cast<const QtMusicFont*>(&font)) {
-        const QPainterPath path = music->glyphPath(code);
+        const QPainterPath path = music->qtGlyphPath(code);
         if (!path.isEmpty()) painter_.fillPath(path.translated(x, y), qtColour(colour));
         return;
     }

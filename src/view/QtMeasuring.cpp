@@ -118,7 +118,7 @@ QtMusicFont::QtMusicFont(QRawFont raw, int height, double horizontalScale)
 
 quint32 QtMusicFont::glyphIndex(int code) const { return validCode(code) ? glyphs_[static_cast<std::size_t>(code)] : 0; }
 
-QPainterPath QtMusicFont::glyphPath(int code) const {
+QPainterPath QtMusicFont::qtGlyphPath(int code) const {
     const quint32 glyph = glyphIndex(code);
     if (glyph == 0) return {};
     std::optional<QPainterPath>& cached = paths_[static_cast<std::size_t>(code)];
@@ -133,7 +133,7 @@ QPainterPath QtMusicFont::glyphPath(int code) const {
 GlyphBox QtMusicFont::glyphBox(int code) const {
     if (!validCode(code)) return {};
     std::optional<GlyphBox>& cached = boxes_[static_cast<std::size_t>(code)];
-    if (!cached) cached = boxOfPath(glyphPath(code), ascent_);
+    if (!cached) cached = boxOfPath(qtGlyphPath(code), ascent_);
     return *cached;
 }
 
@@ -145,13 +145,17 @@ Extent QtMusicFont::textExtent(std::string_view text) const {
     return {width, height_};
 }
 
-std::vector<Contour> QtMusicFont::outline(int code) const { return contoursOfPath(glyphPath(code)); }
+std::vector<Contour> QtMusicFont::outline(int code) const { return contoursOfPath(qtGlyphPath(code)); }
 
 int QtMusicFont::averageCharWidth() const { return roundToInt(raw_.averageCharWidth() * scale_); }
 
 // ---------------------------------------------------------------------------
 
-QtTextFont::QtTextFont(QFont font) : font_(std::move(font)), raw_(QRawFont::fromFont(font_)) {}
+QtTextFont::QtTextFont(QFont font)
+    : font_(std::move(font)),
+      raw_(QRawFont::fromFont(font_)),
+      face_{font_.family().toStdString(), font_.pixelSize(), font_.weight(), font_.italic(), font_.underline(),
+            font_.strikeOut()} {}
 
 Extent QtTextFont::textExtent(std::string_view text) const {
     const QFontMetrics metrics(font_);
@@ -184,12 +188,35 @@ std::vector<Contour> QtTextFont::outline(int code) const {
     return path ? contoursOfPath(*path) : std::vector<Contour>{};
 }
 
+GlyphPath QtTextFont::glyphPath(int code) const {
+    const std::optional<QPainterPath> path = cellPath(code);
+    return path ? glyphPathOf(*path) : GlyphPath{};
+}
+
 int QtTextFont::ascent() const { return QFontMetrics(font_).ascent(); }
 int QtTextFont::height() const { return QFontMetrics(font_).height(); }
 int QtTextFont::externalLeading() const { return QFontMetrics(font_).leading(); }
 int QtTextFont::averageCharWidth() const { return QFontMetrics(font_).averageCharWidth(); }
 
 // ---------------------------------------------------------------------------
+
+GlyphPath glyphPathOf(const QPainterPath& path) {
+    GlyphPath out;
+    out.reserve(static_cast<std::size_t>(path.elementCount()));
+    const auto at = [&](int i) { return PathPoint{path.elementAt(i).x, path.elementAt(i).y}; };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            out.push_back({PathElement::Kind::Move, at(i), {}, {}});
+        } else if (e.isLineTo()) {
+            out.push_back({PathElement::Kind::Line, at(i), {}, {}});
+        } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            out.push_back({PathElement::Kind::Cubic, at(i + 2), at(i), at(i + 1)});
+            i += 2;
+        }
+    }
+    return out;
+}
 
 QFont qtFontFor(const FontDescription& description, int pixelSize) {
     QFont font(QString::fromStdString(windows1252ToUtf8(description.faceName)));

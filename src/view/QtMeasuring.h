@@ -34,6 +34,9 @@
 
 namespace skirlo {
 
+// A Qt path as a glyph path: its curves are already cubic.
+GlyphPath glyphPathOf(const QPainterPath& path);
+
 class QtMusicFont final : public Font {
 public:
     // `horizontalScale` stretches every glyph and advance (1: natural width).
@@ -43,6 +46,7 @@ public:
     GlyphBox glyphBox(int code) const override;
     int advanceWidth(int code) const override;
     std::vector<Contour> outline(int code) const override;
+    GlyphPath glyphPath(int code) const override { return glyphPathOf(qtGlyphPath(code)); }
     int ascent() const override { return ascent_; }
     int height() const override { return height_; }
     int externalLeading() const override { return 0; }
@@ -50,7 +54,7 @@ public:
 
     // The glyph's outline in pixels with the cell's top-left at (0, 0); empty
     // for a code the font lacks. Drawing fills this path at the cell's place.
-    QPainterPath glyphPath(int code) const;
+    QPainterPath qtGlyphPath(int code) const;
     // 0 (the missing glyph) for a code outside 0..255 or not in the cmap.
     quint32 glyphIndex(int code) const;
     double horizontalScale() const { return scale_; }
@@ -79,6 +83,8 @@ public:
     int height() const override;
     int externalLeading() const override;
     int averageCharWidth() const override;
+    GlyphPath glyphPath(int code) const override;
+    const TextFace* textFace() const override { return &face_; }
 
     const QFont& font() const { return font_; }
 
@@ -89,6 +95,7 @@ private:
 
     QFont font_;
     QRawFont raw_;
+    TextFace face_;
 };
 
 class QtMeasuringContext final : public MeasuringContext {

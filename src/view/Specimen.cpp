@@ -77,7 +77,7 @@ void drawEntry(QPainter& painter, const FontSet& fonts, const SpecimenEntry& ent
         // The glyph's cell, so that a reviewer sees what layout measures.
         painter.setPen(QColor(200, 200, 255));
         painter.drawRect(glyphX, y, std::max(font->advanceWidth(entry.code), 1), font->height() - 1);
-        painter.fillPath(font->glyphPath(entry.code).translated(glyphX, y), Qt::black);
+        painter.fillPath(font->qtGlyphPath(entry.code).translated(glyphX, y), Qt::black);
     }
     const int labelSize = fonts.height * 14 / kReferenceHeight;
     painter.setPen(Qt::black);
