@@ -42,7 +42,7 @@ int runMusicXml(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s: not in the MusicXML: %s\n", input.c_str(), what.c_str());
     }
     std::string error;
-    if (!replaceFileContents(output.path(), score.xml, error)) {
+    if (!replaceFileContents(output.path(), score.xml, error, Durability::Renamed)) {
         std::fprintf(stderr, "skirlo-cli: %s: %s\n", out->c_str(), error.c_str());
         return 1;
     }

@@ -103,7 +103,7 @@ int runPrint(const std::vector<std::string>& args) {
     const QByteArray& bytes = buffer.data();
     std::string error;
     if (!replaceFileContents(output.path(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                             error)) {
+                             error, Durability::Renamed)) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;
     }

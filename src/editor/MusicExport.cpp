@@ -120,7 +120,7 @@ void MusicExporter::saveMusicXml(const TuneDocument& document, QWidget* parent) 
     {
         WaitCursor wait;
         score = writeMusicXml(document.tunes(), events);
-        if (!replaceFileContents(path, score.xml, error)) score.leftOut.clear();
+        if (!replaceFileContents(path, score.xml, error, Durability::Renamed)) score.leftOut.clear();
     }
     if (!error.empty()) {
         messages_.show(std::string(kMusicXmlSaveError) + error, kMusicXmlSaveCaption, MessageButtons::Ok);

@@ -140,7 +140,7 @@ WriteOutcome writeMonoImage(const MonoBitmap& bitmap, ImageFileFormat format, co
     }
     progress.end();
     const std::string_view bytes(reinterpret_cast<const char*>(file.data()), file.size());
-    return replaceFileContents(path, bytes, error) ? WriteOutcome::Written : WriteOutcome::Failed;
+    return replaceFileContents(path, bytes, error, Durability::Renamed) ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 }  // namespace skirlo

@@ -270,7 +270,10 @@ bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>&
     if (!writeMidi(sink, performance, settings)) return false;
     const auto& bytes = sink.bytes();
     std::string reason;
-    if (replaceFileContents(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, reason)) return true;
+    if (replaceFileContents(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, reason,
+                            Durability::Renamed)) {
+        return true;
+    }
     if (error != nullptr) *error = reason;
     return false;
 }

@@ -36,7 +36,8 @@ int createTemporary(const std::string& target, std::string& temporary) {
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path)), target_(targetOf(path_)) {}
+ReplacementFile::ReplacementFile(std::string path, Durability durability)
+    : path_(std::move(path)), target_(targetOf(path_)), durability_(durability) {}
 
 ReplacementFile::~ReplacementFile() {
     if (fd_ >= 0) ::close(fd_);
@@ -77,7 +78,7 @@ bool ReplacementFile::write(const void* data, std::size_t size) {
 
 bool ReplacementFile::commit(std::string& error) {
     if (fd_ < 0) return false;
-    if (errno_ == 0 && ::fsync(fd_) != 0) fail();
+    if (errno_ == 0 && durability_ == Durability::Flushed && ::fsync(fd_) != 0) fail();
     if (::close(fd_) != 0) fail();
     fd_ = -1;
     if (errno_ == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0) fail();
@@ -89,8 +90,8 @@ bool ReplacementFile::commit(std::string& error) {
     return true;
 }
 
-bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error) {
-    ReplacementFile file(path);
+bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error, Durability durability) {
+    ReplacementFile file(path, durability);
     if (!file.open(error)) return false;
     file.write(bytes.data(), bytes.size());
     return file.commit(error);

@@ -10,11 +10,24 @@
 
 namespace skirlo {
 
+// Whether a replaced file must survive a crash of the whole machine that
+// comes right after it is written. Either way the program itself never
+// leaves a half-written file: the rename puts the whole file in place.
+enum class Durability {
+    // Flushed to the disk before it is renamed into place: tune files and
+    // settings, the user's own work, which nothing can make again.
+    Flushed,
+    // Renamed into place as soon as it is written: MIDI files, pictures and
+    // the like, made from a tune and made again as easily. Flushing costs
+    // more than making a MIDI file does.
+    Renamed,
+};
+
 // A file written in pieces and put in place only when complete; a write that
 // is abandoned (destroyed without commit) leaves nothing behind.
 class ReplacementFile {
 public:
-    explicit ReplacementFile(std::string path);
+    explicit ReplacementFile(std::string path, Durability durability = Durability::Flushed);
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -23,7 +36,8 @@ public:
     bool open(std::string& error);
     // False once any write has failed; the reason is kept for commit.
     bool write(const void* data, std::size_t size);
-    // Flushes the bytes to the disk and renames them into place.
+    // Flushes the bytes to the disk (if they are to be durable) and renames
+    // them into place.
     bool commit(std::string& error);
 
 private:
@@ -32,6 +46,7 @@ private:
     std::string path_;
     std::string target_;
     std::string temporary_;
+    Durability durability_;
     int fd_ = -1;
     int errno_ = 0;  // of the first failed write
     bool committed_ = false;
@@ -39,6 +54,7 @@ private:
 
 // True when the file now holds exactly `bytes`. On failure the old file (if
 // any) is untouched, no temporary file is left behind and `error` says why.
-bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error);
+bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
+                         Durability durability = Durability::Flushed);
 
 }  // namespace skirlo

@@ -87,7 +87,7 @@ bool renderWav(const std::vector<MidiEvent>& events, const PlaySetup& setup, con
         error = "the performance is too long for a WAV file";
         return false;
     }
-    ReplacementFile file(path);
+    ReplacementFile file(path, Durability::Renamed);
     if (!file.open(error)) return false;
     const auto dataBytes = static_cast<std::uint32_t>(frames * kBytesPerFrame);
     const auto header = wavHeader(dataBytes, static_cast<std::uint32_t>(rate));
