@@ -1,6 +1,8 @@
 #include "cli/OutputFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -38,26 +39,70 @@ std::vector<std::string> temporaryPrefixes(const std::string& path) {
     return prefixes;
 }
 
-// The files this process has open, by their names.
-std::vector<std::string> openFiles() {
-    std::vector<std::string> names;
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd", ignored)) {
-        const fs::path name = fs::read_symlink(entry.path(), ignored);
-        if (!ignored) names.push_back(name.string());
-    }
-    return names;
+bool copyInto(char (&buffer)[PATH_MAX], const std::string& text) {
+    if (text.size() >= PATH_MAX) return false;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
 }
 
-// A signal handler can reach nothing but what is static; it only tells the
-// watcher, through this pipe, which signal came.
-std::atomic<int> interruptPipe{-1};
+// A signal handler can reach nothing but what is static.
+std::atomic<const OutputFile::Leftovers*> pendingLeftovers{nullptr};
 
-void tellWatcher(int signal) {
-    const int saved = errno;
-    const unsigned char number = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t written = ::write(interruptPipe.load(), &number, 1);
-    errno = saved;
+// Calls `each` with the name of every entry of the open folder `folder`
+// but . and .., by system calls alone.
+template <typename Each>
+void forEachEntry(int folder, Each each) {
+    alignas(8) char buffer[4096];
+    for (;;) {
+        const long got = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer);
+        if (got <= 0) return;
+        for (long at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+            const char* name = entry->d_name;
+            if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) each(name);
+            at += entry->d_reclen;
+        }
+    }
+}
+
+void removeFolder(const char* path) {
+    const int folder = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    forEachEntry(folder, [folder](const char* name) { ::unlinkat(folder, name, 0); });
+    ::close(folder);
+    ::rmdir(path);
+}
+
+// The temporaries this process has open beside the file: found through the
+// names of its open files, since the writer chose them.
+void removeOpenTemporaries(const OutputFile::Leftovers& leftovers) {
+    const int fds = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fds < 0) return;
+    forEachEntry(fds, [&](const char* fd) {
+        char name[PATH_MAX];
+        const ssize_t length = ::readlinkat(fds, fd, name, sizeof name - 1);
+        if (length <= 0) return;
+        name[length] = '\0';
+        for (int i = 0; i < leftovers.prefixCount; ++i) {
+            const char* prefix = leftovers.prefixes[i];
+            if (std::strncmp(name, prefix, std::strlen(prefix)) == 0) ::unlink(name);
+        }
+    });
+    ::close(fds);
+}
+
+void onInterrupt(int signal) {
+    if (const OutputFile::Leftovers* leftovers = pendingLeftovers.load()) {
+        if (leftovers->stagingFolder[0] != '\0') {
+            removeFolder(leftovers->stagingFolder);
+        } else {
+            removeOpenTemporaries(*leftovers);
+        }
+    }
+    // Ended by the signal, as the shell expects of an interrupted program:
+    // the handler is already reset to the default and does not block it.
+    ::raise(signal);
+    ::_exit(128 + signal);
 }
 
 }  // namespace
@@ -66,47 +111,57 @@ OutputFile::OutputFile(std::string path, const std::string& extension)
     : path_(std::move(path)), extension_(extension) {}
 
 OutputFile::~OutputFile() {
-    if (watcher_.joinable()) {
+    if (leftovers_) {
         for (const auto& [signal, action] : previousActions_) sigaction(signal, &action, nullptr);
-        const unsigned char stop = 0;
-        [[maybe_unused]] const ssize_t written = ::write(pipe_[1], &stop, 1);
-        watcher_.join();
-        interruptPipe = -1;
-        ::close(pipe_[0]);
-        ::close(pipe_[1]);
+        pendingLeftovers = nullptr;
     }
     std::error_code ignored;
     if (!stagingFolder_.empty()) fs::remove_all(stagingFolder_, ignored);
 }
 
 bool OutputFile::open() {
-    // Threads of the libraries may take a signal whatever their masks, so a
-    // handler catches it on any thread and the watcher does the work.
-    if (interruptPipe == -1 && ::pipe2(pipe_, O_CLOEXEC) == 0) {
-        interruptPipe = pipe_[1];
-        watcher_ = std::thread([this] { watchForInterrupts(); });
-        struct sigaction action {};
-        action.sa_handler = tellWatcher;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            struct sigaction previous {};
-            sigaction(signal, &action, &previous);
-            previousActions_.emplace_back(signal, previous);
+    if (path_ == "-") {
+        const char* temporaryRoot = std::getenv("TMPDIR");
+        std::string pattern = std::string(temporaryRoot != nullptr && *temporaryRoot != '\0' ? temporaryRoot : "/tmp") +
+                              "/skirlo-cli-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::fprintf(stderr, "skirlo-cli: cannot make a folder for the output in %s: %s\n",
+                         fs::path(pattern).parent_path().c_str(), std::strerror(errno));
+            return false;
+        }
+        stagingFolder_ = pattern;
+        path_ = stagingFolder_ + "/output" + extension_;
+    }
+    catchInterrupts();
+    return true;
+}
+
+// Ctrl+C, a termination request or a closed terminal removes what this file
+// left half made. Threads of the libraries may take a signal whatever their
+// masks, so the handler does its work on whichever thread it runs.
+void OutputFile::catchInterrupts() {
+    if (pendingLeftovers.load() != nullptr) return;
+    auto leftovers = std::make_unique<Leftovers>();
+    if (!stagingFolder_.empty()) {
+        if (!copyInto(leftovers->stagingFolder, stagingFolder_)) return;
+    } else {
+        for (const std::string& prefix : temporaryPrefixes(path_)) {
+            if (leftovers->prefixCount < 2 && copyInto(leftovers->prefixes[leftovers->prefixCount], prefix)) {
+                ++leftovers->prefixCount;
+            }
         }
     }
-    if (path_ != "-") return true;
-    const char* temporaryRoot = std::getenv("TMPDIR");
-    std::string pattern = std::string(temporaryRoot != nullptr && *temporaryRoot != '\0' ? temporaryRoot : "/tmp") +
-                          "/skirlo-cli-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::fprintf(stderr, "skirlo-cli: cannot make a folder for the output in %s: %s\n",
-                     fs::path(pattern).parent_path().c_str(), std::strerror(errno));
-        return false;
+    leftovers_ = std::move(leftovers);
+    pendingLeftovers = leftovers_.get();
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND | SA_NODEFER;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous {};
+        sigaction(signal, &action, &previous);
+        previousActions_.emplace_back(signal, previous);
     }
-    stagingFolder_ = pattern;
-    path_ = stagingFolder_ + "/output" + extension_;
-    return true;
 }
 
 bool OutputFile::finish() {
@@ -123,32 +178,6 @@ bool OutputFile::finish() {
         return false;
     }
     return true;
-}
-
-void OutputFile::watchForInterrupts() {
-    unsigned char signal = 0;
-    while (::read(pipe_[0], &signal, 1) < 0 && errno == EINTR) {
-    }
-    if (signal == 0) return;
-    removeOwnTemporaries();
-    // Ended by the signal, as the shell expects of an interrupted program.
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    std::_Exit(128 + signal);
-}
-
-void OutputFile::removeOwnTemporaries() const {
-    std::error_code ignored;
-    if (!stagingFolder_.empty()) {
-        fs::remove_all(stagingFolder_, ignored);
-        return;
-    }
-    const std::vector<std::string> prefixes = temporaryPrefixes(path_);
-    for (const std::string& name : openFiles()) {
-        for (const std::string& prefix : prefixes) {
-            if (name.rfind(prefix, 0) == 0) fs::remove(name, ignored);
-        }
-    }
 }
 
 std::string extensionProblem(const std::string& path, const std::string& extensions) {

@@ -3,10 +3,11 @@
 // "-o -". Ctrl+C (or a termination request) while it is being written leaves
 // no temporary file behind.
 
+#include <limits.h>
 #include <signal.h>
 
+#include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -30,16 +31,22 @@ public:
     // reason printed when that fails.
     bool finish();
 
+    // What the interrupt handler removes, in plain buffers, because a
+    // handler may make system calls but not allocate.
+    struct Leftovers {
+        char stagingFolder[PATH_MAX] = {};
+        char prefixes[2][PATH_MAX] = {};  // of temporaries beside the file
+        int prefixCount = 0;
+    };
+
 private:
-    void watchForInterrupts();
-    void removeOwnTemporaries() const;
+    void catchInterrupts();
 
     std::string path_;
     std::string extension_;
     std::string stagingFolder_;
-    int pipe_[2] = {-1, -1};  // signal numbers from the handler; 0 ends the watcher
+    std::unique_ptr<Leftovers> leftovers_;
     std::vector<std::pair<int, struct sigaction>> previousActions_;
-    std::thread watcher_;
 };
 
 // Why `path` (after -o) cannot be used for a file of one of `extensions`
