@@ -1,0 +1,50 @@
+#pragma once
+// A text font over FreeType and HarfBuzz: texts are shaped (kerning and
+// ligatures as the font defines them) with unhinted advances in 26.6 and
+// rounded once at the end; single characters and glyph outlines come
+// straight from the face.
+
+#include <memory>
+#include <optional>
+
+#include <hb.h>
+
+#include "common/Measuring.h"
+#include "fonts/FreeTypeFace.h"
+
+namespace skirlo {
+
+class FreeTypeTextFont final : public Font {
+public:
+    FreeTypeTextFont(std::unique_ptr<FreeTypeFace> face, TextFace textFace, Synthesis synthesis);
+    ~FreeTypeTextFont() override;
+    FreeTypeTextFont(const FreeTypeTextFont&) = delete;
+    FreeTypeTextFont& operator=(const FreeTypeTextFont&) = delete;
+
+    Extent textExtent(std::string_view text) const override;
+    GlyphBox glyphBox(int code) const override;
+    int advanceWidth(int code) const override;
+    std::vector<Contour> outline(int code) const override;
+    int ascent() const override;
+    int height() const override;
+    int externalLeading() const override;
+    int averageCharWidth() const override;
+    GlyphPath glyphPath(int code) const override;
+    const TextFace* textFace() const override { return &textFace_; }
+
+    const FreeTypeFace& face() const { return *face_; }
+
+private:
+    // The outline of a character with the cell's top at y = 0; nullopt when
+    // the font has no glyph for it.
+    std::optional<GlyphPath> cellPath(int code) const;
+    // The shaped width of UTF-8 text in 26.6.
+    int shapedWidth(const std::string& utf8) const;
+
+    std::unique_ptr<FreeTypeFace> face_;
+    TextFace textFace_;
+    Synthesis synthesis_;
+    hb_font_t* hbFont_ = nullptr;
+};
+
+}  // namespace skirlo
