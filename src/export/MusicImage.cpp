@@ -1,24 +1,25 @@
 #include "export/MusicImage.h"
 
+#include <QFontMetricsF>
 #include <QImage>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
+#include <QRawFont>
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "common/Windows1252.h"
+#include "export/PdfSurface.h"
 #include "export/SvgSurface.h"
 #include "view/QPainterSurface.h"
+#include "view/QtMeasuring.h"
 
 namespace skirlo {
 
 namespace {
 
 constexpr long long kBandPixels = 16'000'000;  // colour pixels held at once while making a bitmap
-constexpr int kScreenResolution = 96;  // of PDF pictures
 constexpr int kStaffSpacesOfMargin = 2;
 constexpr int kMinPictureMargin = 8;  // pixels
 
@@ -167,6 +168,48 @@ void drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, con
     device.write(svg.data(), static_cast<qint64>(svg.size()));
 }
 
+namespace {
+
+// The glyphs of a text where Qt draws them on screen: at the fractional
+// advances of its text layout, and on the baseline at the rounded ascent,
+// while a text font's outlines sit below its exact ascent.
+class QtTextPlacement final : public TextPlacement {
+public:
+    std::vector<PathPoint> offsets(const Font& font, std::string_view bytes,
+                                   const std::vector<TextCharacter>& characters) const override {
+        const auto* qtFont = dynamic_cast<const QtTextFont*>(&font);
+        if (qtFont == nullptr) return TextPlacement::offsets(font, bytes, characters);
+        const QFontMetricsF metrics(qtFont->font());
+        const double down = baselineShift(*qtFont);
+        const bool utf8 = isMultiByteUtf8(bytes);
+        std::vector<PathPoint> out;
+        out.reserve(characters.size());
+        QString through;
+        for (std::size_t i = 0; i < characters.size(); ++i) {
+            const std::size_t end = i + 1 < characters.size() ? characters[i + 1].start : bytes.size();
+            const std::string_view piece = bytes.substr(characters[i].start, end - characters[i].start);
+            const QString character = QString::fromStdString(utf8 ? std::string(piece) : windows1252ToUtf8(piece));
+            through += character;
+            // Less its own advance only: the kerning of the pair before it stays.
+            out.push_back({metrics.horizontalAdvance(through) - metrics.horizontalAdvance(character), down});
+        }
+        return out;
+    }
+
+private:
+    double baselineShift(const QtTextFont& font) const {
+        auto it = shifts_.find(&font);
+        if (it == shifts_.end()) {
+            it = shifts_.emplace(&font, font.ascent() - QRawFont::fromFont(font.font()).ascent()).first;
+        }
+        return it->second;
+    }
+
+    mutable std::map<const Font*, double> shifts_;
+};
+
+}  // namespace
+
 std::string musicTitle(const std::vector<std::unique_ptr<Tune>>& tunes) {
     std::string title;
     for (const auto& tune : tunes) {
@@ -183,13 +226,12 @@ std::string musicTitle(const std::vector<std::unique_ptr<Tune>>& tunes) {
 void drawPdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
              QIODevice& device) {
     const Extent size = pictureSize(tunes, extent);
-    QPdfWriter writer(&device);
-    writer.setResolution(kScreenResolution);
-    const QSizeF points(size.width * 72.0 / kScreenResolution, size.height * 72.0 / kScreenResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
-    QPainter painter(&writer);
-    shiftByMargin(painter, tunes);
-    drawMusic(painter, tunes, renderer);
+    const int margin = pictureMargin(tunes);
+    const QtTextPlacement placement;
+    PdfSurface surface({margin, margin}, &placement);
+    renderer.draw(tunes, surface);
+    const std::string pdf = surface.document(size.width, size.height, musicTitle(tunes));
+    device.write(pdf.data(), static_cast<qint64>(pdf.size()));
 }
 
 }  // namespace skirlo

@@ -54,7 +54,7 @@ void drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, con
 void drawPdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
              QIODevice& device);
 
-// The titles of the tunes (UTF-8), as an SVG names its picture.
+// The titles of the tunes (UTF-8), as SVG and PDF pictures name themselves.
 std::string musicTitle(const std::vector<std::unique_ptr<Tune>>& tunes);
 
 }  // namespace skirlo

@@ -1,0 +1,382 @@
+#include "export/PdfSurface.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "common/Windows1252.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr double kPointsPerPixel = 72.0 / 96.0;
+
+// Hundredths are finer than any printer shows; trailing zeros and a leading
+// zero are left out, as PDF allows.
+void appendNumber(std::string& out, double value) {
+    long long hundredths = std::llround(value * 100);
+    if (hundredths < 0) {
+        out += '-';
+        hundredths = -hundredths;
+    }
+    if (hundredths >= 100 || hundredths == 0) out += std::to_string(hundredths / 100);
+    if (const long long fraction = hundredths % 100; fraction != 0) {
+        out += '.';
+        out += static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0) out += static_cast<char>('0' + fraction % 10);
+    }
+}
+
+std::string numbers(std::initializer_list<double> values) {
+    std::string out;
+    for (double value : values) {
+        if (!out.empty()) out += ' ';
+        appendNumber(out, value);
+    }
+    return out;
+}
+
+// Numbers separated by spaces, then the operator and a line end.
+void appendOperation(std::string& out, std::initializer_list<double> operands, std::string_view op) {
+    for (double operand : operands) {
+        appendNumber(out, operand);
+        out += ' ';
+    }
+    out += op;
+    out += '\n';
+}
+
+void appendColour(std::string& out, Colour colour, std::string_view op) {
+    appendOperation(out, {(colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0},
+                    op);
+}
+
+std::string formPath(const GlyphPath& path) {
+    std::string out;
+    for (const PathElement& e : path) {
+        switch (e.kind) {
+            case PathElement::Kind::Move: appendOperation(out, {e.to.x, e.to.y}, "m"); break;
+            case PathElement::Kind::Line: appendOperation(out, {e.to.x, e.to.y}, "l"); break;
+            case PathElement::Kind::Cubic:
+                appendOperation(out, {e.control1.x, e.control1.y, e.control2.x, e.control2.y, e.to.x, e.to.y}, "c");
+                break;
+        }
+    }
+    // Filled by the nonzero rule, in the colour of the placing.
+    if (!out.empty()) out += "f\n";
+    return out;
+}
+
+// The whole pixels round a path; a curve lies within its control points.
+std::string boundingBox(const GlyphPath& path) {
+    double left = path.front().to.x, right = left, top = path.front().to.y, bottom = top;
+    const auto include = [&](const PathPoint& p) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    };
+    for (const PathElement& e : path) {
+        include(e.to);
+        if (e.kind == PathElement::Kind::Cubic) {
+            include(e.control1);
+            include(e.control2);
+        }
+    }
+    return '[' + numbers({std::floor(left), std::floor(top), std::ceil(right), std::ceil(bottom)}) + ']';
+}
+
+// The next code point of UTF-8 text, U+FFFD for a malformed byte.
+char32_t nextCodePoint(std::string_view utf8, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
+    const unsigned char lead = byte(at);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || at + length > utf8.size()) {
+        ++at;
+        return 0xFFFD;
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) {
+            ++at;
+            return 0xFFFD;
+        }
+        c = c << 6 | (byte(at + i) & 0x3F);
+    }
+    at += length;
+    return c;
+}
+
+// The byte a text font draws a code point with; -1 for one Windows-1252
+// cannot write, which the font's codes cannot reach.
+int windows1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
+    for (int byte = 0x80; byte < 0xA0; ++byte) {
+        if (windows1252ToCodePoint(static_cast<unsigned char>(byte)) == c) return byte;
+    }
+    return -1;
+}
+
+std::string compressed(std::string_view data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    // The fastest level: most of the saving at a fraction of the time.
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+              static_cast<uLong>(data.size()), Z_BEST_SPEED);
+    out.resize(size);
+    return out;
+}
+
+std::string streamObject(std::string_view dictionaryEntries, std::string_view data) {
+    const std::string packed = compressed(data);
+    return "<<" + std::string(dictionaryEntries) + " /Filter /FlateDecode /Length " + std::to_string(packed.size()) +
+           ">>\nstream\n" + packed + "\nendstream";
+}
+
+// Writes numbered objects and the cross-reference table that finds them.
+class PdfFile {
+public:
+    PdfFile() { out_ = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"; }
+    void add(int number, std::string_view body) {
+        if (offsets_.size() < static_cast<std::size_t>(number)) offsets_.resize(static_cast<std::size_t>(number));
+        offsets_[static_cast<std::size_t>(number - 1)] = out_.size();
+        out_ += std::to_string(number) + " 0 obj\n";
+        out_ += body;
+        out_ += "\nendobj\n";
+    }
+    std::string finish(int root, int info) {
+        const std::size_t xref = out_.size();
+        out_ += "xref\n0 " + std::to_string(offsets_.size() + 1) + "\n0000000000 65535 f \n";
+        for (std::size_t offset : offsets_) {
+            char entry[24];
+            std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+            out_ += entry;
+        }
+        out_ += "trailer\n<</Size " + std::to_string(offsets_.size() + 1) + " /Root " + std::to_string(root) +
+                " 0 R /Info " + std::to_string(info) + " 0 R>>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+        return std::move(out_);
+    }
+
+private:
+    std::string out_;
+    std::vector<std::size_t> offsets_;
+};
+
+std::string formName(int form) { return "/G" + std::to_string(form); }
+
+}  // namespace
+
+std::vector<TextCharacter> textCharacters(std::string_view bytes) {
+    std::vector<TextCharacter> characters;
+    if (!isMultiByteUtf8(bytes)) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) characters.push_back({i, static_cast<unsigned char>(bytes[i])});
+        return characters;
+    }
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t start = at;
+        characters.push_back({start, windows1252Byte(nextCodePoint(bytes, at))});
+    }
+    return characters;
+}
+
+std::vector<PathPoint> TextPlacement::offsets(const Font& font, std::string_view bytes,
+                                              const std::vector<TextCharacter>& characters) const {
+    std::vector<PathPoint> out;
+    out.reserve(characters.size());
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        const std::size_t end = i + 1 < characters.size() ? characters[i + 1].start : bytes.size();
+        const int code = characters[i].code;
+        out.push_back({static_cast<double>(font.textExtent(bytes.substr(0, end)).width -
+                                           (code < 0 ? 0 : font.advanceWidth(code))),
+                       0});
+    }
+    return out;
+}
+
+std::string pdfTextString(std::string_view utf8) {
+    const bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+    if (plain) {
+        std::string out = "(";
+        for (char c : utf8) {
+            if (c == '(' || c == ')' || c == '\\') out += '\\';
+            out += c;
+        }
+        return out + ')';
+    }
+    std::string out = "<FEFF";
+    const auto appendUnit = [&](unsigned unit) {
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "%04X", unit & 0xFFFF);
+        out += hex;
+    };
+    for (std::size_t at = 0; at < utf8.size();) {
+        const char32_t c = nextCodePoint(utf8, at);
+        if (c < 0x10000) {
+            appendUnit(c);
+        } else {
+            appendUnit(0xD800 + ((c - 0x10000) >> 10));
+            appendUnit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return out + '>';
+}
+
+PdfSurface::PdfSurface(Point offset, const TextPlacement* placement)
+    : offset_(offset), placement_(placement != nullptr ? *placement : wholeUnits_) {}
+
+int PdfSurface::formOf(const Font& font, int code) {
+    const auto key = std::make_pair(&font, code);
+    if (auto it = formsOfGlyphs_.find(key); it != formsOfGlyphs_.end()) return it->second;
+    int form = -1;
+    const GlyphPath path = font.glyphPath(code);
+    std::string operators = formPath(path);
+    if (!operators.empty()) {
+        const auto [it, added] = formsOfPaths_.emplace(operators, static_cast<int>(forms_.size()));
+        if (added) forms_.push_back({std::move(operators), boundingBox(path)});
+        form = it->second;
+    }
+    formsOfGlyphs_.emplace(key, form);
+    return form;
+}
+
+void PdfSurface::place(int form, double x, double y) {
+    content_ += "q 1 0 0 1 " + numbers({x, y}) + " cm " + formName(form) +
+                " Do Q\n";
+}
+
+void PdfSurface::setFill(Colour colour) {
+    colour &= 0xFFFFFF;
+    if (colour == fill_) return;
+    fill_ = colour;
+    appendColour(content_, colour, "rg");
+}
+
+void PdfSurface::setStroke(Colour colour) {
+    colour &= 0xFFFFFF;
+    if (colour == stroke_) return;
+    stroke_ = colour;
+    appendColour(content_, colour, "RG");
+}
+
+void PdfSurface::glyph(const Font& font, int code, int x, int y, Colour colour) {
+    if (font.textFace() != nullptr) {
+        text(font, std::string(1, static_cast<char>(code & 0xFF)), x, y, colour);
+        return;
+    }
+    const int form = formOf(font, code);
+    if (form < 0) return;
+    flushRectangles();
+    setFill(colour);
+    const Point at = toDevice({x, y});
+    place(form, at.x, at.y);
+}
+
+void PdfSurface::fillRect(const Rect& rect, Colour colour) {
+    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+    if (!rectangles_.empty() && colour != rectangleColour_) flushRectangles();
+    rectangleColour_ = colour;
+    const Point at = toDevice({rect.left, rect.top});
+    appendOperation(rectangles_,
+                    {static_cast<double>(at.x), static_cast<double>(at.y), static_cast<double>(rect.right - rect.left),
+                     static_cast<double>(rect.bottom - rect.top)},
+                    "re");
+}
+
+void PdfSurface::flushRectangles() {
+    if (rectangles_.empty()) return;
+    setFill(rectangleColour_);
+    content_ += rectangles_;
+    content_ += "f\n";
+    rectangles_.clear();
+}
+
+void PdfSurface::fillPolygon(const std::vector<OutlinePoint>& points, Colour colour) {
+    if (points.empty()) return;
+    flushRectangles();
+    setFill(colour);
+    setStroke(colour);
+    const char* op = "m";
+    for (const OutlinePoint& p : points) {
+        const Point at = toDevice({p.x, p.y});
+        appendOperation(content_, {static_cast<double>(at.x), static_cast<double>(at.y)}, op);
+        op = "l";
+    }
+    // Outlined one unit wide as well as filled, as thin curves must not vanish.
+    content_ += "h B\n";
+}
+
+void PdfSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
+    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+    flushRectangles();
+    setFill(fill);
+    setStroke(frame);
+    const Point at = toDevice({rect.left, rect.top});
+    // The one-unit line runs along the rectangle's inside edge.
+    appendOperation(content_,
+                    {at.x + 0.5, at.y + 0.5, rect.right - rect.left - 1.0, rect.bottom - rect.top - 1.0}, "re B");
+}
+
+void PdfSurface::text(const Font& font, std::string_view bytes, int x, int y, Colour colour) {
+    if (font.textFace() == nullptr) return;
+    flushRectangles();
+    setFill(colour);
+    const std::vector<TextCharacter> characters = textCharacters(bytes);
+    const std::vector<PathPoint> offsets = placement_.offsets(font, bytes, characters);
+    const Point at = toDevice({x, y});
+    for (std::size_t i = 0; i < characters.size() && i < offsets.size(); ++i) {
+        if (characters[i].code < 0) continue;
+        const int form = formOf(font, characters[i].code);
+        if (form >= 0) place(form, at.x + offsets[i].x, at.y + offsets[i].y);
+    }
+    decorate(font, bytes, x, y);
+}
+
+void PdfSurface::decorate(const Font& font, std::string_view bytes, int x, int y) {
+    const TextFace& face = *font.textFace();
+    if (!face.underline && !face.strikeOut) return;
+    // Lines of a serif face's usual proportions: a twentieth of the em thick,
+    // the underline a tenth of the em below the baseline, the strike-out a
+    // third of the ascent above it.
+    const double em = face.pixelSize > 0 ? face.pixelSize : font.height();
+    const double thickness = std::max(1.0, std::round(em / 20));
+    const Point at = toDevice({x, y + font.ascent()});
+    const double width = font.textExtent(bytes).width;
+    const auto line = [&](double middle) {
+        appendOperation(content_, {static_cast<double>(at.x), middle - thickness / 2, width, thickness}, "re f");
+    };
+    if (face.underline) line(at.y + std::ceil(em / 10) + 0.5);
+    if (face.strikeOut) line(at.y - font.ascent() / 3.0);
+}
+
+std::string PdfSurface::document(int width, int height, std::string_view title) {
+    flushRectangles();
+    constexpr int kCatalog = 1, kPages = 2, kPage = 3, kContents = 4, kInfo = 5, kFirstForm = 6;
+    PdfFile file;
+    file.add(kCatalog, "<</Type /Catalog /Pages " + std::to_string(kPages) + " 0 R>>");
+    file.add(kPages, "<</Type /Pages /Kids [" + std::to_string(kPage) + " 0 R] /Count 1>>");
+    const std::string size = numbers({width * kPointsPerPixel, height * kPointsPerPixel});
+    std::string forms;
+    for (std::size_t i = 0; i < forms_.size(); ++i) {
+        forms += formName(static_cast<int>(i)) + ' ' + std::to_string(kFirstForm + i) + " 0 R ";
+    }
+    file.add(kPage, "<</Type /Page /Parent " + std::to_string(kPages) + " 0 R /MediaBox [0 0 " + size +
+                        "] /Resources <</XObject <<" + forms + ">>>> /Contents " + std::to_string(kContents) +
+                        " 0 R>>");
+    // The layout's pixels, y downward, on a page whose y runs upward; lines
+    // join bevelled, as the screen draws them.
+    std::string page;
+    appendOperation(page, {kPointsPerPixel, 0, 0, -kPointsPerPixel, 0, height * kPointsPerPixel}, "cm");
+    page += "2 j\n";
+    file.add(kContents, streamObject("", page + content_));
+    file.add(kInfo, "<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>");
+    for (std::size_t i = 0; i < forms_.size(); ++i) {
+        file.add(kFirstForm + static_cast<int>(i),
+                 streamObject("/Type /XObject /Subtype /Form /BBox " + forms_[i].box, forms_[i].path));
+    }
+    return file.finish(kCatalog, kInfo);
+}
+
+}  // namespace skirlo

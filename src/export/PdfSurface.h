@@ -1,0 +1,99 @@
+#pragma once
+// The Surface that writes a one-page PDF file. Each glyph outline (font and
+// code) is written once as a form and placed wherever it recurs; texts are
+// drawn as the outlines of their font's glyphs, each character where the
+// layout measured it; runs of rectangles of one colour become one path. The
+// page's content is compressed.
+//
+// Coordinates are the layout's logical units, which are the picture's pixels
+// at 96 to the inch; the whole drawing is shifted by `offset` (the picture
+// margin).
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "view/Surface.h"
+
+namespace skirlo {
+
+// One character of a text: where it starts among the text's bytes and the
+// code of its glyph in the text font, -1 when no code reaches it.
+struct TextCharacter {
+    std::size_t start = 0;
+    int code = -1;
+};
+
+// The characters of a text's bytes. Text written as UTF-8 is read as UTF-8
+// and drawn as far as Windows-1252 reaches; any other text byte by byte.
+std::vector<TextCharacter> textCharacters(std::string_view bytes);
+
+// Where the glyphs of a text go: the offset of each character's cell from
+// the text's cell. This one knows only the whole units the Font interface
+// measures: each character goes where the text up to and including it ends,
+// less its own advance, which keeps the kerning of the pair before it. A
+// drawing system that places glyphs finer than that hands in its own.
+class TextPlacement {
+public:
+    virtual ~TextPlacement() = default;
+    virtual std::vector<PathPoint> offsets(const Font& font, std::string_view bytes,
+                                           const std::vector<TextCharacter>& characters) const;
+};
+
+class PdfSurface final : public Surface {
+public:
+    // `placement`, when given, must outlive the surface.
+    explicit PdfSurface(Point offset = {}, const TextPlacement* placement = nullptr);
+
+    SurfaceKind kind() const override { return SurfaceKind::Image; }
+    void glyph(const Font& font, int code, int x, int y, Colour colour) override;
+    void fillRect(const Rect& rect, Colour colour) override;
+    void fillPolygon(const std::vector<OutlinePoint>& points, Colour colour) override;
+    void frameRect(const Rect& rect, Colour frame, Colour fill) override;
+    void text(const Font& font, std::string_view bytes, int x, int y, Colour colour) override;
+    bool isVisible(const Rect&) const override { return true; }
+    Point toDevice(Point logical) const override { return {logical.x + offset_.x, logical.y + offset_.y}; }
+
+    // The whole file: one page of `width` by `height` pixels, titled `title`
+    // (UTF-8).
+    std::string document(int width, int height, std::string_view title);
+
+private:
+    // A glyph outline as a form: its drawing operators and bounding box.
+    struct Form {
+        std::string path;
+        std::string box;
+    };
+
+    // The index of the glyph's form, written on first use; -1 for a glyph
+    // without an outline.
+    int formOf(const Font& font, int code);
+    void place(int form, double x, double y);
+    void decorate(const Font& font, std::string_view bytes, int x, int y);
+    void setFill(Colour colour);
+    void setStroke(Colour colour);
+    void flushRectangles();
+
+    Point offset_;
+    TextPlacement wholeUnits_;
+    const TextPlacement& placement_;
+    std::string content_;
+    std::vector<Form> forms_;
+    std::map<std::pair<const Font*, int>, int> formsOfGlyphs_;
+    // Fonts made alike (the same face at the same size for each tune) give
+    // the same outlines, which share one form.
+    std::unordered_map<std::string, int> formsOfPaths_;
+    std::string rectangles_;  // operators of the pending run of rectangles
+    Colour rectangleColour_ = kBlack;
+    Colour fill_ = kBlack;    // PDF's initial colours
+    Colour stroke_ = kBlack;
+};
+
+// A PDF text string of UTF-8 text: a literal string when it is plain ASCII,
+// else UTF-16BE with its byte order mark, in hexadecimal.
+std::string pdfTextString(std::string_view utf8);
+
+}  // namespace skirlo
