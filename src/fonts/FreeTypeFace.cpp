@@ -26,7 +26,7 @@ std::uint16_t bigEndian16(const unsigned char* p) { return static_cast<std::uint
 
 // A design value in font units as 26.6 pixels, rounded to the nearest 1/64.
 int scaledDesign(int units, int pixelSize, int unitsPerEm) {
-    return fixed::divide(fixed::fromReal(static_cast<double>(units) * pixelSize), unitsPerEm * 64);
+    return fixed::divide(std::int64_t{units} * pixelSize * 64, std::int64_t{unitsPerEm} * 64);
 }
 
 // The outline of a loaded glyph, scaled from font units to pixels, as a path
@@ -252,7 +252,10 @@ HeightMetrics FreeTypeFace::computeHeightMetrics() const {
 int FreeTypeFace::averageCharWidth() const {
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
     if (os2 && os2->xAvgCharWidth != 0) {
-        return fixed::divide(os2->xAvgCharWidth * scaled_->metrics.x_ppem * 64, face_->units_per_EM * 64);
+        // The pixel size is the face's ppem; FreeType's own copy of it holds
+        // only 16 bits.
+        return fixed::divide(std::int64_t{os2->xAvgCharWidth} * pixelSize_ * 64,
+                             std::int64_t{face_->units_per_EM} * 64);
     }
     return designAdvance(glyphIndex(U'x'));
 }

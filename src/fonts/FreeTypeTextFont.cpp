@@ -71,7 +71,7 @@ FreeTypeTextFont::FreeTypeTextFont(std::unique_ptr<FreeTypeFace> face, TextFace 
 
 FreeTypeTextFont::~FreeTypeTextFont() { hb_font_destroy(hbFont_); }
 
-int FreeTypeTextFont::shapedWidth(const std::string& utf8) const {
+std::int64_t FreeTypeTextFont::shapedWidth(const std::string& utf8) const {
     if (utf8.empty()) return 0;
     hb_buffer_t* buffer = hb_buffer_create();
     hb_buffer_add_utf8(buffer, utf8.data(), static_cast<int>(utf8.size()), 0, static_cast<int>(utf8.size()));
@@ -80,7 +80,7 @@ int FreeTypeTextFont::shapedWidth(const std::string& utf8) const {
     hb_shape(hbFont_, buffer, &kerning, 1);
     unsigned count = 0;
     const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
-    int width = 0;
+    std::int64_t width = 0;
     for (unsigned i = 0; i < count; ++i) width += positions[i].x_advance;
     hb_buffer_destroy(buffer);
     return width;

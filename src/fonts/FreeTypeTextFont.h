@@ -4,7 +4,9 @@
 // rounded once at the end; single characters and glyph outlines come
 // straight from the face.
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <optional>
 
 #include <hb.h>
@@ -39,7 +41,7 @@ private:
     // the font has no glyph for it.
     std::optional<GlyphPath> cellPath(int code) const;
     // The shaped width of UTF-8 text in 26.6.
-    int shapedWidth(const std::string& utf8) const;
+    std::int64_t shapedWidth(const std::string& utf8) const;
 
     std::unique_ptr<FreeTypeFace> face_;
     TextFace textFace_;

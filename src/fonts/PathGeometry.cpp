@@ -250,10 +250,8 @@ GlyphBox boxOfPath(const GlyphPath& path, int ascent) {
             continue;
         }
         const Bezier b{path[i - 1].to, e.control1, e.control2, e.to};
-        Span cx{std::min(b.p1.x, b.p4.x), std::max(b.p1.x, b.p4.x)};
-        Span cy{std::min(b.p1.y, b.p4.y), std::max(b.p1.y, b.p4.y)};
-        if (!(b.p1.x < b.p4.x)) cx = {b.p4.x, b.p1.x};
-        if (!(b.p1.y < b.p4.y)) cy = {b.p4.y, b.p1.y};
+        Span cx = b.p1.x < b.p4.x ? Span{b.p1.x, b.p4.x} : Span{b.p4.x, b.p1.x};
+        Span cy = b.p1.y < b.p4.y ? Span{b.p1.y, b.p4.y} : Span{b.p4.y, b.p1.y};
         addExtrema(b, &PathPoint::x, cx, cy, &PathPoint::y);
         addExtrema(b, &PathPoint::y, cy, cx, &PathPoint::x);
         // The curve's box travels as origin and size, as the whole path's does.

@@ -237,3 +237,27 @@ TEST(FreeTypeMeasuringTest, EveryExampleTuneLaysOutAsWithQt) {
 
 }  // namespace
 }  // namespace skirlo
+
+namespace skirlo {
+namespace {
+
+// The largest size a text record may ask for, on a printer, overflows 26.6
+// arithmetic done in 32 bits; metrics must stay huge and positive.
+TEST(FreeTypeMeasuringTest, LargestTextOnAPrinterKeepsSaneMetrics) {
+    FreeTypeMeasuringContext printer(SKIRLO_RESOURCE_DIR, 600, 600, true);
+    FontDescription d;
+    d.heightTenthsOfPoint = 100'000;
+    const std::unique_ptr<Font> font = printer.createTextFont(d);
+    ASSERT_TRUE(font);
+    const int pixels = font->textFace()->pixelSize;
+    EXPECT_EQ(pixels, 83'333);
+    EXPECT_GT(font->ascent(), pixels / 2);
+    EXPECT_LT(font->ascent(), pixels * 2);
+    EXPECT_GT(font->height(), font->ascent());
+    EXPECT_GT(font->averageCharWidth(), pixels / 4);
+    const std::string line(400, 'W');
+    EXPECT_GT(font->textExtent(line).width, 400 * (pixels / 2));
+}
+
+}  // namespace
+}  // namespace skirlo
