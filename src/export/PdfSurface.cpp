@@ -337,17 +337,21 @@ void PdfSurface::text(const Font& font, std::string_view bytes, int x, int y, Co
 void PdfSurface::decorate(const Font& font, std::string_view bytes, int x, int y) {
     const TextFace& face = *font.textFace();
     if (!face.underline && !face.strikeOut) return;
-    // Lines of a serif face's usual proportions: a twentieth of the em thick,
-    // the underline a tenth of the em below the baseline, the strike-out a
-    // third of the ascent above it.
+    // The lines of the serif face the tunes name, as the screen draws them:
+    // a twentieth of the em thick (a tenth for bold) and at least a pixel,
+    // the underline's middle on the half pixel a seventeenth of the em below
+    // the baseline (just under it for bold), the strike-out a third of the
+    // ascent above the baseline.
+    constexpr int kBold = 600;
+    const bool bold = face.weight >= kBold;
     const double em = face.pixelSize > 0 ? face.pixelSize : font.height();
-    const double thickness = std::max(1.0, std::round(em / 20));
+    const double thickness = std::max(1.0, em * (bold ? 0.095 : 0.049));
     const Point at = toDevice({x, y + font.ascent()});
     const double width = font.textExtent(bytes).width;
     const auto line = [&](double middle) {
         appendOperation(content_, {static_cast<double>(at.x), middle - thickness / 2, width, thickness}, "re f");
     };
-    if (face.underline) line(at.y + std::ceil(em / 10) + 0.5);
+    if (face.underline) line(at.y + std::ceil(em * (bold ? 0.015 : 0.058)) + 0.5);
     if (face.strikeOut) line(at.y - font.ascent() / 3.0);
 }
 

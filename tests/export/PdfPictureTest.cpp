@@ -208,7 +208,7 @@ TEST(PdfSurface, TextsAreGlyphsWhereTheLayoutMeasuredThemAndRectanglesKeepTheirO
               "q 1 0 0 1 115 70 cm /G1 Do Q\n"
               "q 1 0 0 1 122 70 cm /G2 Do Q\n"
               "q 1 0 0 1 136 70 cm /G1 Do Q\n"
-              "110 81 33 1 re f\n"  // the underline, as wide as the text measures
+              "110 80 33 1 re f\n"  // the underline, as wide as the text measures
               "0 0 0 rg\n14 24 2 2 re\nf\n");
     EXPECT_NE(pdf.find("/MediaBox [0 0 30 15]"), std::string::npos);
     EXPECT_NE(pdf.find("/BBox [0 0 3 3]"), std::string::npos);  // the square of code 233 is 2.33 a side
