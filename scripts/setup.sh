@@ -12,7 +12,7 @@ packages=(
   timgm6mb-soundfont fluid-soundfont-gm
   python3 python3-fonttools python3-mido
   fonts-liberation fontconfig libfreetype-dev libharfbuzz-dev libfontconfig-dev
-  imagemagick netpbm poppler-utils librsvg2-bin
+  imagemagick netpbm poppler-utils qpdf librsvg2-bin
   desktop-file-utils libxml2-utils shared-mime-info
 )
 
