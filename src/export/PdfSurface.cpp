@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "common/Windows1252.h"
 
@@ -120,20 +121,25 @@ int windows1252Byte(char32_t c) {
     return -1;
 }
 
-std::string compressed(std::string_view data) {
+// The data deflated; nullopt when zlib cannot (out of memory), and the
+// stream is then written as it is.
+std::optional<std::string> compressed(std::string_view data) {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
     std::string out(size, '\0');
     // The fastest level: most of the saving at a fraction of the time.
-    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-              static_cast<uLong>(data.size()), Z_BEST_SPEED);
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+                  static_cast<uLong>(data.size()), Z_BEST_SPEED) != Z_OK) {
+        return std::nullopt;
+    }
     out.resize(size);
     return out;
 }
 
 std::string streamObject(std::string_view dictionaryEntries, std::string_view data) {
-    const std::string packed = compressed(data);
-    return "<<" + std::string(dictionaryEntries) + " /Filter /FlateDecode /Length " + std::to_string(packed.size()) +
-           ">>\nstream\n" + packed + "\nendstream";
+    const std::optional<std::string> packed = compressed(data);
+    const std::string_view bytes = packed ? std::string_view(*packed) : data;
+    return "<<" + std::string(dictionaryEntries) + (packed ? " /Filter /FlateDecode" : "") + " /Length " +
+           std::to_string(bytes.size()) + ">>\nstream\n" + std::string(bytes) + "\nendstream";
 }
 
 // Writes numbered objects and the cross-reference table that finds them.
