@@ -84,6 +84,13 @@ public:
     // The face of a text font; null for a music font, whose glyphs are drawn
     // as outlines.
     virtual const TextFace* textFace() const { return nullptr; }
+    // The width of a text before it is rounded to whole units, kerning
+    // included: where drawing that places glyphs finer than whole units
+    // puts the end of the text.
+    virtual double exactTextWidth(std::string_view text) const { return textExtent(text).width; }
+    // How far below glyphPath's baseline a text is drawn: texts sit on the
+    // rounded ascent, while outlines sit on the font's exact one.
+    virtual double baselineShift() const { return 0; }
 };
 
 // A logical-font request for a text font. Height is in tenths of a point

@@ -9,6 +9,7 @@
 #include "document/TuneDocument.h"
 #include "editor/ScriptTextCodec.h"
 #include "export/MusicImage.h"
+#include "export/VectorPicture.h"
 
 namespace skirlo {
 
@@ -16,11 +17,8 @@ namespace {
 
 // The same picture as the PNG and as the SVG export: the music with the picture margin all round.
 QByteArray svgBytes(const TuneDocument& document, const MusicRenderer& renderer) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    drawSvg(document.tunes(), document.music().extent, renderer, buffer);
-    return bytes;
+    const std::string svg = svgPicture(document.tunes(), document.music().extent, renderer);
+    return QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
 }
 
 QByteArray pngBytes(const QImage& picture) {

@@ -1,45 +1,21 @@
 #include "export/MusicImage.h"
 
-#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
-#include <QRawFont>
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
 
-#include "common/Windows1252.h"
-#include "export/PdfSurface.h"
-#include "export/SvgSurface.h"
 #include "view/QPainterSurface.h"
-#include "view/QtMeasuring.h"
 
 namespace skirlo {
 
 namespace {
 
 constexpr long long kBandPixels = 16'000'000;  // colour pixels held at once while making a bitmap
-constexpr int kStaffSpacesOfMargin = 2;
-constexpr int kMinPictureMargin = 8;  // pixels
 
 void drawMusic(QPainter& painter, const std::vector<std::unique_ptr<Tune>>& tunes, const MusicRenderer& renderer) {
     QPainterSurface surface(painter, SurfaceKind::Image);
     renderer.draw(tunes, surface);
-}
-
-// The margin of a picture: two staff spaces of its first staff, so that it
-// grows with the zoom like the music does.
-int pictureMargin(const std::vector<std::unique_ptr<Tune>>& tunes) {
-    for (const auto& tune : tunes) {
-        for (const auto& part : tune->parts) {
-            for (const auto& staff : part->staves) {
-                const int space = staff->lineY[1] - staff->lineY[0];
-                if (space > 0) return std::max(kStaffSpacesOfMargin * space, kMinPictureMargin);
-            }
-        }
-    }
-    return kMinPictureMargin;
 }
 
 void shiftByMargin(QPainter& painter, const std::vector<std::unique_ptr<Tune>>& tunes) {
@@ -48,17 +24,6 @@ void shiftByMargin(QPainter& painter, const std::vector<std::unique_ptr<Tune>>& 
 }
 
 }  // namespace
-
-std::string imageSizeProblem(Extent extent) {
-    const long long pixels = static_cast<long long>(extent.width) * extent.height;
-    if (extent.width >= 1 && extent.height >= 1 && extent.width <= kMaxImageSide && extent.height <= kMaxImageSide &&
-        pixels <= kMaxImagePixels) {
-        return {};
-    }
-    return "the picture would be " + std::to_string(extent.width) + " x " + std::to_string(extent.height) +
-           " pixels; at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
-           std::to_string(kMaxImagePixels) + " pixels in all can be made: choose a smaller zoom";
-}
 
 MonoBitmap renderMonoBitmap(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
                             const MusicRenderer& renderer) {
@@ -121,10 +86,6 @@ QImage greyscale(const QImage& image) {
 
 }  // namespace
 
-Extent pictureSize(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent) {
-    const int margin = pictureMargin(tunes);
-    return {extent.width + 2 * margin, extent.height + 2 * margin};
-}
 
 QImage renderPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
     const Extent size = pictureSize(tunes, extent);
@@ -158,80 +119,8 @@ bool drawPng(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, con
     return false;
 }
 
-void drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-             QIODevice& device) {
-    const Extent size = pictureSize(tunes, extent);
-    const int margin = pictureMargin(tunes);
-    SvgSurface surface({margin, margin});
-    renderer.draw(tunes, surface);
-    const std::string svg = surface.document(size.width, size.height, musicTitle(tunes));
-    device.write(svg.data(), static_cast<qint64>(svg.size()));
-}
 
-namespace {
 
-// The glyphs of a text where Qt draws them on screen: at the fractional
-// advances of its text layout, and on the baseline at the rounded ascent,
-// while a text font's outlines sit below its exact ascent.
-class QtTextPlacement final : public TextPlacement {
-public:
-    std::vector<PathPoint> offsets(const Font& font, std::string_view bytes,
-                                   const std::vector<TextCharacter>& characters) const override {
-        const auto* qtFont = dynamic_cast<const QtTextFont*>(&font);
-        if (qtFont == nullptr) return TextPlacement::offsets(font, bytes, characters);
-        const QFontMetricsF metrics(qtFont->font());
-        const double down = baselineShift(*qtFont);
-        const bool utf8 = isMultiByteUtf8(bytes);
-        std::vector<PathPoint> out;
-        out.reserve(characters.size());
-        QString through;
-        for (std::size_t i = 0; i < characters.size(); ++i) {
-            const std::size_t end = i + 1 < characters.size() ? characters[i + 1].start : bytes.size();
-            const std::string_view piece = bytes.substr(characters[i].start, end - characters[i].start);
-            const QString character = QString::fromStdString(utf8 ? std::string(piece) : windows1252ToUtf8(piece));
-            through += character;
-            // Less its own advance only: the kerning of the pair before it stays.
-            out.push_back({metrics.horizontalAdvance(through) - metrics.horizontalAdvance(character), down});
-        }
-        return out;
-    }
 
-private:
-    double baselineShift(const QtTextFont& font) const {
-        auto it = shifts_.find(&font);
-        if (it == shifts_.end()) {
-            it = shifts_.emplace(&font, font.ascent() - QRawFont::fromFont(font.font()).ascent()).first;
-        }
-        return it->second;
-    }
-
-    mutable std::map<const Font*, double> shifts_;
-};
-
-}  // namespace
-
-std::string musicTitle(const std::vector<std::unique_ptr<Tune>>& tunes) {
-    std::string title;
-    for (const auto& tune : tunes) {
-        for (const auto& text : tune->header.texts) {
-            if (text->kind != 'T') continue;
-            if (!title.empty()) title += "; ";
-            title += tuneTextToUtf8(text->text);
-            break;
-        }
-    }
-    return title;
-}
-
-void drawPdf(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer,
-             QIODevice& device) {
-    const Extent size = pictureSize(tunes, extent);
-    const int margin = pictureMargin(tunes);
-    const QtTextPlacement placement;
-    PdfSurface surface({margin, margin}, &placement);
-    renderer.draw(tunes, surface);
-    const std::string pdf = surface.document(size.width, size.height, musicTitle(tunes));
-    device.write(pdf.data(), static_cast<qint64>(pdf.size()));
-}
 
 }  // namespace skirlo

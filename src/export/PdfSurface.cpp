@@ -188,16 +188,15 @@ std::vector<TextCharacter> textCharacters(std::string_view bytes) {
     return characters;
 }
 
-std::vector<PathPoint> TextPlacement::offsets(const Font& font, std::string_view bytes,
-                                              const std::vector<TextCharacter>& characters) const {
+std::vector<PathPoint> characterOffsets(const Font& font, std::string_view bytes,
+                                        const std::vector<TextCharacter>& characters) {
     std::vector<PathPoint> out;
     out.reserve(characters.size());
+    const double down = font.baselineShift();
     for (std::size_t i = 0; i < characters.size(); ++i) {
         const std::size_t end = i + 1 < characters.size() ? characters[i + 1].start : bytes.size();
-        const int code = characters[i].code;
-        out.push_back({static_cast<double>(font.textExtent(bytes.substr(0, end)).width -
-                                           (code < 0 ? 0 : font.advanceWidth(code))),
-                       0});
+        const std::string_view character = bytes.substr(characters[i].start, end - characters[i].start);
+        out.push_back({font.exactTextWidth(bytes.substr(0, end)) - font.exactTextWidth(character), down});
     }
     return out;
 }
@@ -230,8 +229,7 @@ std::string pdfTextString(std::string_view utf8) {
     return out + '>';
 }
 
-PdfSurface::PdfSurface(Point offset, const TextPlacement* placement)
-    : offset_(offset), placement_(placement != nullptr ? *placement : wholeUnits_) {}
+PdfSurface::PdfSurface(Point offset) : offset_(offset) {}
 
 int PdfSurface::formOf(const Font& font, int code) {
     const auto key = std::make_pair(&font, code);
@@ -330,7 +328,7 @@ void PdfSurface::text(const Font& font, std::string_view bytes, int x, int y, Co
     flushRectangles();
     setFill(colour);
     const std::vector<TextCharacter> characters = textCharacters(bytes);
-    const std::vector<PathPoint> offsets = placement_.offsets(font, bytes, characters);
+    const std::vector<PathPoint> offsets = characterOffsets(font, bytes, characters);
     const Point at = toDevice({x, y});
     for (std::size_t i = 0; i < characters.size() && i < offsets.size(); ++i) {
         if (characters[i].code < 0) continue;

@@ -31,22 +31,16 @@ struct TextCharacter {
 // and drawn as far as Windows-1252 reaches; any other text byte by byte.
 std::vector<TextCharacter> textCharacters(std::string_view bytes);
 
-// Where the glyphs of a text go: the offset of each character's cell from
-// the text's cell. This one knows only the whole units the Font interface
-// measures: each character goes where the text up to and including it ends,
-// less its own advance, which keeps the kerning of the pair before it. A
-// drawing system that places glyphs finer than that hands in its own.
-class TextPlacement {
-public:
-    virtual ~TextPlacement() = default;
-    virtual std::vector<PathPoint> offsets(const Font& font, std::string_view bytes,
-                                           const std::vector<TextCharacter>& characters) const;
-};
+// Where the glyphs of a text go, as the screen draws them: the offset of
+// each character's cell from the text's cell. Each character goes where the
+// text up to and including it ends, less its own advance, which keeps the
+// kerning of the pair before it; at the font's finest measure.
+std::vector<PathPoint> characterOffsets(const Font& font, std::string_view bytes,
+                                        const std::vector<TextCharacter>& characters);
 
 class PdfSurface final : public Surface {
 public:
-    // `placement`, when given, must outlive the surface.
-    explicit PdfSurface(Point offset = {}, const TextPlacement* placement = nullptr);
+    explicit PdfSurface(Point offset = {});
 
     SurfaceKind kind() const override { return SurfaceKind::Image; }
     void glyph(const Font& font, int code, int x, int y, Colour colour) override;
@@ -78,8 +72,6 @@ private:
     void flushRectangles();
 
     Point offset_;
-    TextPlacement wholeUnits_;
-    const TextPlacement& placement_;
     std::string content_;
     std::vector<Form> forms_;
     std::map<std::pair<const Font*, int>, int> formsOfGlyphs_;

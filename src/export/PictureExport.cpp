@@ -6,6 +6,7 @@
 
 #include "common/Measuring.h"
 #include "export/MusicImage.h"
+#include "export/VectorPicture.h"
 #include "tunefile/FileReplace.h"
 
 namespace skirlo {
@@ -33,32 +34,17 @@ WriteOutcome writeMusicPicture(const LaidOutMusic& music, const MusicRenderer& r
         const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
         return writeMonoImage(bitmap, format, path, device, progress, messages, error);
     }
+    if (format != ImageFileFormat::Png) return writeVectorPicture(music, renderer, format, path, error);
     // Drawn whole into memory, so that a failed write is seen here and never
     // leaves part of a picture at `path`.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (format == ImageFileFormat::Png) {
-        if (!drawPng(music.tunes, music.extent, renderer, buffer, error)) return WriteOutcome::Failed;
-    } else if (format == ImageFileFormat::Svg) {
-        drawSvg(music.tunes, music.extent, renderer, buffer);
-        withoutXmlControlCharacters(buffer.buffer());
-    } else {
-        drawPdf(music.tunes, music.extent, renderer, buffer);
-    }
+    if (!drawPng(music.tunes, music.extent, renderer, buffer, error)) return WriteOutcome::Failed;
     const QByteArray& bytes = buffer.data();
     return replaceFileContents(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                               error)
+                               error, Durability::Renamed)
                ? WriteOutcome::Written
                : WriteOutcome::Failed;
-}
-
-void withoutXmlControlCharacters(QByteArray& xml) {
-    // A text record may hold any byte; XML allows no control character but
-    // tab, line feed and carriage return, not even escaped.
-    xml.removeIf([](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
-    });
 }
 
 }  // namespace skirlo

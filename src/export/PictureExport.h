@@ -5,7 +5,6 @@
 // SVG and PDF are drawn whole.
 // Needs a QGuiApplication (the fonts and the screen are Qt's).
 
-#include <QByteArray>
 
 #include <string>
 
@@ -30,9 +29,5 @@ PcxDevice screenPcxDevice(const MeasuringContext& measuring);
 WriteOutcome writeMusicPicture(const LaidOutMusic& music, const MusicRenderer& renderer, ImageFileFormat format,
                                const std::string& path, const PcxDevice& device, ExportProgress& progress,
                                MessageSink& messages, std::string& error);
-
-// Takes out of an SVG's bytes the control characters that make XML
-// ill-formed; what the text records hold is drawn, not lost from the music.
-void withoutXmlControlCharacters(QByteArray& xml);
 
 }  // namespace skirlo

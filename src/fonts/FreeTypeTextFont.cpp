@@ -126,6 +126,12 @@ GlyphPath FreeTypeTextFont::glyphPath(int code) const {
     return path ? std::move(*path) : GlyphPath{};
 }
 
+double FreeTypeTextFont::exactTextWidth(std::string_view text) const {
+    return fixed::toReal(shapedWidth(upToStringTerminator(tuneTextToUtf8(text))));
+}
+
+double FreeTypeTextFont::baselineShift() const { return ascent() - fixed::toReal(face_->heightMetrics().ascent); }
+
 int FreeTypeTextFont::ascent() const { return fixed::roundToInt(face_->heightMetrics().ascent); }
 int FreeTypeTextFont::height() const {
     return fixed::roundToInt(face_->heightMetrics().ascent) + fixed::roundToInt(face_->heightMetrics().descent);

@@ -33,6 +33,8 @@ public:
     int averageCharWidth() const override;
     GlyphPath glyphPath(int code) const override;
     const TextFace* textFace() const override { return &textFace_; }
+    double exactTextWidth(std::string_view text) const override;
+    double baselineShift() const override;
 
     const FreeTypeFace& face() const { return *face_; }
 

@@ -193,6 +193,12 @@ GlyphPath QtTextFont::glyphPath(int code) const {
     return path ? glyphPathOf(*path) : GlyphPath{};
 }
 
+double QtTextFont::exactTextWidth(std::string_view text) const {
+    return QFontMetricsF(font_).horizontalAdvance(qstringOfBytes(text));
+}
+
+double QtTextFont::baselineShift() const { return ascent() - raw_.ascent(); }
+
 int QtTextFont::ascent() const { return QFontMetrics(font_).ascent(); }
 int QtTextFont::height() const { return QFontMetrics(font_).height(); }
 int QtTextFont::externalLeading() const { return QFontMetrics(font_).leading(); }

@@ -85,6 +85,8 @@ public:
     int averageCharWidth() const override;
     GlyphPath glyphPath(int code) const override;
     const TextFace* textFace() const override { return &face_; }
+    double exactTextWidth(std::string_view text) const override;
+    double baselineShift() const override;
 
     const QFont& font() const { return font_; }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 
 #include <zlib.h>
@@ -22,6 +21,7 @@
 
 #include "export/MusicImage.h"
 #include "export/PdfSurface.h"
+#include "export/VectorPicture.h"
 #include "support/EngravingTestSupport.h"
 #include "support/FileTestSupport.h"
 
@@ -73,12 +73,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    std::string pdfOf(const LaidOutMusic& music) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        drawPdf(music.tunes, music.extent, renderer, buffer);
-        return buffer.data().toStdString();
-    }
+    std::string pdfOf(const LaidOutMusic& music) { return pdfPicture(music.tunes, music.extent, renderer); }
 
     fs::path folder;
     test::Engraving engraving;

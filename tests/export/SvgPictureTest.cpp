@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QXmlStreamReader>
 
@@ -21,6 +20,7 @@
 
 #include "export/MusicImage.h"
 #include "export/SvgSurface.h"
+#include "export/VectorPicture.h"
 #include "support/EngravingTestSupport.h"
 #include "support/FileTestSupport.h"
 
@@ -53,12 +53,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    std::string svgOf(const LaidOutMusic& music) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        drawSvg(music.tunes, music.extent, renderer, buffer);
-        return buffer.data().toStdString();
-    }
+    std::string svgOf(const LaidOutMusic& music) { return svgPicture(music.tunes, music.extent, renderer); }
 
     fs::path folder;
     test::Engraving engraving;

@@ -1,0 +1,24 @@
+#pragma once
+// SVG and PDF pictures of laid-out music, made by our own writers without
+// Qt, so that the command line makes them without loading it. The desktop
+// program's export, clipboard and the command line all go through these.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/ImageWriters.h"
+#include "notation/LaidOutMusic.h"
+#include "view/MusicRenderer.h"
+
+namespace skirlo {
+
+std::string svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer);
+std::string pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer);
+
+// The picture in `format` (SVG or PDF) put in place at `path` whole, or
+// nothing there and `error` set.
+WriteOutcome writeVectorPicture(const LaidOutMusic& music, const MusicRenderer& renderer, ImageFileFormat format,
+                                const std::string& path, std::string& error);
+
+}  // namespace skirlo
