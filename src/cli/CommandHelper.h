@@ -1,7 +1,8 @@
 #pragma once
-// The commands that draw with Qt's fonts and those that reach the audio
-// stack live in helper programs of their own, so that the commands needing
-// neither (tree, events, midi...) start without loading either. skirlo-cli
+// The commands that draw with Qt's fonts, those that draw vectors through
+// FreeType and those that reach the audio stack live in helper programs of
+// their own, so that the commands needing none of them (tree, events,
+// midi...) start without loading any. skirlo-cli
 // stays the one program a user runs: it hands such a command to its helper,
 // which takes over the process (its id, standard streams and exit status).
 
@@ -14,6 +15,7 @@
 namespace skirlo {
 
 inline constexpr std::string_view kPictureHelper = "skirlo-cli-picture";
+inline constexpr std::string_view kVectorHelper = "skirlo-cli-vector";
 inline constexpr std::string_view kAudioHelper = "skirlo-cli-audio";
 
 // The helper beside the program in `programDir` (the build tree), else in

@@ -2,8 +2,14 @@
 // music of every tune as one picture of the music extent. PCX and BMP are
 // the 1-bit files of the image export; PNG is anti-aliased; SVG and PDF are
 // drawn as vectors. The extension is the only choice of format.
+//
+// This part knows no Qt, so that the vector helper, which links it, never
+// loads Qt.
+
+#include "cli/ImageCommand.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,17 +17,15 @@
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
-#include "cli/CliGui.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/OutputFile.h"
-#include "export/ExportProgress.h"
-#include "export/PictureExport.h"
 #include "view/MusicLayout.h"
 #include "view/MusicRenderer.h"
-#include "view/QtMeasuring.h"
 
 namespace skirlo {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -45,7 +49,7 @@ int fail(const std::string& message) {
 
 }  // namespace
 
-int runImage(const std::vector<std::string>& args) {
+std::variant<ImageRequest, int> readImageRequest(const std::vector<std::string>& args) {
     CommandLine line(kImage);
     if (const auto status = line.parse(args)) return *status;
     const std::optional<std::string> out = line.value("output");
@@ -57,24 +61,34 @@ int runImage(const std::vector<std::string>& args) {
     if (!extensionProblem("-" + extension, formats).empty()) {
         return line.usageError("--format takes pcx, bmp, png, svg or pdf, not '" + extension.substr(1) + "'");
     }
-    std::optional<int> zoom;
+    ImageRequest request{line.files()[0], *out, *out == "-" ? extension : fs::path(*out).extension().string(),
+                         std::nullopt, line.value("profile")};
     if (const std::optional<std::string> zoomText = line.value("zoom")) {
-        zoom = strictInt(*zoomText, kMinZoom, kMaxZoom);
-        if (!zoom) return line.usageError("--zoom takes a whole percent from 1 to 1000, not '" + *zoomText + "'");
+        request.zoom = strictInt(*zoomText, kMinZoom, kMaxZoom);
+        if (!request.zoom) {
+            return line.usageError("--zoom takes a whole percent from 1 to 1000, not '" + *zoomText + "'");
+        }
     }
-    OutputFile output(*out, extension);
-    if (!output.open()) return 1;
-    std::unique_ptr<CliEnvironment> environment = openEnvironment(line.value("profile"));
-    if (!environment) return 1;
+    return request;
+}
 
-    const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
-    QtMeasuringContext measuring(environment->resourceDir);
-    const std::unique_ptr<TuneDocument> document = loadDocument(line.files()[0], *environment, FileNeed::Music);
+bool drawsVectors(const ImageRequest& request) {
+    const std::optional<ImageFileFormat> format = imageFormatForExtension(request.extension);
+    return format == ImageFileFormat::Svg || format == ImageFileFormat::Pdf;
+}
+
+int drawImage(const ImageRequest& request, const MeasuringFactory& makeMeasuring, const PictureWriter& write) {
+    OutputFile output(request.out, request.extension);
+    if (!output.open()) return 1;
+    std::unique_ptr<CliEnvironment> environment = openEnvironment(request.profile);
+    if (!environment) return 1;
+    const std::unique_ptr<MeasuringContext> measuring = makeMeasuring(*environment);
+    const std::unique_ptr<TuneDocument> document = loadDocument(request.file, *environment, FileNeed::Music);
     if (!document) return 1;
 
     const int ballSize = environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
     LayoutSettings settings = layoutSettingsFor(document->settings(), ballSize);
-    if (zoom) settings.zoom = *zoom;
+    if (request.zoom) settings.zoom = *request.zoom;
     if (settings.zoom < kMinZoom || settings.zoom > kMaxZoom) {
         return fail("the tune's zoom of " + std::to_string(settings.zoom) + " percent is outside 1 to 1000; give one"
                     " with --zoom");
@@ -86,23 +100,22 @@ int runImage(const std::vector<std::string>& args) {
     }
     // The document's first build, laid out as the music view lays it out.
     document->rebuild([&](ScriptText& script, bool convertBareStrings) {
-        return layOutMusic(script, convertBareStrings, environment->symbols, measuring, environment->messages,
+        return layOutMusic(script, convertBareStrings, environment->symbols, *measuring, environment->messages,
                            settings);
     });
-    if (musicHasErrors(*environment, line.files()[0], *out)) return 1;
+    if (musicHasErrors(*environment, request.file, request.out)) return 1;
     const LaidOutMusic& music = document->music();
-    noteUtf8Texts(line.files()[0], music);
+    noteUtf8Texts(request.file, music);
     const MusicRenderer renderer(environment->symbols.hiliteColour());
-    TerminalProgress progress;
     std::string error;
-    const WriteOutcome outcome =
-        writeMusicPicture(music, renderer, *imageFormatForExtension(output.path()), output.path(),
-                          screenPcxDevice(measuring), progress, environment->messages, error);
+    const PictureJob job{music, renderer, *imageFormatForExtension(output.path()), output.path(), *measuring,
+                         environment->messages};
+    const WriteOutcome outcome = write(job, error);
     if (outcome == WriteOutcome::Cancelled) return 1;
     if (outcome == WriteOutcome::Failed) return fail(error);
     if (!output.finish()) return 1;
     if (!output.toStandardOutput()) {
-        std::printf("%s: %d x %d\n", out->c_str(), music.extent.width, music.extent.height);
+        std::printf("%s: %d x %d\n", request.out.c_str(), music.extent.width, music.extent.height);
     }
     return 0;
 }

@@ -2,10 +2,11 @@
 
 #include "cli/CommandHelper.h"
 #include "cli/Commands.h"
+#include "cli/ImageCommand.h"
 
 int main(int argc, char** argv) {
     static constexpr skirlo::HelperCommand kCommands[] = {
-        {"image", skirlo::runImage},
+        {"image", skirlo::runRasterImage},
         {"print", skirlo::runPrint},
         {"specimen", skirlo::runSpecimen},
     };

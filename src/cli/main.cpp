@@ -21,6 +21,7 @@ struct Command {
 using Args = std::vector<std::string>;
 using skirlo::kAudioHelper;
 using skirlo::kPictureHelper;
+using skirlo::kVectorHelper;
 using skirlo::runInHelper;
 
 constexpr Command kCommands[] = {
@@ -31,7 +32,7 @@ constexpr Command kCommands[] = {
     {"musicxml", "musicxml FILE -o OUT.musicxml", skirlo::runMusicXml},
     {"from-abc", "from-abc FILE.abc -o OUT.tnz", skirlo::runFromAbc},
     {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT]",
-      [](const Args& a) { return runInHelper(kPictureHelper, "image", a); }},
+      [](const Args& a) { return runInHelper(kVectorHelper, "image", a); }},
     {"wav", "wav FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS]",
       [](const Args& a) { return runInHelper(kAudioHelper, "wav", a); }},
     {"devices", "devices", [](const Args& a) { return runInHelper(kAudioHelper, "devices", a); }},

@@ -1,5 +1,6 @@
 // Each command loads only the shared libraries it uses: the music-only
-// commands neither Qt Gui nor the audio stack, the drawing ones no audio.
+// commands neither Qt Gui, the font libraries nor the audio stack, vector
+// pictures no Qt, the drawing commands no audio.
 // The dynamic loader itself reports what it opens (LD_DEBUG=files).
 
 #include "CliRunner.h"
@@ -33,15 +34,18 @@ TEST_F(CliLoadingTest, MusicOnlyCommandsLoadNeitherQtGuiNorAudio) {
         ASSERT_EQ(result.status, 0) << command;
         ASSERT_NE(result.err.find("file=libc.so"), std::string::npos) << "the loader reported nothing";
         EXPECT_EQ(result.err.find("libQt6Gui"), std::string::npos) << command;
+        EXPECT_EQ(result.err.find("libfreetype"), std::string::npos) << command;
         for (const char* library : kAudioLibraries) EXPECT_EQ(result.err.find(library), std::string::npos) << command;
     }
 }
 
-TEST_F(CliLoadingTest, DrawingCommandsLoadNoAudio) {
-    for (const std::string out : {"x.svg", "x.pcx"}) {
+TEST_F(CliLoadingTest, VectorPicturesLoadNoQtAndPixelsNoAudio) {
+    for (const std::string out : {"x.svg", "x.pdf", "x.pcx", "x.png"}) {
         const CliRun result = loading("image " + kExample + " -o " + (work() / out).string());
         ASSERT_EQ(result.status, 0) << out;
-        EXPECT_NE(result.err.find("libQt6Gui"), std::string::npos) << "the drawing helper did not run";
+        EXPECT_NE(result.err.find("libfreetype"), std::string::npos) << out << ": no font library was loaded";
+        const bool vectors = out == "x.svg" || out == "x.pdf";
+        EXPECT_EQ(result.err.find("libQt6") == std::string::npos, vectors) << out;
         for (const char* library : kAudioLibraries) EXPECT_EQ(result.err.find(library), std::string::npos) << out;
     }
 }

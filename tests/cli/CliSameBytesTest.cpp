@@ -103,4 +103,23 @@ TEST_F(CliSameBytesTest, EveryExampleMakesTheSameBytesAsBefore) {
     }
 }
 
+// The command line measures SVG and PDF pictures through FreeType, without
+// Qt; the desktop program's export measures them through Qt. Both must
+// write the same file.
+TEST_F(CliSameBytesTest, VectorPicturesMadeWithoutQtAreTheBytesQtMeasuringMakes) {
+    const fs::path pictureHelper = fs::path(SKIRLO_CLI).parent_path() / "skirlo-cli-picture";
+    for (const auto& entry : fs::directory_iterator(SKIRLO_RESOURCE_DIR "/examples")) {
+        for (const std::string extension : {".svg", ".pdf"}) {
+            const fs::path withoutQt = work() / ("freetype" + extension);
+            const fs::path withQt = work() / ("qt" + extension);
+            const std::string tune = entry.path().string();
+            ASSERT_EQ(run("image " + tune + " -o " + withoutQt.string()).status, 0) << tune;
+            const std::string qtCommand = pictureHelper.string() + " image " + tune + " --profile " + profile_ +
+                                          " -o " + withQt.string() + " >/dev/null";
+            ASSERT_EQ(std::system(qtCommand.c_str()), 0) << tune;
+            EXPECT_EQ(readFile(withoutQt), readFile(withQt)) << tune << extension;
+        }
+    }
+}
+
 }  // namespace

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/Commands.h"
+#include "cli/ImageCommand.h"
 #include "common/MessageSink.h"
 #include "export/ExportProgress.h"
 #include "export/ImageWriters.h"
@@ -159,7 +159,7 @@ TEST_F(ImageExportTest, CommandWritesEveryFormatOfEveryExample) {
         fs::copy_file(tune, copy);
         for (const char* extension : {".png", ".svg", ".pdf", ".pcx", ".bmp"}) {
             const fs::path out = folder / (tune.stem().string() + extension);
-            ASSERT_EQ(runImage({copy.string(), "-o", out.string()}), 0) << out;
+            ASSERT_EQ(runRasterImage({copy.string(), "-o", out.string()}), 0) << out;
             const std::string bytes = test::readFile(out);
             ASSERT_GT(bytes.size(), 100u) << out;
             const std::string ext = extension;
@@ -222,7 +222,7 @@ TEST_F(ImageExportTest, PdfPageIsTheMusicExtentWithItsMargin) {
     if (!haveProgram("pdfinfo")) GTEST_SKIP() << "poppler is not installed";
     const fs::path tune = exampleTunes().front();
     const fs::path out = folder / "tune.pdf";
-    ASSERT_EQ(runImage({tune.string(), "-o", out.string()}), 0);
+    ASSERT_EQ(runRasterImage({tune.string(), "-o", out.string()}), 0);
     const LaidOutMusic& music = layOutExample(tune);
     const std::string command =
         "pdfinfo '" + out.string() + "' | grep 'Page size' > '" + (folder / "info.txt").string() + "'";
@@ -240,17 +240,17 @@ TEST_F(ImageExportTest, CommandRefusesWhatCannotBeDrawn) {
     const fs::path tune = exampleTunes().front();
     const fs::path out = folder / "huge.pcx";
     // An enormous zoom is refused before any bitmap is made.
-    EXPECT_EQ(runImage({tune.string(), "-o", out.string(), "--zoom", "100000"}), 1);
-    EXPECT_EQ(runImage({tune.string(), "-o", out.string(), "--zoom", "0"}), 1);
+    EXPECT_EQ(runRasterImage({tune.string(), "-o", out.string(), "--zoom", "100000"}), 1);
+    EXPECT_EQ(runRasterImage({tune.string(), "-o", out.string(), "--zoom", "0"}), 1);
     // At the largest zoom allowed a long tune is still too large to make.
     const fs::path longTune = folder / "long.tnz";
     std::string text = "\"Long\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n";
     for (int i = 0; i < 400; ++i) text += "& LA_4 B_4 C_4 D_4 !t\r\n";
     std::ofstream(longTune, std::ios::binary) << text;
-    EXPECT_EQ(runImage({longTune.string(), "-o", out.string(), "--zoom", "1000"}), 1);
+    EXPECT_EQ(runRasterImage({longTune.string(), "-o", out.string(), "--zoom", "1000"}), 1);
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_EQ(runImage({tune.string()}), 1);
-    EXPECT_EQ(runImage({(folder / "missing.tnz").string(), "-o", out.string()}), 1);
+    EXPECT_EQ(runRasterImage({tune.string()}), 1);
+    EXPECT_EQ(runRasterImage({(folder / "missing.tnz").string(), "-o", out.string()}), 1);
     EXPECT_FALSE(fs::exists(out));
 }
 
