@@ -6,21 +6,21 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
-#include <tuple>
+#include <vector>
+
+#include "fonts/FaceCache.h"
 
 namespace skirlo {
 
-struct FaceLocation {
-    std::string file;
-    int index = 0;
-};
-
 class FaceLookup {
 public:
-    FaceLookup() = default;
+    // Answers are remembered in the cache file at `cachePath` (none when
+    // empty) and taken from it while it is still true.
+    explicit FaceLookup(std::filesystem::path cachePath = FaceCache::defaultPath());
     ~FaceLookup();
     FaceLookup(const FaceLookup&) = delete;
     FaceLookup& operator=(const FaceLookup&) = delete;
@@ -29,11 +29,17 @@ public:
     // on the 1..1000 scale and slant; nullopt when fontconfig has no fonts.
     std::optional<FaceLocation> find(const std::string& family, int weight, bool italic);
 
+    // Whether fontconfig's configuration had to be read.
+    bool readConfiguration() const { return config_ != nullptr; }
+
 private:
     FcConfig* config();
+    std::optional<FaceLocation> match(const std::string& family, int weight, bool italic);
+    // The files and folders whose change may change fontconfig's answers.
+    std::vector<std::string> dependencies();
 
     FcConfig* config_ = nullptr;
-    std::map<std::tuple<std::string, int, bool>, std::optional<FaceLocation>> found_;
+    FaceCache cache_;
 };
 
 }  // namespace skirlo

@@ -7,6 +7,11 @@
 #include FT_TRUETYPE_TAGS_H
 #include FT_TYPE1_TABLES_H
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -116,6 +121,22 @@ std::shared_ptr<FreeTypeLibrary> FreeTypeLibrary::create() {
 }
 
 FreeTypeLibrary::~FreeTypeLibrary() { FT_Done_FreeType(library_); }
+
+std::shared_ptr<const FontBytes> FontBytes::map(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat status {};
+    void* mapped = MAP_FAILED;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+        mapped = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    }
+    ::close(fd);
+    if (mapped == MAP_FAILED) return nullptr;
+    return std::shared_ptr<const FontBytes>(
+        new FontBytes(static_cast<const unsigned char*>(mapped), static_cast<std::size_t>(status.st_size)));
+}
+
+FontBytes::~FontBytes() { ::munmap(const_cast<unsigned char*>(data_), size_); }
 
 std::unique_ptr<FreeTypeFace> FreeTypeFace::open(std::shared_ptr<FreeTypeLibrary> library,
                                                  std::shared_ptr<const FontBytes> bytes, int index, int pixelSize) {

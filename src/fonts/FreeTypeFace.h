@@ -16,7 +16,26 @@
 
 namespace skirlo {
 
-using FontBytes = std::vector<unsigned char>;
+// A font file's bytes, mapped read-only rather than read: a face reads only
+// the tables it uses, so most of a large text font is never touched.
+class FontBytes {
+public:
+    // Null when the file cannot be mapped or is empty.
+    static std::shared_ptr<const FontBytes> map(const std::string& path);
+    ~FontBytes();
+    FontBytes(const FontBytes&) = delete;
+    FontBytes& operator=(const FontBytes&) = delete;
+
+    const unsigned char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+private:
+    FontBytes(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
+
+    const unsigned char* data_;
+    std::size_t size_;
+};
 
 class FreeTypeLibrary {
 public:

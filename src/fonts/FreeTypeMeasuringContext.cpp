@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "common/Windows1252.h"
@@ -62,14 +60,7 @@ FreeTypeLibrary* FreeTypeMeasuringContext::library() {
 
 std::shared_ptr<const FontBytes> FreeTypeMeasuringContext::fileBytes(const std::string& path) {
     if (auto it = files_.find(path); it != files_.end()) return it->second;
-    std::shared_ptr<const FontBytes> bytes;
-    std::ifstream in(path, std::ios::binary);
-    if (in) {
-        auto read = std::make_shared<FontBytes>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.good() || in.eof()) bytes = std::move(read);
-    }
-    if (bytes && bytes->empty()) bytes = nullptr;
-    return files_.emplace(path, bytes).first->second;
+    return files_.emplace(path, FontBytes::map(path)).first->second;
 }
 
 std::unique_ptr<FreeTypeFace> FreeTypeMeasuringContext::textFace(const FontDescription& description, int pixelSize) {
