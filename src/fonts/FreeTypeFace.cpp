@@ -1,5 +1,6 @@
 #include "fonts/FreeTypeFace.h"
 
+#include FT_ADVANCES_H
 #include FT_OUTLINE_H
 #include FT_SIZES_H
 #include FT_SYNTHESIS_H
@@ -236,10 +237,13 @@ int FreeTypeFace::designAdvance(unsigned glyph) const {
     int& cached = advances_[glyph];
     if (cached >= 0) return cached;
     activate(scaled_);
+    // Read from the metrics table and scaled as loading the glyph would
+    // scale it, without loading its outline.
     const FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
-    if (FT_Load_Glyph(face_, glyph, flags) != 0) return cached = 0;
+    FT_Fixed advance = 0;
+    if (FT_Get_Advance(face_, glyph, flags, &advance) != 0) return cached = 0;
     // 16.16 pixels to 26.6.
-    return cached = static_cast<int>(face_->glyph->linearHoriAdvance >> 10);
+    return cached = static_cast<int>(advance >> 10);
 }
 
 HeightMetrics FreeTypeFace::computeHeightMetrics() const {
