@@ -292,6 +292,8 @@ int FreeTypeFace::weightClass() const {
 
 GlyphPath FreeTypeFace::glyphPath(unsigned glyph, Synthesis synthesis) const {
     if (!unscaled_) return {};
+    const auto key = std::make_tuple(glyph, synthesis.embolden, synthesis.obliquen);
+    if (const auto it = paths_.find(key); it != paths_.end()) return it->second;
     activate(unscaled_);
     const bool loaded = FT_Load_Glyph(face_, glyph, FT_LOAD_NO_BITMAP) == 0;
     GlyphPath path;
@@ -303,6 +305,7 @@ GlyphPath FreeTypeFace::glyphPath(unsigned glyph, Synthesis synthesis) const {
         path = pathOfOutline(slot->outline, size, size, face_->units_per_EM);
     }
     activate(scaled_);
+    paths_.emplace(key, path);
     return path;
 }
 

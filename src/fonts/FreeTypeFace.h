@@ -8,7 +8,9 @@
 #include FT_FREETYPE_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -119,6 +121,9 @@ private:
     int pixelSize_;
     HeightMetrics heights_;
     mutable std::vector<int> advances_;  // -1 until loaded
+    // Outlines made so far, by glyph and synthesis: every tune of a file
+    // asks for the same few.
+    mutable std::map<std::tuple<unsigned, bool, bool>, GlyphPath> paths_;
 };
 
 }  // namespace skirlo

@@ -63,19 +63,29 @@ std::shared_ptr<const FontBytes> FreeTypeMeasuringContext::fileBytes(const std::
     return files_.emplace(path, FontBytes::map(path)).first->second;
 }
 
-std::unique_ptr<FreeTypeFace> FreeTypeMeasuringContext::textFace(const FontDescription& description, int pixelSize) {
+std::shared_ptr<const FreeTypeFace> FreeTypeMeasuringContext::textFace(const FontDescription& description,
+                                                                      int pixelSize) {
     if (!library()) return nullptr;
     const int weight = std::clamp(description.weight, 1, 1000);
     const std::optional<FaceLocation> location =
         lookup_.find(requestedFamily(description.faceName), weight, description.italic != 0);
     if (!location) return nullptr;
-    return FreeTypeFace::open(library_, fileBytes(location->file), location->index, pixelSize);
+    return sharedFace(location->file, location->index, pixelSize);
+}
+
+std::shared_ptr<const FreeTypeFace> FreeTypeMeasuringContext::sharedFace(const std::string& file, int index,
+                                                                       int pixelSize) {
+    const auto key = std::make_tuple(file, index, pixelSize);
+    if (const auto it = faces_.find(key); it != faces_.end()) return it->second;
+    std::shared_ptr<const FreeTypeFace> face = FreeTypeFace::open(library_, fileBytes(file), index, pixelSize);
+    if (face) faces_.emplace(key, face);
+    return face;
 }
 
 std::unique_ptr<FreeTypeTextFont> FreeTypeMeasuringContext::textFontAt(const FontDescription& description,
                                                                       int pixelSize) {
     pixelSize = std::max(pixelSize, 1);
-    std::unique_ptr<FreeTypeFace> face = textFace(description, pixelSize);
+    std::shared_ptr<const FreeTypeFace> face = textFace(description, pixelSize);
     if (!face) return nullptr;
     const int weight = std::clamp(description.weight, 1, 1000);
     const bool italic = description.italic != 0;
@@ -99,7 +109,7 @@ std::unique_ptr<Font> FreeTypeMeasuringContext::createTextFontByCellHeight(const
     // The cell is a fixed share of the em for a given face: measure it once at
     // a large size, where rounding does not matter, and scale.
     constexpr int kProbe = 1000;
-    const std::unique_ptr<FreeTypeFace> probe = textFace(description, kProbe);
+    const std::shared_ptr<const FreeTypeFace> probe = textFace(description, kProbe);
     if (!probe) return nullptr;
     const HeightMetrics& metrics = probe->heightMetrics();
     const double cellPerEm = (fixed::toReal(metrics.ascent) + fixed::toReal(metrics.descent)) / kProbe;
@@ -108,11 +118,10 @@ std::unique_ptr<Font> FreeTypeMeasuringContext::createTextFontByCellHeight(const
 
 std::unique_ptr<Font> FreeTypeMeasuringContext::createMusicFont(std::string_view faceName, int height, int width) {
     if (height < 1 || !plainFaceName(faceName) || !library()) return nullptr;
-    std::shared_ptr<const FontBytes> bytes =
-        fileBytes((resourceDir_ / "fonts" / (std::string(faceName) + ".ttf")).string());
+    const std::string file = (resourceDir_ / "fonts" / (std::string(faceName) + ".ttf")).string();
     // The fonts' em is their cell (ascent plus descent), so the pixel size
     // is the cell height.
-    std::unique_ptr<FreeTypeFace> face = FreeTypeFace::open(library_, std::move(bytes), 0, height);
+    std::shared_ptr<const FreeTypeFace> face = sharedFace(file, 0, height);
     if (!face) return nullptr;
     const double average = fixed::toReal(face->averageCharWidth());
     const double scale = width > 0 && average > 0 ? width / average : 1.0;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "common/Measuring.h"
 #include "fonts/FaceLookup.h"
@@ -39,7 +40,10 @@ public:
 
 private:
     std::unique_ptr<FreeTypeTextFont> textFontAt(const FontDescription& description, int pixelSize);
-    std::unique_ptr<FreeTypeFace> textFace(const FontDescription& description, int pixelSize);
+    std::shared_ptr<const FreeTypeFace> textFace(const FontDescription& description, int pixelSize);
+    // The face of a file at a size, opened once and shared by every font
+    // made of it: a file of many tunes makes the same few fonts for each.
+    std::shared_ptr<const FreeTypeFace> sharedFace(const std::string& file, int index, int pixelSize);
     // The file's bytes, read once; null when it cannot be read.
     std::shared_ptr<const FontBytes> fileBytes(const std::string& path);
     FreeTypeLibrary* library();
@@ -51,6 +55,7 @@ private:
     std::shared_ptr<FreeTypeLibrary> library_;
     FaceLookup lookup_;
     std::map<std::string, std::shared_ptr<const FontBytes>, std::less<>> files_;
+    std::map<std::tuple<std::string, int, int>, std::shared_ptr<const FreeTypeFace>> faces_;
 };
 
 // The family a face name asks for: the first of a comma-separated list,

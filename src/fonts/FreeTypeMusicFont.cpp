@@ -17,7 +17,7 @@ const GlyphPath kNoPath;
 
 }  // namespace
 
-FreeTypeMusicFont::FreeTypeMusicFont(std::unique_ptr<FreeTypeFace> face, int height, double horizontalScale)
+FreeTypeMusicFont::FreeTypeMusicFont(std::shared_ptr<const FreeTypeFace> face, int height, double horizontalScale)
     : face_(std::move(face)), height_(height), scale_(horizontalScale),
       ascentF_(fixed::toReal(face_->heightMetrics().ascent)), ascent_(roundToInt(ascentF_)) {
     // Music fonts map each character code to the code point of the same value.

@@ -18,7 +18,7 @@ class FreeTypeMusicFont final : public Font {
 public:
     // The face is sized at the cell height; `horizontalScale` stretches
     // every glyph and advance (1: natural width).
-    FreeTypeMusicFont(std::unique_ptr<FreeTypeFace> face, int height, double horizontalScale);
+    FreeTypeMusicFont(std::shared_ptr<const FreeTypeFace> face, int height, double horizontalScale);
 
     Extent textExtent(std::string_view text) const override;
     GlyphBox glyphBox(int code) const override;
@@ -35,7 +35,7 @@ private:
     // code the font lacks.
     const GlyphPath& cellPath(int code) const;
 
-    std::unique_ptr<FreeTypeFace> face_;
+    std::shared_ptr<const FreeTypeFace> face_;
     int height_;
     double scale_;
     double ascentF_;

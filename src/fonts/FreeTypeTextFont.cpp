@@ -65,7 +65,7 @@ std::string upToStringTerminator(const std::string& utf8) {
 
 }  // namespace
 
-FreeTypeTextFont::FreeTypeTextFont(std::unique_ptr<FreeTypeFace> face, TextFace textFace, Synthesis synthesis)
+FreeTypeTextFont::FreeTypeTextFont(std::shared_ptr<const FreeTypeFace> face, TextFace textFace, Synthesis synthesis)
     : face_(std::move(face)), textFace_(std::move(textFace)), synthesis_(synthesis),
       hbFont_(makeHarfBuzzFont(*face_)) {}
 

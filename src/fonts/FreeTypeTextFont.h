@@ -18,7 +18,7 @@ namespace skirlo {
 
 class FreeTypeTextFont final : public Font {
 public:
-    FreeTypeTextFont(std::unique_ptr<FreeTypeFace> face, TextFace textFace, Synthesis synthesis);
+    FreeTypeTextFont(std::shared_ptr<const FreeTypeFace> face, TextFace textFace, Synthesis synthesis);
     ~FreeTypeTextFont() override;
     FreeTypeTextFont(const FreeTypeTextFont&) = delete;
     FreeTypeTextFont& operator=(const FreeTypeTextFont&) = delete;
@@ -45,7 +45,7 @@ private:
     // The shaped width of UTF-8 text in 26.6.
     std::int64_t shapedWidth(const std::string& utf8) const;
 
-    std::unique_ptr<FreeTypeFace> face_;
+    std::shared_ptr<const FreeTypeFace> face_;
     TextFace textFace_;
     Synthesis synthesis_;
     hb_font_t* hbFont_ = nullptr;
