@@ -9,6 +9,7 @@
 #include "fonts/FixedPoint.h"
 #include "fonts/FreeTypeMusicFont.h"
 #include "fonts/FreeTypeTextFont.h"
+#include "fonts/TextShaper.h"
 
 namespace skirlo {
 
@@ -96,7 +97,9 @@ std::unique_ptr<FreeTypeTextFont> FreeTypeMeasuringContext::textFontAt(const Fon
                          pixelSize < kLargestEmboldenedSize;
     TextFace textFace{requestedFamily(description.faceName), pixelSize, weight, italic, description.underline != 0,
                       description.strikeOut != 0};
-    return std::make_unique<FreeTypeTextFont>(std::move(face), std::move(textFace), synthesis);
+    std::shared_ptr<const TextShaper>& shaper = shapers_[face.get()];
+    if (!shaper) shaper = std::make_shared<const TextShaper>(face);
+    return std::make_unique<FreeTypeTextFont>(std::move(face), shaper, std::move(textFace), synthesis);
 }
 
 std::unique_ptr<Font> FreeTypeMeasuringContext::createTextFont(const FontDescription& description) {

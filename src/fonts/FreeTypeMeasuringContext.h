@@ -19,6 +19,7 @@
 namespace skirlo {
 
 class FreeTypeTextFont;
+class TextShaper;
 
 class FreeTypeMeasuringContext final : public MeasuringContext {
 public:
@@ -56,6 +57,7 @@ private:
     FaceLookup lookup_;
     std::map<std::string, std::shared_ptr<const FontBytes>, std::less<>> files_;
     std::map<std::tuple<std::string, int, int>, std::shared_ptr<const FreeTypeFace>> faces_;
+    std::map<const FreeTypeFace*, std::shared_ptr<const TextShaper>> shapers_;
 };
 
 // The family a face name asks for: the first of a comma-separated list,

@@ -9,19 +9,17 @@
 #include <string>
 #include <optional>
 
-#include <hb.h>
-
 #include "common/Measuring.h"
 #include "fonts/FreeTypeFace.h"
 
 namespace skirlo {
 
+class TextShaper;
+
 class FreeTypeTextFont final : public Font {
 public:
-    FreeTypeTextFont(std::shared_ptr<const FreeTypeFace> face, TextFace textFace, Synthesis synthesis);
-    ~FreeTypeTextFont() override;
-    FreeTypeTextFont(const FreeTypeTextFont&) = delete;
-    FreeTypeTextFont& operator=(const FreeTypeTextFont&) = delete;
+    FreeTypeTextFont(std::shared_ptr<const FreeTypeFace> face, std::shared_ptr<const TextShaper> shaper,
+                     TextFace textFace, Synthesis synthesis);
 
     Extent textExtent(std::string_view text) const override;
     GlyphBox glyphBox(int code) const override;
@@ -46,9 +44,9 @@ private:
     std::int64_t shapedWidth(const std::string& utf8) const;
 
     std::shared_ptr<const FreeTypeFace> face_;
+    std::shared_ptr<const TextShaper> shaper_;
     TextFace textFace_;
     Synthesis synthesis_;
-    hb_font_t* hbFont_ = nullptr;
 };
 
 }  // namespace skirlo
