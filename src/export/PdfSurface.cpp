@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -19,16 +20,21 @@ constexpr double kPointsPerPixel = 72.0 / 96.0;
 // zero are left out, as PDF allows.
 void appendNumber(std::string& out, double value) {
     long long hundredths = std::llround(value * 100);
+    // A page holds tens of thousands of numbers: written in place, without
+    // a string for each.
+    char digits[24];
+    char* end = digits;
     if (hundredths < 0) {
-        out += '-';
+        *end++ = '-';
         hundredths = -hundredths;
     }
-    if (hundredths >= 100 || hundredths == 0) out += std::to_string(hundredths / 100);
+    if (hundredths >= 100 || hundredths == 0) end = std::to_chars(end, digits + sizeof digits, hundredths / 100).ptr;
     if (const long long fraction = hundredths % 100; fraction != 0) {
-        out += '.';
-        out += static_cast<char>('0' + fraction / 10);
-        if (fraction % 10 != 0) out += static_cast<char>('0' + fraction % 10);
+        *end++ = '.';
+        *end++ = static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0) *end++ = static_cast<char>('0' + fraction % 10);
     }
+    out.append(digits, end);
 }
 
 std::string numbers(std::initializer_list<double> values) {
@@ -247,8 +253,14 @@ int PdfSurface::formOf(const Font& font, int code) {
 }
 
 void PdfSurface::place(int form, double x, double y) {
-    content_ += "q 1 0 0 1 " + numbers({x, y}) + " cm " + formName(form) +
-                " Do Q\n";
+    content_ += "q 1 0 0 1 ";
+    appendNumber(content_, x);
+    content_ += ' ';
+    appendNumber(content_, y);
+    content_ += " cm /G";
+    char digits[12];
+    content_.append(digits, std::to_chars(digits, digits + sizeof digits, form).ptr);
+    content_ += " Do Q\n";
 }
 
 void PdfSurface::setFill(Colour colour) {
