@@ -1,7 +1,7 @@
 #include "tunefile/Profile.h"
 
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include "common/LenientNumber.h"
 #include "tunefile/FileReplace.h"
@@ -49,7 +49,13 @@ std::unique_ptr<IniProfile> IniProfile::open(std::string path) {
     // would let the next write replace it with a nearly empty file.
     std::ifstream file(path, std::ios::binary);
     std::string text;
-    if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (file) {
+        // Read in blocks, not a character at a time: every command reads the
+        // symbol map's profile before anything else.
+        std::ostringstream contents;
+        contents << file.rdbuf();
+        text = std::move(contents).str();
+    }
     if (file.bad()) text.clear();
     return std::unique_ptr<IniProfile>(new IniProfile(std::move(path), std::move(text)));
 }
