@@ -22,6 +22,7 @@
 #include "export/MusicImage.h"
 #include "export/PdfSurface.h"
 #include "export/VectorPicture.h"
+#include "PictureComparison.h"
 #include "support/EngravingTestSupport.h"
 #include "support/FileTestSupport.h"
 
@@ -29,23 +30,6 @@ namespace skirlo {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool haveProgram(const std::string& name) {
-    return std::system(("command -v " + name + " > /dev/null 2>&1").c_str()) == 0;
-}
-
-// Pixels whose grey levels differ by more than half the range: a line or a
-// glyph that is in one picture and not in the other, not a softer edge.
-int inkDifferences(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return -1;
-    int differences = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            differences += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 128 ? 1 : 0;
-        }
-    }
-    return differences;
-}
 
 // The streams of a file, inflated, in the order they are written.
 std::vector<std::string> streamsOf(const std::string& pdf) {
@@ -65,45 +49,25 @@ std::vector<std::string> streamsOf(const std::string& pdf) {
     return streams;
 }
 
-class PdfPictureTest : public ::testing::Test {
+class PdfPictureTest : public test::PictureTest {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("skirlo-pdf-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     std::string pdfOf(const LaidOutMusic& music) { return pdfPicture(music.tunes, music.extent, renderer); }
-
-    fs::path folder;
-    test::Engraving engraving;
-    MusicRenderer renderer{0x0000FF};
 };
 
 TEST_F(PdfPictureTest, EveryExampleRasterizesLikeOurPngAndPassesAStructureCheck) {
-    if (!haveProgram("pdftoppm")) GTEST_SKIP() << "poppler is not installed";
-    const bool qpdf = haveProgram("qpdf");
-    int examples = 0;
-    for (const auto& entry : fs::directory_iterator(fs::path(SKIRLO_RESOURCE_DIR) / "examples")) {
-        if (entry.path().extension() != ".tnz") continue;
-        ++examples;
-        const LaidOutMusic& music = engraving.layOut(test::readFile(entry.path()));
-        const fs::path pdf = folder / "music.pdf";
-        std::ofstream(pdf, std::ios::binary) << pdfOf(music);
-        const std::string command =
-            "pdftoppm -r 96 -png -singlefile '" + pdf.string() + "' '" + (folder / "music").string() + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        const QImage drawn(QString::fromStdString((folder / "music.png").string()));
-        const QImage ours = renderPicture(music.tunes, music.extent, renderer);
-        ASSERT_EQ(drawn.size(), ours.size()) << entry.path();
-        // Anti-aliasing may shade edges differently; no more than a few
-        // pixels may be ink in one and paper in the other.
-        EXPECT_LE(inkDifferences(drawn, ours), 5) << entry.path();
-        if (qpdf) {
-            EXPECT_EQ(std::system(("qpdf --check '" + pdf.string() + "' > /dev/null").c_str()), 0) << entry.path();
-        }
-    }
-    EXPECT_GE(examples, 5);
+    if (!test::haveProgram("pdftoppm")) GTEST_SKIP() << "poppler is not installed";
+    const bool qpdf = test::haveProgram("qpdf");
+    expectExamplesRasterizeLikeOurPng(
+        ".pdf", [this](const LaidOutMusic& music) { return pdfOf(music); },
+        [](const fs::path& pdf, const fs::path& png) {
+            return "pdftoppm -r 96 -png -singlefile '" + pdf.string() + "' '" + png.parent_path().string() + "/" +
+                   png.stem().string() + "'";
+        },
+        [qpdf](const fs::path& pdf) {
+            if (qpdf) {
+                EXPECT_EQ(std::system(("qpdf --check '" + pdf.string() + "' > /dev/null").c_str()), 0);
+            }
+        });
 }
 
 TEST_F(PdfPictureTest, CrossReferencesFindEveryObjectAndEachGlyphIsOneFormUsedOften) {

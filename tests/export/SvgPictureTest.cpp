@@ -21,6 +21,7 @@
 #include "export/MusicImage.h"
 #include "export/SvgSurface.h"
 #include "export/VectorPicture.h"
+#include "PictureComparison.h"
 #include "support/EngravingTestSupport.h"
 #include "support/FileTestSupport.h"
 
@@ -29,57 +30,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
-bool haveRsvg() { return std::system("command -v rsvg-convert > /dev/null 2>&1") == 0; }
-
-// Pixels whose grey levels differ by more than half the range: a line or a
-// glyph that is in one picture and not in the other, not a softer edge.
-int inkDifferences(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return -1;
-    int differences = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            differences += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 128 ? 1 : 0;
-        }
-    }
-    return differences;
-}
-
-class SvgPictureTest : public ::testing::Test {
+class SvgPictureTest : public test::PictureTest {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("skirlo-svg-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     std::string svgOf(const LaidOutMusic& music) { return svgPicture(music.tunes, music.extent, renderer); }
-
-    fs::path folder;
-    test::Engraving engraving;
-    MusicRenderer renderer{0x0000FF};
 };
 
 TEST_F(SvgPictureTest, EveryExampleRasterizesLikeOurPng) {
-    if (!haveRsvg()) GTEST_SKIP() << "rsvg-convert is not installed";
-    int examples = 0;
-    for (const auto& entry : fs::directory_iterator(fs::path(SKIRLO_RESOURCE_DIR) / "examples")) {
-        if (entry.path().extension() != ".tnz") continue;
-        ++examples;
-        const LaidOutMusic& music = engraving.layOut(test::readFile(entry.path()));
-        const fs::path svg = folder / "music.svg";
-        const fs::path png = folder / "music.png";
-        std::ofstream(svg, std::ios::binary) << svgOf(music);
-        const std::string command = "rsvg-convert -b white '" + svg.string() + "' -o '" + png.string() + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        const QImage drawn(QString::fromStdString(png.string()));
-        const QImage ours = renderPicture(music.tunes, music.extent, renderer);
-        ASSERT_EQ(drawn.size(), ours.size()) << entry.path();
-        // Anti-aliasing may shade edges differently; no more than a few
-        // pixels may be ink in one and paper in the other.
-        EXPECT_LE(inkDifferences(drawn, ours), 5) << entry.path();
-    }
-    EXPECT_GE(examples, 5);
+    if (!test::haveProgram("rsvg-convert")) GTEST_SKIP() << "rsvg-convert is not installed";
+    expectExamplesRasterizeLikeOurPng(
+        ".svg", [this](const LaidOutMusic& music) { return svgOf(music); },
+        [](const fs::path& svg, const fs::path& png) {
+            return "rsvg-convert -b white '" + svg.string() + "' -o '" + png.string() + "'";
+        });
 }
 
 TEST_F(SvgPictureTest, EachGlyphIsDefinedOnceAndEveryDefinitionIsUsed) {
