@@ -75,10 +75,11 @@ def time_conversion(cli, older, folder):
             times.append((time.perf_counter() - start) * 1000)
         medians.append(statistics.median(times))
     bare = older.read_bytes().count(b'"') // 2
+    conversion = medians[0] - medians[1]
     print(f"\nolder file {older.name} of {older.stat().st_size} bytes, {bare} bare strings, converted to "
           f"{converted.stat().st_size} bytes: normalize {medians[0]:.0f} ms, of the converted text "
-          f"{medians[1]:.0f} ms (medians of 5); target under {CONVERSION_TARGET_MS} ms: "
-          f"{'ok' if medians[0] < CONVERSION_TARGET_MS else 'MISS'}")
+          f"{medians[1]:.0f} ms (medians of 5); the conversion {conversion:.0f} ms, target under "
+          f"{CONVERSION_TARGET_MS} ms: {'ok' if conversion < CONVERSION_TARGET_MS else 'MISS'}")
 
 
 def peak_bytes(command):
