@@ -56,6 +56,13 @@ TextShaper::TextShaper(std::shared_ptr<const FreeTypeFace> face)
 TextShaper::~TextShaper() { hb_font_destroy(font_); }
 
 std::int64_t TextShaper::width(const std::string& utf8) const {
+    if (const auto it = widths_.find(utf8); it != widths_.end()) return it->second;
+    const std::int64_t measured = shapedWidth(utf8);
+    widths_.emplace(utf8, measured);
+    return measured;
+}
+
+std::int64_t TextShaper::shapedWidth(const std::string& utf8) const {
     if (utf8.empty()) return 0;
     hb_buffer_t* buffer = hb_buffer_create();
     hb_buffer_add_utf8(buffer, utf8.data(), static_cast<int>(utf8.size()), 0, static_cast<int>(utf8.size()));

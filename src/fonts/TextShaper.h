@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "fonts/FreeTypeFace.h"
 
@@ -25,8 +26,14 @@ public:
     std::int64_t width(const std::string& utf8) const;
 
 private:
+    std::int64_t shapedWidth(const std::string& utf8) const;
+
     std::shared_ptr<const FreeTypeFace> face_;
     hb_font_t* font_;
+    // Widths measured so far: the tunes of a file repeat their texts (the
+    // tune type, the composer), and drawing a text measures each of its
+    // beginnings.
+    mutable std::unordered_map<std::string, std::int64_t> widths_;
 };
 
 }  // namespace skirlo
