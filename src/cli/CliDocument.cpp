@@ -26,13 +26,18 @@ std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironme
     return std::move(opening.document);
 }
 
-std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                           PlaybackOutput output, FileNeed need) {
+std::unique_ptr<TuneDocument> openTunes(const std::string& path, CliEnvironment& environment, FileNeed need) {
     std::unique_ptr<TuneDocument> document = loadDocument(path, environment, need);
     if (!document) return nullptr;
     document->rebuildStructure(environment.symbols, environment.messages);
-    document->rebuildPlayback(*environment.profile, output);
     noteUtf8Texts(path, document->music());
+    return document;
+}
+
+std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
+                                           PlaybackOutput output, FileNeed need) {
+    std::unique_ptr<TuneDocument> document = openTunes(path, environment, need);
+    if (document) document->rebuildPlayback(*environment.profile, output);
     return document;
 }
 

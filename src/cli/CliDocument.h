@@ -20,9 +20,14 @@ enum class FileNeed { AnyText, Music };
 std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironment& environment,
                                            FileNeed need = FileNeed::AnyText);
 
-// Loads and sets up the document, builds its tunes without glyph geometry
-// (nothing the headless commands print depends on glyph shapes) and its
-// performance for `output`.
+// Loads and sets up the document and builds its tunes without glyph
+// geometry (nothing the headless commands print depends on glyph shapes);
+// null, with the message printed, as for loadDocument.
+std::unique_ptr<TuneDocument> openTunes(const std::string& path, CliEnvironment& environment,
+                                        FileNeed need = FileNeed::AnyText);
+
+// As openTunes, and builds the performance for `output` too (which also
+// writes a tempo line into a text that lacks one).
 std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
                                            PlaybackOutput output = PlaybackOutput::Midi,
                                            FileNeed need = FileNeed::AnyText);

@@ -22,7 +22,9 @@ int runTree(const std::vector<std::string>& args) {
     if (const auto status = line.parse(args)) return *status;
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    auto document = openDocument(line.files()[0], *environment);
+    // The tree is all it shows: its performance would only cost time and
+    // memory.
+    auto document = openTunes(line.files()[0], *environment);
     if (!document) return 1;
     if (writeTreeJson(document->tunes(), stdout)) return 0;
     std::fprintf(stderr, "skirlo-cli: the tree could not be written to standard output\n");
