@@ -257,9 +257,8 @@ void PdfSurface::place(int form, double x, double y) {
     appendNumber(content_, x);
     content_ += ' ';
     appendNumber(content_, y);
-    content_ += " cm /G";
-    char digits[12];
-    content_.append(digits, std::to_chars(digits, digits + sizeof digits, form).ptr);
+    content_ += " cm ";
+    content_ += formName(form);  // short enough to need no allocation
     content_ += " Do Q\n";
 }
 

@@ -7,7 +7,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
