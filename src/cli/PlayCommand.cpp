@@ -52,7 +52,7 @@ std::string soundingName(const TuneDocument& document, PlaybackOutput output, st
     const DocumentPlayback& playback = document.playback();
     if (output == PlaybackOutput::Speaker) {
         const auto& events = playback.performance.events();
-        return index < events.size() ? events[index].name : std::string();
+        return index < events.size() ? std::string(events[index].name) : std::string();
     }
     const auto& events = playback.midiEvents.events();
     const Symbol* symbol = index < events.size() ? events[index].symbol : nullptr;

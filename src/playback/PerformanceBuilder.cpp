@@ -109,7 +109,7 @@ void resolveDaCapo(TunePerformance& performance) {
     bool armed = false;
     bool done = false;
     int mark = 0;
-    std::string armedName;
+    std::string_view armedName;
     for (PartRendition& rendition : performance.renditions) {
         for (RepeatPass& pass : rendition.passes) {
             for (BarEvents& bar : pass.bars) {

@@ -3,7 +3,7 @@
 // writer need to sound it without looking back at the tune.
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace skirlo {
 
@@ -14,8 +14,10 @@ struct PerformanceEvent {
     std::int32_t pitch = 0;
     // Milliseconds until the next event starts.
     std::uint32_t duration = 0;
-    // The originating symbol's text ("gg" or "tg" for an inserted gracenote).
-    std::string name;
+    // The originating symbol's text ("gg" or "tg" for an inserted gracenote),
+    // in the tree like `symbol`: a large file has hundreds of thousands of
+    // events, and a copy of each name would be most of their memory.
+    std::string_view name;
     std::int32_t numerator = 0;
     // log2 of the time signature's denominator.
     std::int32_t exponent = 0;

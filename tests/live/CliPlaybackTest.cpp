@@ -68,7 +68,7 @@ TEST(CliPlaybackTest, PlayPrintsEverySoundingSymbolInOrder) {
     ASSERT_TRUE(buildDocumentPlayback(document->tunes, document->script, document->settings, build.profile(),
                                       PlaybackOutput::Speaker, playback));
     std::vector<std::string> expected;
-    for (const PerformanceEvent& event : playback.performance.events()) expected.push_back(event.name);
+    for (const PerformanceEvent& event : playback.performance.events()) expected.emplace_back(event.name);
     ASSERT_GT(expected.size(), 5U);
 
     testing::internal::CaptureStdout();

@@ -55,7 +55,7 @@ TEST(ExampleTunes, DalSegnoReplaysBothPartsWithDoublingAtTheVariationTempo) {
     std::vector<int> tempos;
     for (const PerformanceEvent& e : events) {
         if (e.symbol != nullptr && e.symbol->playbackClass == "melody") {
-            melody.push_back(e.name);
+            melody.emplace_back(e.name);
             tempos.push_back(e.tempo);
         }
     }
