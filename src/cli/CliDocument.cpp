@@ -35,9 +35,9 @@ std::unique_ptr<TuneDocument> openTunes(const std::string& path, CliEnvironment&
 }
 
 std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
-                                           PlaybackOutput output, FileNeed need) {
+                                           PlaybackOutput output, FileNeed need, SendList sendList) {
     std::unique_ptr<TuneDocument> document = openTunes(path, environment, need);
-    if (document) document->rebuildPlayback(*environment.profile, output);
+    if (document) document->rebuildPlayback(*environment.profile, output, sendList);
     return document;
 }
 

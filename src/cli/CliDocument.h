@@ -27,10 +27,11 @@ std::unique_ptr<TuneDocument> openTunes(const std::string& path, CliEnvironment&
                                         FileNeed need = FileNeed::AnyText);
 
 // As openTunes, and builds the performance for `output` too (which also
-// writes a tempo line into a text that lacks one).
+// writes a tempo line into a text that lacks one); the MIDI event list only
+// for the commands that sound it.
 std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironment& environment,
                                            PlaybackOutput output = PlaybackOutput::Midi,
-                                           FileNeed need = FileNeed::AnyText);
+                                           FileNeed need = FileNeed::AnyText, SendList sendList = SendList::Skip);
 
 // Says once when texts of the music are UTF-8 and drawn as such, so that
 // the user knows why they look right in the picture and not in a

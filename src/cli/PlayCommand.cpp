@@ -77,7 +77,7 @@ int runPlay(const std::vector<std::string>& args) {
     const std::optional<std::string> deviceName = line.value("device");
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music);
+    auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music, SendList::Build);
     if (!document) return 1;
 
     // The device layer's diagnostics are shown only when playing fails.

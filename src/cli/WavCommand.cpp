@@ -75,7 +75,7 @@ int runWav(const std::vector<std::string>& args) {
     if (!output.open()) return 1;
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music);
+    auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music, SendList::Build);
     if (!document || musicHasErrors(*environment, line.files()[0], *out)) return 1;
     const DocumentPlayback& playback = document->playback();
     if (!volumeText) {

@@ -68,8 +68,8 @@ bool TuneDocument::rebuildStructure(const SymbolMap& symbols, MessageSink& messa
     });
 }
 
-bool TuneDocument::rebuildPlayback(const Profile& profile, PlaybackOutput output) {
-    return buildDocumentPlayback(music_.tunes, script_, settings_, profile, output, playback_);
+bool TuneDocument::rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList) {
+    return buildDocumentPlayback(music_.tunes, script_, settings_, profile, output, playback_, sendList);
 }
 
 std::string TuneDocument::firstTitle() const {

@@ -56,7 +56,7 @@ public:
     // The tree without glyph geometry: what the headless commands need.
     bool rebuildStructure(const SymbolMap& symbols, MessageSink& messages);
     // The note map, performance and (for MIDI) event list of the current tree.
-    bool rebuildPlayback(const Profile& profile, PlaybackOutput output);
+    bool rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList = SendList::Build);
 
     ScriptText& script() { return script_; }
     const ScriptText& script() const { return script_; }

@@ -43,7 +43,7 @@ MidiFileSettings midiFileSettings(const PlaybackSettings& settings, const Tune* 
 
 bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
                            TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
-                           DocumentPlayback& playback) {
+                           DocumentPlayback& playback, SendList sendList) {
     if (playback.performance.playing()) return false;
     PlaybackSettings& settings = playback.settings;
     applyTuneSettings(tuneSettings, settings);
@@ -53,7 +53,7 @@ bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
     TuneSettingsLines lines(script, tuneSettings);
     playback.performance.build(tunes, settings, playback.noteMap, tuneSettings.lacksTempoLine,
                                [&lines](int tempo) { lines.writeTuneTempo(tempo); });
-    if (output == PlaybackOutput::Midi) playback.midiEvents.build(playback.performance.events(), midiListSettings(settings));
+    if (output == PlaybackOutput::Midi && sendList == SendList::Build) playback.midiEvents.build(playback.performance.events(), midiListSettings(settings));
     return true;
 }
 

@@ -25,11 +25,16 @@ struct DocumentPlayback {
     MidiEventList midiEvents;  // built only for MIDI output
 };
 
-// Builds the note map, the performance and (for MIDI) the event list.
-// False while the performance is playing: nothing is rebuilt then.
+// Whether the MIDI event list is built with the performance. Only the live
+// players send it; a file is written from the performance, and the list of
+// a large file is as big again as the performance.
+enum class SendList { Build, Skip };
+
+// Builds the note map, the performance and (for MIDI, unless skipped) the
+// event list. False while the performance is playing: nothing is rebuilt then.
 bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
                            TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
-                           DocumentPlayback& playback);
+                           DocumentPlayback& playback, SendList sendList = SendList::Build);
 
 MidiListSettings midiListSettings(const PlaybackSettings& settings);
 

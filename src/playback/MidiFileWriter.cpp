@@ -263,10 +263,16 @@ bool writeMidi(MidiByteSink& sink, const std::vector<PerformanceEvent>& performa
     return sink.overwrite(kTrackLengthOffset, length.data(), length.size());
 }
 
+constexpr std::size_t kBytesPerNote = 15;
+constexpr std::size_t kBytesAroundNotes = 1024;
+
 bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>& performance,
                    const MidiFileSettings& settings, std::string* error) {
-    // Made whole in memory (a few bytes a note), then put in place in one go.
+    // Made whole in memory, then put in place in one go. A note takes at most
+    // 15 bytes unless the time signature changes with it: with room for that
+    // made at once, the bytes of a large file are not held twice as they grow.
     MemoryByteSink sink;
+    sink.reserve(kBytesPerNote * performance.size() + kBytesAroundNotes);
     if (!writeMidi(sink, performance, settings)) return false;
     const auto& bytes = sink.bytes();
     std::string reason;

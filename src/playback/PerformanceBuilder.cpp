@@ -164,6 +164,29 @@ void resolveDaCapo(TunePerformance& performance) {
     last.insert(last.end(), std::make_move_iterator(replay.begin()), std::make_move_iterator(replay.end()));
 }
 
+std::size_t eventCount(const TunePerformance& performance) {
+    std::size_t count = 0;
+    for (const PartRendition& rendition : performance.renditions) {
+        for (const RepeatPass& pass : rendition.passes) {
+            for (const BarEvents& bar : pass.bars) count += bar.events.size();
+        }
+    }
+    return count;
+}
+
+// Makes room for `adding` more events and, when the list must grow, for the
+// tunes still to come at the average so far and a quarter more. A large
+// file's list then grows a few times by about what it needs, where doubling
+// would leave up to half of it unused and hold the old and the new list at
+// once when the last tunes arrive.
+void makeRoom(std::vector<PerformanceEvent>& events, std::size_t adding, std::size_t tunesDone,
+              std::size_t tunesLeft) {
+    const std::size_t needed = events.size() + adding;
+    if (needed <= events.capacity()) return;
+    const std::size_t rest = needed / tunesDone * tunesLeft;
+    events.reserve(needed + rest + rest / 4);
+}
+
 }  // namespace
 
 int defaultTempoForTuneType(std::string_view tuneType) {
@@ -423,7 +446,8 @@ bool Performance::build(const std::vector<std::unique_ptr<Tune>>& tunes, Playbac
     events_.clear();
     int rememberedTempo = settings.tempo;
     PerformanceBuilder builder(settings, viewMap);
-    for (const auto& tune : tunes) {
+    for (std::size_t done = 0; done < tunes.size(); ++done) {
+        const Tune* tune = tunes[done].get();
         const int tempo = tune->header.tempo != 0 ? tune->header.tempo : defaultTempoForTuneType(tuneTypeOf(*tune));
         settings.tempo = tempo;
         if (tune->header.variationTempo != 0) settings.variationTempo = tune->header.variationTempo;
@@ -433,6 +457,7 @@ bool Performance::build(const std::vector<std::unique_ptr<Tune>>& tunes, Playbac
             rememberedTempo = tempo;
         }
         TunePerformance performance = builder.buildTune(*tune);
+        makeRoom(events_, eventCount(performance), done + 1, tunes.size() - done - 1);
         for (PartRendition& rendition : performance.renditions) {
             for (RepeatPass& pass : rendition.passes) {
                 for (BarEvents& bar : pass.bars) {
