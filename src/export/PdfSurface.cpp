@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <optional>
 
 #include "common/Windows1252.h"
@@ -127,25 +128,45 @@ int windows1252Byte(char32_t c) {
     return -1;
 }
 
-// The data deflated; nullopt when zlib cannot (out of memory), and the
-// stream is then written as it is.
-std::optional<std::string> compressed(std::string_view data) {
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::string out(size, '\0');
+// The pieces deflated as one stream; nullopt when zlib cannot (out of
+// memory), and the stream is then written as it is. The output grows as zlib
+// fills it: the page of a large file is neither copied whole nor given a
+// buffer for the worst case.
+std::optional<std::string> compressed(std::initializer_list<std::string_view> pieces) {
+    z_stream stream{};
     // The fastest level: most of the saving at a fraction of the time.
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                  static_cast<uLong>(data.size()), Z_BEST_SPEED) != Z_OK) {
-        return std::nullopt;
+    if (deflateInit(&stream, Z_BEST_SPEED) != Z_OK) return std::nullopt;
+    constexpr std::size_t kStep = std::size_t{1} << 16;
+    std::string out;
+    int status = Z_OK;
+    std::size_t left = pieces.size();
+    for (std::string_view piece : pieces) {
+        const int flush = --left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+        stream.avail_in = static_cast<uInt>(piece.size());
+        do {
+            const std::size_t used = out.size();
+            out.resize(used + kStep);
+            stream.next_out = reinterpret_cast<Bytef*>(out.data() + used);
+            stream.avail_out = static_cast<uInt>(kStep);
+            status = deflate(&stream, flush);
+            out.resize(used + kStep - stream.avail_out);
+        } while (status != Z_STREAM_ERROR && stream.avail_out == 0);
     }
-    out.resize(size);
+    deflateEnd(&stream);
+    if (status != Z_STREAM_END) return std::nullopt;
     return out;
 }
 
-std::string streamObject(std::string_view dictionaryEntries, std::string_view data) {
-    const std::optional<std::string> packed = compressed(data);
-    const std::string_view bytes = packed ? std::string_view(*packed) : data;
+std::string streamObject(std::string_view dictionaryEntries, std::initializer_list<std::string_view> pieces) {
+    std::optional<std::string> bytes = compressed(pieces);
+    const bool packed = bytes.has_value();
+    if (!packed) {
+        bytes.emplace();
+        for (std::string_view piece : pieces) *bytes += piece;
+    }
     return "<<" + std::string(dictionaryEntries) + (packed ? " /Filter /FlateDecode" : "") + " /Length " +
-           std::to_string(bytes.size()) + ">>\nstream\n" + std::string(bytes) + "\nendstream";
+           std::to_string(bytes->size()) + ">>\nstream\n" + *bytes + "\nendstream";
 }
 
 // Writes numbered objects and the cross-reference table that finds them.
@@ -389,11 +410,11 @@ std::string PdfSurface::document(int width, int height, std::string_view title) 
     std::string page;
     appendOperation(page, {kPointsPerPixel, 0, 0, -kPointsPerPixel, 0, height * kPointsPerPixel}, "cm");
     page += "2 j\n";
-    file.add(kContents, streamObject("", page + content_));
+    file.add(kContents, streamObject("", {page, content_}));
     file.add(kInfo, "<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>");
     for (std::size_t i = 0; i < forms_.size(); ++i) {
         file.add(kFirstForm + static_cast<int>(i),
-                 streamObject("/Type /XObject /Subtype /Form /BBox " + forms_[i].box, forms_[i].path));
+                 streamObject("/Type /XObject /Subtype /Form /BBox " + forms_[i].box, {forms_[i].path}));
     }
     return file.finish(kCatalog, kInfo);
 }

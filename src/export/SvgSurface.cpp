@@ -1,5 +1,6 @@
 #include "export/SvgSurface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +10,15 @@
 namespace skirlo {
 
 namespace {
+
+// A text record may hold any byte; XML allows no control character but
+// tab, line feed and carriage return, not even escaped.
+void removeXmlControlCharacters(std::string& xml) {
+    std::erase_if(xml, [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
+    });
+}
 
 // Outlines are written in tenths of a pixel: finer than any rasterizer shows,
 // and half the digits of a general-purpose writer's.
@@ -155,8 +165,8 @@ void SvgSurface::glyph(const Font& font, int code, int x, int y, Colour colour) 
     if (id.empty()) return;
     flushRectangles();
     const Point at = toDevice({x, y});
-    body_ += "<use xlink:href=\"#" + id + "\" x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' +
-             fillAttribute(colour) + "/>\n";
+    addToBody("<use xlink:href=\"#" + id + "\" x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' +
+              fillAttribute(colour) + "/>\n");
 }
 
 void SvgSurface::fillRect(const Rect& rect, Colour colour) {
@@ -170,7 +180,7 @@ void SvgSurface::fillRect(const Rect& rect, Colour colour) {
 
 void SvgSurface::flushRectangles() {
     if (rectangles_.empty()) return;
-    body_ += "<path d=\"" + rectangles_ + '"' + fillAttribute(rectangleColour_) + "/>\n";
+    addToBody("<path d=\"" + rectangles_ + '"' + fillAttribute(rectangleColour_) + "/>\n");
     rectangles_.clear();
 }
 
@@ -185,8 +195,8 @@ void SvgSurface::fillPolygon(const std::vector<OutlinePoint>& points, Colour col
         command = 'L';
     }
     // Outlined one unit wide as well as filled, as thin curves must not vanish.
-    body_ += "<path d=\"" + data + "z\"" + fillAttribute(colour) + " stroke=\"" + svgColour(colour) +
-             "\" stroke-linejoin=\"bevel\"/>\n";
+    addToBody("<path d=\"" + data + "z\"" + fillAttribute(colour) + " stroke=\"" + svgColour(colour) +
+              "\" stroke-linejoin=\"bevel\"/>\n");
 }
 
 void SvgSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
@@ -194,9 +204,9 @@ void SvgSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
     flushRectangles();
     const Point a = toDevice({rect.left, rect.top});
     // The one-unit line runs along the rectangle's inside edge.
-    body_ += "<rect x=\"" + halfPast(a.x) + "\" y=\"" + halfPast(a.y) + "\" width=\"" +
-             std::to_string(rect.right - rect.left - 1) + "\" height=\"" + std::to_string(rect.bottom - rect.top - 1) +
-             "\" fill=\"" + svgColour(fill) + "\" stroke=\"" + svgColour(frame) + "\"/>\n";
+    addToBody("<rect x=\"" + halfPast(a.x) + "\" y=\"" + halfPast(a.y) + "\" width=\"" +
+              std::to_string(rect.right - rect.left - 1) + "\" height=\"" + std::to_string(rect.bottom - rect.top - 1) +
+              "\" fill=\"" + svgColour(fill) + "\" stroke=\"" + svgColour(frame) + "\"/>\n");
 }
 
 void SvgSurface::text(const Font& font, std::string_view bytes, int x, int y, Colour colour) {
@@ -204,23 +214,43 @@ void SvgSurface::text(const Font& font, std::string_view bytes, int x, int y, Co
     if (face == nullptr) return;
     flushRectangles();
     const Point at = toDevice({x, y + font.ascent()});
-    body_ += "<text x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' + fontAttributes(*face) + fillAttribute(colour) + '>' + xmlEscaped(tuneTextToUtf8(bytes)) +
-             "</text>\n";
+    addToBody("<text x=\"" + std::to_string(at.x) + "\" y=\"" + std::to_string(at.y) + '"' + fontAttributes(*face) +
+              fillAttribute(colour) + '>' + xmlEscaped(tuneTextToUtf8(bytes)) + "</text>\n");
 }
 
 std::string SvgSurface::document(int width, int height, std::string_view title) {
+    std::string out;
+    writeDocument(width, height, title, [&out](std::string_view piece) {
+        out += piece;
+        return true;
+    });
+    return out;
+}
+
+bool SvgSurface::writeDocument(int width, int height, std::string_view title,
+                               const std::function<bool(std::string_view)>& write) {
     flushRectangles();
     const std::string w = std::to_string(width);
     const std::string h = std::to_string(height);
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
-                      "version=\"1.1\" width=\"" +
-                      w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\" xml:space=\"preserve\">\n";
-    out += "<title>" + xmlEscaped(title) + "</title>\n";
-    if (!defs_.empty()) out += "<defs>\n" + defs_ + "</defs>\n";
-    out += body_;
-    out += "</svg>\n";
-    return out;
+    std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                       "version=\"1.1\" width=\"" +
+                       w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\" xml:space=\"preserve\">\n";
+    head += "<title>" + xmlEscaped(title) + "</title>\n";
+    removeXmlControlCharacters(head);
+    if (!write(head) || (!defs_.empty() && !(write("<defs>\n") && write(defs_) && write("</defs>\n")))) return false;
+    for (std::string& piece : body_) {
+        removeXmlControlCharacters(piece);
+        if (!write(piece)) return false;
+    }
+    return write("</svg>\n");
+}
+
+void SvgSurface::addToBody(const std::string& element) {
+    if (body_.empty() || body_.back().size() + element.size() > body_.back().capacity()) {
+        body_.emplace_back().reserve(kBodyPiece);
+    }
+    body_.back() += element;
 }
 
 }  // namespace skirlo

@@ -7,6 +7,7 @@
 // Coordinates are the layout's logical units, which are the picture's pixels;
 // the whole drawing is shifted by `offset` (the picture margin).
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -32,6 +33,10 @@ public:
 
     // The whole document: `width` by `height` pixels, titled `title` (UTF-8).
     std::string document(int width, int height, std::string_view title);
+    // The same document handed to `write` piece by piece, so that the picture
+    // of a large file is never held twice; false as soon as a write fails.
+    bool writeDocument(int width, int height, std::string_view title,
+                       const std::function<bool(std::string_view)>& write);
 
 private:
     // The id of the glyph's definition, written on first use; empty for a
@@ -39,10 +44,15 @@ private:
     const std::string& definition(const Font& font, int code);
     void flushRectangles();
     void closeElementFilled(Colour colour);
+    void addToBody(const std::string& element);
+
+    // The body is kept in pieces of this size: a string grown whole would
+    // double, and hold the old and the new copy, until it held the picture.
+    static constexpr std::size_t kBodyPiece = 1 << 20;
 
     Point offset_;
     std::string defs_;
-    std::string body_;
+    std::vector<std::string> body_;
     std::map<std::pair<const Font*, int>, std::string> glyphIds_;
     std::string rectangles_;  // path data of the pending run of rectangles
     Colour rectangleColour_ = kBlack;

@@ -1,7 +1,5 @@
 #include "export/VectorPicture.h"
 
-#include <algorithm>
-
 #include "export/PdfSurface.h"
 #include "export/PictureFrame.h"
 #include "export/SvgSurface.h"
@@ -11,25 +9,37 @@ namespace skirlo {
 
 namespace {
 
-// A text record may hold any byte; XML allows no control character but
-// tab, line feed and carriage return, not even escaped.
-void removeXmlControlCharacters(std::string& xml) {
-    std::erase_if(xml, [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
-    });
+// The picture drawn on an SVG surface, with its size and title.
+struct SvgDrawing {
+    SvgSurface surface;
+    Extent size;
+    std::string title;
+};
+
+SvgDrawing drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
+    const int margin = pictureMargin(tunes);
+    SvgDrawing drawing{SvgSurface({margin, margin}), pictureSize(tunes, extent), musicTitle(tunes)};
+    renderer.draw(tunes, drawing.surface);
+    return drawing;
+}
+
+// Written to the file as it is put together: the SVG of a large file is the
+// largest thing the command makes.
+WriteOutcome writeSvgPicture(const LaidOutMusic& music, const MusicRenderer& renderer, const std::string& path,
+                             std::string& error) {
+    SvgDrawing drawing = drawSvg(music.tunes, music.extent, renderer);
+    ReplacementFile file(path, Durability::Renamed);
+    if (!file.open(error)) return WriteOutcome::Failed;
+    drawing.surface.writeDocument(drawing.size.width, drawing.size.height, drawing.title,
+                                  [&file](std::string_view piece) { return file.write(piece.data(), piece.size()); });
+    return file.commit(error) ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 }  // namespace
 
 std::string svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
-    const Extent size = pictureSize(tunes, extent);
-    const int margin = pictureMargin(tunes);
-    SvgSurface surface({margin, margin});
-    renderer.draw(tunes, surface);
-    std::string svg = surface.document(size.width, size.height, musicTitle(tunes));
-    removeXmlControlCharacters(svg);
-    return svg;
+    SvgDrawing drawing = drawSvg(tunes, extent, renderer);
+    return drawing.surface.document(drawing.size.width, drawing.size.height, drawing.title);
 }
 
 std::string pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
@@ -42,8 +52,8 @@ std::string pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent e
 
 WriteOutcome writeVectorPicture(const LaidOutMusic& music, const MusicRenderer& renderer, ImageFileFormat format,
                                 const std::string& path, std::string& error) {
-    const std::string bytes = format == ImageFileFormat::Svg ? svgPicture(music.tunes, music.extent, renderer)
-                                                             : pdfPicture(music.tunes, music.extent, renderer);
+    if (format == ImageFileFormat::Svg) return writeSvgPicture(music, renderer, path, error);
+    const std::string bytes = pdfPicture(music.tunes, music.extent, renderer);
     return replaceFileContents(path, bytes, error, Durability::Renamed) ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
