@@ -32,8 +32,8 @@ void writeSymbol(JsonWriter& json, const Symbol& symbol) {
     json.field("repeat", static_cast<int>(symbol.repeatMark));
     json.field("tieTarget", symbol.tieTarget);
     json.field("inTuplet", symbol.inTuplet);
-    json.field("class", symbol.playbackClass);
-    json.field("data", symbol.playbackData);
+    json.field("class", symbol.playbackClass());
+    json.field("data", symbol.playbackData());
     json.endObject();
 }
 

@@ -61,7 +61,7 @@ std::vector<TuneProblem> problemsInFileText(std::string_view fileText, const Sym
     const TuneBuildContext context{symbols, measuring, noFonts, quiet};
     std::vector<TuneProblem> problems = findTuneProblems(buildTunes(copy, false, context));
     for (TuneProblem& problem : problems) {
-        problem.source = {edits.original(problem.source.begin), edits.original(problem.source.end)};
+        problem.source = SourceRange::between(edits.original(problem.source.begin), edits.original(problem.source.end));
     }
     return problems;
 }

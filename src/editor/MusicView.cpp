@@ -139,7 +139,7 @@ void MusicView::updateLogical(const QRect& logical) { viewport()->update(logical
 
 void MusicView::updateSymbol(const Symbol& symbol) {
     // A little more than the box: glyphs, beams and arcs stand out of it.
-    const int margin = std::max(2, document_.music().fonts.height / 4);
+    const int margin = std::max(2, document_.music().fonts->height / 4);
     updateLogical(toQRect(selectionBox(symbol)).adjusted(-margin, -margin, margin, margin));
 }
 
@@ -175,7 +175,7 @@ void MusicView::scrollContentsBy(int, int) { viewport()->update(); }
 // ---- The symbol at the script's caret ----
 
 QRect MusicView::frameRect() const {
-    const int margin = std::max(2, document_.music().fonts.height / 16);
+    const int margin = std::max(2, document_.music().fonts->height / 16);
     return toQRect(selectionBox(*framed_)).adjusted(-margin, -margin, margin, margin);
 }
 
@@ -199,7 +199,7 @@ void MusicView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // ---- Following playback ----
 
-int MusicView::ballRadius() const { return document_.music().fonts.height * (settings_.ballSize / 2) / kLayoutReference; }
+int MusicView::ballRadius() const { return document_.music().fonts->height * (settings_.ballSize / 2) / kLayoutReference; }
 
 QRect MusicView::ballRect() const {
     if (ballSymbol_ == nullptr || ballSymbol_->staff == nullptr) return {};

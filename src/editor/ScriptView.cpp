@@ -101,8 +101,8 @@ std::size_t ScriptView::caretByte() const { return byteOffset(textCursor().posit
 
 void ScriptView::selectBytes(SourceRange range) {
     QTextCursor cursor(document());
-    cursor.setPosition(binding_->position(std::min(range.begin, script_.size())));
-    cursor.setPosition(binding_->position(std::min(range.end, script_.size())), QTextCursor::KeepAnchor);
+    cursor.setPosition(binding_->position(std::min<std::size_t>(range.begin, script_.size())));
+    cursor.setPosition(binding_->position(std::min<std::size_t>(range.end, script_.size())), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     ensureCursorVisible();
 }

@@ -211,7 +211,7 @@ void TuneWindow::setUpSelectedText() {
     if (record == nullptr || player_->playing()) return;
     const std::string oldPrefix = record->prefix();
     if (!editTextRecord(*record, this)) return;
-    record->rewrite(oldPrefix, document_->script(), context_.measuring, document_->music().fonts.height);
+    record->rewrite(oldPrefix, document_->script(), context_.measuring, document_->music().fonts->height);
     if (record->kind == 'X') {
         music_->textChanged();
     } else {

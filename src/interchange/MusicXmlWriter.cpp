@@ -465,7 +465,7 @@ private:
     void graces(const Symbol& symbol) {
         const auto sounded = soundings_.find(&symbol);
         if (sounded == soundings_.end() || sounded->second.pitches.empty()) {
-            if (!symbol.playbackData.empty()) leaveOut(symbol.name + " (never played, so its pitches are unknown)");
+            if (!symbol.playbackData().empty()) leaveOut(symbol.name + " (never played, so its pitches are unknown)");
             else if (symbol.category != CAT_PIOB_OVERNEXT && symbol.category != CAT_PIOB_UNDERNEXT) leaveOut(symbol.name);
             else leaveOut(symbol.name + " (a piobaireachd mark)");
             return;
@@ -483,11 +483,11 @@ private:
     void dots(const Symbol& symbol) {
         XmlNote* before = lastMelodyNote();
         if (before == nullptr) return leaveOut(symbol.name + " (a dot with no note before it in its bar)");
-        before->dots += playbackClassFromWord(symbol.playbackClass) == PlaybackClass::DoubleDot ? 2 : 1;
+        before->dots += playbackClassFromWord(symbol.playbackClass()) == PlaybackClass::DoubleDot ? 2 : 1;
     }
 
     void tuplet(const Symbol& symbol) {
-        const auto ratio = tupletRatio(symbol.playbackClass);
+        const auto ratio = tupletRatio(symbol.playbackClass());
         if (!ratio) return;
         const auto [count, normal] = *ratio;
         std::vector<XmlNote*> notes;

@@ -160,9 +160,7 @@ Symbol* BarBuilder::addSymbol(std::string_view name, const SymbolMap::Lookup& lo
     const int xBefore = bar.x;
     auto owned = std::make_unique<Symbol>();
     Symbol& symbol = *owned;
-    symbol.ledgerFont = context_.fonts.musicFont(3);
-    symbol.secondaryFont = context_.fonts.textFont();
-    symbol.staffFont = context_.fonts.musicFont(1);
+    symbol.setFonts(context_.fonts);
     symbol.name = std::string(name);
     symbol.source = source;
     symbol.timeLines = bar.timeLines;
@@ -197,14 +195,13 @@ void BarBuilder::identify(Symbol& symbol, std::string_view name, const SymbolMap
         }
         return;
     }
-    symbol.glyphFont = context_.fonts.musicFont(lookup.section);
+    symbol.setGlyphSection(lookup.section);
     symbol.glyphCharacter = entry->glyphCharacter;
-    symbol.playbackClass = entry->playbackClass;
-    symbol.playbackData = entry->playbackData;
-    symbol.category = categoryFor(name, lookup);
+    symbol.setEntry(entry);
+    symbol.category = static_cast<std::int16_t>(categoryFor(name, lookup));
     if (symbol.category != CAT_BEAT_SEPARATOR && symbol.category != CAT_TEMPO_MARK) {
-        symbol.pitch = entry->pitch;
-        symbol.tailCode = entry->tailCode;
+        symbol.pitch = static_cast<std::int16_t>(entry->pitch);
+        symbol.tailCode = static_cast<std::int16_t>(entry->tailCode);
         symbol.noteValue = entry->noteValue;
     }
     if ((symbol.category == CAT_RUNS_OF_3 || symbol.category == CAT_RUNS_OF_3_END) && takesRunOf3EndGlyph(name)) {
@@ -212,20 +209,21 @@ void BarBuilder::identify(Symbol& symbol, std::string_view name, const SymbolMap
         symbol.name = std::string(kRunOf3EndName);
         const SymbolMap::Lookup endGlyph = context_.symbols.find(kRunOf3EndName);
         if (endGlyph.entry != nullptr) {
-            symbol.glyphFont = context_.fonts.musicFont(endGlyph.section);
+            symbol.setGlyphSection(endGlyph.section);
             symbol.glyphCharacter = endGlyph.entry->glyphCharacter;
         }
     }
 }
 
 void BarBuilder::measure(Symbol& symbol) const {
-    if (symbol.glyphFont == nullptr) return;
-    symbol.glyphExtent = symbol.glyphFont->textExtent(symbol.glyphText());
-    const Font* boxFont = symbol.glyphFont;
+    const Font* glyphFont = symbol.glyphFont();
+    if (glyphFont == nullptr) return;
+    symbol.glyphExtent = glyphFont->textExtent(symbol.glyphText());
+    const Font* boxFont = glyphFont;
     int code = symbol.glyphCharacter;
     if (isBarLineCategory(symbol.category)) {
         // Every bar line has the black box of the reference bar line.
-        boxFont = symbol.staffFont;
+        boxFont = symbol.staffFont();
         code = '!';
     }
     if (boxFont == nullptr) return;
@@ -274,16 +272,13 @@ void BarBuilder::link(Symbol& symbol, BarState& bar, Symbol* related) {
             break;
         case CAT_RUNS_OF_3_START:
         case CAT_TIES_START:
-            symbol.glyphFont = nullptr;  // they only mark where a span begins
+            symbol.setGlyphSection(0);  // they only mark where a span begins
             break;
         default:
             break;
     }
     if (isArcCategory(symbol.category)) {
-        // Arcs are drawn, not set in their font: the font moves aside.
-        symbol.secondaryFont = symbol.glyphFont;
-        symbol.staffFont = nullptr;
-        symbol.glyphFont = nullptr;
+        symbol.drawAsArc();
         symbol.timeLines = 0;
     }
 }
@@ -373,7 +368,7 @@ void BarBuilder::push(Symbol& symbol) {
     }
     if (symbol.category == CAT_RUNS_OF_3_START) runStart_ = {&symbol, nullptr, nullptr};
     if (symbol.category == CAT_TIES_START) tieStart_ = {&symbol, nullptr, nullptr};
-    if (symbol.playbackClass == kMelodyClass || symbol.playbackClass == kEmbellishmentClass) {
+    if (symbol.playbackClass() == kMelodyClass || symbol.playbackClass() == kEmbellishmentClass) {
         lastMelodyOrEmbellishment_ = &symbol;
     }
     previous_ = &symbol;
@@ -400,7 +395,7 @@ void BarBuilder::attachText(std::string_view quoted, SourceRange source, Symbol&
     record->anchorX = symbol.centreX;
     record->anchorY = symbol.y;
     record->number = textNumber_++;
-    record->source = {source.begin + open, source.begin + paren + 1};
+    record->source = SourceRange::between(source.begin + open, source.begin + paren + 1);
     symbol.inlineText = record.get();
     tune_.header.texts.push_back(std::move(record));
 }

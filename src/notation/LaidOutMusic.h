@@ -12,7 +12,9 @@
 namespace skirlo {
 
 struct LaidOutMusic {
-    FontSet fonts;
+    // Held apart so that it stays put when the music is moved: every symbol
+    // of the tree reaches its fonts through this set. Never null.
+    std::unique_ptr<FontSet> fonts = std::make_unique<FontSet>();
     std::vector<std::unique_ptr<Tune>> tunes;
     Extent extent{1, 1};
     int leftX = 0;

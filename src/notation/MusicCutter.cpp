@@ -48,9 +48,9 @@ SourceRange BarText::sourceOf(std::string_view token, std::size_t& separatorsBef
     const std::size_t shift = separatorsBefore * kInsertedSize;
     if (separatorsBefore < beatSeparators.size() && offset >= beatSeparators[separatorsBefore]) {
         const std::size_t tab = source + beatSeparators[separatorsBefore] - 1 - shift;
-        return {tab, tab + 1};
+        return SourceRange::between(tab, tab + 1);
     }
-    return {source + offset - shift, source + offset - shift + token.size()};
+    return SourceRange::between(source + offset - shift, source + offset - shift + token.size());
 }
 
 bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, BarText& bar) {

@@ -11,23 +11,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "notation/SymbolMapEntry.h"
 #include "notation/SymbolVocabulary.h"
 
 namespace skirlo {
 
 class MessageSink;
 class Profile;
-
-struct SymbolMapEntry {
-    std::string playbackClass;
-    std::string playbackData;
-    std::string name;
-    std::int32_t noteValue = 0;
-    std::int32_t category = CAT_END_SECTION;
-    std::int32_t pitch = PITCH_LG;
-    std::int32_t tailCode = TAIL_A;
-    std::int32_t glyphCharacter = 0;  // the key the row was stored under
-};
 
 // One map row: name, codes field, playback class and playback data,
 // separated by blanks or tabs; `code` is the row's key.

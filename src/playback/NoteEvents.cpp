@@ -54,19 +54,6 @@ std::string_view codeSpan(std::string_view data, std::size_t from) {
     return data.substr(from, end - from);
 }
 
-// The playback data a note under the second under-next form gets: an E of
-// the note's own length. Static, because a symbol's playback data is a view.
-std::string_view eOfValue(std::int32_t noteValue) {
-    switch (noteValue) {
-        case 2: return "e2";
-        case 4: return "e4";
-        case 8: return "e8";
-        case 16: return "e16";
-        case 32: return "e32";
-        default: return "e1";
-    }
-}
-
 }  // namespace
 
 void NoteEventGenerator::applyTimeSignature(const Symbol& symbol) {
@@ -114,7 +101,7 @@ void NoteEventGenerator::applyTempoMark(const Symbol& symbol) {
 }
 
 void NoteEventGenerator::applyNoteChange(const Symbol& symbol, NoteMap& map) const {
-    const std::string_view key = symbol.playbackData.substr(0, 2);
+    const std::string_view key = symbol.playbackData().substr(0, 2);
     if (key.size() < 2) return;
     if (const auto value = viewMap_.find(key)) map.set(key.substr(1), *value);
 }
@@ -150,7 +137,7 @@ PerformanceEvent NoteEventGenerator::eventFor(const Symbol& symbol, int pitch, s
 }
 
 void NoteEventGenerator::melody(const Symbol& symbol, BarEvents& bar, const BarEvents* previous, int segnoPass) {
-    const std::string_view data = symbol.playbackData;
+    const std::string_view data = symbol.playbackData();
     const auto mapped = bar.map.find(data.substr(0, 1));
     if (data.empty() || !mapped) return;
     // A value the data does not give would divide by zero: play it as a whole note.
@@ -170,7 +157,7 @@ void NoteEventGenerator::melody(const Symbol& symbol, BarEvents& bar, const BarE
 }
 
 std::uint64_t NoteEventGenerator::appendGroups(const Symbol& symbol, BarEvents& bar, int segnoPass) {
-    const std::string_view data = symbol.playbackData;
+    const std::string_view data = symbol.playbackData();
     std::uint64_t total = 0;
     std::size_t at = 0;
     while (at < data.size()) {
@@ -214,7 +201,7 @@ void NoteEventGenerator::embellishment(const Symbol& symbol, BarEvents& bar, int
     }
     appendGroups(symbol, bar, segnoPass);
     if (symbol.category == CAT_PIOB_UNDERNEXT_CAMACH && symbol.forwardLink != nullptr) {
-        symbol.forwardLink->playbackData = eOfValue(symbol.forwardLink->noteValue);
+        symbol.forwardLink->soundAsE();
     }
 }
 
@@ -234,7 +221,7 @@ void NoteEventGenerator::tuplet(BarEvents& bar, std::size_t count, int multiplie
 
 void NoteEventGenerator::generate(const Symbol& symbol, BarEvents& bar, const BarEvents* previous, int segnoPass) {
     std::vector<PerformanceEvent>& events = bar.events;
-    switch (playbackClassFromWord(symbol.playbackClass)) {
+    switch (playbackClassFromWord(symbol.playbackClass())) {
         case PlaybackClass::Embellishment: embellishment(symbol, bar, segnoPass); break;
         case PlaybackClass::Melody: melody(symbol, bar, previous, segnoPass); break;
         case PlaybackClass::Dot:

@@ -179,7 +179,7 @@ SourceRange HeaderRegionReader::liveRange(std::size_t begin, std::size_t end) co
     const auto live = [this](std::size_t at) {
         return static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(at) + growth_));
     };
-    return {live(begin), live(end)};
+    return SourceRange::between(live(begin), live(end));
 }
 
 std::string_view HeaderRegionReader::mendRecord(std::size_t open, std::size_t close, SourceRange& written) {
@@ -195,7 +195,7 @@ std::string_view HeaderRegionReader::mendRecord(std::size_t open, std::size_t cl
     script_.select(liveOpen, liveOpen + quotedSize);
     script_.replaceSelection(replacement);
     const std::size_t lineBreak = replacement.size() - quotedSize - 2 - attributes.size() - 1;
-    written = {liveOpen + lineBreak, liveOpen + replacement.size() - 2};
+    written = SourceRange::between(liveOpen + lineBreak, liveOpen + replacement.size() - 2);
     growth_ += static_cast<std::ptrdiff_t>(replacement.size()) - static_cast<std::ptrdiff_t>(quotedSize);
     return attributes;
 }

@@ -215,7 +215,7 @@ void MusicLayout::place(Symbol& symbol, const PlacementInput& input, int& runnin
 void MusicLayout::adjustHighA(Symbol& note, const PlacementInput& input, int& runningX) const {
     // The ledger line is wider than the head: keep it clear of the gracenote.
     if (note.pitch != PITCH_HA || input.previous == nullptr || !isEmbellishmentLike(input.previous->category)) return;
-    const Font* ledger = note.ledgerFont;
+    const Font* ledger = note.ledgerFont();
     if (ledger == nullptr) return;
     const int shift = (boxOf(ledger, kLedgerGlyph).width - note.glyphBox.width) / 2;
     runningX += shift;
@@ -233,7 +233,8 @@ void MusicLayout::placeTailedNote(Symbol& note, const PlacementInput& input, int
     note.stemX = left + note.glyphOrigin.width;
     note.centreX = left + (note.glyphOrigin.width + note.glyphBox.width) / 2;
     int glyphWidth = note.glyphOrigin.width + note.glyphBox.width;
-    if (note.pitch == PITCH_HA && note.ledgerFont != nullptr) glyphWidth = boxOf(note.ledgerFont, kLedgerGlyph).width;
+    const Font* ledger = note.ledgerFont();
+    if (note.pitch == PITCH_HA && ledger != nullptr) glyphWidth = boxOf(ledger, kLedgerGlyph).width;
     note.advanceWidth = note.spaceBefore + glyphWidth + note.spaceAfter;
     hangPendingMarks(note);
 }
@@ -251,7 +252,7 @@ void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int&
     symbol.centreX = left + width / 2;
     symbol.stemX = left + symbol.glyphOrigin.width;
     symbol.advanceWidth = symbol.spaceBefore + symbol.spaceAfter + width;
-    if (symbol.glyphFont != nullptr && symbol.category != CAT_BEAT_SEPARATOR && symbol.category != CAT_TEMPO_MARK) {
+    if (symbol.glyphFont() != nullptr && symbol.category != CAT_BEAT_SEPARATOR && symbol.category != CAT_TEMPO_MARK) {
         hangPendingMarks(symbol);
     }
 }
@@ -281,7 +282,7 @@ void MusicLayout::placeFermata(Symbol& fermata, const PlacementInput& input, int
     const int clearance = units(kMarkClearance);
     const Symbol* before = previous;
     for (int i = 0; i < 3 && before != nullptr; ++i, before = before->previousSymbol) {
-        if (before->glyphFont == nullptr) continue;
+        if (before->glyphFont() == nullptr) continue;
         const int limit = boxTop(*before) - clearance;
         if (boxBottom(fermata) > limit) fermata.y -= boxBottom(fermata) - limit;
     }
@@ -403,7 +404,7 @@ void MusicLayout::allowForInlineTexts(StaffLayout& staff) {
     for (const auto& bar : staff.bars) {
         for (const auto& s : bar->symbols) {
             if (s->inlineText != nullptr) tallestText = std::max(tallestText, s->inlineText->measure(false).height);
-            if (s->glyphFont != nullptr && s->category == CAT_FERMATA) highestTop = std::min(highestTop, boxTop(*s));
+            if (s->glyphFont() != nullptr && s->category == CAT_FERMATA) highestTop = std::min(highestTop, boxTop(*s));
         }
     }
     // A fermata raised over gracenotes must not reach into the staff above.
@@ -691,11 +692,11 @@ LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const Symb
                          MeasuringContext& measuring, MessageSink& messages, const LayoutSettings& settings) {
     const DerivedHeights heights = derivedHeights(settings.zoom, settings.xScale, settings.yScale);
     LaidOutMusic music;
-    music.fonts = createFontSet(measuring, heights.height, heights.width, messages);
+    *music.fonts = createFontSet(measuring, heights.height, heights.width, messages);
     music.leftX = settings.zoom * 20 / 100;
-    MusicLayout layout(music.fonts, symbols.spacing(), measuring, settings);
+    MusicLayout layout(*music.fonts, symbols.spacing(), measuring, settings);
     const TuneBuildContext context{
-        symbols, measuring, music.fonts, messages, music.fonts.height, settings.spacePercent, &layout, music.leftX, 0};
+        symbols, measuring, *music.fonts, messages, music.fonts->height, settings.spacePercent, &layout, music.leftX, 0};
     music.tunes = buildTunes(script, convertBareStrings, context);
     music.extent = musicExtent(music.tunes, music.leftX);
     return music;

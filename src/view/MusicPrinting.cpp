@@ -87,11 +87,11 @@ Built buildAt(const ScriptText& script, const SymbolMap& symbols, MeasuringConte
     LayoutSettings layout = layoutSettingsFor(settings.tune, settings.ballSize);
     layout.printing = true;
     layout.spreadWidth = spread ? area.width : 0;
-    built.music.fonts = createFontSet(measuring, height, width, messages);
+    *built.music.fonts = createFontSet(measuring, height, width, messages);
     built.music.leftX = area.left;
-    MusicLayout placement(built.music.fonts, symbols.spacing(), measuring, layout);
+    MusicLayout placement(*built.music.fonts, symbols.spacing(), measuring, layout);
     ScriptText copy(script.text());  // printing never writes into the document
-    const TuneBuildContext context{symbols,   measuring,          built.music.fonts, messages, built.music.fonts.height,
+    const TuneBuildContext context{symbols,   measuring,          *built.music.fonts, messages, built.music.fonts->height,
                                    layout.spacePercent, &placement, area.left,   area.top};
     built.music.tunes = buildTunes(copy, false, context);
     for (const auto& tune : built.music.tunes) {

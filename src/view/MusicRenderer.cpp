@@ -32,7 +32,8 @@ bool drawsFlags(const Symbol& s) { return isTailedNote(s.category) && isJoiningT
 bool isPlainBarLine(std::string_view name) { return name == "!I" || name == "I!" || name == "!" || name == "!t"; }
 
 int barWidth(const Symbol& s, int code) {
-    return s.staffFont != nullptr ? std::max(s.staffFont->glyphBox(code).width, 1) : 1;
+    const Font* staffFont = s.staffFont();
+    return staffFont != nullptr ? std::max(staffFont->glyphBox(code).width, 1) : 1;
 }
 
 // The top of a staff box below the cell top: the font's ascent less the box origin.
@@ -113,7 +114,7 @@ void MusicRenderer::drawStaffLines(const StaffLayout& staff, Surface& surface) c
 void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface) const {
     const Colour colour = symbol.marked ? highlight_ : kBlack;
     if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
-    if (symbol.glyphFont != nullptr) {
+    if (symbol.glyphFont() != nullptr) {
         if (isBarLineCategory(symbol.category)) drawBarLines(symbol, staff, surface, colour);
         if (!isPlainBarLine(symbol.name)) drawGlyph(symbol, staff, surface, colour);
     } else if (isArcCategory(symbol.category) && symbol.curve && !symbol.curve->empty()) {
@@ -131,12 +132,13 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
     int y = symbol.y;
     if (const Symbol* target = underMarkTarget(symbol)) y += underMarkDrop(symbol, *target, symbol.scale);
     const bool flagged = drawsFlags(symbol);
-    if (flagged && symbol.pitch == PITCH_HA && symbol.ledgerFont != nullptr) {
-        const GlyphBox ledger = symbol.ledgerFont->glyphBox(kLedgerGlyph);
-        surface.glyph(*symbol.ledgerFont, kLedgerGlyph, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
+    const Font* ledgerFont = symbol.ledgerFont();
+    if (flagged && symbol.pitch == PITCH_HA && ledgerFont != nullptr) {
+        const GlyphBox ledger = ledgerFont->glyphBox(kLedgerGlyph);
+        surface.glyph(*ledgerFont, kLedgerGlyph, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
     }
     if (flagged) drawFlags(symbol, staff, surface, colour);
-    surface.glyph(*symbol.glyphFont, symbol.glyphCharacter, symbol.x + symbol.spaceBefore, y, colour);
+    surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore, y, colour);
     if (flagged) drawBeams(symbol, staff, surface, colour);
 }
 
@@ -176,7 +178,7 @@ void drawBarLines(const Symbol& bar, const StaffLayout& staff, Surface& surface,
 }
 
 std::optional<Point> tupletNumberPlace(const Symbol& tuplet) {
-    const Font* font = tuplet.secondaryFont;
+    const Font* font = tuplet.secondaryFont();
     if (font == nullptr || !tuplet.curve || tuplet.curve->empty()) return std::nullopt;
     const GlyphBox box = font->glyphBox(tuplet.glyphCharacter);
     if (box.width <= 0) return std::nullopt;
@@ -194,7 +196,7 @@ std::optional<Point> tupletNumberPlace(const Symbol& tuplet) {
 
 void drawTupletNumber(const Symbol& tuplet, Surface& surface, Colour colour) {
     if (const std::optional<Point> at = tupletNumberPlace(tuplet)) {
-        surface.glyph(*tuplet.secondaryFont, tuplet.glyphCharacter, at->x, at->y, colour);
+        surface.glyph(*tuplet.secondaryFont(), tuplet.glyphCharacter, at->x, at->y, colour);
     }
 }
 
@@ -202,7 +204,7 @@ void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, C
     const int s = note.stemX;
     for (const int level : beamLevels(note.noteValue)) {
         const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
-        const int top = note.y + boxTop(note.ledgerFont, box);
+        const int top = note.y + boxTop(note.ledgerFont(), box);
         if (note.tailCode == TAIL_R) {
             surface.fillRect({s - box.originX, top, s + box.width + 1, top + box.height + 1}, colour);
         } else {
@@ -216,7 +218,7 @@ void drawBeams(const Symbol& note, const StaffLayout& staff, Surface& surface, C
     if (linked == nullptr || !drawsFlags(*linked)) return;
     for (const int level : beamLevels(std::min(note.noteValue, linked->noteValue))) {
         const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
-        const int top = note.y + boxTop(note.ledgerFont, box);
+        const int top = note.y + boxTop(note.ledgerFont(), box);
         surface.fillRect({linked->stemX - box.originX, top, note.stemX + 1, top + box.height + 1}, colour);
     }
 }
@@ -233,7 +235,7 @@ Bracket bracketFor(const Symbol& symbol, const StaffLayout& staff, int index) {
     Bracket b;
     b.horizontal = staff.timeLineBoxes[index == 0 ? 0 : 2];
     b.vertical = staff.timeLineBoxes[index == 0 ? 1 : 3];
-    b.top = boxTop(symbol.staffFont, b.vertical);
+    b.top = boxTop(symbol.staffFont(), b.vertical);
     return b;
 }
 

@@ -49,7 +49,7 @@ protected:
     void putCaretAfter(const std::string& bytes) {
         const std::size_t at = tune->document().script().text().find(bytes);
         ASSERT_NE(at, std::string::npos);
-        script->selectBytes({at + bytes.size(), at + bytes.size()});
+        script->selectBytes(SourceRange::between(at + bytes.size(), at + bytes.size()));
     }
     // Typing's rebuild comes a moment after the last key: waits for it.
     bool waitForProblems(std::size_t count) {
@@ -93,7 +93,7 @@ TEST_F(TextAndMusicTest, TypingAWrongNameUnderlinesItWithoutABoxAndFixingItClear
     QTest::keyClicks(script, "zzq ");
     ASSERT_TRUE(waitForProblems(1));
     const std::size_t typedAt = tune->document().script().text().find("zzq ");
-    EXPECT_EQ(script->problems()[0].source, (SourceRange{typedAt, typedAt + 3}));
+    EXPECT_EQ(script->problems()[0].source, SourceRange::between(typedAt, typedAt + 3));
     ASSERT_EQ(script->extraSelections().size(), 1);
     const QTextCursor underline = script->extraSelections()[0].cursor;
     EXPECT_EQ(script->byteOffset(underline.selectionStart()), typedAt);
@@ -145,7 +145,7 @@ TEST_F(TextAndMusicTest, RebuildWhileTypingOffWaitsForRefreshAndIsRemembered) {
     EXPECT_EQ(music->framedSymbol(), nullptr);
     QTest::keyClick(script, Qt::Key_F5);
     EXPECT_EQ(script->problems().size(), 1u);
-    script->selectBytes({caret - 2, caret - 2});
+    script->selectBytes(SourceRange::between(caret - 2, caret - 2));
     ASSERT_NE(music->framedSymbol(), nullptr);
     EXPECT_EQ(music->framedSymbol()->name, "zzq");
 

@@ -41,12 +41,12 @@ TEST_F(BarBuilderTest, CodesAndFontsComeFromTheMapRow) {
     EXPECT_EQ(note->tailCode, TAIL_L);
     EXPECT_EQ(note->noteValue, 32);
     EXPECT_EQ(note->glyphCharacter, 171);
-    EXPECT_EQ(note->playbackClass, "melody");
-    EXPECT_EQ(note->playbackData, "A32");
-    EXPECT_EQ(note->glyphFont, build_.fonts.musicFont(1));
-    EXPECT_EQ(note->ledgerFont, build_.fonts.musicFont(3));
-    EXPECT_EQ(note->staffFont, build_.fonts.musicFont(1));
-    EXPECT_EQ(note->secondaryFont, build_.fonts.textFont());
+    EXPECT_EQ(note->playbackClass(), "melody");
+    EXPECT_EQ(note->playbackData(), "A32");
+    EXPECT_EQ(note->glyphFont(), build_.fonts.musicFont(1));
+    EXPECT_EQ(note->ledgerFont(), build_.fonts.musicFont(3));
+    EXPECT_EQ(note->staffFont(), build_.fonts.musicFont(1));
+    EXPECT_EQ(note->secondaryFont(), build_.fonts.textFont());
     EXPECT_EQ(note->scale, 130);
     // Fixed metrics at height 130: 32 wide cells, 16 by 65 boxes at the cell's left.
     EXPECT_EQ(note->glyphExtent.width, 32);
@@ -55,8 +55,8 @@ TEST_F(BarBuilderTest, CodesAndFontsComeFromTheMapRow) {
     EXPECT_EQ(note->glyphBox.height, 65);
     EXPECT_EQ(note->glyphOrigin.height, 0);
 
-    EXPECT_EQ(findSymbol(t, "sharpc")->glyphFont, build_.fonts.musicFont(2));
-    EXPECT_EQ(findSymbol(t, "'la")->glyphFont, build_.fonts.musicFont(3));
+    EXPECT_EQ(findSymbol(t, "sharpc")->glyphFont(), build_.fonts.musicFont(2));
+    EXPECT_EQ(findSymbol(t, "'la")->glyphFont(), build_.fonts.musicFont(3));
     EXPECT_EQ(findSymbol(t, "'la")->category, CAT_DOTS);
     EXPECT_EQ(findSymbol(t, "!t")->category, CAT_END_SECTION);
     EXPECT_TRUE(build_.messages.messages().empty());
@@ -78,12 +78,12 @@ TEST_F(BarBuilderTest, BeatSeparatorsTempoMarksAndUnknownNames) {
     EXPECT_EQ(namesOf(t), "! & LG_4 _bs TuneTempo,90 bogus VariationTempo,(80,70) bogus HA_4 !t ");
     const Symbol* separator = findSymbol(t, "_bs");
     EXPECT_EQ(separator->category, CAT_BEAT_SEPARATOR);
-    EXPECT_EQ(separator->glyphFont, nullptr);
+    EXPECT_EQ(separator->glyphFont(), nullptr);
     EXPECT_EQ(findSymbol(t, "TuneTempo,90")->category, CAT_TEMPO_MARK);
     EXPECT_EQ(findSymbol(t, "VariationTempo,(80,70)")->category, CAT_TEMPO_MARK);
     const Symbol* unknown = findSymbol(t, "bogus");
     EXPECT_EQ(unknown->category, CAT_BEAT_SEPARATOR);
-    EXPECT_EQ(unknown->glyphFont, nullptr);
+    EXPECT_EQ(unknown->glyphFont(), nullptr);
     // Separators and tempo marks stay out of the chain.
     EXPECT_EQ(findSymbol(t, "HA_4")->previousSymbol, findSymbol(t, "LG_4"));
 
@@ -104,7 +104,7 @@ TEST_F(BarBuilderTest, NullFontsMeasureNothing) {
     build_.fonts = FontSet{};
     const Tune& t = tune("& LA_4 !t");
     const Symbol* note = findSymbol(t, "LA_4");
-    EXPECT_EQ(note->glyphFont, nullptr);
+    EXPECT_EQ(note->glyphFont(), nullptr);
     EXPECT_EQ(note->glyphExtent.width, 0);
     EXPECT_EQ(note->glyphBox.height, 0);
     EXPECT_EQ(note->category, CAT_MELODY_NO_TAIL);
@@ -140,9 +140,21 @@ TEST_F(BarBuilderTest, TiesLinkBothNotes) {
     // The note joins through the tie to the note before it.
     EXPECT_EQ(second->backLink, findSymbol(t, "LAr_8"));
     // Arcs are drawn with their font as secondary font and carry no time lines.
-    EXPECT_EQ(tie->glyphFont, nullptr);
-    EXPECT_EQ(tie->staffFont, nullptr);
-    EXPECT_EQ(tie->secondaryFont, build_.fonts.musicFont(3));
+    EXPECT_EQ(tie->glyphFont(), nullptr);
+    EXPECT_EQ(tie->staffFont(), nullptr);
+    EXPECT_EQ(tie->secondaryFont(), build_.fonts.musicFont(3));
+}
+
+TEST_F(BarBuilderTest, AFontThatCouldNotBeMadeIsMissingFromEverySymbolThatUsesIt) {
+    build_.fonts.fonts[2].reset();  // QTN3
+    const Tune& t = tune("& HA_4 tie HA_4 'la !t");
+    const Symbol* note = findSymbol(t, "HA_4");
+    EXPECT_EQ(note->glyphFont(), build_.fonts.musicFont(1));
+    EXPECT_EQ(note->ledgerFont(), nullptr);
+    EXPECT_EQ(findSymbol(t, "tie")->secondaryFont(), nullptr);
+    const Symbol* dot = findSymbol(t, "'la");
+    EXPECT_EQ(dot->glyphFont(), nullptr);
+    EXPECT_EQ(dot->glyphExtent.width, 0);  // nothing to measure it with
 }
 
 TEST_F(BarBuilderTest, TieAfterABeatSeparatorStartsFromTheBarsLastNote) {
@@ -170,7 +182,7 @@ TEST_F(BarBuilderTest, TripletMarkCoversThreeJoinedNotes) {
     ASSERT_NE(mark, nullptr);  // every triplet mark is named and drawn as ^3e
     EXPECT_EQ(mark->category, CAT_RUNS_OF_3);
     EXPECT_EQ(mark->glyphCharacter, 36);
-    EXPECT_EQ(mark->secondaryFont, build_.fonts.musicFont(3));
+    EXPECT_EQ(mark->secondaryFont(), build_.fonts.musicFont(3));
     EXPECT_EQ(mark->backLink, findSymbol(t, "Cr_8"));
     EXPECT_TRUE(findSymbol(t, "LAr_8")->inTuplet);
     EXPECT_TRUE(findSymbol(t, "Bl_8")->inTuplet);
@@ -198,7 +210,7 @@ TEST_F(BarBuilderTest, TripletSpanFromItsStart) {
     // A second end finds the same start and reaches further.
     EXPECT_TRUE(findSymbol(t, "HA_4")->inTuplet);
     EXPECT_EQ(findSymbol(t, "^3e", 1)->spanStart, findSymbol(t, "B_4"));
-    EXPECT_EQ(findSymbol(t, "^3s")->glyphFont, nullptr);
+    EXPECT_EQ(findSymbol(t, "^3s")->glyphFont(), nullptr);
 }
 
 TEST_F(BarBuilderTest, TripletSpanStartedInTheBarBefore) {
@@ -301,7 +313,7 @@ TEST_F(BarBuilderTest, BlankBarIsEmpty) {
     const TuneBuildContext context{build_.symbols, build_.measuring, build_.fonts, build_.messages, 130, 100};
     BarBuilder builder(context, owner, textNumber);
     TimeLineFlags timeLines = 0x0004;
-    const auto bar = builder.build(BarText{"  \r\n  "}, 40, 7, timeLines, staff);
+    const auto bar = builder.build(BarText{"  \r\n  ", 0, {}}, 40, 7, timeLines, staff);
     EXPECT_TRUE(bar->symbols.empty());
     EXPECT_EQ(bar->width, 0);
     EXPECT_EQ(bar->x, 40);

@@ -54,7 +54,7 @@ TEST(ExampleTunes, DalSegnoReplaysBothPartsWithDoublingAtTheVariationTempo) {
     std::vector<std::string> melody;
     std::vector<int> tempos;
     for (const PerformanceEvent& e : events) {
-        if (e.symbol != nullptr && e.symbol->playbackClass == "melody") {
+        if (e.symbol != nullptr && e.symbol->playbackClass() == "melody") {
             melody.emplace_back(e.name);
             tempos.push_back(e.tempo);
         }
@@ -82,7 +82,7 @@ TEST(ExampleTunes, DaCapoAlFineEndsWithTheReturnToTheFine) {
     const Symbol* firstOfSecond = nullptr;
     for (const auto& bar : example->document->tunes[1]->parts[0]->staves[0]->bars) {
         for (const auto& symbol : bar->symbols) {
-            if (firstOfSecond == nullptr && symbol->playbackClass == "embellishment") firstOfSecond = symbol.get();
+            if (firstOfSecond == nullptr && symbol->playbackClass() == "embellishment") firstOfSecond = symbol.get();
         }
     }
     const auto start = std::find_if(events.begin(), events.end(),

@@ -169,8 +169,8 @@ TEST(NoteEvents, SecondUnderNextFormPlaysTheNextNoteAsAnE) {
     EXPECT_EQ(durations(p.events), (Durations{20, 321, 666, 20, 154}));
     // The note keeps its new data: a later build plays it as an E again.
     ASSERT_NE(p.events[1].symbol, nullptr);
-    EXPECT_EQ(p.events[1].symbol->playbackData, "e8");
-    EXPECT_EQ(p.events[4].symbol->playbackData, "e16");
+    EXPECT_EQ(p.events[1].symbol->playbackData(), "e8");
+    EXPECT_EQ(p.events[4].symbol->playbackData(), "e16");
 }
 
 TEST(NoteEvents, KeySignatureHoldsForTheStaffAndAccidentalsForTheirBar) {

@@ -72,6 +72,20 @@ const std::string& melodyData(char letter, int value) {
     return it->second;
 }
 
+// The map row a symbol points to, made once per name so that it outlives
+// every tree made from it, as the symbol map does.
+const SymbolMapEntry* entryFor(std::string_view name, const Row& row) {
+    static std::map<std::string, SymbolMapEntry, std::less<>> entries;
+    auto found = entries.find(name);
+    if (found == entries.end()) {
+        SymbolMapEntry entry;
+        entry.playbackClass = std::string(row.playbackClass);
+        entry.playbackData = std::string(row.playbackData);
+        found = entries.emplace(std::string(name), std::move(entry)).first;
+    }
+    return &found->second;
+}
+
 bool isPartEnd(std::string_view name) { return name == "!I" || name == "''!I"; }
 bool isBarEnd(std::string_view name) {
     return name == "!" || name == "!t" || name == "I!" || name == "I!''" || isPartEnd(name);
@@ -144,11 +158,10 @@ Symbol& TreeMaker::append(std::string name) {
     BarLayout& bar = *part.staves.back()->bars.back();
     auto symbol = std::make_unique<Symbol>();
     const Row row = rowFor(name);
+    symbol->setEntry(entryFor(name, row));
     symbol->name = std::move(name);
-    symbol->category = row.category;
-    symbol->playbackClass = row.playbackClass;
-    symbol->playbackData = row.playbackData;
-    symbol->pitch = row.pitch;
+    symbol->category = static_cast<std::int16_t>(row.category);
+    symbol->pitch = static_cast<std::int16_t>(row.pitch);
     symbol->noteValue = row.noteValue;
     symbol->staff = part.staves.back().get();
     symbol->previousSymbol = lastSymbol_;
@@ -185,7 +198,7 @@ TreeMaker& TreeMaker::add(std::string_view names) {
         if (symbol.category == CAT_RUNS_OF_3_END) inTuplet = false;
         if (symbol.name == "fine" || symbol.name == "coda") {
             for (Symbol* s = symbol.previousSymbol; s != nullptr; s = s->previousSymbol) {
-                if (s->playbackClass == "melody" || s->playbackClass == "embellishment") {
+                if (s->playbackClass() == "melody" || s->playbackClass() == "embellishment") {
                     s->repeatMark = symbol.name == "fine" ? 1 : 2;
                     break;
                 }

@@ -37,7 +37,7 @@ public:
         return music;
     }
 
-    int height() const { return music.fonts.height; }
+    int height() const { return music.fonts->height; }
     int units(int table) const { return table * height() / kLayoutReference; }
 
     QtMeasuringContext measuring;

@@ -191,12 +191,12 @@ TEST_P(EngravedExamples, EveryTupletDrawsItsNumberCentredOverItsCurve) {
             Recorder drawn;
             MusicRenderer(kBlack).drawTune(tune, drawn);
             const auto number = std::find_if(drawn.glyphs.begin(), drawn.glyphs.end(), [&](const Recorder::Glyph& g) {
-                return g.font == s->secondaryFont && g.code == s->glyphCharacter;
+                return g.font == s->secondaryFont() && g.code == s->glyphCharacter;
             });
             ASSERT_NE(number, drawn.glyphs.end()) << s->name;
             const Bounds curve = boundsOf(*s->curve);
-            const GlyphBox box = s->secondaryFont->glyphBox(s->glyphCharacter);
-            EXPECT_LT(number->y + s->secondaryFont->ascent() - box.originY + box.height, curve.top);
+            const GlyphBox box = s->secondaryFont()->glyphBox(s->glyphCharacter);
+            EXPECT_LT(number->y + s->secondaryFont()->ascent() - box.originY + box.height, curve.top);
             EXPECT_NEAR(number->x + box.originX + box.width / 2, (curve.left + curve.right) / 2, 1);
         }
     });
@@ -213,7 +213,7 @@ TEST_P(EngravedExamples, DirectionsStandInsideTheirBarClearOfEveryOtherGlyph) {
                 EXPECT_GE(drawnBox(*s).left, bar->x) << s->name;
                 EXPECT_LE(drawnBox(*s).right, bar->x + bar->width) << s->name;
                 for (const Symbol* other : test::symbolsOf(staff)) {
-                    if (other != s.get() && other->glyphFont != nullptr) {
+                    if (other != s.get() && other->glyphFont() != nullptr) {
                         EXPECT_FALSE(overlap(drawnBox(*s), drawnBox(*other))) << s->name << " on " << other->name;
                     }
                 }

@@ -75,7 +75,7 @@ TEST_F(LayoutTest, FontHeightIsLoweredUntilTheStaffSpacingIsWhole) {
         const int h = engraving.height();
         EXPECT_LE(h, requested) << zoom;
         EXPECT_GT(h, requested - 8) << zoom;
-        const int reference = engraving.music.fonts.musicFont(1)->glyphBox(33).height;
+        const int reference = engraving.music.fonts->musicFont(1)->glyphBox(33).height;
         EXPECT_EQ(reference % 4, 0) << zoom;
         for (int k = 1; k < 5; ++k) EXPECT_EQ(staff.lineY[k] - staff.lineY[k - 1], reference / 4) << zoom;
     }
@@ -91,6 +91,18 @@ TEST_F(LayoutTest, XScaleWidensGlyphsOnly) {
     EXPECT_GT(stretched.glyphExtent.width, natural.glyphExtent.width * 13 / 10);
     EXPECT_EQ(stretched.glyphBox.height, natural.glyphBox.height);
     EXPECT_EQ(stretched.y, natural.y);
+}
+
+TEST_F(LayoutTest, SymbolsKeepTheirFontsWhenTheMusicIsHandedOn) {
+    engraving.layOut("& HA_4 !t");
+    const LaidOutMusic music = std::move(engraving.music);
+    const StaffLayout& staff = *stavesOf(*music.tunes.front()).front();
+    const Symbol& note = *named(staff, "HA_4");
+    const Font* glyphFont = music.fonts->musicFont(engraving.symbols.find("HA_4").section);
+    ASSERT_NE(glyphFont, nullptr);
+    EXPECT_EQ(note.glyphFont(), glyphFont);
+    EXPECT_EQ(note.ledgerFont(), music.fonts->musicFont(3));
+    EXPECT_EQ(note.secondaryFont(), music.fonts->textFont());
 }
 
 TEST_F(LayoutTest, NotesCarryTheScaledSpaceAfterAndFollowEachOther) {
@@ -186,7 +198,7 @@ TEST_F(LayoutTest, HighAAfterAGracenoteMakesRoomForItsLedgerLine) {
     const StaffLayout& staff = onlyStaff("& gg HAr_8 !t");
     const Symbol& grace = *named(staff, "gg");
     const Symbol& note = *named(staff, "HAr_8");
-    const int ledger = engraving.music.fonts.musicFont(3)->glyphBox(77).width;
+    const int ledger = engraving.music.fonts->musicFont(3)->glyphBox(77).width;
     const int shift = (ledger - note.glyphBox.width) / 2;
     ASSERT_GT(shift, 0);
     EXPECT_EQ(grace.advanceWidth, grace.spaceBefore + grace.glyphExtent.width + grace.spaceAfter + shift);
@@ -226,7 +238,7 @@ TEST_F(LayoutTest, StaffLinesComeFromTheFirstBarLineOrElseFromTheStaffGlyph) {
     ASSERT_EQ(bar.category, CAT_BAR);  // the bar line put before the clef
     const int d = bar.glyphBox.height / 4;
     for (int k = 0; k < 5; ++k) EXPECT_EQ(first.lineY[k], boxTopOf(bar) + k * d);
-    EXPECT_EQ(first.lineThickness, engraving.music.fonts.musicFont(3)->glyphBox(57).height);
+    EXPECT_EQ(first.lineThickness, engraving.music.fonts->musicFont(3)->glyphBox(57).height);
 
     // The second staff has no bar line before its end: the contours of the
     // staff glyph give its lines, which the fonts draw where bar lines end.
@@ -460,7 +472,7 @@ TEST_F(LayoutTest, ZeroScaleGivesAnEmptyPageInsteadOfACrash) {
     LayoutSettings settings = plainSettings();
     settings.yScale = 0;
     const LaidOutMusic& music = engraving.layOut(std::string(kTitle) + "& LA_4 gg HAr_8 'ha !t", settings);
-    EXPECT_EQ(music.fonts.height, 0);
+    EXPECT_EQ(music.fonts->height, 0);
     EXPECT_FALSE(engraving.messages.messages().empty());  // the fonts could not be made
     EXPECT_GE(music.extent.width, 1);
     EXPECT_GE(music.extent.height, 1);

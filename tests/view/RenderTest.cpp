@@ -162,7 +162,7 @@ TEST_F(RenderTest, FlagsAndBeamsComeFromTheStaffBeamBoxes) {
     const Symbol& second = *named(staff, "Bl_8");
     const std::vector<Call> calls = draw();
     const GlyphBox& box = staff.beamBoxes[0];
-    const int top = first.y + first.ledgerFont->ascent() - box.originY;
+    const int top = first.y + first.ledgerFont()->ascent() - box.originY;
     // Right tail: from the stem rightwards; left tail: leftwards to the stem.
     const Rect rightFlag{first.stemX - box.originX, top, first.stemX + box.width + 1, top + box.height + 1};
     const Rect leftFlag{second.stemX - box.width, top, second.stemX + 1, top + box.height};
@@ -184,7 +184,7 @@ TEST_F(RenderTest, BarLinesOfEveryKind) {
     for (const std::string start : {"I!", "I!''"}) {
         const StaffLayout& staff = staffOf("& " + start + " LA_4 ! B_4 !I");
         const std::vector<Call> calls = draw();
-        const Font& bars = *engraving.music.fonts.musicFont(1);
+        const Font& bars = *engraving.music.fonts->musicFont(1);
         const int thin = bars.glyphBox(33).width;
         const int thick = bars.glyphBox(34).width;
         const int top = staff.lineY[0];
@@ -217,7 +217,7 @@ TEST_F(RenderTest, TerminatingBarLineEndsAtTheSymbolsAdvance) {
     const StaffLayout& staff = staffOf("& LA_4 !t");
     const std::vector<Call> calls = draw();
     const Symbol& last = *named(staff, "!t");
-    const int end = engraving.music.fonts.musicFont(1)->glyphBox(35).width;
+    const int end = engraving.music.fonts->musicFont(1)->glyphBox(35).width;
     const int r = last.x + last.advanceWidth;
     EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [&](const Call& c) {
         return c.kind == Call::Fill && c.rect.right == r && c.rect.left == r - end && c.rect.top == staff.lineY[0];
@@ -232,7 +232,7 @@ TEST_F(RenderTest, TimeLineBracketOpensRunsAndCloses) {
     const Symbol& close = *named(staff, "_'");
     const GlyphBox& horizontal = staff.timeLineBoxes[0];
     const GlyphBox& vertical = staff.timeLineBoxes[1];
-    const int top = note.y + label.staffFont->ascent() - vertical.originY;
+    const int top = note.y + label.staffFont()->ascent() - vertical.originY;
     auto has = [&](const Rect& r) {
         return std::any_of(calls.begin(), calls.end(), [&](const Call& c) {
             return c.kind == Call::Fill && c.rect.left == r.left && c.rect.top == r.top && c.rect.right == r.right &&
@@ -319,7 +319,7 @@ TEST_F(RenderTest, HighAInATailedGroupDrawsItsLedgerLineCentredOnTheHead) {
     const StaffLayout& staff = staffOf("& HAr_8 El_8 !t");
     const Symbol& note = *named(staff, "HAr_8");
     const std::vector<Call> calls = draw();
-    const GlyphBox ledger = note.ledgerFont->glyphBox(77);
+    const GlyphBox ledger = note.ledgerFont()->glyphBox(77);
     const Call* line = glyphAt(calls, note.centreX - ledger.originX - ledger.width / 2, 77);
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->rect.top, note.y);
