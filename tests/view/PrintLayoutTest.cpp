@@ -148,7 +148,9 @@ TEST_F(PrintLayoutTest, ALongTuneContinuesAtTheTopMarginWithItsFooterOnEveryPage
     for (const StaffLayout* staff : staves) {
         const int on = printed.staffPage.at(staff);
         ASSERT_TRUE(on == page || on == page + 1);
-        if (on != page) EXPECT_EQ(staff->y, printed.area.top) << "page " << on;
+        if (on != page) {
+            EXPECT_EQ(staff->y, printed.area.top) << "page " << on;
+        }
         EXPECT_LE(staff->y + staff->height, printed.area.top + printed.area.height);
         page = on;
     }
