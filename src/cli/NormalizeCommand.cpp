@@ -28,8 +28,11 @@ int runNormalize(const std::vector<std::string>& args) {
     if (!output.open()) return 1;
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    auto document = openDocument(line.files()[0], *environment);
+    // Only the text is written: the tunes are built for the tempo line a file
+    // without one gets, and the performance that would also write it is not.
+    auto document = openTunes(line.files()[0], *environment);
     if (!document) return 1;
+    document->writeMissingTempoLine();
     return writeScript(*document, output.path()) && output.finish() ? 0 : 1;
 }
 

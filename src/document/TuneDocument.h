@@ -57,6 +57,9 @@ public:
     bool rebuildStructure(const SymbolMap& symbols, MessageSink& messages);
     // The note map, performance and (for MIDI) event list of the current tree.
     bool rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList = SendList::Build);
+    // The tempo line rebuildPlayback writes into a file without one, without
+    // building the performance.
+    void writeMissingTempoLine() { skirlo::writeMissingTempoLine(music_.tunes, script_, settings_); }
 
     ScriptText& script() { return script_; }
     const ScriptText& script() const { return script_; }

@@ -41,6 +41,12 @@ MidiFileSettings midiFileSettings(const PlaybackSettings& settings, const Tune* 
     return file;
 }
 
+void writeMissingTempoLine(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
+                           TuneSettings& tuneSettings) {
+    if (!tuneSettings.lacksTempoLine || tunes.empty()) return;
+    TuneSettingsLines(script, tuneSettings).writeTuneTempo(tuneTempo(*tunes.front()));
+}
+
 bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
                            TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
                            DocumentPlayback& playback, SendList sendList) {

@@ -36,6 +36,12 @@ bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
                            TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
                            DocumentPlayback& playback, SendList sendList = SendList::Build);
 
+// Writes the tempo line that building the performance writes into a file
+// without one (the first tune's tempo), for a command that writes the text
+// and needs no performance.
+void writeMissingTempoLine(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
+                           TuneSettings& tuneSettings);
+
 MidiListSettings midiListSettings(const PlaybackSettings& settings);
 
 // The MIDI file's values: the instruments, drones and volumes of the

@@ -438,6 +438,10 @@ NoteMap noteMapFor(const PlaybackSettings& settings) {
     return NoteMap::fromTable(settings.output == PlaybackOutput::Speaker ? settings.frequencies : settings.midiNotes);
 }
 
+int tuneTempo(const Tune& tune) {
+    return tune.header.tempo != 0 ? tune.header.tempo : defaultTempoForTuneType(tuneTypeOf(tune));
+}
+
 bool Performance::build(const std::vector<std::unique_ptr<Tune>>& tunes, PlaybackSettings& settings,
                         const NoteMap& viewMap, bool& lacksTempoLine, const TempoLineWriter& writeTempoLine) {
     if (playing()) return false;
@@ -448,7 +452,7 @@ bool Performance::build(const std::vector<std::unique_ptr<Tune>>& tunes, Playbac
     PerformanceBuilder builder(settings, viewMap);
     for (std::size_t done = 0; done < tunes.size(); ++done) {
         const Tune* tune = tunes[done].get();
-        const int tempo = tune->header.tempo != 0 ? tune->header.tempo : defaultTempoForTuneType(tuneTypeOf(*tune));
+        const int tempo = tuneTempo(*tune);
         settings.tempo = tempo;
         if (tune->header.variationTempo != 0) settings.variationTempo = tune->header.variationTempo;
         if (lacksTempoLine) {

@@ -41,6 +41,8 @@ struct TunePerformance {
 
 // Beats per minute for a tune type text, compared in lower case.
 int defaultTempoForTuneType(std::string_view tuneType);
+// The tempo a tune plays at: its own, or else that of its type.
+int tuneTempo(const Tune& tune);
 
 // Whether a symbol with these time lines sounds on this pass. `partNumber`
 // counts from 1; `inSegno` and `segnoPass` (1 or 2) say whether the part is
