@@ -29,7 +29,7 @@ bool writeEventsJson(const std::vector<PerformanceEvent>& events, std::FILE* out
         json.field("flags", static_cast<int>(event.flags));
         json.field("tempo", event.tempo);
         json.field("numerator", event.numerator);
-        json.field("exponent", event.exponent);
+        json.field("exponent", static_cast<int>(event.exponent));
         // What a reader of the MIDI file needs to know which notes are struck.
         json.field("rest", isRest(event.symbol));
         json.field("tieTarget", isTieTarget(event.symbol));

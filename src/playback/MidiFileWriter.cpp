@@ -263,22 +263,47 @@ bool writeMidi(MidiByteSink& sink, const std::vector<PerformanceEvent>& performa
     return sink.overwrite(kTrackLengthOffset, length.data(), length.size());
 }
 
-constexpr std::size_t kBytesPerNote = 15;
-constexpr std::size_t kBytesAroundNotes = 1024;
+namespace {
+
+// Hands the bytes to the file in blocks as they are made, so that a large
+// file is never all in memory, and writes the track length into the file.
+class ReplacementSink final : public MidiByteSink {
+public:
+    explicit ReplacementSink(ReplacementFile& file) : file_(file) { block_.reserve(kBlock); }
+
+    std::size_t write(const std::uint8_t* data, std::size_t size) override {
+        block_.insert(block_.end(), data, data + size);
+        return block_.size() < kBlock || flush() ? size : 0;
+    }
+    bool overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) override {
+        return flush() && file_.writeAt(offset, data, size);
+    }
+    bool flush() {
+        const bool written = file_.write(block_.data(), block_.size());
+        block_.clear();
+        return written;
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t{1} << 16;
+    ReplacementFile& file_;
+    std::vector<std::uint8_t> block_;
+};
+
+}  // namespace
 
 bool writeMidiFile(const std::string& path, const std::vector<PerformanceEvent>& performance,
                    const MidiFileSettings& settings, std::string* error) {
-    // Made whole in memory, then put in place in one go. A note takes at most
-    // 15 bytes unless the time signature changes with it: with room for that
-    // made at once, the bytes of a large file are not held twice as they grow.
-    MemoryByteSink sink;
-    sink.reserve(kBytesPerNote * performance.size() + kBytesAroundNotes);
-    if (!writeMidi(sink, performance, settings)) return false;
-    const auto& bytes = sink.bytes();
+    if (performance.empty()) return false;
+    ReplacementFile file(path, Durability::Renamed);
     std::string reason;
-    if (replaceFileContents(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, reason,
-                            Durability::Renamed)) {
-        return true;
+    if (file.open(reason)) {
+        ReplacementSink sink(file);
+        // With notes to write, only a failed write stops writeMidi, and the
+        // file keeps that failure: the commit then gives its reason and puts
+        // nothing in place.
+        const bool complete = writeMidi(sink, performance, settings) && sink.flush();
+        if (file.commit(reason) && complete) return true;
     }
     if (error != nullptr) *error = reason;
     return false;

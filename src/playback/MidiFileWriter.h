@@ -46,7 +46,6 @@ class MemoryByteSink final : public MidiByteSink {
 public:
     std::size_t write(const std::uint8_t* data, std::size_t size) override;
     bool overwrite(std::size_t offset, const std::uint8_t* data, std::size_t size) override;
-    void reserve(std::size_t size) { bytes_.reserve(size); }
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
 
 private:

@@ -128,8 +128,8 @@ PerformanceEvent NoteEventGenerator::eventFor(const Symbol& symbol, int pitch, s
     event.duration = duration;
     event.name = symbol.name;
     event.numerator = settings_.numerator;
-    event.exponent = settings_.exponent;
-    event.beatFactor = settings_.beatFactor;
+    event.exponent = static_cast<std::int8_t>(settings_.exponent);
+    event.beatFactor = static_cast<float>(settings_.beatFactor);
     event.tempo = tempoFor(segnoPass);
     event.flags = symbol.timeLines;
     event.symbol = &symbol;

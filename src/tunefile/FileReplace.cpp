@@ -76,6 +76,23 @@ bool ReplacementFile::write(const void* data, std::size_t size) {
     return true;
 }
 
+bool ReplacementFile::writeAt(std::size_t offset, const void* data, std::size_t size) {
+    if (fd_ < 0 || errno_ != 0) return false;
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            fail();
+            return false;
+        }
+        bytes += written;
+        offset += static_cast<std::size_t>(written);
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 bool ReplacementFile::commit(std::string& error) {
     if (fd_ < 0) return false;
     if (errno_ == 0 && durability_ == Durability::Flushed && ::fsync(fd_) != 0) fail();

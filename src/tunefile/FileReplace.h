@@ -36,6 +36,9 @@ public:
     bool open(std::string& error);
     // False once any write has failed; the reason is kept for commit.
     bool write(const void* data, std::size_t size);
+    // Writes over bytes written before, such as a length known only at the
+    // end; false, as write, once any write has failed.
+    bool writeAt(std::size_t offset, const void* data, std::size_t size);
     // Flushes the bytes to the disk (if they are to be durable) and renames
     // them into place.
     bool commit(std::string& error);
