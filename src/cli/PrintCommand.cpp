@@ -3,7 +3,7 @@
 // printer: one PDF page per printed page, laid out by the tune's own page
 // settings at the printer's resolution.
 
-#include <QBuffer>
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -29,6 +29,24 @@
 namespace skirlo {
 
 namespace {
+
+// Hands what the PDF writer writes to the replacement file as it comes: the
+// PDF of a large book is tens of megabytes, and held in memory it would be
+// most of the command's memory. The file is put in place only when the PDF
+// is whole.
+class ReplacementDevice final : public QIODevice {
+public:
+    explicit ReplacementDevice(ReplacementFile& file) : file_(file) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        return file_.write(data, static_cast<std::size_t>(size)) ? size : -1;
+    }
+
+private:
+    ReplacementFile& file_;
+};
 
 constexpr int kMinDpi = 72;
 constexpr int kMaxDpi = 2400;
@@ -79,10 +97,14 @@ int runPrint(const std::vector<std::string>& args) {
     settings.verticalSpacing = environment->profile->getInt("Symbols", "VerticalSpacingBetweenTunes", 250);
     settings.ballSize = environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
 
-    // Drawn whole into memory, so that a failed write never leaves part of a PDF behind.
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
+    ReplacementFile file(output.path(), Durability::Renamed);
+    std::string error;
+    if (!file.open(error)) {
+        std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
+        return 1;
+    }
+    ReplacementDevice device(file);
+    QPdfWriter writer(&device);
     writer.setResolution(*dpi);
     writer.setTitle(QString::fromStdString(input));
     const auto orientation = settings.tune.format.orientation == 'L' ? QPageLayout::Landscape : QPageLayout::Portrait;
@@ -99,11 +121,8 @@ int runPrint(const std::vector<std::string>& args) {
         std::fprintf(stderr, "skirlo-cli print: cannot draw on the PDF writer for %s\n", out->c_str());
         return 1;
     }
-    buffer.close();
-    const QByteArray& bytes = buffer.data();
-    std::string error;
-    if (!replaceFileContents(output.path(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                             error, Durability::Renamed)) {
+    device.close();
+    if (!file.commit(error)) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;
     }
