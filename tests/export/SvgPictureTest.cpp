@@ -110,5 +110,31 @@ TEST(SvgSurface, RectanglesOfOneColourShareAPathAndKeepTheirOrderAmongColours) {
     EXPECT_NE(svg.find("width=\"100\" height=\"50\" viewBox=\"0 0 100 50\""), std::string::npos);
 }
 
+// A large picture's body is kept and written in pieces; every element comes
+// out once, whole and in order, across the joins, and a write that fails
+// stops the document.
+TEST(SvgSurface, ALargeBodyComesOutWholeInOrderAndAFailedWriteStopsIt) {
+    SvgSurface surface;
+    constexpr int kFrames = 60000;  // about 4 MB of elements
+    for (int i = 0; i < kFrames; ++i) surface.frameRect({i, 0, i + 3, 3}, kBlack, kWhite);
+    std::vector<std::string> pieces;
+    ASSERT_TRUE(surface.writeDocument(10, 10, "T", [&](std::string_view piece) {
+        pieces.emplace_back(piece);
+        return true;
+    }));
+    EXPECT_GT(pieces.size(), 4U);
+    std::string svg;
+    for (const std::string& piece : pieces) svg += piece;
+    std::size_t at = 0;
+    for (int i = 0; i < kFrames; ++i) {
+        at = svg.find("<rect x=\"" + std::to_string(i) + ".5\"", at);
+        ASSERT_NE(at, std::string::npos) << "frame " << i;
+    }
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+    int writes = 0;
+    EXPECT_FALSE(surface.writeDocument(10, 10, "T", [&writes](std::string_view) { return ++writes < 3; }));
+    EXPECT_EQ(writes, 3);
+}
+
 }  // namespace
 }  // namespace skirlo
