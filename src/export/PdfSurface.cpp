@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 
@@ -128,73 +129,112 @@ int windows1252Byte(char32_t c) {
     return -1;
 }
 
+// Data handed over piece by piece, in order, to `take`; false when a piece
+// could not be read or `take` refused it.
+using Pieces = std::function<bool(const std::function<bool(std::string_view)>& take)>;
+
+// Feeds `piece` to zlib with `flush`, growing `out` as zlib fills it, so that
+// the page of a large file is neither copied whole nor given a buffer for the
+// worst case.
+int deflatePiece(z_stream& stream, std::string_view piece, int flush, std::string& out) {
+    constexpr std::size_t kStep = std::size_t{1} << 16;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+    stream.avail_in = static_cast<uInt>(piece.size());
+    int status = Z_OK;
+    do {
+        const std::size_t used = out.size();
+        out.resize(used + kStep);
+        stream.next_out = reinterpret_cast<Bytef*>(out.data() + used);
+        stream.avail_out = static_cast<uInt>(kStep);
+        status = deflate(&stream, flush);
+        out.resize(used + kStep - stream.avail_out);
+    } while (status != Z_STREAM_ERROR && stream.avail_out == 0);
+    return status;
+}
+
 // The pieces deflated as one stream; nullopt when zlib cannot (out of
-// memory), and the stream is then written as it is. The output grows as zlib
-// fills it: the page of a large file is neither copied whole nor given a
-// buffer for the worst case.
-std::optional<std::string> compressed(std::initializer_list<std::string_view> pieces) {
+// memory) or a piece could not be read.
+std::optional<std::string> compressed(const Pieces& pieces, std::size_t size) {
     z_stream stream{};
     // The fastest level: most of the saving at a fraction of the time.
     if (deflateInit(&stream, Z_BEST_SPEED) != Z_OK) return std::nullopt;
-    constexpr std::size_t kStep = std::size_t{1} << 16;
+    // Room for the worst case at once: the output never moves as it grows,
+    // and the room it does not fill is never touched.
     std::string out;
-    int status = Z_OK;
-    std::size_t left = pieces.size();
-    for (std::string_view piece : pieces) {
-        const int flush = --left == 0 ? Z_FINISH : Z_NO_FLUSH;
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
-        stream.avail_in = static_cast<uInt>(piece.size());
-        do {
-            const std::size_t used = out.size();
-            out.resize(used + kStep);
-            stream.next_out = reinterpret_cast<Bytef*>(out.data() + used);
-            stream.avail_out = static_cast<uInt>(kStep);
-            status = deflate(&stream, flush);
-            out.resize(used + kStep - stream.avail_out);
-        } while (status != Z_STREAM_ERROR && stream.avail_out == 0);
-    }
+    out.reserve(deflateBound(&stream, static_cast<uLong>(size)));
+    const bool read = pieces([&](std::string_view piece) {
+        return deflatePiece(stream, piece, Z_NO_FLUSH, out) != Z_STREAM_ERROR;
+    });
+    const int status = read ? deflatePiece(stream, {}, Z_FINISH, out) : Z_STREAM_ERROR;
     deflateEnd(&stream);
     if (status != Z_STREAM_END) return std::nullopt;
     return out;
 }
 
-std::string streamObject(std::string_view dictionaryEntries, std::initializer_list<std::string_view> pieces) {
-    std::optional<std::string> bytes = compressed(pieces);
+// A stream object in two parts, its dictionary and stream keyword, and its
+// data (compressed where zlib can), so that the data is written as it stands.
+struct StreamObject {
+    std::string head;
+    std::string data;
+};
+
+// Nullopt when the data, `size` bytes, could not be read.
+std::optional<StreamObject> streamObject(std::string_view dictionaryEntries, const Pieces& pieces,
+                                         std::size_t size) {
+    std::optional<std::string> bytes = compressed(pieces, size);
     const bool packed = bytes.has_value();
     if (!packed) {
         bytes.emplace();
-        for (std::string_view piece : pieces) *bytes += piece;
+        if (!pieces([&bytes](std::string_view piece) {
+                *bytes += piece;
+                return true;
+            })) {
+            return std::nullopt;
+        }
     }
-    return "<<" + std::string(dictionaryEntries) + (packed ? " /Filter /FlateDecode" : "") + " /Length " +
-           std::to_string(bytes->size()) + ">>\nstream\n" + *bytes + "\nendstream";
+    return StreamObject{"<<" + std::string(dictionaryEntries) + (packed ? " /Filter /FlateDecode" : "") +
+                            " /Length " + std::to_string(bytes->size()) + ">>\nstream\n",
+                        std::move(*bytes)};
 }
 
-// Writes numbered objects and the cross-reference table that finds them.
+// Writes numbered objects, and the cross-reference table that finds them,
+// to `write` as they come; remembers whether every write was taken.
 class PdfFile {
 public:
-    PdfFile() { out_ = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"; }
-    void add(int number, std::string_view body) {
+    explicit PdfFile(const PdfWrite& write) : write_(write) { put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"); }
+    void add(int number, std::initializer_list<std::string_view> body) {
         if (offsets_.size() < static_cast<std::size_t>(number)) offsets_.resize(static_cast<std::size_t>(number));
-        offsets_[static_cast<std::size_t>(number - 1)] = out_.size();
-        out_ += std::to_string(number) + " 0 obj\n";
-        out_ += body;
-        out_ += "\nendobj\n";
+        offsets_[static_cast<std::size_t>(number - 1)] = written_;
+        put(std::to_string(number) + " 0 obj\n");
+        for (std::string_view piece : body) put(piece);
+        put("\nendobj\n");
     }
-    std::string finish(int root, int info) {
-        const std::size_t xref = out_.size();
-        out_ += "xref\n0 " + std::to_string(offsets_.size() + 1) + "\n0000000000 65535 f \n";
+    void addStream(int number, const StreamObject& stream) {
+        add(number, {stream.head, stream.data, "\nendstream"});
+    }
+    bool finish(int root, int info) {
+        const std::size_t xref = written_;
+        std::string table = "xref\n0 " + std::to_string(offsets_.size() + 1) + "\n0000000000 65535 f \n";
         for (std::size_t offset : offsets_) {
             char entry[24];
             std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-            out_ += entry;
+            table += entry;
         }
-        out_ += "trailer\n<</Size " + std::to_string(offsets_.size() + 1) + " /Root " + std::to_string(root) +
-                " 0 R /Info " + std::to_string(info) + " 0 R>>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-        return std::move(out_);
+        table += "trailer\n<</Size " + std::to_string(offsets_.size() + 1) + " /Root " + std::to_string(root) +
+                 " 0 R /Info " + std::to_string(info) + " 0 R>>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+        put(table);
+        return taken_;
     }
 
 private:
-    std::string out_;
+    void put(std::string_view bytes) {
+        if (taken_ && !write_(bytes)) taken_ = false;
+        written_ += bytes.size();
+    }
+
+    const PdfWrite& write_;
+    std::size_t written_ = 0;
+    bool taken_ = true;
     std::vector<std::size_t> offsets_;
 };
 
@@ -281,6 +321,13 @@ void PdfSurface::place(int form, double x, double y) {
     content_ += " cm ";
     content_ += formName(form);  // short enough to need no allocation
     content_ += " Do Q\n";
+    settle();
+}
+
+void PdfSurface::settle() {
+    if (content_.size() < SpooledText::kDefaultMemoryLimit) return;
+    spooled_.append(content_);
+    content_.clear();
 }
 
 void PdfSurface::setFill(Colour colour) {
@@ -327,6 +374,7 @@ void PdfSurface::flushRectangles() {
     content_ += rectangles_;
     content_ += "f\n";
     rectangles_.clear();
+    settle();
 }
 
 void PdfSurface::fillPolygon(const std::vector<OutlinePoint>& points, Colour colour) {
@@ -342,6 +390,7 @@ void PdfSurface::fillPolygon(const std::vector<OutlinePoint>& points, Colour col
     }
     // Outlined one unit wide as well as filled, as thin curves must not vanish.
     content_ += "h B\n";
+    settle();
 }
 
 void PdfSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
@@ -353,6 +402,7 @@ void PdfSurface::frameRect(const Rect& rect, Colour frame, Colour fill) {
     // The one-unit line runs along the rectangle's inside edge.
     appendOperation(content_,
                     {at.x + 0.5, at.y + 0.5, rect.right - rect.left - 1.0, rect.bottom - rect.top - 1.0}, "re B");
+    settle();
 }
 
 void PdfSurface::text(const Font& font, std::string_view bytes, int x, int y, Colour colour) {
@@ -389,32 +439,55 @@ void PdfSurface::decorate(const Font& font, std::string_view bytes, int x, int y
     };
     if (face.underline) line(at.y + std::ceil(em * (bold ? 0.015 : 0.058)) + 0.5);
     if (face.strikeOut) line(at.y - font.ascent() / 3.0);
+    settle();
 }
 
-std::string PdfSurface::document(int width, int height, std::string_view title) {
+std::optional<std::string> PdfSurface::document(int width, int height, std::string_view title) {
+    std::string out;
+    const bool whole = writeDocument(width, height, title, [&out](std::string_view piece) {
+        out += piece;
+        return true;
+    });
+    if (!whole) return std::nullopt;
+    return out;
+}
+
+bool PdfSurface::writeDocument(int width, int height, std::string_view title, const PdfWrite& write) {
     flushRectangles();
     constexpr int kCatalog = 1, kPages = 2, kPage = 3, kContents = 4, kInfo = 5, kFirstForm = 6;
-    PdfFile file;
-    file.add(kCatalog, "<</Type /Catalog /Pages " + std::to_string(kPages) + " 0 R>>");
-    file.add(kPages, "<</Type /Pages /Kids [" + std::to_string(kPage) + " 0 R] /Count 1>>");
+    PdfFile file(write);
+    file.add(kCatalog, {"<</Type /Catalog /Pages " + std::to_string(kPages) + " 0 R>>"});
+    file.add(kPages, {"<</Type /Pages /Kids [" + std::to_string(kPage) + " 0 R] /Count 1>>"});
     const std::string size = numbers({width * kPointsPerPixel, height * kPointsPerPixel});
     std::string forms;
     for (std::size_t i = 0; i < forms_.size(); ++i) {
         forms += formName(static_cast<int>(i)) + ' ' + std::to_string(kFirstForm + i) + " 0 R ";
     }
-    file.add(kPage, "<</Type /Page /Parent " + std::to_string(kPages) + " 0 R /MediaBox [0 0 " + size +
-                        "] /Resources <</XObject <<" + forms + ">>>> /Contents " + std::to_string(kContents) +
-                        " 0 R>>");
+    file.add(kPage, {"<</Type /Page /Parent " + std::to_string(kPages) + " 0 R /MediaBox [0 0 " + size +
+                     "] /Resources <</XObject <<" + forms + ">>>> /Contents " + std::to_string(kContents) + " 0 R>>"});
     // The layout's pixels, y downward, on a page whose y runs upward; lines
     // join bevelled, as the screen draws them.
     std::string page;
     appendOperation(page, {kPointsPerPixel, 0, 0, -kPointsPerPixel, 0, height * kPointsPerPixel}, "cm");
     page += "2 j\n";
-    file.add(kContents, streamObject("", {page, content_}));
-    file.add(kInfo, "<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>");
+    const std::optional<StreamObject> contents =
+        streamObject(
+            "",
+            [&](const std::function<bool(std::string_view)>& take) {
+                return take(page) && spooled_.writeTo(take) && take(content_);
+            },
+            page.size() + spooled_.size() + content_.size());
+    if (!contents) return false;
+    file.addStream(kContents, *contents);
+    file.add(kInfo, {"<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>"});
     for (std::size_t i = 0; i < forms_.size(); ++i) {
-        file.add(kFirstForm + static_cast<int>(i),
-                 streamObject("/Type /XObject /Subtype /Form /BBox " + forms_[i].box, {forms_[i].path}));
+        // A form's outline is in memory: it is always read.
+        file.addStream(kFirstForm + static_cast<int>(i),
+                       *streamObject("/Type /XObject /Subtype /Form /BBox " + forms_[i].box,
+                                     [&](const std::function<bool(std::string_view)>& take) {
+                                         return take(forms_[i].path);
+                                     },
+                                     forms_[i].path.size()));
     }
     return file.finish(kCatalog, kInfo);
 }

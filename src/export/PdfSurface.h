@@ -9,16 +9,21 @@
 // at 96 to the inch; the whole drawing is shifted by `offset` (the picture
 // margin).
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "export/SpooledText.h"
 #include "view/Surface.h"
 
 namespace skirlo {
+
+using PdfWrite = std::function<bool(std::string_view)>;
 
 // One character of a text: where it starts among the text's bytes and the
 // code of its glyph in the text font, -1 when no code reaches it.
@@ -52,8 +57,12 @@ public:
     Point toDevice(Point logical) const override { return {logical.x + offset_.x, logical.y + offset_.y}; }
 
     // The whole file: one page of `width` by `height` pixels, titled `title`
-    // (UTF-8).
-    std::string document(int width, int height, std::string_view title);
+    // (UTF-8); nullopt when the page's operators kept aside could not be read.
+    std::optional<std::string> document(int width, int height, std::string_view title);
+    // The same file handed to `write` piece by piece, so that a large page's
+    // data is never copied whole; false when the operators kept aside could
+    // not be read or a write failed.
+    bool writeDocument(int width, int height, std::string_view title, const PdfWrite& write);
 
 private:
     // A glyph outline as a form: its drawing operators and bounding box.
@@ -70,9 +79,12 @@ private:
     void setFill(Colour colour);
     void setStroke(Colour colour);
     void flushRectangles();
+    // Moves the page's operators to the spool once they pass its memory limit.
+    void settle();
 
     Point offset_;
-    std::string content_;
+    SpooledText spooled_;  // the page's operators up to the last settle
+    std::string content_;  // and those after it
     std::vector<Form> forms_;
     std::map<std::pair<const Font*, int>, int> formsOfGlyphs_;
     // Fonts made alike (the same face at the same size for each tune) give

@@ -238,19 +238,13 @@ bool SvgSurface::writeDocument(int width, int height, std::string_view title,
                        w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\" xml:space=\"preserve\">\n";
     head += "<title>" + xmlEscaped(title) + "</title>\n";
     removeXmlControlCharacters(head);
-    if (!write(head) || (!defs_.empty() && !(write("<defs>\n") && write(defs_) && write("</defs>\n")))) return false;
-    for (std::string& piece : body_) {
-        removeXmlControlCharacters(piece);
-        if (!write(piece)) return false;
-    }
-    return write("</svg>\n");
+    return write(head) && (defs_.empty() || (write("<defs>\n") && write(defs_) && write("</defs>\n"))) &&
+           body_.writeTo(write) && write("</svg>\n");
 }
 
-void SvgSurface::addToBody(const std::string& element) {
-    if (body_.empty() || body_.back().size() + element.size() > body_.back().capacity()) {
-        body_.emplace_back().reserve(kBodyPiece);
-    }
-    body_.back() += element;
+void SvgSurface::addToBody(std::string element) {
+    removeXmlControlCharacters(element);
+    body_.append(element);
 }
 
 }  // namespace skirlo

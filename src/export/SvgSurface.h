@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/SpooledText.h"
 #include "view/Surface.h"
 
 namespace skirlo {
@@ -44,15 +45,11 @@ private:
     const std::string& definition(const Font& font, int code);
     void flushRectangles();
     void closeElementFilled(Colour colour);
-    void addToBody(const std::string& element);
-
-    // The body is kept in pieces of this size: a string grown whole would
-    // double, and hold the old and the new copy, until it held the picture.
-    static constexpr std::size_t kBodyPiece = 1 << 20;
+    void addToBody(std::string element);
 
     Point offset_;
     std::string defs_;
-    std::vector<std::string> body_;
+    SpooledText body_;  // written before the definitions are all known
     std::map<std::pair<const Font*, int>, std::string> glyphIds_;
     std::string rectangles_;  // path data of the pending run of rectangles
     Colour rectangleColour_ = kBlack;

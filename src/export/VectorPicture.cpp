@@ -9,52 +9,64 @@ namespace skirlo {
 
 namespace {
 
-// The picture drawn on an SVG surface, with its size and title.
-struct SvgDrawing {
-    SvgSurface surface;
+// What a picture whose body could not be set aside while it was drawn says.
+std::string unkeptPicture(const std::string& path) {
+    return "Unable to write to " + path + ": the temporary folder has no room for the picture.";
+}
+
+// The picture drawn on a surface of our own writers, with its size and title.
+template <typename PictureSurface>
+struct Drawing {
+    PictureSurface surface;
     Extent size;
     std::string title;
 };
 
-SvgDrawing drawSvg(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
+template <typename PictureSurface>
+Drawing<PictureSurface> draw(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
+                             const MusicRenderer& renderer) {
     const int margin = pictureMargin(tunes);
-    SvgDrawing drawing{SvgSurface({margin, margin}), pictureSize(tunes, extent), musicTitle(tunes)};
+    Drawing<PictureSurface> drawing{PictureSurface({margin, margin}), pictureSize(tunes, extent), musicTitle(tunes)};
     renderer.draw(tunes, drawing.surface);
     return drawing;
 }
 
-// Written to the file as it is put together: the SVG of a large file is the
-// largest thing the command makes.
-WriteOutcome writeSvgPicture(const LaidOutMusic& music, const MusicRenderer& renderer, const std::string& path,
-                             std::string& error) {
-    SvgDrawing drawing = drawSvg(music.tunes, music.extent, renderer);
+// Written to the file as it is put together: the picture of a large file is
+// the largest thing the command makes.
+template <typename PictureSurface>
+WriteOutcome writePicture(const LaidOutMusic& music, const MusicRenderer& renderer, const std::string& path,
+                          std::string& error) {
+    Drawing<PictureSurface> drawing = draw<PictureSurface>(music.tunes, music.extent, renderer);
     ReplacementFile file(path, Durability::Renamed);
     if (!file.open(error)) return WriteOutcome::Failed;
-    drawing.surface.writeDocument(drawing.size.width, drawing.size.height, drawing.title,
-                                  [&file](std::string_view piece) { return file.write(piece.data(), piece.size()); });
+    const bool whole =
+        drawing.surface.writeDocument(drawing.size.width, drawing.size.height, drawing.title,
+                                      [&file](std::string_view piece) { return file.write(piece.data(), piece.size()); });
+    if (!whole && !file.failed()) {
+        error = unkeptPicture(path);
+        return WriteOutcome::Failed;
+    }
+    // A failed write makes the commit fail, with its reason.
     return file.commit(error) ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 }  // namespace
 
 std::string svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
-    SvgDrawing drawing = drawSvg(tunes, extent, renderer);
+    Drawing<SvgSurface> drawing = draw<SvgSurface>(tunes, extent, renderer);
     return drawing.surface.document(drawing.size.width, drawing.size.height, drawing.title);
 }
 
-std::string pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
-    const Extent size = pictureSize(tunes, extent);
-    const int margin = pictureMargin(tunes);
-    PdfSurface surface({margin, margin});
-    renderer.draw(tunes, surface);
-    return surface.document(size.width, size.height, musicTitle(tunes));
+std::optional<std::string> pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
+                                      const MusicRenderer& renderer) {
+    Drawing<PdfSurface> drawing = draw<PdfSurface>(tunes, extent, renderer);
+    return drawing.surface.document(drawing.size.width, drawing.size.height, drawing.title);
 }
 
 WriteOutcome writeVectorPicture(const LaidOutMusic& music, const MusicRenderer& renderer, ImageFileFormat format,
                                 const std::string& path, std::string& error) {
-    if (format == ImageFileFormat::Svg) return writeSvgPicture(music, renderer, path, error);
-    const std::string bytes = pdfPicture(music.tunes, music.extent, renderer);
-    return replaceFileContents(path, bytes, error, Durability::Renamed) ? WriteOutcome::Written : WriteOutcome::Failed;
+    return format == ImageFileFormat::Svg ? writePicture<SvgSurface>(music, renderer, path, error)
+                                          : writePicture<PdfSurface>(music, renderer, path, error);
 }
 
 }  // namespace skirlo

@@ -4,6 +4,7 @@
 // program's export, clipboard and the command line all go through these.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,9 @@
 namespace skirlo {
 
 std::string svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer);
-std::string pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer);
+// Nullopt when the picture could not be kept while it was drawn.
+std::optional<std::string> pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
+                                      const MusicRenderer& renderer);
 
 // The picture in `format` (SVG or PDF) put in place at `path` whole, or
 // nothing there and `error` set.

@@ -39,6 +39,8 @@ public:
     // Writes over bytes written before, such as a length known only at the
     // end; false, as write, once any write has failed.
     bool writeAt(std::size_t offset, const void* data, std::size_t size);
+    // Whether a write has failed: commit will then say why.
+    bool failed() const { return errno_ != 0; }
     // Flushes the bytes to the disk (if they are to be durable) and renames
     // them into place.
     bool commit(std::string& error);
