@@ -133,43 +133,59 @@ int windows1252Byte(char32_t c) {
 // could not be read or `take` refused it.
 using Pieces = std::function<bool(const std::function<bool(std::string_view)>& take)>;
 
-// Feeds `piece` to zlib with `flush`, growing `out` as zlib fills it, so that
-// the page of a large file is neither copied whole nor given a buffer for the
-// worst case.
-int deflatePiece(z_stream& stream, std::string_view piece, int flush, std::string& out) {
-    constexpr std::size_t kStep = std::size_t{1} << 16;
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
-    stream.avail_in = static_cast<uInt>(piece.size());
-    int status = Z_OK;
-    do {
-        const std::size_t used = out.size();
-        out.resize(used + kStep);
-        stream.next_out = reinterpret_cast<Bytef*>(out.data() + used);
-        stream.avail_out = static_cast<uInt>(kStep);
-        status = deflate(&stream, flush);
-        out.resize(used + kStep - stream.avail_out);
-    } while (status != Z_STREAM_ERROR && stream.avail_out == 0);
-    return status;
-}
-
-// The pieces deflated as one stream; nullopt when zlib cannot (out of
-// memory) or a piece could not be read.
-std::optional<std::string> compressed(const Pieces& pieces, std::size_t size) {
-    z_stream stream{};
+// Deflates the streams of one file through one zlib stream, reset between
+// them: its state, a few hundred kilobytes, is made once and not for every
+// glyph's form.
+class Deflater {
+public:
     // The fastest level: most of the saving at a fraction of the time.
-    if (deflateInit(&stream, Z_BEST_SPEED) != Z_OK) return std::nullopt;
-    // Room for the worst case at once: the output never moves as it grows,
-    // and the room it does not fill is never touched.
-    std::string out;
-    out.reserve(deflateBound(&stream, static_cast<uLong>(size)));
-    const bool read = pieces([&](std::string_view piece) {
-        return deflatePiece(stream, piece, Z_NO_FLUSH, out) != Z_STREAM_ERROR;
-    });
-    const int status = read ? deflatePiece(stream, {}, Z_FINISH, out) : Z_STREAM_ERROR;
-    deflateEnd(&stream);
-    if (status != Z_STREAM_END) return std::nullopt;
-    return out;
-}
+    Deflater() { ready_ = deflateInit(&stream_, Z_BEST_SPEED) == Z_OK; }
+    ~Deflater() {
+        if (ready_) deflateEnd(&stream_);
+    }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    // The pieces, `size` bytes, deflated as one stream; nullopt when zlib
+    // cannot (out of memory) or a piece could not be read.
+    std::optional<std::string> compress(const Pieces& pieces, std::size_t size) {
+        if (!ready_ || deflateReset(&stream_) != Z_OK) return std::nullopt;
+        // Room for the worst case at once: the output never moves as it
+        // grows, and the room it does not fill is never touched. It grows in
+        // steps no larger than that, as a glyph's form is small.
+        constexpr std::size_t kLargestStep = std::size_t{1} << 16;
+        const std::size_t bound = deflateBound(&stream_, static_cast<uLong>(size));
+        const std::size_t step = std::min(bound, kLargestStep);
+        std::string out;
+        out.reserve(bound);
+        const bool read = pieces([&](std::string_view piece) {
+            return feed(piece, Z_NO_FLUSH, step, out) != Z_STREAM_ERROR;
+        });
+        if (!read || feed({}, Z_FINISH, step, out) != Z_STREAM_END) return std::nullopt;
+        return out;
+    }
+
+private:
+    // Feeds `piece` to zlib with `flush`, growing `out` by `step` bytes at a
+    // time as zlib fills it.
+    int feed(std::string_view piece, int flush, std::size_t step, std::string& out) {
+        stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+        stream_.avail_in = static_cast<uInt>(piece.size());
+        int status = Z_OK;
+        do {
+            const std::size_t used = out.size();
+            out.resize(used + step);
+            stream_.next_out = reinterpret_cast<Bytef*>(out.data() + used);
+            stream_.avail_out = static_cast<uInt>(step);
+            status = deflate(&stream_, flush);
+            out.resize(used + step - stream_.avail_out);
+        } while (status != Z_STREAM_ERROR && stream_.avail_out == 0);
+        return status;
+    }
+
+    z_stream stream_{};
+    bool ready_ = false;
+};
 
 // A stream object in two parts, its dictionary and stream keyword, and its
 // data (compressed where zlib can), so that the data is written as it stands.
@@ -180,8 +196,8 @@ struct StreamObject {
 
 // Nullopt when the data, `size` bytes, could not be read.
 std::optional<StreamObject> streamObject(std::string_view dictionaryEntries, const Pieces& pieces,
-                                         std::size_t size) {
-    std::optional<std::string> bytes = compressed(pieces, size);
+                                         std::size_t size, Deflater& deflater) {
+    std::optional<std::string> bytes = deflater.compress(pieces, size);
     const bool packed = bytes.has_value();
     if (!packed) {
         bytes.emplace();
@@ -456,6 +472,7 @@ bool PdfSurface::writeDocument(int width, int height, std::string_view title, co
     flushRectangles();
     constexpr int kCatalog = 1, kPages = 2, kPage = 3, kContents = 4, kInfo = 5, kFirstForm = 6;
     PdfFile file(write);
+    Deflater deflater;
     file.add(kCatalog, {"<</Type /Catalog /Pages " + std::to_string(kPages) + " 0 R>>"});
     file.add(kPages, {"<</Type /Pages /Kids [" + std::to_string(kPage) + " 0 R] /Count 1>>"});
     const std::string size = numbers({width * kPointsPerPixel, height * kPointsPerPixel});
@@ -476,7 +493,7 @@ bool PdfSurface::writeDocument(int width, int height, std::string_view title, co
             [&](const std::function<bool(std::string_view)>& take) {
                 return take(page) && spooled_.writeTo(take) && take(content_);
             },
-            page.size() + spooled_.size() + content_.size());
+            page.size() + spooled_.size() + content_.size(), deflater);
     if (!contents) return false;
     file.addStream(kContents, *contents);
     file.add(kInfo, {"<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>"});
@@ -487,7 +504,7 @@ bool PdfSurface::writeDocument(int width, int height, std::string_view title, co
                                      [&](const std::function<bool(std::string_view)>& take) {
                                          return take(forms_[i].path);
                                      },
-                                     forms_[i].path.size()));
+                                     forms_[i].path.size(), deflater));
     }
     return file.finish(kCatalog, kInfo);
 }
