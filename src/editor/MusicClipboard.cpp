@@ -16,9 +16,10 @@ namespace skirlo {
 namespace {
 
 // The same picture as the PNG and as the SVG export: the music with the picture margin all round.
+// Empty when the picture could not be kept while it was drawn.
 QByteArray svgBytes(const TuneDocument& document, const MusicRenderer& renderer) {
-    const std::string svg = svgPicture(document.tunes(), document.music().extent, renderer);
-    return QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
+    const std::optional<std::string> svg = svgPicture(document.tunes(), document.music().extent, renderer);
+    return svg ? QByteArray(svg->data(), static_cast<qsizetype>(svg->size())) : QByteArray();
 }
 
 QByteArray pngBytes(const QImage& picture) {
@@ -39,7 +40,7 @@ std::unique_ptr<QMimeData> musicMimeData(const TuneDocument& document, const Mus
     if (!document.hasTunes() || !imageSizeProblem(pictureSize(document.tunes(), document.music().extent)).empty()) {
         return data;
     }
-    data->setData(kSvgMimeType, svgBytes(document, renderer));
+    if (const QByteArray svg = svgBytes(document, renderer); !svg.isEmpty()) data->setData(kSvgMimeType, svg);
     const QImage picture = renderPicture(document.tunes(), document.music().extent, renderer);
     if (picture.isNull()) return data;
     // The encoded PNG for programs that ask for it by name; the image itself

@@ -199,7 +199,9 @@ void MusicView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // ---- Following playback ----
 
-int MusicView::ballRadius() const { return document_.music().fonts->height * (settings_.ballSize / 2) / kLayoutReference; }
+int MusicView::ballRadius() const {
+    return document_.music().fonts->height * (settings_.ballSize / 2) / kLayoutReference;
+}
 
 QRect MusicView::ballRect() const {
     if (ballSymbol_ == nullptr || ballSymbol_->staff == nullptr) return {};

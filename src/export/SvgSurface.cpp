@@ -218,12 +218,13 @@ void SvgSurface::text(const Font& font, std::string_view bytes, int x, int y, Co
               fillAttribute(colour) + '>' + xmlEscaped(tuneTextToUtf8(bytes)) + "</text>\n");
 }
 
-std::string SvgSurface::document(int width, int height, std::string_view title) {
+std::optional<std::string> SvgSurface::document(int width, int height, std::string_view title) {
     std::string out;
-    writeDocument(width, height, title, [&out](std::string_view piece) {
+    const bool whole = writeDocument(width, height, title, [&out](std::string_view piece) {
         out += piece;
         return true;
     });
+    if (!whole) return std::nullopt;
     return out;
 }
 

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,8 +33,9 @@ public:
     bool isVisible(const Rect&) const override { return true; }
     Point toDevice(Point logical) const override { return {logical.x + offset_.x, logical.y + offset_.y}; }
 
-    // The whole document: `width` by `height` pixels, titled `title` (UTF-8).
-    std::string document(int width, int height, std::string_view title);
+    // The whole document: `width` by `height` pixels, titled `title` (UTF-8);
+    // nullopt when the body kept aside could not be read back.
+    std::optional<std::string> document(int width, int height, std::string_view title);
     // The same document handed to `write` piece by piece, so that the picture
     // of a large file is never held twice; false as soon as a write fails.
     bool writeDocument(int width, int height, std::string_view title,

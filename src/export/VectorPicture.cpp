@@ -39,9 +39,8 @@ WriteOutcome writePicture(const LaidOutMusic& music, const MusicRenderer& render
     Drawing<PictureSurface> drawing = draw<PictureSurface>(music.tunes, music.extent, renderer);
     ReplacementFile file(path, Durability::Renamed);
     if (!file.open(error)) return WriteOutcome::Failed;
-    const bool whole =
-        drawing.surface.writeDocument(drawing.size.width, drawing.size.height, drawing.title,
-                                      [&file](std::string_view piece) { return file.write(piece.data(), piece.size()); });
+    const auto write = [&file](std::string_view piece) { return file.write(piece.data(), piece.size()); };
+    const bool whole = drawing.surface.writeDocument(drawing.size.width, drawing.size.height, drawing.title, write);
     if (!whole && !file.failed()) {
         error = unkeptPicture(path);
         return WriteOutcome::Failed;
@@ -52,7 +51,8 @@ WriteOutcome writePicture(const LaidOutMusic& music, const MusicRenderer& render
 
 }  // namespace
 
-std::string svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer) {
+std::optional<std::string> svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
+                                      const MusicRenderer& renderer) {
     Drawing<SvgSurface> drawing = draw<SvgSurface>(tunes, extent, renderer);
     return drawing.surface.document(drawing.size.width, drawing.size.height, drawing.title);
 }

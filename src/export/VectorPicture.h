@@ -14,8 +14,9 @@
 
 namespace skirlo {
 
-std::string svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent, const MusicRenderer& renderer);
 // Nullopt when the picture could not be kept while it was drawn.
+std::optional<std::string> svgPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
+                                      const MusicRenderer& renderer);
 std::optional<std::string> pdfPicture(const std::vector<std::unique_ptr<Tune>>& tunes, Extent extent,
                                       const MusicRenderer& renderer);
 

@@ -51,7 +51,9 @@ std::vector<std::string> streamsOf(const std::string& pdf) {
 
 class PdfPictureTest : public test::PictureTest {
 protected:
-    std::string pdfOf(const LaidOutMusic& music) { return pdfPicture(music.tunes, music.extent, renderer).value_or(""); }
+    std::string pdfOf(const LaidOutMusic& music) {
+        return pdfPicture(music.tunes, music.extent, renderer).value_or("");
+    }
 };
 
 TEST_F(PdfPictureTest, EveryExampleRasterizesLikeOurPngAndPassesAStructureCheck) {

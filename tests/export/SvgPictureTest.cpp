@@ -32,7 +32,9 @@ namespace fs = std::filesystem;
 
 class SvgPictureTest : public test::PictureTest {
 protected:
-    std::string svgOf(const LaidOutMusic& music) { return svgPicture(music.tunes, music.extent, renderer); }
+    std::string svgOf(const LaidOutMusic& music) {
+        return svgPicture(music.tunes, music.extent, renderer).value_or("");
+    }
 };
 
 TEST_F(SvgPictureTest, EveryExampleRasterizesLikeOurPng) {
@@ -99,7 +101,7 @@ TEST(SvgSurface, RectanglesOfOneColourShareAPathAndKeepTheirOrderAmongColours) {
     surface.fillRect({0, 0, 1, 1}, 0x0000FF);
     surface.fillRect({4, 4, 6, 6}, kBlack);
     surface.frameRect({-3, -21, 2, -16}, kBlack, kWhite);
-    const std::string svg = surface.document(100, 50, "T");
+    const std::string svg = surface.document(100, 50, "T").value_or("");
     const std::string body = svg.substr(svg.find("</title>\n") + 9);
     EXPECT_EQ(body,
               "<path d=\"M10 20h5v2h-5zM11 21h1v8h-1z\"/>\n"
