@@ -217,7 +217,7 @@ std::optional<StreamObject> streamObject(std::string_view dictionaryEntries, con
 // to `write` as they come; remembers whether every write was taken.
 class PdfFile {
 public:
-    explicit PdfFile(const PdfWrite& write) : write_(write) { put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"); }
+    explicit PdfFile(const TextWrite& write) : write_(write) { put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"); }
     void add(int number, std::initializer_list<std::string_view> body) {
         if (offsets_.size() < static_cast<std::size_t>(number)) offsets_.resize(static_cast<std::size_t>(number));
         offsets_[static_cast<std::size_t>(number - 1)] = written_;
@@ -248,7 +248,7 @@ private:
         written_ += bytes.size();
     }
 
-    const PdfWrite& write_;
+    const TextWrite& write_;
     std::size_t written_ = 0;
     bool taken_ = true;
     std::vector<std::size_t> offsets_;
@@ -459,16 +459,10 @@ void PdfSurface::decorate(const Font& font, std::string_view bytes, int x, int y
 }
 
 std::optional<std::string> PdfSurface::document(int width, int height, std::string_view title) {
-    std::string out;
-    const bool whole = writeDocument(width, height, title, [&out](std::string_view piece) {
-        out += piece;
-        return true;
-    });
-    if (!whole) return std::nullopt;
-    return out;
+    return gathered([&](const TextWrite& write) { return writeDocument(width, height, title, write); });
 }
 
-bool PdfSurface::writeDocument(int width, int height, std::string_view title, const PdfWrite& write) {
+bool PdfSurface::writeDocument(int width, int height, std::string_view title, const TextWrite& write) {
     flushRectangles();
     constexpr int kCatalog = 1, kPages = 2, kPage = 3, kContents = 4, kInfo = 5, kFirstForm = 6;
     PdfFile file(write);

@@ -23,8 +23,6 @@
 
 namespace skirlo {
 
-using PdfWrite = std::function<bool(std::string_view)>;
-
 // One character of a text: where it starts among the text's bytes and the
 // code of its glyph in the text font, -1 when no code reaches it.
 struct TextCharacter {
@@ -62,7 +60,7 @@ public:
     // The same file handed to `write` piece by piece, so that a large page's
     // data is never copied whole; false when the operators kept aside could
     // not be read or a write failed.
-    bool writeDocument(int width, int height, std::string_view title, const PdfWrite& write);
+    bool writeDocument(int width, int height, std::string_view title, const TextWrite& write);
 
 private:
     // A glyph outline as a form: its drawing operators and bounding box.

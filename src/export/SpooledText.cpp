@@ -6,6 +6,16 @@
 
 namespace skirlo {
 
+std::optional<std::string> gathered(const std::function<bool(const TextWrite&)>& writeAll) {
+    std::string out;
+    const bool whole = writeAll([&out](std::string_view piece) {
+        out += piece;
+        return true;
+    });
+    if (!whole) return std::nullopt;
+    return out;
+}
+
 SpooledText::~SpooledText() {
     if (file_ != nullptr) std::fclose(file_);
 }

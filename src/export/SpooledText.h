@@ -8,10 +8,18 @@
 #include <cstddef>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace skirlo {
+
+// Where text goes piece by piece, in order; false refuses a piece.
+using TextWrite = std::function<bool(std::string_view)>;
+
+// The pieces `writeAll` hands over, gathered into one string; nullopt when
+// it fails.
+std::optional<std::string> gathered(const std::function<bool(const TextWrite&)>& writeAll);
 
 class SpooledText {
 public:

@@ -219,13 +219,7 @@ void SvgSurface::text(const Font& font, std::string_view bytes, int x, int y, Co
 }
 
 std::optional<std::string> SvgSurface::document(int width, int height, std::string_view title) {
-    std::string out;
-    const bool whole = writeDocument(width, height, title, [&out](std::string_view piece) {
-        out += piece;
-        return true;
-    });
-    if (!whole) return std::nullopt;
-    return out;
+    return gathered([&](const TextWrite& write) { return writeDocument(width, height, title, write); });
 }
 
 bool SvgSurface::writeDocument(int width, int height, std::string_view title,
