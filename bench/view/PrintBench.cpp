@@ -8,6 +8,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,8 +57,9 @@ void BM_PrintFiftyTuneBookToPdf(benchmark::State& state) {
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         QtMeasuringContext printer(SKIRLO_RESOURCE_DIR, 600, 600, true);
-        PrintedMusic printed = layOutForPrinting(script, symbols, printer, messages, settings, printDeviceOf(writer));
-        pages = paintPages(printed, renderer, writer, SurfaceKind::Printer, 1, printed.pageCount);
+        PagePainter painter(renderer, writer, SurfaceKind::Printer, 1, INT_MAX);
+        layOutForPrinting(script, symbols, printer, messages, settings, printDeviceOf(writer), &painter);
+        pages = painter.finish();
         bytes = buffer.size();
     }
     state.counters["pages"] = pages;

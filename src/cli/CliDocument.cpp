@@ -41,15 +41,16 @@ std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironme
     return document;
 }
 
-void noteUtf8Texts(const std::string& path, const LaidOutMusic& music) {
+bool noteUtf8Texts(const std::string& path, const LaidOutMusic& music) {
     for (const std::unique_ptr<Tune>& tune : music.tunes) {
         for (const std::unique_ptr<TextRecord>& text : tune->header.texts) {
             if (!isMultiByteUtf8(text->text)) continue;
             std::fprintf(stderr, "%s: texts written in UTF-8 are shown as UTF-8; the file keeps its bytes\n",
                          path.c_str());
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 bool musicHasErrors(const CliEnvironment& environment, const std::string& input, const std::string& output) {

@@ -35,8 +35,8 @@ std::unique_ptr<TuneDocument> openDocument(const std::string& path, CliEnvironme
 
 // Says once when texts of the music are UTF-8 and drawn as such, so that
 // the user knows why they look right in the picture and not in a
-// Windows-1252 reader of the file.
-void noteUtf8Texts(const std::string& path, const LaidOutMusic& music);
+// Windows-1252 reader of the file. True when it said so.
+bool noteUtf8Texts(const std::string& path, const LaidOutMusic& music);
 
 // True, with the reason printed, when building the music reported errors
 // (unknown symbols): a file made of it would lack what the tune asks for.

@@ -8,6 +8,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
+#include <climits>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -46,6 +47,23 @@ protected:
 
 private:
     ReplacementFile& file_;
+};
+
+// Passes the pages on to be painted, and notes texts written in UTF-8 once,
+// as the tunes come by: they are let go as soon as their pages are painted.
+class NotingPages final : public PageSink {
+public:
+    NotingPages(PageSink& pages, const std::string& input) : pages_(pages), input_(input) {}
+
+    bool pageFinished(PrintedMusic& printed, int page) override {
+        if (!noted_) noted_ = noteUtf8Texts(input_, printed.music);
+        return pages_.pageFinished(printed, page);
+    }
+
+private:
+    PageSink& pages_;
+    const std::string& input_;
+    bool noted_ = false;
 };
 
 constexpr int kMinDpi = 72;
@@ -111,13 +129,16 @@ int runPrint(const std::vector<std::string>& args) {
     writer.setPageLayout(QPageLayout(QPageSize(*paper), orientation, QMarginsF()));
 
     QtMeasuringContext measuring(environment->resourceDir, *dpi, *dpi, true);
-    PrintedMusic printed = layOutForPrinting(document->script(), environment->symbols, measuring,
-                                             environment->messages, settings, printDeviceOf(writer));
     const MusicRenderer renderer(environment->symbols.hiliteColour());
+    PagePainter painter(renderer, writer, SurfaceKind::Printer, 1, INT_MAX);
+    NotingPages pages(painter, input);
+    layOutForPrinting(document->script(), environment->symbols, measuring, environment->messages, settings,
+                      printDeviceOf(writer), &pages);
+    const int painted = painter.finish();
+    // The pages are written as they are laid out; an error in a later tune
+    // leaves the file unfinished, and it is never put in place.
     if (musicHasErrors(*environment, input, *out)) return 1;
-    noteUtf8Texts(input, printed.music);
-    const int pages = paintPages(printed, renderer, writer, SurfaceKind::Printer, 1, printed.pageCount);
-    if (pages == 0) {
+    if (painted == 0) {
         std::fprintf(stderr, "skirlo-cli print: cannot draw on the PDF writer for %s\n", out->c_str());
         return 1;
     }
@@ -126,7 +147,7 @@ int runPrint(const std::vector<std::string>& args) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;
     }
-    if (!output.toStandardOutput()) std::printf("%s: %d page%s\n", out->c_str(), pages, pages == 1 ? "" : "s");
+    if (!output.toStandardOutput()) std::printf("%s: %d page%s\n", out->c_str(), painted, painted == 1 ? "" : "s");
     return output.finish() ? 0 : 1;
 }
 

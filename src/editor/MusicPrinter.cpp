@@ -4,6 +4,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 
+#include <climits>
+
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/WaitCursor.h"
@@ -13,11 +15,6 @@
 #include "view/QtMusicPrint.h"
 
 namespace skirlo {
-
-namespace {
-
-
-}  // namespace
 
 void MusicPrinter::orient(QPrinter& printer) const {
     printer.setPageOrientation(document_.settings().format.orientation == 'L' ? QPageLayout::Landscape
@@ -35,13 +32,14 @@ int MusicPrinter::printTo(QPrinter& printer, SurfaceKind kind) {
         settings.ballSize = profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
     }
     QtMeasuringContext measuring(workspace_.resourceDir, printer.logicalDpiX(), printer.logicalDpiY(), true);
-    PrintedMusic printed = layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_, settings,
-                                             printDeviceOf(printer));
     const MusicRenderer renderer(workspace_.symbols.hiliteColour());
     const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
     const int first = range ? printer.fromPage() : 1;
-    const int last = range && printer.toPage() > 0 ? printer.toPage() : printed.pageCount;
-    return paintPages(printed, renderer, printer, kind, first, last);
+    const int last = range && printer.toPage() > 0 ? printer.toPage() : INT_MAX;
+    PagePainter pages(renderer, printer, kind, first, last);
+    layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_, settings, printDeviceOf(printer),
+                      &pages);
+    return pages.finish();
 }
 
 void MusicPrinter::print(QPrinter& printer, QWidget* parent) {

@@ -25,8 +25,7 @@ public:
           headerSearch_(snapshot),
           cutter_(snapshot) {}
 
-    std::vector<std::unique_ptr<Tune>> readAll() {
-        std::vector<std::unique_ptr<Tune>> tunes;
+    void readEach(const TuneTaker& take) {
         std::size_t position = 0;
         int y = context_.topY;
         while (position < snapshot_.size()) {
@@ -35,9 +34,8 @@ public:
             tune->y = y;
             position = readTune(*tune, position);
             y = tune->y + tune->height;
-            tunes.push_back(std::move(tune));
+            if (!take(std::move(tune))) return;
         }
-        return tunes;
     }
 
 private:
@@ -147,12 +145,21 @@ private:
 
 }  // namespace
 
-std::vector<std::unique_ptr<Tune>> buildTunes(ScriptText& script, bool convertBareStrings,
-                                              const TuneBuildContext& context) {
+void buildTunes(ScriptText& script, bool convertBareStrings, const TuneBuildContext& context, const TuneTaker& take) {
     // Header records may be completed in the live script while it is read.
     const std::string snapshot = script.text();
     TuneReader reader(snapshot, script, convertBareStrings, context);
-    return reader.readAll();
+    reader.readEach(take);
+}
+
+std::vector<std::unique_ptr<Tune>> buildTunes(ScriptText& script, bool convertBareStrings,
+                                              const TuneBuildContext& context) {
+    std::vector<std::unique_ptr<Tune>> tunes;
+    buildTunes(script, convertBareStrings, context, [&tunes](std::unique_ptr<Tune> tune) {
+        tunes.push_back(std::move(tune));
+        return true;
+    });
+    return tunes;
 }
 
 }  // namespace skirlo

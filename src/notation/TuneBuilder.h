@@ -2,6 +2,7 @@
 // The whole script text to its tunes: header region, body start, parts,
 // staff lines, bars and symbols.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,5 +37,12 @@ struct TuneBuildContext {
 // an empty body.
 std::vector<std::unique_ptr<Tune>> buildTunes(ScriptText& script, bool convertBareStrings,
                                               const TuneBuildContext& context);
+
+// Receives each tune as soon as it is built; false stops the build there.
+using TuneTaker = std::function<bool(std::unique_ptr<Tune>)>;
+
+// The same build, handing the tunes over one at a time instead of keeping
+// them: printing lays a long book out without holding all of it.
+void buildTunes(ScriptText& script, bool convertBareStrings, const TuneBuildContext& context, const TuneTaker& take);
 
 }  // namespace skirlo

@@ -76,42 +76,46 @@ void moveFrom(std::vector<std::unique_ptr<Tune>>& tunes, std::size_t tune, const
     for (std::size_t t = tune + 1; t < tunes.size(); ++t) moveTune(*tunes[t], 0, dy);
 }
 
-struct Built {
-    LaidOutMusic music;
-    Extent content;  // widest tune, sum of the tune heights
+// What the tunes are built with at one music font size.
+struct PrintBuild {
+    const ScriptText& script;
+    const SymbolMap& symbols;
+    MeasuringContext& measuring;
+    MessageSink& messages;
+    const PrintSettings& settings;
+    const PrintArea& area;
 };
 
-Built buildAt(const ScriptText& script, const SymbolMap& symbols, MeasuringContext& measuring, MessageSink& messages,
-              const PrintSettings& settings, const PrintArea& area, int height, int width, bool spread) {
-    Built built;
-    LayoutSettings layout = layoutSettingsFor(settings.tune, settings.ballSize);
+// Builds the tunes at music font height `height` and width `width` into
+// `music`'s font set, handing each to `take` as it is made.
+void buildEach(const PrintBuild& build, LaidOutMusic& music, int height, int width, bool spread,
+               const TuneTaker& take) {
+    LayoutSettings layout = layoutSettingsFor(build.settings.tune, build.settings.ballSize);
     layout.printing = true;
-    layout.spreadWidth = spread ? area.width : 0;
-    *built.music.fonts = createFontSet(measuring, height, width, messages);
-    built.music.leftX = area.left;
-    MusicLayout placement(*built.music.fonts, symbols.spacing(), measuring, layout);
-    ScriptText copy(script.text());  // printing never writes into the document
-    const TuneBuildContext context{symbols,   measuring,          *built.music.fonts, messages, built.music.fonts->height,
-                                   layout.spacePercent, &placement, area.left,   area.top};
-    built.music.tunes = buildTunes(copy, false, context);
-    for (const auto& tune : built.music.tunes) {
-        built.content.width = std::max(built.content.width, tune->width);
-        built.content.height += tune->height;
-    }
-    built.content.width = std::max(built.content.width, kMinFittedContent);
-    built.content.height = std::max(built.content.height, kMinFittedContent);
-    built.music.extent = built.content;
-    return built;
+    layout.spreadWidth = spread ? build.area.width : 0;
+    *music.fonts = createFontSet(build.measuring, height, width, build.messages);
+    music.leftX = build.area.left;
+    MusicLayout placement(*music.fonts, build.symbols.spacing(), build.measuring, layout);
+    ScriptText copy(build.script.text());  // printing never writes into the document
+    const TuneBuildContext context{build.symbols, build.measuring, *music.fonts,   build.messages,
+                                   music.fonts->height, layout.spacePercent, &placement, build.area.left,
+                                   build.area.top};
+    buildTunes(copy, false, context, take);
 }
 
-void justify(std::vector<std::unique_ptr<Tune>>& tunes, const TuneFormat& format, int printableWidth) {
-    if (format.spreadHorizontally != 0) return;
-    for (auto& tune : tunes) {
-        const int spare = printableWidth - tune->width;
-        if (spare <= 0) continue;
-        if (format.justification == 'C') moveTune(*tune, spare / 2, 0);
-        if (format.justification == 'R') moveTune(*tune, spare, 0);
-    }
+// The widest tune and the sum of the tune heights at one font size; each
+// tune is let go as soon as it is measured.
+Extent contentAt(const PrintBuild& build, int height, int width) {
+    LaidOutMusic music;
+    Extent content;
+    buildEach(build, music, height, width, false, [&content](std::unique_ptr<Tune> tune) {
+        content.width = std::max(content.width, tune->width);
+        content.height += tune->height;
+        return true;
+    });
+    content.width = std::max(content.width, kMinFittedContent);
+    content.height = std::max(content.height, kMinFittedContent);
+    return content;
 }
 
 // One side of the fitting: the size argument, how the content compares with
@@ -137,24 +141,25 @@ int scaled(int value, int numerator, int denominator) {
     return static_cast<int>(std::int64_t{value} * numerator / std::max(denominator, 1));
 }
 
-Built fittedLayout(const ScriptText& script, const SymbolMap& symbols, MeasuringContext& measuring,
-                   MessageSink& messages, const PrintSettings& settings, const PrintArea& area, int& passes) {
+// The music font height and width that fit the printable area.
+Extent fittedSize(const PrintBuild& build, int& passes) {
+    const PrintSettings& settings = build.settings;
+    const PrintArea& area = build.area;
     const TuneFormat& format = settings.tune.format;
     const int xScale = settings.tune.fontSizes.xScale;
     const int yScale = settings.tune.fontSizes.yScale;
     const bool multiplePages = format.scaleOption == 'M';
     // A font taller than the paper can never be wanted; it also keeps the sums of a long staff in range.
-    const int largest = std::max(kFittedStartHeight, measuring.pixelsPerInchY() * 4);
+    const int largest = std::max(kFittedStartHeight, build.measuring.pixelsPerInchY() * 4);
     int h = kFittedStartHeight;
     int w = kFittedStartHeight;
     int lastW = w;
     int lastH = h;
     int tooWide = INT_MAX;
     int tooTall = INT_MAX;
-    Built built = buildAt(script, symbols, measuring, messages, settings, area, h, w, false);
+    Extent content = contentAt(build, h, w);
     passes = 0;
     while (passes < kMaxFittingPasses) {
-        const Extent content = built.content;
         if (content.width > area.width) tooWide = std::min(tooWide, w);
         if (!multiplePages && content.height > area.height) tooTall = std::min(tooTall, h);
         const bool bothFit = content.width <= area.width && content.height <= area.height;
@@ -180,20 +185,10 @@ Built fittedLayout(const ScriptText& script, const SymbolMap& symbols, Measuring
         if (nextW == w && nextH == h) break;  // the remembered limits allow no other size
         w = nextW;
         h = nextH;
-        built = buildAt(script, symbols, measuring, messages, settings, area, h, w, false);
+        content = contentAt(build, h, w);
         ++passes;
     }
-    return buildAt(script, symbols, measuring, messages, settings, area, h, w, format.spreadHorizontally != 0);
-}
-
-void stack(std::vector<std::unique_ptr<Tune>>& tunes, int spacing) {
-    for (std::size_t t = 1; t < tunes.size(); ++t) {
-        const std::vector<StaffLayout*> previous = stavesOf(*tunes[t - 1]);
-        const int bottom = previous.empty() ? tunes[t - 1]->y + tunes[t - 1]->height
-                                            : previous.back()->y + previous.back()->height;
-        const int dy = bottom + spacing - tunes[t]->y;
-        for (std::size_t later = t; later < tunes.size(); ++later) moveTune(*tunes[later], 0, dy);
-    }
+    return {w, h};
 }
 
 // Spreads the spare height of a single page over the gaps between staves.
@@ -220,40 +215,137 @@ void spreadVertically(std::vector<std::unique_ptr<Tune>>& tunes, int spare) {
     }
 }
 
-void paginate(PrintedMusic& printed, const TuneFormat& format) {
-    auto& tunes = printed.music.tunes;
-    const PrintArea& area = printed.area;
-    const int pageBottom = area.top + area.height;
-    int page = 1;
-    printed.firstPage.assign(tunes.size(), 1);
-    for (std::size_t t = 0; t < tunes.size(); ++t) {
+// The bottom of a tune as the next one is stacked under it: its last staff,
+// or the tune itself when it has none.
+int stackBottom(Tune& tune) {
+    const std::vector<StaffLayout*> staves = stavesOf(tune);
+    return staves.empty() ? tune.y + tune.height : staves.back()->y + staves.back()->height;
+}
+
+// Places the tunes of the print tree as they are built: each justified,
+// stacked under the one before and cut into pages. With a sink, every page
+// is handed over as soon as no later tune can land on it, and a tune is let
+// go once its last page has been.
+class PrintPlacement {
+public:
+    PrintPlacement(PrintedMusic& printed, const PrintSettings& settings, int spacing, PageSink* sink)
+        : printed_(printed),
+          format_(settings.tune.format),
+          spacing_(spacing),
+          sink_(sink),
+          // Spreading shares out what is left of the single page, so it waits for the last tune.
+          spreading_(format_.spreadVertically != 0 && format_.scaleOption == 'F') {}
+
+    // False once the sink has ended the print.
+    bool add(std::unique_ptr<Tune> tune) {
+        auto& tunes = printed_.music.tunes;
+        justify(*tune);
+        if (!tunes.empty()) moveTune(*tune, 0, stackBottom(*tunes.back()) + spacing_ - tune->y);
+        tunes.push_back(std::move(tune));
+        if (spreading_) return true;
+        paginate(tunes.size() - 1);
+        if (!handOverBefore(page_)) return false;
+        letGo();
+        return true;
+    }
+
+    void finish() {
+        auto& tunes = printed_.music.tunes;
+        printed_.pageCount = page_;
+        if (stopped_) return;
+        if (spreading_ && !tunes.empty()) {
+            const PrintArea& area = printed_.area;
+            const std::vector<StaffLayout*> last = stavesOf(*tunes.back());
+            const int bottom = last.empty() ? area.top : last.back()->y + last.back()->height;
+            spreadVertically(tunes, area.top + area.height - tunes.back()->footerBandHeight - bottom);
+            for (std::size_t t = 0; t < tunes.size(); ++t) paginate(t);
+            printed_.pageCount = page_;
+        }
+        handOverBefore(page_ + 1);
+    }
+
+private:
+    void justify(Tune& tune) const {
+        const int spare = printed_.area.width - tune.width;
+        if (format_.spreadHorizontally != 0 || spare <= 0) return;
+        if (format_.justification == 'C') moveTune(tune, spare / 2, 0);
+        if (format_.justification == 'R') moveTune(tune, spare, 0);
+    }
+
+    // Cuts tune `t` into pages from the current one; a staff that would run
+    // into the bottom margin starts the next page, with everything after it.
+    void paginate(std::size_t t) {
+        auto& tunes = printed_.music.tunes;
+        const PrintArea& area = printed_.area;
+        const int pageBottom = area.top + area.height;
         Tune& tune = *tunes[t];
-        printed.firstPage[t] = page;
+        printed_.firstPage.push_back(page_);
         const std::vector<StaffLayout*> staves = stavesOf(tune);
         for (std::size_t s = 0; s < staves.size(); ++s) {
             StaffLayout& staff = *staves[s];
             const int startsAt = s == 0 ? tune.y : staff.y;
             // A staff that already starts the page stays, however tall: another page would not help.
             const bool overflows = staff.y + staff.height + tune.footerBandHeight > pageBottom;
-            if (format.scaleOption == 'M' && overflows && startsAt > area.top) {
-                ++page;
+            if (format_.scaleOption == 'M' && overflows && startsAt > area.top) {
+                ++page_;
                 const int dy = area.top - startsAt;
                 if (s == 0) {
                     tune.y += dy;
                     for (auto& text : tune.header.texts) {
                         if (isHeaderText(text->kind)) moveBox(text->box, 0, dy);
                     }
-                    printed.firstPage[t] = page;
+                    printed_.firstPage[t] = page_;
                 }
                 moveFrom(tunes, t, &staff, dy);
             }
-            printed.staffPage[&staff] = page;
+            printed_.staffPage[&staff] = page_;
         }
         if (!staves.empty()) tune.printedHeight = staves.back()->y + staves.back()->height - tune.y;
         tune.printedHeight += tune.footerBandHeight;
     }
-    printed.pageCount = page;
-}
+
+    // Hands every page before `page` not yet handed over to the sink.
+    bool handOverBefore(int page) {
+        if (sink_ == nullptr) return true;
+        while (handedOver_ + 1 < page) {
+            if (!sink_->pageFinished(printed_, handedOver_ + 1)) {
+                stopped_ = true;
+                return false;
+            }
+            ++handedOver_;
+        }
+        return true;
+    }
+
+    int lastPageOf(std::size_t t) const {
+        const std::vector<StaffLayout*> staves = stavesOf(*printed_.music.tunes[t]);
+        return staves.empty() ? printed_.firstPage[t] : printed_.staffPage.at(staves.back());
+    }
+
+    // Lets go of the tunes whose pages have all been handed over. The newest
+    // tune always stays: the next is stacked under it.
+    void letGo() {
+        auto& tunes = printed_.music.tunes;
+        std::size_t done = 0;
+        while (done < tunes.size() && lastPageOf(done) <= handedOver_) ++done;
+        if (done == 0) return;
+        for (std::size_t t = 0; t < done; ++t) {
+            for (const StaffLayout* staff : stavesOf(*tunes[t])) printed_.staffPage.erase(staff);
+        }
+        const auto count = static_cast<std::ptrdiff_t>(done);
+        tunes.erase(tunes.begin(), tunes.begin() + count);
+        printed_.firstPage.erase(printed_.firstPage.begin(), printed_.firstPage.begin() + count);
+    }
+
+    PrintedMusic& printed_;
+    const TuneFormat& format_;
+    int spacing_;
+    PageSink* sink_;
+    bool spreading_;
+    int page_ = 1;
+    int handedOver_ = 0;
+    bool stopped_ = false;
+};
 
 }  // namespace
 
@@ -293,7 +385,8 @@ int fixedFontHeight(MeasuringContext& measuring, int staffHeight) {
 }
 
 PrintedMusic layOutForPrinting(const ScriptText& script, const SymbolMap& symbols, MeasuringContext& measuring,
-                               MessageSink& messages, const PrintSettings& given, const PrintDevice& device) {
+                               MessageSink& messages, const PrintSettings& given, const PrintDevice& device,
+                               PageSink* sink) {
     PrintSettings settings = given;
     FontSizes& sizes = settings.tune.fontSizes;
     if (sizes.xScale == 0) sizes.xScale = 100;
@@ -302,25 +395,19 @@ PrintedMusic layOutForPrinting(const ScriptText& script, const SymbolMap& symbol
 
     PrintedMusic printed;
     printed.area = printArea(format, device);
-    Built built;
+    const PrintBuild build{script, symbols, measuring, messages, settings, printed.area};
+    Extent size;
     if (sizes.staffHeight > 0) {
-        const int h = fixedFontHeight(measuring, sizes.staffHeight);
-        built = buildAt(script, symbols, measuring, messages, settings, printed.area, h,
-                        scaled(h, sizes.xScale, sizes.yScale), format.spreadHorizontally != 0);
+        size.height = fixedFontHeight(measuring, sizes.staffHeight);
+        size.width = scaled(size.height, sizes.xScale, sizes.yScale);
     } else {
-        built = fittedLayout(script, symbols, measuring, messages, settings, printed.area, printed.fittingPasses);
+        size = fittedSize(build, printed.fittingPasses);
     }
-    printed.music = std::move(built.music);
-    justify(printed.music.tunes, format, printed.area.width);
-    stack(printed.music.tunes,
-          static_cast<int>(std::int64_t{settings.verticalSpacing} * device.pixelsPerInchX / 1000));
-    if (format.spreadVertically != 0 && format.scaleOption == 'F' && !printed.music.tunes.empty()) {
-        const std::vector<StaffLayout*> last = stavesOf(*printed.music.tunes.back());
-        const int bottom = last.empty() ? printed.area.top : last.back()->y + last.back()->height;
-        spreadVertically(printed.music.tunes,
-                         printed.area.top + printed.area.height - printed.music.tunes.back()->footerBandHeight - bottom);
-    }
-    paginate(printed, format);
+    const int spacing = static_cast<int>(std::int64_t{settings.verticalSpacing} * device.pixelsPerInchX / 1000);
+    PrintPlacement placement(printed, settings, spacing, sink);
+    buildEach(build, printed.music, size.height, size.width, format.spreadHorizontally != 0,
+              [&placement](std::unique_ptr<Tune> tune) { return placement.add(std::move(tune)); });
+    placement.finish();
     return printed;
 }
 

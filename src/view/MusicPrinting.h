@@ -72,9 +72,24 @@ struct PrintedMusic {
     std::unordered_map<const StaffLayout*, int> staffPage;
 };
 
-// Builds, stacks and paginates the print tree.
+// Where the pages of a print go, each as soon as it is finished.
+class PageSink {
+public:
+    virtual ~PageSink() = default;
+    // Page `page` (from 1) is finished and every tune on it is in `printed`;
+    // false ends the print there.
+    virtual bool pageFinished(PrintedMusic& printed, int page) = 0;
+};
+
+// Builds, stacks and paginates the print tree, tune by tune as each is built.
+// Without a sink the whole tree is kept. With one, every page is handed to it
+// as soon as no later tune can land on it, and each tune is let go once its
+// last page has been, so a long book is never held whole; what is returned
+// then holds the area, the page count (up to where the sink ended the print)
+// and only the tunes not yet let go.
 PrintedMusic layOutForPrinting(const ScriptText& script, const SymbolMap& symbols, MeasuringContext& measuring,
-                               MessageSink& messages, const PrintSettings& settings, const PrintDevice& device);
+                               MessageSink& messages, const PrintSettings& settings, const PrintDevice& device,
+                               PageSink* sink = nullptr);
 
 // Draws page `page` (from 1): the staves on it with their in-line texts, each
 // tune's footer under its last staff on every page it has staves on, and

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "view/QPainterSurface.h"
-
 namespace skirlo {
 
 PrintDevice printDeviceOf(const QPagedPaintDevice& device) {
@@ -17,21 +15,29 @@ PrintDevice printDeviceOf(const QPagedPaintDevice& device) {
     return print;
 }
 
-int paintPages(PrintedMusic& printed, const MusicRenderer& renderer, QPagedPaintDevice& device, SurfaceKind kind,
-               int first, int last) {
-    first = std::max(first, 1);
-    last = std::min(last, printed.pageCount);
-    if (first > last) return 0;
-    QPainter painter;
-    if (!painter.begin(&device)) return 0;
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    QPainterSurface surface(painter, kind);
-    for (int page = first; page <= last; ++page) {
-        if (page > first) device.newPage();
-        drawPrintedPage(printed, renderer, surface, page);
+PagePainter::PagePainter(const MusicRenderer& renderer, QPagedPaintDevice& device, SurfaceKind kind, int first,
+                         int last)
+    : renderer_(renderer), device_(device), kind_(kind), first_(std::max(first, 1)), last_(last) {}
+
+bool PagePainter::pageFinished(PrintedMusic& printed, int page) {
+    if (page < first_) return true;
+    if (page > last_) return false;
+    if (painted_ == 0) {
+        if (!painter_.begin(&device_)) return false;
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        surface_.emplace(painter_, kind_);
+    } else {
+        device_.newPage();
     }
-    painter.end();
-    return last - first + 1;
+    drawPrintedPage(printed, renderer_, *surface_, page);
+    ++painted_;
+    return page < last_;
+}
+
+int PagePainter::finish() {
+    if (painter_.isActive()) painter_.end();
+    surface_.reset();
+    return painted_;
 }
 
 }  // namespace skirlo

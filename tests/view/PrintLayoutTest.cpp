@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/EngravingTestSupport.h"
@@ -47,7 +50,7 @@ std::string book(int tunes, int staves, char option, int staffHeight) {
 class PageRecorder final : public Surface {
 public:
     SurfaceKind kind() const override { return SurfaceKind::Printer; }
-    void glyph(const Font&, int, int, int, Colour) override {}
+    void glyph(const Font&, int code, int x, int y, Colour) override { glyphs.push_back({code, x, y}); }
     void fillRect(const Rect& rect, Colour) override { lowest = std::max(lowest, rect.bottom); }
     void fillPolygon(const std::vector<OutlinePoint>&, Colour) override {}
     void frameRect(const Rect&, Colour, Colour) override {}
@@ -58,6 +61,7 @@ public:
     Point toDevice(Point logical) const override { return logical; }
 
     std::map<std::string, Point> texts;  // bottom-left corner of each
+    std::vector<std::array<int, 3>> glyphs;  // code, x, y
     int lowest = 0;
 };
 
@@ -65,7 +69,7 @@ class PrintLayoutTest : public ::testing::Test {
 protected:
     PrintLayoutTest() : printer(SKIRLO_RESOURCE_DIR, kDpi, kDpi, true) {}
 
-    PrintedMusic print(const std::string& text) {
+    PrintedMusic print(const std::string& text, PageSink* sink = nullptr) {
         script = std::make_unique<ScriptText>(text);
         TuneSettings settings;
         TuneSettingsLines lines(*script, settings);
@@ -74,7 +78,7 @@ protected:
         script->setModified(false);
         PrintSettings print;
         print.tune = settings;
-        return layOutForPrinting(*script, engraving.symbols, printer, engraving.messages, print, device);
+        return layOutForPrinting(*script, engraving.symbols, printer, engraving.messages, print, device, sink);
     }
 
     PageRecorder drawPage(PrintedMusic& printed, int number) {
@@ -195,6 +199,74 @@ TEST_F(PrintLayoutTest, ABookStacksItsTunesAndStartsEachWhereTheFirstStaffFits) 
         }
     }
     EXPECT_GT(printed.pageCount, 5);
+}
+
+// A page's texts with where they stand, comparable as a whole.
+std::map<std::string, std::pair<int, int>> textPlaces(const PageRecorder& page) {
+    std::map<std::string, std::pair<int, int>> places;
+    for (const auto& [text, at] : page.texts) places[text] = {at.x, at.y};
+    return places;
+}
+
+// Records each page as it is handed over, and what is still held then.
+class PageCollector final : public PageSink {
+public:
+    PageCollector(int first, int last) : first_(first), last_(last) {}
+
+    bool pageFinished(PrintedMusic& printed, int page) override {
+        handedOver.push_back(page);
+        int staves = 0;
+        for (std::size_t t = 0; t < printed.music.tunes.size(); ++t) {
+            const std::vector<StaffLayout*> tuneStaves = stavesOf(*printed.music.tunes[t]);
+            staves += static_cast<int>(tuneStaves.size());
+            const int lastPage = printed.staffPage.at(tuneStaves.back());
+            // Only a tune still to be drawn on this page or a later one is held.
+            EXPECT_GE(lastPage, page) << "page " << page;
+        }
+        EXPECT_EQ(printed.staffPage.size(), static_cast<std::size_t>(staves)) << "page " << page;
+        mostTunesHeld = std::max(mostTunesHeld, printed.music.tunes.size());
+        if (page >= first_) {
+            pages.emplace_back();
+            drawPrintedPage(printed, MusicRenderer(kBlack), pages.back(), page);
+        }
+        return page < last_;
+    }
+
+    std::vector<int> handedOver;
+    std::vector<PageRecorder> pages;
+    std::size_t mostTunesHeld = 0;
+
+private:
+    int first_;
+    int last_;
+};
+
+TEST_F(PrintLayoutTest, PagesHandedOverAsTheyAreFinishedDrawAsTheWholeTreeDoesAndPrintedTunesAreLetGo) {
+    // Tunes of seven staves: some run over onto the next page.
+    const std::string text = book(30, 7, 'M', 250);
+    PrintedMusic whole = print(text);
+    ASSERT_GT(whole.pageCount, 4);
+    PageCollector collector(1, INT_MAX);
+    const PrintedMusic streamed = print(text, &collector);
+    EXPECT_EQ(streamed.pageCount, whole.pageCount);
+    ASSERT_EQ(collector.pages.size(), static_cast<std::size_t>(whole.pageCount));
+    for (int p = 1; p <= whole.pageCount; ++p) {
+        const PageRecorder expected = drawPage(whole, p);
+        const PageRecorder& got = collector.pages[static_cast<std::size_t>(p - 1)];
+        EXPECT_EQ(textPlaces(got), textPlaces(expected)) << "page " << p;
+        EXPECT_EQ(got.glyphs, expected.glyphs) << "page " << p;
+        EXPECT_EQ(got.lowest, expected.lowest) << "page " << p;
+    }
+    EXPECT_LE(collector.mostTunesHeld, 4u) << "a page holds at most three of these tunes, and the next is stacked";
+
+    // A sink that wants pages 2 and 3 ends the print there: nothing after is laid out.
+    PageCollector range(2, 3);
+    const PrintedMusic part = print(text, &range);
+    EXPECT_EQ(range.handedOver, (std::vector<int>{1, 2, 3}));
+    ASSERT_EQ(range.pages.size(), 2u);
+    EXPECT_EQ(textPlaces(range.pages[0]), textPlaces(drawPage(whole, 2)));
+    EXPECT_EQ(range.pages[1].glyphs, drawPage(whole, 3).glyphs);
+    EXPECT_LT(part.pageCount, whole.pageCount);
 }
 
 }  // namespace
