@@ -267,6 +267,16 @@ TEST_F(PrintLayoutTest, PagesHandedOverAsTheyAreFinishedDrawAsTheWholeTreeDoesAn
     EXPECT_EQ(textPlaces(range.pages[0]), textPlaces(drawPage(whole, 2)));
     EXPECT_EQ(range.pages[1].glyphs, drawPage(whole, 3).glyphs);
     EXPECT_LT(part.pageCount, whole.pageCount);
+
+    // A page fitted and spread to the bottom margin is handed over once the last tune is in.
+    std::string spread = book(3, 2, 'F', 0);
+    spread.replace(spread.find("(1,0,F"), 6, "(1,1,F");
+    PrintedMusic spreadWhole = print(spread);
+    PageCollector spreadPages(1, INT_MAX);
+    print(spread, &spreadPages);
+    ASSERT_EQ(spreadPages.pages.size(), 1u);
+    EXPECT_EQ(spreadPages.pages[0].glyphs, drawPage(spreadWhole, 1).glyphs);
+    EXPECT_EQ(spreadPages.pages[0].lowest, drawPage(spreadWhole, 1).lowest);
 }
 
 }  // namespace
