@@ -57,8 +57,7 @@ struct Engraver {
     std::vector<std::unique_ptr<Tune>> layOut(ScriptText& script) {
         MusicLayout layout(fonts, symbols.spacing(), measuring, settings);
         const TuneBuildContext context{
-            symbols, measuring, fonts, messages, fonts.height, settings.spacePercent, &layout, settings.zoom * 20 / 100,
-            0};
+            symbols, measuring, fonts, messages, fonts.height, &layout, settings.zoom * 20 / 100, 0};
         return buildTunes(script, false, context);
     }
 

@@ -61,8 +61,7 @@ bool TuneDocument::rebuildStructure(const SymbolMap& symbols, MessageSink& messa
     return rebuild([&](ScriptText& script, bool convertBareStrings) {
         FixedMetricsContext measuring;
         LaidOutMusic music;
-        const TuneBuildContext context{symbols, measuring, *music.fonts, messages, 130,
-                                       settings_.fontSizes.spacing};
+        const TuneBuildContext context{symbols, measuring, *music.fonts, messages, 130};
         music.tunes = buildTunes(script, convertBareStrings, context);
         return music;
     });

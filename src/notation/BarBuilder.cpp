@@ -166,8 +166,6 @@ Symbol* BarBuilder::addSymbol(std::string_view name, const SymbolMap::Lookup& lo
     symbol.timeLines = bar.timeLines;
     symbol.x = bar.x;
     symbol.y = bar.layout.y;
-    symbol.scale = context_.scale;
-    symbol.spacePercent = context_.spacePercent;
     symbol.staff = &bar.staff;
 
     identify(symbol, name, lookup);
@@ -196,7 +194,7 @@ void BarBuilder::identify(Symbol& symbol, std::string_view name, const SymbolMap
         return;
     }
     symbol.setGlyphSection(lookup.section);
-    symbol.glyphCharacter = entry->glyphCharacter;
+    symbol.glyphCharacter = static_cast<std::uint8_t>(entry->glyphCharacter);
     symbol.setEntry(entry);
     symbol.category = static_cast<std::int16_t>(categoryFor(name, lookup));
     if (symbol.category != CAT_BEAT_SEPARATOR && symbol.category != CAT_TEMPO_MARK) {
@@ -210,7 +208,7 @@ void BarBuilder::identify(Symbol& symbol, std::string_view name, const SymbolMap
         const SymbolMap::Lookup endGlyph = context_.symbols.find(kRunOf3EndName);
         if (endGlyph.entry != nullptr) {
             symbol.setGlyphSection(endGlyph.section);
-            symbol.glyphCharacter = endGlyph.entry->glyphCharacter;
+            symbol.glyphCharacter = static_cast<std::uint8_t>(endGlyph.entry->glyphCharacter);
         }
     }
 }

@@ -10,8 +10,9 @@
 // x and the advance at 0.
 //
 // A tune file makes hundreds of thousands of symbols, so the fonts and the
-// map row are kept as one pointer each, and the members are ordered by size
-// so that nothing is lost to padding.
+// map row are kept as one pointer each, what is the same for the whole build
+// (the font height, the spacing) is not kept per symbol, and the members are
+// ordered by size so that nothing is lost to padding.
 
 #include <cstdint>
 #include <memory>
@@ -43,6 +44,8 @@ struct Symbol {
     const Font* glyphFont() const { return fonts_ != nullptr && !arc_ ? fonts_->musicFont(glyphSection_) : nullptr; }
 
     void setFonts(const FontSet& fonts) { fonts_ = &fonts; }
+    // The music font height H the bar was built at; 0 without fonts.
+    int scale() const { return fonts_ != nullptr ? fonts_->height : 0; }
     // The symbol map section 1..8 whose music font draws the glyph; 0 for none.
     void setGlyphSection(int section) { glyphSection_ = static_cast<std::uint8_t>(section); }
     // Arcs are drawn, not set in their font: the glyph font moves aside to be
@@ -61,7 +64,7 @@ struct Symbol {
     void soundAsE() { soundsAsE_ = true; }
 
     // The glyph character as the one-byte string it is drawn and measured with.
-    std::string glyphText() const { return std::string(1, static_cast<char>(glyphCharacter & 0xFF)); }
+    std::string glyphText() const { return std::string(1, static_cast<char>(glyphCharacter)); }
 
 private:
     const FontSet* fonts_ = nullptr;
@@ -85,10 +88,6 @@ public:
     std::unique_ptr<Contour> curve;    // ties and triplet arcs (layout); null otherwise
 
     std::int32_t noteValue = 0;
-    std::int32_t glyphCharacter = 0;
-
-    std::int32_t scale = 130;        // staff scale H
-    std::int32_t spacePercent = 100;
 
     Extent glyphBox;     // black box, height at least 1
     Extent glyphOrigin;  // origin x, font ascent - origin y
@@ -108,12 +107,13 @@ public:
     std::int16_t pitch = PITCH_LG;
     std::int16_t tailCode = TAIL_N;
 
-    TimeLineFlags timeLines = 0;    // in force when made; 0 for arcs
-    std::uint8_t repeatMark = 0;    // 0 none, 1 a fine follows, 2 a coda follows
-    bool tieTarget = false;         // a preceding tie joins to this note
-    bool inTuplet = false;          // covered by a triplet mark
-    bool marked = false;            // selected or sounding (view)
-    bool unknown = false;           // the name is in no map section (reported as a Symbol Error)
+    TimeLineFlags timeLines = 0;      // in force when made; 0 for arcs
+    std::uint8_t repeatMark = 0;      // 0 none, 1 a fine follows, 2 a coda follows
+    std::uint8_t glyphCharacter = 0;  // a code of its section's music font, 32..171
+    bool tieTarget : 1 = false;       // a preceding tie joins to this note
+    bool inTuplet : 1 = false;        // covered by a triplet mark
+    bool marked : 1 = false;          // selected or sounding (view)
+    bool unknown : 1 = false;         // the name is in no map section (reported as a Symbol Error)
 
 private:
     // The playback data of a note sounded as E: an E of its own length.
@@ -128,9 +128,13 @@ private:
         }
     }
 
+    // Packed with the flags above.
+    bool arc_ : 1 = false;
+    bool soundsAsE_ : 1 = false;
     std::uint8_t glyphSection_ = 0;
-    bool arc_ = false;
-    bool soundsAsE_ = false;
 };
+
+// 184 bytes is a 192-byte heap block; one byte more would take 208.
+static_assert(sizeof(Symbol) <= 184);
 
 }  // namespace skirlo

@@ -22,7 +22,6 @@ struct TuneBuildContext {
     const FontSet& fonts;         // null entries measure nothing
     MessageSink& messages;
     int scale = 130;              // music font height H
-    int spacePercent = 100;
     SymbolPlacement* placement = nullptr;  // null: structure-only build
     int leftX = 0;                // x of every part
     int topY = 0;                 // y of the first tune

@@ -156,8 +156,8 @@ MusicLayout::MusicLayout(const FontSet& fonts, const CategorySpacing& spacing, M
     measureStaffGlyphs();
 }
 
-int MusicLayout::scaledUnits(int tableValue, int spacePercent) const {
-    return spacePercent * (tableValue * height_ / kLayoutReference) / 100;
+int MusicLayout::scaledUnits(int tableValue) const {
+    return settings_.spacePercent * (tableValue * height_ / kLayoutReference) / 100;
 }
 
 int MusicLayout::preGap(const Symbol& symbol, const Symbol* previous) const {
@@ -165,15 +165,15 @@ int MusicLayout::preGap(const Symbol& symbol, const Symbol* previous) const {
     if (!hasScaledPreGap(c)) return units(spacing_.spaceBefore(c));
     // The note before already keeps its distance with its own space after.
     if (previous != nullptr && hasScaledPostGap(previous->category) &&
-        previous->spaceAfter == scaledUnits(spacing_.spaceAfter(previous->category), previous->spacePercent)) {
+        previous->spaceAfter == scaledUnits(spacing_.spaceAfter(previous->category))) {
         return 0;
     }
-    return scaledUnits(spacing_.spaceBefore(c), symbol.spacePercent);
+    return scaledUnits(spacing_.spaceBefore(c));
 }
 
 int MusicLayout::postGap(const Symbol& symbol) const {
     const std::int32_t c = symbol.category;
-    if (hasScaledPostGap(c)) return scaledUnits(spacing_.spaceAfter(c), symbol.spacePercent);
+    if (hasScaledPostGap(c)) return scaledUnits(spacing_.spaceAfter(c));
     return units(spacing_.spaceAfter(c));
 }
 
@@ -696,7 +696,7 @@ LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const Symb
     music.leftX = settings.zoom * 20 / 100;
     MusicLayout layout(*music.fonts, symbols.spacing(), measuring, settings);
     const TuneBuildContext context{
-        symbols, measuring, *music.fonts, messages, music.fonts->height, settings.spacePercent, &layout, music.leftX, 0};
+        symbols, measuring, *music.fonts, messages, music.fonts->height, &layout, music.leftX, 0};
     music.tunes = buildTunes(script, convertBareStrings, context);
     music.extent = musicExtent(music.tunes, music.leftX);
     return music;

@@ -80,7 +80,7 @@ public:
 
 private:
     int units(int tableValue) const { return tableValue * height_ / kLayoutReference; }
-    int scaledUnits(int tableValue, int spacePercent) const;
+    int scaledUnits(int tableValue) const;
     int preGap(const Symbol& symbol, const Symbol* previous) const;
     int postGap(const Symbol& symbol) const;
 

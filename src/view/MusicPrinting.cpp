@@ -97,9 +97,8 @@ void buildEach(const PrintBuild& build, LaidOutMusic& music, int height, int wid
     music.leftX = build.area.left;
     MusicLayout placement(*music.fonts, build.symbols.spacing(), build.measuring, layout);
     ScriptText copy(build.script.text());  // printing never writes into the document
-    const TuneBuildContext context{build.symbols, build.measuring, *music.fonts,   build.messages,
-                                   music.fonts->height, layout.spacePercent, &placement, build.area.left,
-                                   build.area.top};
+    const TuneBuildContext context{build.symbols,       build.measuring, *music.fonts,   build.messages,
+                                   music.fonts->height, &placement,     build.area.left, build.area.top};
     buildTunes(copy, false, context, take);
 }
 

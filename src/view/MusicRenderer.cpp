@@ -130,7 +130,7 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
         return;
     }
     int y = symbol.y;
-    if (const Symbol* target = underMarkTarget(symbol)) y += underMarkDrop(symbol, *target, symbol.scale);
+    if (const Symbol* target = underMarkTarget(symbol)) y += underMarkDrop(symbol, *target, symbol.scale());
     const bool flagged = drawsFlags(symbol);
     const Font* ledgerFont = symbol.ledgerFont();
     if (flagged && symbol.pitch == PITCH_HA && ledgerFont != nullptr) {
@@ -189,7 +189,7 @@ std::optional<Point> tupletNumberPlace(const Symbol& tuplet) {
         top = std::min(top, p.y);
     }
     // Centred over the curve, its black box clear of the curve's crown.
-    const int clearance = kNumberClearance * tuplet.scale / kReferenceScale;
+    const int clearance = kNumberClearance * tuplet.scale() / kReferenceScale;
     const int boxTopInCell = font->ascent() - box.originY;
     return Point{(left + right) / 2 - box.originX - box.width / 2, top - clearance - boxTopInCell - box.height};
 }

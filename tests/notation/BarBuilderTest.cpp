@@ -47,7 +47,7 @@ TEST_F(BarBuilderTest, CodesAndFontsComeFromTheMapRow) {
     EXPECT_EQ(note->ledgerFont(), build_.fonts.musicFont(3));
     EXPECT_EQ(note->staffFont(), build_.fonts.musicFont(1));
     EXPECT_EQ(note->secondaryFont(), build_.fonts.textFont());
-    EXPECT_EQ(note->scale, 130);
+    EXPECT_EQ(note->scale(), 130);
     // Fixed metrics at height 130: 32 wide cells, 16 by 65 boxes at the cell's left.
     EXPECT_EQ(note->glyphExtent.width, 32);
     EXPECT_EQ(note->glyphExtent.height, 130);
@@ -310,7 +310,7 @@ TEST_F(BarBuilderTest, BlankBarIsEmpty) {
     Tune owner;
     StaffLayout staff;
     int textNumber = 0;
-    const TuneBuildContext context{build_.symbols, build_.measuring, build_.fonts, build_.messages, 130, 100};
+    const TuneBuildContext context{build_.symbols, build_.measuring, build_.fonts, build_.messages, 130};
     BarBuilder builder(context, owner, textNumber);
     TimeLineFlags timeLines = 0x0004;
     const auto bar = builder.build(BarText{"  \r\n  ", 0, {}}, 40, 7, timeLines, staff);

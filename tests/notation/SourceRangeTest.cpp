@@ -25,7 +25,7 @@ TEST(SourceRange, EverySymbolCoversItsOwnToken) {
         "\"Title\"\r\n& LA_4\t\t B_4 '1 ^3 C_4 _' !I\r\n"
         "\"In-Line\",(I,L,0,0,Times New Roman,11,700,0,0,0,0,0,0) & LAr_8\tBl_8 unknown ! Cr_8 ''!I";
     build.script.load(text);
-    TuneBuildContext context{build.symbols, build.measuring, build.fonts, build.messages, 130, 100};
+    TuneBuildContext context{build.symbols, build.measuring, build.fonts, build.messages, 130};
     const auto tunes = buildTunes(build.script, true, context);
     const std::string& live = build.script.text();
     ASSERT_NE(live, text);

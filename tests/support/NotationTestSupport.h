@@ -108,7 +108,7 @@ public:
 
     std::vector<std::unique_ptr<Tune>> build(std::string text, SymbolPlacement* placement = nullptr) {
         script.load(std::move(text));
-        TuneBuildContext context{symbols, measuring, fonts, messages, 130, 100, placement};
+        TuneBuildContext context{symbols, measuring, fonts, messages, 130, placement};
         return buildTunes(script, false, context);
     }
 

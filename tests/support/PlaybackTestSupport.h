@@ -37,8 +37,7 @@ public:
         auto document = std::make_unique<RealDocument>();
         document->script.load(std::move(text));
         TuneSettingsLines(document->script, document->settings).readAtSetUp();
-        const TuneBuildContext context{symbols_, measuring_, fonts_, messages_, 130,
-                                       document->settings.fontSizes.spacing};
+        const TuneBuildContext context{symbols_, measuring_, fonts_, messages_, 130};
         document->tunes = buildTunes(document->script, false, context);
         return document;
     }
