@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     skirlo::FixedMetricsContext measuring;
     const skirlo::FontSet fonts;
     DiscardingSink sink;
-    const skirlo::TuneBuildContext context{defaults().symbols, measuring, fonts, sink, 130, 80};
+    const skirlo::TuneBuildContext context{defaults().symbols, measuring, fonts, sink, 130};
     const auto tunes = skirlo::buildTunes(script, false, context);
     if (static_cast<int>(tunes.size()) != imported.tunes) std::abort();
     return 0;

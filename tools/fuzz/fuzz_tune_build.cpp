@@ -39,7 +39,7 @@ void build(skirlo::ScriptText& script, skirlo::FileRecognition& recognition, ski
     skirlo::FixedMetricsContext measuring;
     const skirlo::FontSet fonts;
     const bool convert = recognition.beginBuild(script);
-    const skirlo::TuneBuildContext context{defaultSymbols(), measuring, fonts, sink, 130, 80};
+    const skirlo::TuneBuildContext context{defaultSymbols(), measuring, fonts, sink, 130};
     auto tunes = skirlo::buildTunes(script, convert, context);
     recognition.endBuild();
 }
