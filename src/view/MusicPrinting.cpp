@@ -249,18 +249,9 @@ public:
     }
 
     void finish() {
-        auto& tunes = printed_.music.tunes;
+        if (spreading_) spreadAndPaginate();
         printed_.pageCount = page_;
-        if (stopped_) return;
-        if (spreading_ && !tunes.empty()) {
-            const PrintArea& area = printed_.area;
-            const std::vector<StaffLayout*> last = stavesOf(*tunes.back());
-            const int bottom = last.empty() ? area.top : last.back()->y + last.back()->height;
-            spreadVertically(tunes, area.top + area.height - tunes.back()->footerBandHeight - bottom);
-            for (std::size_t t = 0; t < tunes.size(); ++t) paginate(t);
-            printed_.pageCount = page_;
-        }
-        handOverBefore(page_ + 1);
+        if (!stopped_) handOverBefore(page_ + 1);
     }
 
 private:
@@ -269,6 +260,18 @@ private:
         if (format_.spreadHorizontally != 0 || spare <= 0) return;
         if (format_.justification == 'C') moveTune(tune, spare / 2, 0);
         if (format_.justification == 'R') moveTune(tune, spare, 0);
+    }
+
+    // The single page of a spread layout, once every tune is in: the spare
+    // height shared out between the staves, then the pages (there is one).
+    void spreadAndPaginate() {
+        auto& tunes = printed_.music.tunes;
+        if (tunes.empty()) return;
+        const PrintArea& area = printed_.area;
+        const std::vector<StaffLayout*> last = stavesOf(*tunes.back());
+        const int bottom = last.empty() ? area.top : last.back()->y + last.back()->height;
+        spreadVertically(tunes, area.top + area.height - tunes.back()->footerBandHeight - bottom);
+        for (std::size_t t = 0; t < tunes.size(); ++t) paginate(t);
     }
 
     // Cuts tune `t` into pages from the current one; a staff that would run
