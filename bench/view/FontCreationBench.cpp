@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/MessageSink.h"
+#include "engraving/FontCreation.h"
 #include "notation/SymbolMap.h"
 #include "tunefile/Profile.h"
-#include "view/FontCreation.h"
 #include "view/QtMeasuring.h"
 
 namespace {

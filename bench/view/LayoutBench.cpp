@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "common/MessageSink.h"
+#include "engraving/FontCreation.h"
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicRenderer.h"
 #include "export/ExportProgress.h"
 #include "export/ImageWriters.h"
 #include "export/MusicImage.h"
@@ -19,9 +22,6 @@
 #include "notation/TuneBuilder.h"
 #include "tunefile/Profile.h"
 #include "tunefile/ScriptText.h"
-#include "view/FontCreation.h"
-#include "view/MusicLayout.h"
-#include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "common/MessageSink.h"
+#include "engraving/MusicRenderer.h"
 #include "notation/SymbolMap.h"
 #include "tunefile/Profile.h"
 #include "tunefile/ScriptText.h"
-#include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
 #include "view/QtMusicPrint.h"
 

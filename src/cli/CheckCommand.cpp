@@ -25,10 +25,11 @@ bool checkFile(const std::string& path, CliEnvironment& environment) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), opening.error.c_str());
         return false;
     }
-    const std::string& text = opening.document->script().text();
-    const std::vector<TuneProblem> problems = problemsInFileText(text, environment.symbols);
-    environment.messages.setSource(path, text, environment.symbols);
-    for (const TuneProblem& problem : problems) environment.messages.reportProblem(problem);
+    ScriptText& script = opening.document->script();
+    const std::vector<TuneProblem> problems = problemsInFileText(script.text(), environment.symbols);
+    environment.messages.follow(path, script);
+    for (const TuneProblem& problem : problems) environment.messages.reportInFile(problem);
+    environment.messages.stopFollowing();
     return problems.empty();
 }
 

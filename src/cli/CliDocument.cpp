@@ -21,7 +21,7 @@ std::unique_ptr<TuneDocument> loadDocument(const std::string& path, CliEnvironme
         std::fprintf(stderr, "%s: no music found\n", path.c_str());
         return nullptr;
     }
-    environment.messages.setSource(path, opening.document->script().text(), environment.symbols);
+    environment.messages.follow(path, opening.document->script());
     opening.document->firstSetUp(environment.messages);
     return std::move(opening.document);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "document/SourceProblems.h"
+#include "tunefile/ScriptText.h"
 
 namespace skirlo {
 
@@ -19,49 +20,62 @@ void print(std::string_view caption, std::string_view text) {
                  static_cast<int>(text.size()), text.data());
 }
 
+bool isError(std::string_view caption) { return caption.find("Error") != std::string_view::npos; }
+
 }  // namespace
 
 MessageAnswer CliMessages::show(std::string_view text, std::string_view caption, MessageButtons buttons) {
-    if (caption.find("Error") != std::string_view::npos) ++errors_;
+    if (isError(caption)) ++errors_;
     text = trimmedEnd(text);
-    const MessageAnswer answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
-    if (source_ && caption == kSymbolErrorCaption) {
-        // Builds report in text order, so the n-th message of a text is its
-        // n-th occurrence; a later build's repeats find every one printed.
-        bool known = false;
-        if (const std::optional<TuneProblem> problem = nextOccurrence(text, caption, known)) {
-            reportProblem(*problem);
-            return answer;
-        }
-        if (known) return answer;
-    }
     if (shown_.emplace(std::string(caption), std::string(text)).second) print(caption, text);
-    return answer;
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
 }
 
-void CliMessages::setSource(std::string path, std::string fileText, const SymbolMap& symbols) {
-    source_ = Source{std::move(path), std::move(fileText), &symbols, std::nullopt, {}};
-}
-
-std::optional<TuneProblem> CliMessages::nextOccurrence(std::string_view text, std::string_view caption, bool& known) {
-    Source& source = *source_;
-    if (!source.problems) source.problems = problemsInFileText(source.text, *source.symbols);
-    for (std::size_t i = 0; i < source.problems->size(); ++i) {
-        const TuneProblem& problem = (*source.problems)[i];
-        if (problem.caption != caption || problem.text != text) continue;
-        known = true;
-        if (!source.printed.insert(i).second) continue;
-        return problem;
+void CliMessages::report(const TuneProblem& problem) {
+    if (script_ == nullptr) {
+        MessageSink::report(problem);
+        return;
     }
-    return std::nullopt;
+    TuneProblem inFile = problem;
+    inFile.source = SourceRange::between(offsetInFile(problem.source.begin), offsetInFile(problem.source.end));
+    reportInFile(inFile);
 }
 
-void CliMessages::reportProblem(const TuneProblem& problem) {
-    const std::string& path = source_ ? source_->path : std::string();
-    const LineColumn at = lineColumnOf(source_ ? std::string_view(source_->text) : std::string_view(),
-                                       problem.source.begin);
-    std::fprintf(stderr, "%s:%d:%d: ", path.c_str(), at.line, at.column);
+void CliMessages::follow(std::string path, ScriptText& script) {
+    edits_.clear();
+    path_ = std::move(path);
+    fileText_ = script.text();
+    script_ = &script;
+    script.setObserver([this](std::size_t begin, std::size_t removed, std::string_view inserted) {
+        edits_.push_back({begin, removed, inserted.size()});
+    });
+}
+
+void CliMessages::stopFollowing() {
+    if (script_ != nullptr) script_->setObserver({});
+    script_ = nullptr;
+    edits_.clear();
+}
+
+void CliMessages::reportInFile(const TuneProblem& problem) {
+    if (isError(problem.caption)) ++errors_;
+    if (!shownAt_.emplace(problem.source.begin, problem.text).second) return;
+    const LineColumn at = lineColumnOf(fileText_, problem.source.begin);
+    std::fprintf(stderr, "%s:%d:%d: ", path_.c_str(), at.line, at.column);
     print(problem.caption, problem.text);
+}
+
+// Undoes the edits newest first; a place inside written text goes to where
+// the writing began.
+std::size_t CliMessages::offsetInFile(std::size_t at) const {
+    for (auto edit = edits_.rbegin(); edit != edits_.rend(); ++edit) {
+        if (at >= edit->begin + edit->inserted) {
+            at = at - edit->inserted + edit->removed;
+        } else if (at > edit->begin) {
+            at = edit->begin;
+        }
+    }
+    return at;
 }
 
 }  // namespace skirlo

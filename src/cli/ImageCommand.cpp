@@ -20,8 +20,9 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/OutputFile.h"
-#include "view/MusicLayout.h"
-#include "view/MusicRenderer.h"
+#include "document/MusicSettings.h"
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicRenderer.h"
 
 namespace skirlo {
 
@@ -29,8 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMinZoom = 1;
-constexpr int kMaxZoom = 1000;
 
 const CommandSpec kImage{
     "image", "FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT] [--profile FILE]",
@@ -86,23 +85,15 @@ int drawImage(const ImageRequest& request, const MeasuringFactory& makeMeasuring
     const std::unique_ptr<TuneDocument> document = loadDocument(request.file, *environment, FileNeed::Music);
     if (!document) return 1;
 
-    const int ballSize = environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
-    LayoutSettings settings = layoutSettingsFor(document->settings(), ballSize);
+    LayoutSettings settings = screenLayoutOf(document->settings(), *environment->profile);
     if (request.zoom) settings.zoom = *request.zoom;
-    if (settings.zoom < kMinZoom || settings.zoom > kMaxZoom) {
-        return fail("the tune's zoom of " + std::to_string(settings.zoom) + " percent is outside 1 to 1000; give one"
-                    " with --zoom");
-    }
     const DerivedHeights heights = derivedHeights(settings.zoom, settings.xScale, settings.yScale);
     if (heights.height < 1) {
         return fail("the music cannot be drawn at zoom " + std::to_string(settings.zoom) +
                     " with a vertical scale of " + std::to_string(settings.yScale) + " percent");
     }
     // The document's first build, laid out as the music view lays it out.
-    document->rebuild([&](ScriptText& script, bool convertBareStrings) {
-        return layOutMusic(script, convertBareStrings, environment->symbols, *measuring, environment->messages,
-                           settings);
-    });
+    document->layOut(environment->symbols, *measuring, environment->messages, settings);
     if (musicHasErrors(*environment, request.file, request.out)) return 1;
     const LaidOutMusic& music = document->music();
     noteUtf8Texts(request.file, music);

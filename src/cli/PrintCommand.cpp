@@ -21,9 +21,10 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/OutputFile.h"
+#include "document/MusicSettings.h"
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicRenderer.h"
 #include "tunefile/FileReplace.h"
-#include "view/MusicLayout.h"
-#include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
 #include "view/QtMusicPrint.h"
 
@@ -110,10 +111,7 @@ int runPrint(const std::vector<std::string>& args) {
     const std::unique_ptr<TuneDocument> document = loadDocument(input, *environment, FileNeed::Music);
     if (!document) return 1;
 
-    PrintSettings settings;
-    settings.tune = document->settings();
-    settings.verticalSpacing = environment->profile->getInt("Symbols", "VerticalSpacingBetweenTunes", 250);
-    settings.ballSize = environment->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
+    const PrintSettings settings = printLayoutOf(document->settings(), *environment->profile);
 
     ReplacementFile file(output.path(), Durability::Renamed);
     std::string error;

@@ -4,6 +4,11 @@
 
 namespace skirlo {
 
+// The box ends its message with a line break that spaces it out on screen.
+void MessageSink::report(const TuneProblem& problem) {
+    show(problem.text + "\n", problem.caption, MessageButtons::Ok);
+}
+
 MessageAnswer StderrMessageSink::show(std::string_view text, std::string_view caption, MessageButtons buttons) {
     std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                  static_cast<int>(text.size()), text.data());

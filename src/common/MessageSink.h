@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/TuneProblem.h"
+
 namespace skirlo {
 
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
@@ -19,6 +21,9 @@ public:
     virtual ~MessageSink() = default;
     virtual MessageAnswer show(std::string_view text, std::string_view caption,
                                MessageButtons buttons = MessageButtons::Ok) = 0;
+    // A problem of the tune text met while building. Shown as its message
+    // box by default; a sink that knows the text's places may say where.
+    virtual void report(const TuneProblem& problem);
 };
 
 // Prints "caption: text" on standard error and answers Ok / Yes.

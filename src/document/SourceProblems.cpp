@@ -10,35 +10,6 @@
 
 namespace skirlo {
 
-namespace {
-
-// The edits a build made to its copy of the text (records completed with
-// their attribute lists), undone for positions after them.
-class EditLog {
-public:
-    void add(std::size_t begin, std::size_t removed, std::size_t inserted) { edits_.push_back({begin, removed, inserted}); }
-    std::size_t original(std::size_t at) const {
-        for (auto edit = edits_.rbegin(); edit != edits_.rend(); ++edit) {
-            if (at >= edit->begin + edit->inserted) {
-                at = at - edit->inserted + edit->removed;
-            } else if (at > edit->begin) {
-                at = edit->begin;  // inside written text: its start
-            }
-        }
-        return at;
-    }
-
-private:
-    struct Edit {
-        std::size_t begin;
-        std::size_t removed;
-        std::size_t inserted;
-    };
-    std::vector<Edit> edits_;
-};
-
-}  // namespace
-
 LineColumn lineColumnOf(std::string_view text, std::size_t offset) {
     const std::string_view before = text.substr(0, std::min(offset, text.size()));
     LineColumn position;
@@ -50,20 +21,14 @@ LineColumn lineColumnOf(std::string_view text, std::size_t offset) {
 }
 
 std::vector<TuneProblem> problemsInFileText(std::string_view fileText, const SymbolMap& symbols) {
+    // Read as it stands, the places are the file's own.
     ScriptText copy{std::string(fileText)};
-    EditLog edits;
-    copy.setObserver([&edits](std::size_t begin, std::size_t removed, std::string_view inserted) {
-        edits.add(begin, removed, inserted.size());
-    });
     FixedMetricsContext measuring;
     FontSet noFonts;
     RecordingMessageSink quiet;
-    const TuneBuildContext context{symbols, measuring, noFonts, quiet};
-    std::vector<TuneProblem> problems = findTuneProblems(buildTunes(copy, false, context));
-    for (TuneProblem& problem : problems) {
-        problem.source = SourceRange::between(edits.original(problem.source.begin), edits.original(problem.source.end));
-    }
-    return problems;
+    TuneBuildContext context{symbols, measuring, noFonts, quiet};
+    context.repairs = TextRepairs::Leave;
+    return findTuneProblems(buildTunes(copy, false, context));
 }
 
 }  // namespace skirlo

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/FixedMetrics.h"
+#include "engraving/MusicLayout.h"
 #include "notation/TuneBuilder.h"
 #include "tunefile/TuneFileIO.h"
 
@@ -46,29 +47,42 @@ void TuneDocument::firstSetUp(MessageSink& messages) {
     prepareAtFirstSetUp(script_, lines, recognition_, title_, createdByNew_, messages);
 }
 
-bool TuneDocument::rebuild(const MusicBuilder& build) {
+bool TuneDocument::rebuild(const MusicBuilder& build, TextRepairs repairs) {
     if (playback_.performance.playing()) return false;
-    const bool convertBareStrings = recognition_.beginBuild(script_);
+    // The first build's header line and conversion wait for a build that mends.
+    const bool mends = repairs == TextRepairs::Mend;
+    const bool convertBareStrings = mends ? recognition_.beginBuild(script_) : false;
     // The old tree goes before the new one is made, so that a rebuild needs
     // no more memory than one tree.
     music_ = LaidOutMusic{};
-    music_ = build(script_, convertBareStrings);
-    recognition_.endBuild();
+    music_ = build(script_, convertBareStrings, repairs);
+    if (mends) recognition_.endBuild();
     return true;
 }
 
+bool TuneDocument::layOut(const SymbolMap& symbols, MeasuringContext& measuring, MessageSink& messages,
+                          const LayoutSettings& settings, TextRepairs repairs) {
+    return rebuild(
+        [&](ScriptText& script, bool convertBareStrings, TextRepairs buildRepairs) {
+            return layOutMusic(script, convertBareStrings, symbols, measuring, messages, settings, buildRepairs);
+        },
+        repairs);
+}
+
 bool TuneDocument::rebuildStructure(const SymbolMap& symbols, MessageSink& messages) {
-    return rebuild([&](ScriptText& script, bool convertBareStrings) {
+    return rebuild([&](ScriptText& script, bool convertBareStrings, TextRepairs repairs) {
         FixedMetricsContext measuring;
         LaidOutMusic music;
-        const TuneBuildContext context{symbols, measuring, *music.fonts, messages, 130};
+        TuneBuildContext context{symbols, measuring, *music.fonts, messages, 130};
+        context.repairs = repairs;
         music.tunes = buildTunes(script, convertBareStrings, context);
         return music;
     });
 }
 
-bool TuneDocument::rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList) {
-    return buildDocumentPlayback(music_.tunes, script_, settings_, profile, output, playback_, sendList);
+bool TuneDocument::rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList,
+                                   TextRepairs repairs) {
+    return buildDocumentPlayback(music_.tunes, script_, settings_, profile, output, playback_, sendList, repairs);
 }
 
 std::string TuneDocument::firstTitle() const {

@@ -22,15 +22,18 @@
 
 namespace skirlo {
 
+class MeasuringContext;
 class MessageSink;
+struct LayoutSettings;
 class Profile;
 class SymbolMap;
 
 class TuneDocument {
 public:
     // Builds the tree from the script; the flag asks bare quoted strings to be
-    // converted (the first build of an older file).
-    using MusicBuilder = std::function<LaidOutMusic(ScriptText& script, bool convertBareStrings)>;
+    // converted (the first build of an older file); `repairs` says whether
+    // the build may complete records in the script.
+    using MusicBuilder = std::function<LaidOutMusic(ScriptText& script, bool convertBareStrings, TextRepairs repairs)>;
 
     struct Opening {
         std::unique_ptr<TuneDocument> document;  // null on failure
@@ -51,12 +54,18 @@ public:
     void firstSetUp(MessageSink& messages);
 
     // Rebuilds the tree. Refused (false) while the performance plays: the
-    // scheduler points into the tree.
-    bool rebuild(const MusicBuilder& build);
+    // scheduler points into the tree. Only a build that mends writes into the
+    // text (the header line of the first build among its repairs).
+    bool rebuild(const MusicBuilder& build, TextRepairs repairs = TextRepairs::Mend);
+    // The tree laid out as the music view shows it, at the given settings
+    // (see MusicSettings.h), measured by `measuring`.
+    bool layOut(const SymbolMap& symbols, MeasuringContext& measuring, MessageSink& messages,
+                const LayoutSettings& settings, TextRepairs repairs = TextRepairs::Mend);
     // The tree without glyph geometry: what the headless commands need.
     bool rebuildStructure(const SymbolMap& symbols, MessageSink& messages);
     // The note map, performance and (for MIDI) event list of the current tree.
-    bool rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList = SendList::Build);
+    bool rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList = SendList::Build,
+                         TextRepairs repairs = TextRepairs::Mend);
     // The tempo line rebuildPlayback writes into a file without one, without
     // building the performance.
     void writeMissingTempoLine() { skirlo::writeMissingTempoLine(music_.tunes, script_, settings_); }

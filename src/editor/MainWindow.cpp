@@ -30,7 +30,6 @@
 #include "editor/MusicPrinter.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
-#include "editor/TunePlayer.h"
 #include "editor/TuneWindow.h"
 
 namespace skirlo {
@@ -145,10 +144,16 @@ void MainWindow::buildFileMenu() {
         if (TuneWindow* tune = activeTune()) tune->musicPageSetup();
     });
     tuneFileItems_ << addCommand(file, command::kPrintPreview, tr("Print Pre&view"), [this, printer, printerFor] {
-        if (TuneWindow* tune = activeTune()) printerFor(*tune).preview(printer->printer(), this);
+        if (TuneWindow* tune = activeTune()) {
+            tune->mendText();
+            printerFor(*tune).preview(printer->printer(), this);
+        }
     });
     tuneFileItems_ << addCommand(file, command::kPrintMusic, tr("&Print..."), [this, printer, printerFor] {
-        if (TuneWindow* tune = activeTune()) printerFor(*tune).print(printer->printer(), this);
+        if (TuneWindow* tune = activeTune()) {
+            tune->mendText();
+            printerFor(*tune).print(printer->printer(), this);
+        }
     }, {QKeySequence::Print});
     tuneFileItems_ << file->addSeparator();
     tuneFileItems_ << addCommand(file, command::kScriptPageSetup, tr("Script Pa&ge Setup..."),
@@ -426,10 +431,15 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
+    QStringList files;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) openTune(url.toLocalFile());
+        if (url.isLocalFile()) files << url.toLocalFile();
     }
     event->acceptProposedAction();
+    // A box an opened file raises must not run inside the drop, whose
+    // source may go away meanwhile: the files open once it is over.
+    QMetaObject::invokeMethod(
+        this, [this, files] { for (const QString& path : files) openTune(path); }, Qt::QueuedConnection);
 }
 
 void MainWindow::openFromDialog() {
@@ -491,19 +501,13 @@ void MainWindow::updateCommands() {
 }
 
 void MainWindow::updatePlayerCommands(TuneWindow& tune) {
-    const TunePlayer& player = *tune.player();
-    const bool playing = player.playing();
-    const bool canPlay = !playing && player.hasPerformance();
-    actions_.value(command::kPlay)->setEnabled(canPlay);
-    actions_.value(command::kContinuous)->setEnabled(canPlay);
-    actions_.value(command::kPlay)->setChecked(playing && !player.continuous());
-    actions_.value(command::kContinuous)->setChecked(playing && player.continuous());
-    actions_.value(command::kStop)->setChecked(!playing);
-    for (int id : {command::kRewind, command::kRefresh, command::kSetFont, command::kSaveAsMidi,
-                   command::kSaveAsImage, command::kSaveAsMusicXml, command::kTabStops, command::kPlayOptions,
-                   command::kMusicPageSetup,
-                   command::kPrintPreview, command::kPrintMusic}) {
-        actions_.value(id)->setEnabled(!playing);
+    for (int id : {command::kPlay, command::kContinuous, command::kRewind, command::kRefresh, command::kSetFont,
+                   command::kSaveAsMidi, command::kSaveAsImage, command::kSaveAsMusicXml, command::kTabStops,
+                   command::kPlayOptions, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic}) {
+        actions_.value(id)->setEnabled(tune.commandEnabled(id));
+    }
+    for (int id : {command::kPlay, command::kContinuous, command::kStop}) {
+        actions_.value(id)->setChecked(tune.commandChecked(id));
     }
 }
 

@@ -13,10 +13,10 @@
 #include "editor/ImageFileDialog.h"
 #include "editor/ProgressWindow.h"
 #include "editor/WaitCursor.h"
+#include "engraving/MusicRenderer.h"
 #include "export/PictureExport.h"
 #include "interchange/MusicXmlWriter.h"
 #include "tunefile/FileReplace.h"
-#include "view/MusicRenderer.h"
 #include "view/QtMeasuring.h"
 
 namespace skirlo {

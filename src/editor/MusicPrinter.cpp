@@ -6,11 +6,12 @@
 
 #include <climits>
 
+#include "document/MusicSettings.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/WaitCursor.h"
-#include "view/MusicLayout.h"
-#include "view/MusicRenderer.h"
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicRenderer.h"
 #include "view/QtMeasuring.h"
 #include "view/QtMusicPrint.h"
 
@@ -27,10 +28,7 @@ int MusicPrinter::printTo(QPrinter& printer, SurfaceKind kind) {
     printer.setFullPage(true);
     PrintSettings settings;
     settings.tune = document_.settings();
-    if (const IniProfile* profile = workspace_.profile.get()) {
-        settings.verticalSpacing = profile->getInt("Symbols", "VerticalSpacingBetweenTunes", settings.verticalSpacing);
-        settings.ballSize = profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
-    }
+    if (const IniProfile* profile = workspace_.profile.get()) settings = printLayoutOf(document_.settings(), *profile);
     QtMeasuringContext measuring(workspace_.resourceDir, printer.logicalDpiX(), printer.logicalDpiY(), true);
     const MusicRenderer renderer(workspace_.symbols.hiliteColour());
     const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;

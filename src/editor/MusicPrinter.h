@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QPrinter>
 
-#include "view/Surface.h"
+#include "engraving/Surface.h"
 
 class QWidget;
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "engraving/Surface.h"
 #include "notation/TuneTree.h"
-#include "view/Surface.h"
 
 namespace skirlo {
 

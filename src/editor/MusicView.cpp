@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "document/MusicSettings.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/EditorContext.h"
@@ -81,24 +82,23 @@ MusicView::MusicView(TuneDocument& document, EditorContext& context, QWidget* pa
 MusicView::~MusicView() = default;
 
 void MusicView::setUp() {
-    const int ballSize = context_.workspace.profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
-    settings_ = layoutSettingsFor(document_.settings(), ballSize);
-    build(context_.messages);
+    settings_ = screenLayoutOf(document_.settings(), *context_.workspace.profile);
+    build(context_.messages, TextRepairs::Mend);
 }
 
 bool MusicView::refresh() { return refresh(context_.messages); }
 
-bool MusicView::refresh(MessageSink& messages) {
+bool MusicView::refresh(MessageSink& messages, TextRepairs repairs) {
     if (document_.playback().performance.playing()) return false;
-    TuneSettingsLines(document_.script(), document_.settings()).readAtRefresh();
+    TuneSettingsLines(document_.script(), document_.settings(), repairs).readAtRefresh();
     const int zoom = settings_.zoom;
     settings_ = layoutSettingsFor(document_.settings(), settings_.ballSize);
     settings_.zoom = zoom;
-    build(messages);
+    build(messages, repairs);
     return true;
 }
 
-void MusicView::build(MessageSink& messages) {
+void MusicView::build(MessageSink& messages, TextRepairs repairs) {
     Workspace& workspace = context_.workspace;
     // The tree that the ball and the selection point into goes now.
     ballSymbol_ = nullptr;
@@ -107,10 +107,8 @@ void MusicView::build(MessageSink& messages) {
     framed_ = nullptr;
     {
         const WaitCursor waiting;
-        document_.rebuild([&](ScriptText& script, bool convertBareStrings) {
-            return layOutMusic(script, convertBareStrings, workspace.symbols, context_.measuring, messages, settings_);
-        });
-        document_.rebuildPlayback(*workspace.profile, document_.playback().settings.output);
+        document_.layOut(workspace.symbols, context_.measuring, messages, settings_, repairs);
+        document_.rebuildPlayback(*workspace.profile, document_.playback().settings.output, SendList::Build, repairs);
     }
     updateScrollBars();
     viewport()->update();

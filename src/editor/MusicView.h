@@ -14,9 +14,9 @@
 
 #include <memory>
 
-#include "view/MusicLayout.h"
-#include "tunefile/SourceRange.h"
-#include "view/MusicRenderer.h"
+#include "common/SourceRange.h"
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicRenderer.h"
 
 class QRubberBand;
 
@@ -40,9 +40,10 @@ public:
     void setUp();
     // Re-reads the settings lines and rebuilds at the view's zoom; false,
     // changing nothing, while the performance plays. The build's messages go
-    // to `messages` (the program's boxes by default).
+    // to `messages` (the program's boxes by default); with TextRepairs::Leave
+    // the text is read as it stands and never written.
     bool refresh();
-    bool refresh(MessageSink& messages);
+    bool refresh(MessageSink& messages, TextRepairs repairs = TextRepairs::Mend);
 
     // A light frame (not the marking colour, which means "plays") around the
     // symbol written at the script byte, scrolled into view; none when no
@@ -99,7 +100,7 @@ protected:
 private:
     enum class Drag { None, RubberBand, Margin };
 
-    void build(MessageSink& messages);
+    void build(MessageSink& messages, TextRepairs repairs);
     QRect frameRect() const;
     void updateScrollBars();
     QPoint scroll() const;

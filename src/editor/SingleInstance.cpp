@@ -46,7 +46,11 @@ void SingleInstance::receive() {
             if (!socket->property("done").toBool() && socket->peek(socket->bytesAvailable()).contains("\n\n")) {
                 socket->setProperty("done", true);
                 QStringList files = QString::fromUtf8(socket->readAll()).split('\n', Qt::SkipEmptyParts);
-                emit filesReceived(files);
+                // Opening may show a box whose event loop deletes this socket
+                // when its peer hangs up: the files are opened from the main
+                // loop, after this handler has returned.
+                QMetaObject::invokeMethod(
+                    this, [this, files] { emit filesReceived(files); }, Qt::QueuedConnection);
             }
         });
     }

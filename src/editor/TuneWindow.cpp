@@ -34,18 +34,16 @@ namespace skirlo {
 
 namespace {
 
-constexpr int kMinZoom = 1;
-constexpr int kMaxZoom = 1000;
 
-// While typing, an unknown name is underlined, not put in a box; any other
-// message still is.
-class WithoutSymbolErrors final : public MessageSink {
+// While typing, the text's problems are underlined, not put in boxes; any
+// other message still is.
+class ProblemsUnderlined final : public MessageSink {
 public:
-    explicit WithoutSymbolErrors(MessageSink& boxes) : boxes_(boxes) {}
+    explicit ProblemsUnderlined(MessageSink& boxes) : boxes_(boxes) {}
     MessageAnswer show(std::string_view text, std::string_view caption, MessageButtons buttons) override {
-        if (caption == kSymbolErrorCaption) return MessageAnswer::Ok;
         return boxes_.show(text, caption, buttons);
     }
+    void report(const TuneProblem&) override {}
 
 private:
     MessageSink& boxes_;
@@ -147,11 +145,24 @@ void TuneWindow::runCommand(int commandId) {
     }
 }
 
-void TuneWindow::refreshMusic() {
+void TuneWindow::refreshMusic() { mendAndRebuild(context_.messages); }
+
+void TuneWindow::mendText() {
+    if (!musicOlderThanText_ && !unmendedTyping_) return;
+    ProblemsUnderlined underlinedInstead(context_.messages);
+    mendAndRebuild(underlinedInstead);
+}
+
+void TuneWindow::mendAndRebuild(MessageSink& messages) {
     if (player_->playing()) return;
     const int zoom = controls_->typedZoom();
     if (zoom >= kMinZoom && zoom <= kMaxZoom) music_->setZoom(zoom);
-    music_->refresh();
+    // Every repair the build writes is one step for Undo.
+    QTextCursor oneUndoStep(script_->document());
+    oneUndoStep.beginEditBlock();
+    music_->refresh(messages, TextRepairs::Mend);
+    oneUndoStep.endEditBlock();
+    unmendedTyping_ = false;
     controls_->showZoom(music_->zoom());
     player_->useNewLists();
 }
@@ -171,13 +182,19 @@ void TuneWindow::rebuildFromTyping() {
         rebuildAfterPlaying_ = true;
         return;
     }
-    WithoutSymbolErrors underlinedInstead(context_.messages);
-    music_->refresh(underlinedInstead);
+    ProblemsUnderlined underlinedInstead(context_.messages);
+    // The typist's text is read as it stands: a build that wrote its repairs
+    // here would be heard as typing and undone only to be written again.
+    if (music_->refresh(underlinedInstead, TextRepairs::Leave)) unmendedTyping_ = true;
     player_->useNewLists();
 }
 
 void TuneWindow::musicRebuilt() {
     musicOlderThanText_ = false;
+    // The build's own repairs are in the music it made.
+    typingPause_->stop();
+    // A tune that had nothing to play may have now.
+    updateControls();
     script_->showProblems(findTuneProblems(document_->tunes()));
     frameSymbolAtCaret();
     emit problemsChanged();
@@ -193,7 +210,8 @@ void TuneWindow::applyZoom() {
 }
 
 void TuneWindow::performanceChanged() {
-    document_->rebuildPlayback(*context_.workspace.profile, document_->playback().settings.output);
+    document_->rebuildPlayback(*context_.workspace.profile, document_->playback().settings.output, SendList::Build,
+                               TextRepairs::Leave);
     player_->useNewLists();
 }
 
@@ -267,15 +285,38 @@ void TuneWindow::onPlayState() {
         typingPause_->start();
     }
     if (!playing) music_->eraseBall();
-    const bool canPlay = !playing && player_->hasPerformance();
-    controls_->button(command::kPlay)->setEnabled(canPlay);
-    controls_->button(command::kContinuous)->setEnabled(canPlay);
-    controls_->button(command::kContinuous)->setChecked(playing && player_->continuous());
-    controls_->button(command::kRewind)->setEnabled(!playing);
-    controls_->button(command::kRefresh)->setEnabled(!playing);
-    controls_->zoomBox()->setEnabled(!playing);
-    controls_->deviceBox()->setEnabled(!playing);
+    updateControls();
     emit playStateChanged();
+}
+
+bool TuneWindow::commandEnabled(int commandId) const {
+    const bool playing = player_->playing();
+    switch (commandId) {
+        case command::kPlay:
+        case command::kContinuous: return !playing && player_->hasPerformance();
+        case command::kStop: return true;
+        default: return !playing;  // everything else rebuilds, writes or reads the tree
+    }
+}
+
+bool TuneWindow::commandChecked(int commandId) const {
+    const bool playing = player_->playing();
+    switch (commandId) {
+        case command::kPlay: return playing && !player_->continuous();
+        case command::kContinuous: return playing && player_->continuous();
+        case command::kStop: return !playing;
+        default: return false;
+    }
+}
+
+void TuneWindow::updateControls() {
+    for (int id : {command::kPlay, command::kContinuous, command::kRewind, command::kRefresh}) {
+        controls_->button(id)->setEnabled(commandEnabled(id));
+    }
+    controls_->button(command::kContinuous)->setChecked(commandChecked(command::kContinuous));
+    const bool idle = !player_->playing();
+    controls_->zoomBox()->setEnabled(idle);
+    controls_->deviceBox()->setEnabled(idle);
 }
 
 void TuneWindow::focusOtherPane() {
@@ -287,6 +328,7 @@ void TuneWindow::focusOtherPane() {
 }
 
 bool TuneWindow::save(SaveNameDialog& dialog) {
+    mendText();
     const std::string oldPath = document_->path();
     const SaveResult result = saveDocument(*document_, dialog, context_.messages);
     updateCaption();
@@ -298,6 +340,7 @@ bool TuneWindow::save(SaveNameDialog& dialog) {
 }
 
 bool TuneWindow::saveAs(SaveNameDialog& dialog) {
+    mendText();
     const SaveResult result = saveDocumentAs(*document_, std::string(), true, dialog, context_.messages);
     updateCaption();
     if (result.saved) {

@@ -15,6 +15,7 @@ class QTimer;
 namespace skirlo {
 
 class ControlBar;
+class MessageSink;
 class MusicView;
 class SaveNameDialog;
 class ScriptView;
@@ -40,9 +41,12 @@ public:
     // "&Refresh Music": rebuilds at the zoom typed in the zoom box; refused while playing.
     void refreshMusic();
     // The rebuild a pause in typing asks for: as a refresh, but the text's
-    // problems are underlined in the script pane instead of shown in boxes.
-    // While playing it waits for the end.
+    // problems are underlined in the script pane instead of shown in boxes,
+    // and the text is never written. While playing it waits for the end.
     void rebuildFromTyping();
+    // Before saving and printing: the repairs that the rebuilds while typing
+    // left out, written as one undo step (problems underlined, not boxed).
+    void mendText();
     // The problems of the music as last built, underlined in the script.
     int problemCount() const;
     // How long typing must pause before the music follows.
@@ -76,6 +80,11 @@ public:
     // the window open.
     bool agreeToClose(SaveNameDialog& dialog);
 
+    // Whether a command of the player or the music can run now, and whether
+    // its item shows checked: the one answer for the control bar and the menus.
+    bool commandEnabled(int commandId) const;
+    bool commandChecked(int commandId) const;
+
     // The window's caption: the document's title, "*" when modified.
     QString caption() const;
 
@@ -97,8 +106,11 @@ private:
     void applyZoom();
     void performanceChanged();
     void onPlayState();
+    void updateControls();
     void updateCaption();
     void textEdited();
+    // A refresh that writes the text's repairs as one undo step.
+    void mendAndRebuild(MessageSink& messages);
     void musicRebuilt();
     void frameSymbolAtCaret();
 
@@ -112,6 +124,7 @@ private:
     QTimer* typingPause_ = nullptr;
     bool rebuildAfterPlaying_ = false;
     bool musicOlderThanText_ = false;  // the text changed since the music was built from it
+    bool unmendedTyping_ = false;      // built while typing since the text was last mended
 };
 
 }  // namespace skirlo

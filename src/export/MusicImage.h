@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "common/Measuring.h"
+#include "engraving/MusicRenderer.h"
 #include "export/MonoBitmap.h"
 #include "export/PictureFrame.h"
 #include "notation/TuneTree.h"
-#include "view/MusicRenderer.h"
 
 namespace skirlo {
 

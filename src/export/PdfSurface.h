@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "engraving/Surface.h"
 #include "export/SpooledText.h"
-#include "view/Surface.h"
 
 namespace skirlo {
 

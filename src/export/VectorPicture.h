@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "engraving/MusicRenderer.h"
 #include "export/ImageWriters.h"
 #include "notation/LaidOutMusic.h"
-#include "view/MusicRenderer.h"
 
 namespace skirlo {
 

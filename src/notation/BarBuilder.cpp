@@ -189,7 +189,7 @@ void BarBuilder::identify(Symbol& symbol, std::string_view name, const SymbolMap
             symbol.category = CAT_TEMPO_MARK;
         } else if (name != kBeatSeparatorName) {
             symbol.unknown = true;
-            reportUnknown(name);
+            reportUnknown(symbol);
         }
         return;
     }
@@ -398,9 +398,9 @@ void BarBuilder::attachText(std::string_view quoted, SourceRange source, Symbol&
     tune_.header.texts.push_back(std::move(record));
 }
 
-void BarBuilder::reportUnknown(std::string_view name) {
+void BarBuilder::reportUnknown(const Symbol& symbol) {
     if (context_.measuring.isPrinter()) return;
-    context_.messages.show(unknownSymbolText(name), kSymbolErrorCaption, MessageButtons::Ok);
+    context_.messages.report(unknownSymbolProblem(symbol.name, symbol.source));
 }
 
 void BarBuilder::finishBar(BarState& bar) {

@@ -62,7 +62,7 @@ private:
     void push(Symbol& symbol);
     void resetChain();
     void attachText(std::string_view quoted, SourceRange source, Symbol& symbol);
-    void reportUnknown(std::string_view name);
+    void reportUnknown(const Symbol& symbol);
     void finishBar(BarState& bar);
 
     const TuneBuildContext& context_;

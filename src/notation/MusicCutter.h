@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/SourceRange.h"
 #include "common/TextSearch.h"
-#include "tunefile/SourceRange.h"
 
 namespace skirlo {
 

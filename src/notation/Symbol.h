@@ -20,9 +20,9 @@
 #include <string_view>
 
 #include "common/Measuring.h"
+#include "common/SourceRange.h"
 #include "notation/SymbolMapEntry.h"
 #include "notation/SymbolVocabulary.h"
-#include "tunefile/SourceRange.h"
 
 namespace skirlo {
 

@@ -67,6 +67,8 @@ std::string_view categoryWord(std::int32_t category);
 
 // Melody notes: the categories that become the current note of their bar.
 constexpr bool isMelodyCategory(std::int32_t c) { return c >= CAT_MELODY_NO_TAIL && c <= CAT_MELODY_LEFT_TAIL; }
+// A melody note whose stem ends in a flag or a beam.
+constexpr bool isTailedNote(std::int32_t c) { return c == CAT_MELODY_RIGHT_TAIL || c == CAT_MELODY_LEFT_TAIL; }
 // Embellishments, single gracenotes, strikes and cadences: spaced alike.
 constexpr bool isEmbellishmentLike(std::int32_t c) {
     return c == CAT_EMBELISHMENTS || c == CAT_GRACENOTES || c == CAT_STRIKES || c == CAT_CADENCE;

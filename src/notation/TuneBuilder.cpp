@@ -64,7 +64,7 @@ private:
 
     void readHeader(Tune& tune, std::size_t start) {
         HeaderRegionReader reader(headerSearch_, start, script_, growth_, convertBareStrings_, context_.measuring,
-                                  context_.scale);
+                                  context_.scale, context_.repairs);
         for (;;) {
             const HeaderRegionReader::Step step = reader.next(tune.header);
             if (step == HeaderRegionReader::Step::None) return;

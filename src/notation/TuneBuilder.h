@@ -9,6 +9,7 @@
 #include "common/Measuring.h"
 #include "notation/SymbolMap.h"
 #include "notation/TuneTree.h"
+#include "tunefile/TextRepairs.h"
 
 namespace skirlo {
 
@@ -25,11 +26,13 @@ struct TuneBuildContext {
     SymbolPlacement* placement = nullptr;  // null: structure-only build
     int leftX = 0;                // x of every part
     int topY = 0;                 // y of the first tune
+    TextRepairs repairs = TextRepairs::Mend;  // Leave: the live script is never written
 };
 
 // Builds every tune of the script. The text is read from a snapshot taken at
 // the start; header records that must be completed (older files, records
-// without their ')') are written into the live script as they are read.
+// without their ')') are written into the live script as they are read,
+// unless the context leaves the text as it stands.
 // `convertBareStrings`: give bare quoted strings before the music attribute
 // lists (the first build of a converted file) instead of treating them as
 // comments. An empty text gives no tunes; a text without '&' one tune with

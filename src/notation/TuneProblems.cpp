@@ -10,8 +10,8 @@ constexpr std::string_view kTimeLineCaption = "Time Line Error";
 constexpr std::string_view kTieCaption = "Tie Error";
 constexpr std::string_view kTripletCaption = "Triplet Error";
 
-TuneProblem problemAt(const Symbol& symbol, std::string_view caption, std::string text) {
-    return {symbol.source, std::string(caption), std::move(text)};
+TuneProblem problemAt(const Symbol& symbol, ProblemKind kind, std::string_view caption, std::string text) {
+    return {kind, symbol.source, std::string(caption), std::move(text)};
 }
 
 // Time lines run through a part: an end closes every open one, except that
@@ -32,7 +32,7 @@ public:
     }
     void endPart(std::vector<TuneProblem>& problems) {
         for (const Symbol* start : open_) {
-            problems.push_back(problemAt(*start, kTimeLineCaption,
+            problems.push_back(problemAt(*start, ProblemKind::OpenTimeLine, kTimeLineCaption,
                                          "Time line " + start->name + " is not closed before the end of its part."));
         }
         open_.clear();
@@ -46,8 +46,9 @@ private:
 // or the bar before, in the same staff line.
 class SpanCheck {
 public:
-    SpanCheck(std::int32_t startCategory, std::int32_t endCategory, std::string_view caption, std::string_view what)
-        : startCategory_(startCategory), endCategory_(endCategory), caption_(caption), what_(what) {}
+    SpanCheck(std::int32_t startCategory, std::int32_t endCategory, ProblemKind kind, std::string_view caption,
+              std::string_view what)
+        : startCategory_(startCategory), endCategory_(endCategory), kind_(kind), caption_(caption), what_(what) {}
 
     void add(const Symbol& symbol, std::size_t bar, std::vector<TuneProblem>& problems) {
         reportOlderThan(bar, problems);
@@ -74,12 +75,13 @@ private:
         }
     }
     void report(const Symbol& start, std::vector<TuneProblem>& problems) const {
-        problems.push_back(problemAt(start, caption_, std::string(what_) + " " + start.name +
+        problems.push_back(problemAt(start, kind_, caption_, std::string(what_) + " " + start.name +
                                                           " has no end in its bar or the next."));
     }
 
     std::int32_t startCategory_;
     std::int32_t endCategory_;
+    ProblemKind kind_;
     std::string_view caption_;
     std::string_view what_;
     std::vector<Open> open_;
@@ -87,28 +89,27 @@ private:
 
 void checkSymbol(const Symbol& symbol, std::vector<TuneProblem>& problems) {
     if (symbol.unknown) {
-        std::string text = unknownSymbolText(symbol.name);
-        text.pop_back();  // the box's closing line break
-        problems.push_back(problemAt(symbol, kSymbolErrorCaption, std::move(text)));
+        problems.push_back(unknownSymbolProblem(symbol.name, symbol.source));
     } else if (symbol.category == CAT_TIES && symbol.forwardLink == nullptr) {
-        problems.push_back(problemAt(symbol, kTieCaption, "Tie " + symbol.name + " has no note after it in its bar."));
+        problems.push_back(problemAt(symbol, ProblemKind::TieWithoutNote, kTieCaption,
+                                     "Tie " + symbol.name + " has no note after it in its bar."));
     }
 }
 
 }  // namespace
 
-std::string unknownSymbolText(std::string_view name) {
+TuneProblem unknownSymbolProblem(std::string_view name, SourceRange source) {
     std::string text = "Symbol ";
     text.append(name);
-    text.append(" could not be found in map!\n");
-    return text;
+    text.append(" could not be found in map!");
+    return {ProblemKind::UnknownSymbol, source, std::string(kSymbolErrorCaption), std::move(text)};
 }
 
 std::vector<TuneProblem> findTuneProblems(const std::vector<std::unique_ptr<Tune>>& tunes) {
     std::vector<TuneProblem> problems;
     TimeLineCheck timeLines;
-    SpanCheck ties(CAT_TIES_START, CAT_TIES_END, kTieCaption, "Tie");
-    SpanCheck triplets(CAT_RUNS_OF_3_START, CAT_RUNS_OF_3_END, kTripletCaption, "Triplet");
+    SpanCheck ties(CAT_TIES_START, CAT_TIES_END, ProblemKind::OpenTie, kTieCaption, "Tie");
+    SpanCheck triplets(CAT_RUNS_OF_3_START, CAT_RUNS_OF_3_END, ProblemKind::OpenTriplet, kTripletCaption, "Triplet");
     for (const auto& tune : tunes) {
         for (const auto& part : tune->parts) {
             for (const auto& staff : part->staves) {

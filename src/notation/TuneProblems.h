@@ -8,21 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "common/TuneProblem.h"
 #include "notation/TuneTree.h"
-#include "tunefile/SourceRange.h"
 
 namespace skirlo {
 
-struct TuneProblem {
-    SourceRange source;  // the token at fault
-    std::string caption;
-    std::string text;
-};
-
-inline constexpr std::string_view kSymbolErrorCaption = "Symbol Error";
-
-// The Symbol Error message box's text for an unknown name.
-std::string unknownSymbolText(std::string_view name);
+// The problem of an unknown name at its place.
+TuneProblem unknownSymbolProblem(std::string_view name, SourceRange source);
 
 // Every problem of the tunes, in text order.
 std::vector<TuneProblem> findTuneProblems(const std::vector<std::unique_ptr<Tune>>& tunes);

@@ -49,7 +49,7 @@ void writeMissingTempoLine(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
 
 bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
                            TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
-                           DocumentPlayback& playback, SendList sendList) {
+                           DocumentPlayback& playback, SendList sendList, TextRepairs repairs) {
     if (playback.performance.playing()) return false;
     PlaybackSettings& settings = playback.settings;
     applyTuneSettings(tuneSettings, settings);
@@ -57,8 +57,13 @@ bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
     settings.output = output;
     playback.noteMap = noteMapFor(settings);
     TuneSettingsLines lines(script, tuneSettings);
-    playback.performance.build(tunes, settings, playback.noteMap, tuneSettings.lacksTempoLine,
-                               [&lines](int tempo) { lines.writeTuneTempo(tempo); });
+    if (repairs == TextRepairs::Mend) {
+        playback.performance.build(tunes, settings, playback.noteMap, tuneSettings.lacksTempoLine,
+                                   [&lines](int tempo) { lines.writeTuneTempo(tempo); });
+    } else {
+        bool lacksTempoLine = tuneSettings.lacksTempoLine;  // stays missing in the text
+        playback.performance.build(tunes, settings, playback.noteMap, lacksTempoLine, {});
+    }
     if (output == PlaybackOutput::Midi && sendList == SendList::Build) playback.midiEvents.build(playback.performance.events(), midiListSettings(settings));
     return true;
 }

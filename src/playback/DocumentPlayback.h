@@ -11,6 +11,7 @@
 #include "playback/MidiFileWriter.h"
 #include "playback/PerformanceBuilder.h"
 #include "playback/PlaybackSettings.h"
+#include "tunefile/TextRepairs.h"
 
 namespace skirlo {
 
@@ -32,9 +33,12 @@ enum class SendList { Build, Skip };
 
 // Builds the note map, the performance and (for MIDI, unless skipped) the
 // event list. False while the performance is playing: nothing is rebuilt then.
+// A file without a tempo line plays at its first tune's tempo either way;
+// only TextRepairs::Mend writes the line.
 bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
                            TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
-                           DocumentPlayback& playback, SendList sendList = SendList::Build);
+                           DocumentPlayback& playback, SendList sendList = SendList::Build,
+                           TextRepairs repairs = TextRepairs::Mend);
 
 // Writes the tempo line that building the performance writes into a file
 // without one (the first tune's tempo), for a command that writes the text

@@ -54,7 +54,7 @@ HeaderSearch::HeaderSearch(std::string_view snapshot)
 
 HeaderRegionReader::HeaderRegionReader(HeaderSearch& search, std::size_t tuneStart, ScriptText& script,
                                        std::ptrdiff_t& growth, bool convertBareStrings, MeasuringContext& context,
-                                       int layoutScaleH)
+                                       int layoutScaleH, TextRepairs repairs)
     : search_(search),
       snapshot_(search.snapshot()),
       tuneStart_(std::min(tuneStart, search.snapshot().size())),
@@ -62,12 +62,13 @@ HeaderRegionReader::HeaderRegionReader(HeaderSearch& search, std::size_t tuneSta
       script_(script),
       growth_(growth),
       convertBareStrings_(convertBareStrings),
+      repairs_(repairs),
       context_(context),
       layoutScaleH_(layoutScaleH) {}
 
 HeaderRegionReader::HeaderRegionReader(std::string_view snapshot, std::size_t tuneStart, ScriptText& script,
                                        std::ptrdiff_t& growth, bool convertBareStrings, MeasuringContext& context,
-                                       int layoutScaleH)
+                                       int layoutScaleH, TextRepairs repairs)
     : ownSearch_(std::make_unique<HeaderSearch>(snapshot)),
       search_(*ownSearch_),
       snapshot_(snapshot),
@@ -76,6 +77,7 @@ HeaderRegionReader::HeaderRegionReader(std::string_view snapshot, std::size_t tu
       script_(script),
       growth_(growth),
       convertBareStrings_(convertBareStrings),
+      repairs_(repairs),
       context_(context),
       layoutScaleH_(layoutScaleH) {}
 
@@ -184,6 +186,10 @@ SourceRange HeaderRegionReader::liveRange(std::size_t begin, std::size_t end) co
 
 std::string_view HeaderRegionReader::mendRecord(std::size_t open, std::size_t close, SourceRange& written) {
     const std::string_view attributes = kDefaultAttributes[static_cast<std::size_t>(recordsRead_)];
+    if (repairs_ == TextRepairs::Leave) {
+        written = liveRange(open, close + 1);
+        return attributes;
+    }
     const std::size_t liveOpen = static_cast<std::size_t>(std::max<std::ptrdiff_t>(
         0, static_cast<std::ptrdiff_t>(open) + growth_));
     const std::size_t quotedSize = close + 1 - open;

@@ -10,6 +10,7 @@
 #include "common/Measuring.h"
 #include "common/TextSearch.h"
 #include "tunefile/TextRecord.h"
+#include "tunefile/TextRepairs.h"
 
 namespace skirlo {
 
@@ -59,6 +60,8 @@ private:
 // attribute list lacks its ')') go into the live script at the snapshot
 // position plus `growth`, the number of bytes earlier edits of the same
 // build have added before it; the reader adds its own edits to growth.
+// With TextRepairs::Leave nothing is written: a record is read with the list
+// it would be given, and its source is its quoted text as it stands.
 class HeaderRegionReader {
 public:
     enum class Step {
@@ -69,12 +72,13 @@ public:
 
     // The reader of one tune of a build; `search` (and its snapshot) outlive it.
     HeaderRegionReader(HeaderSearch& search, std::size_t tuneStart, ScriptText& script, std::ptrdiff_t& growth,
-                       bool convertBareStrings, MeasuringContext& context, int layoutScaleH);
+                       bool convertBareStrings, MeasuringContext& context, int layoutScaleH,
+                       TextRepairs repairs = TextRepairs::Mend);
     // A reader with searches of its own: its first call may scan the rest of
     // the snapshot, so a build of many tunes uses the constructor above.
     HeaderRegionReader(std::string_view snapshot, std::size_t tuneStart, ScriptText& script,
                        std::ptrdiff_t& growth, bool convertBareStrings, MeasuringContext& context,
-                       int layoutScaleH);
+                       int layoutScaleH, TextRepairs repairs = TextRepairs::Mend);
 
     Step next(TuneHeader& header);
 
@@ -106,6 +110,7 @@ private:
     ScriptText& script_;
     std::ptrdiff_t& growth_;
     bool convertBareStrings_;
+    TextRepairs repairs_;
     MeasuringContext& context_;
     int layoutScaleH_;
     int recordsRead_ = 0;  // the position counter: 0 for the first record, at most 3

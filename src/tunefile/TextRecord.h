@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "common/Measuring.h"
-#include "tunefile/SourceRange.h"
+#include "common/SourceRange.h"
 
 namespace skirlo {
 

@@ -94,6 +94,14 @@ std::size_t afterLineOf(std::string_view text, std::string_view anchor) {
     return lf == std::string_view::npos ? text.size() : lf + 1;
 }
 
+// Where a line goes that has no anchor: at the start, but after a header
+// line standing there, which other programs look for on the first line.
+std::size_t afterLeadingHeaderLine(std::string_view text) {
+    if (!text.starts_with(kHeaderWord) && !text.starts_with(kOtherWriterHeaderWord)) return 0;
+    const std::size_t lf = text.find('\n');
+    return lf == std::string_view::npos ? text.size() : lf + 1;
+}
+
 }  // namespace
 
 std::string midiNoteMappingsLine(const TuneSettings& settings) {
@@ -147,6 +155,10 @@ void TuneSettingsLines::readAtRefresh() {
     readLinesAfterTempo();
 }
 
+void TuneSettingsLines::writeMissing(void (TuneSettingsLines::*write)()) {
+    if (repairs_ == TextRepairs::Mend) (this->*write)();
+}
+
 void TuneSettingsLines::readLinesAfterTempo() {
     readMidiNoteMappings();
     readFrequencyMappings();
@@ -159,7 +171,7 @@ void TuneSettingsLines::readTuneFormat() {
     std::optional<std::string_view> list = valueList(script_.text(), kTuneFormat);
     if (!list) {
         settings_.format = TuneFormat{};
-        writeTuneFormat();
+        writeMissing(&TuneSettingsLines::writeTuneFormat);
         return;
     }
     // The defaults of single values differ from those of a missing line.
@@ -189,7 +201,7 @@ void TuneSettingsLines::readMidiNoteMappings() {
     const TuneSettings defaults;
     if (!list) {
         settings_.midiNotes = defaults.midiNotes;
-        writeMidiNoteMappings();
+        writeMissing(&TuneSettingsLines::writeMidiNoteMappings);
         return;
     }
     ListReader(*list).integers(settings_.midiNotes, defaults.midiNotes);
@@ -200,7 +212,7 @@ void TuneSettingsLines::readFrequencyMappings() {
     const TuneSettings defaults;
     if (!list) {
         settings_.frequencies = defaults.frequencies;
-        writeFrequencyMappings();
+        writeMissing(&TuneSettingsLines::writeFrequencyMappings);
         return;
     }
     ListReader(*list).integers(settings_.frequencies, defaults.frequencies);
@@ -212,7 +224,7 @@ void TuneSettingsLines::readInstrumentMappings() {
     InstrumentMapping& m = settings_.instruments;
     if (!list) {
         m = defaults;
-        writeInstrumentMappings();
+        writeMissing(&TuneSettingsLines::writeInstrumentMappings);
         return;
     }
     ListReader values(*list);
@@ -231,7 +243,7 @@ void TuneSettingsLines::readGracenoteDurations() {
     const TuneSettings defaults;
     if (!list) {
         settings_.gracenoteDurations = defaults.gracenoteDurations;
-        writeGracenoteDurations();
+        writeMissing(&TuneSettingsLines::writeGracenoteDurations);
         return;
     }
     ListReader(*list).integers(settings_.gracenoteDurations, defaults.gracenoteDurations);
@@ -243,7 +255,7 @@ void TuneSettingsLines::readFontSizes() {
     FontSizes& f = settings_.fontSizes;
     if (!list) {
         f = defaults;
-        writeFontSizes();
+        writeMissing(&TuneSettingsLines::writeFontSizes);
         return;
     }
     ListReader values(*list);
@@ -293,7 +305,7 @@ void TuneSettingsLines::putLine(std::string_view keyword, std::string_view line,
     } else {
         std::size_t insertAt = afterLineOf(text, anchor);
         if (insertAt == std::string_view::npos) insertAt = afterLineOf(text, fallbackAnchor);
-        if (insertAt == std::string_view::npos) insertAt = 0;
+        if (insertAt == std::string_view::npos) insertAt = afterLeadingHeaderLine(text);
         script_.select(insertAt, insertAt);
     }
     script_.replaceSelection(line);

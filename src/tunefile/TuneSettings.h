@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "tunefile/TextRepairs.h"
+
 namespace skirlo {
 
 class ScriptText;
@@ -79,7 +81,10 @@ std::string tuneTempoLine(int tempo);
 // sets 90 and the lacks-tempo-line mark). Every write marks the text modified.
 class TuneSettingsLines {
 public:
-    TuneSettingsLines(ScriptText& script, TuneSettings& settings) : script_(script), settings_(settings) {}
+    // With TextRepairs::Leave a reader takes the defaults of a missing line
+    // without writing it; the writers below always write.
+    TuneSettingsLines(ScriptText& script, TuneSettings& settings, TextRepairs repairs = TextRepairs::Mend)
+        : script_(script), settings_(settings), repairs_(repairs) {}
 
     // All seven readers in the order that places each missing line after its
     // anchor: TuneFormat, TuneTempo, MIDINoteMappings, FrequencyMappings,
@@ -107,12 +112,15 @@ public:
 
 private:
     void readLinesAfterTempo();
+    // A reader's write of the line it found missing.
+    void writeMissing(void (TuneSettingsLines::*write)());
     // Replaces the line of `keyword` or inserts `line` after the anchor's line.
     void putLine(std::string_view keyword, std::string_view line, std::string_view anchor,
                  std::string_view fallbackAnchor = {});
 
     ScriptText& script_;
     TuneSettings& settings_;
+    TextRepairs repairs_;
 };
 
 }  // namespace skirlo

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "view/Surface.h"
+#include "engraving/Surface.h"
 
 namespace skirlo {
 

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "view/MusicPrinting.h"
+#include "engraving/MusicPrinting.h"
 #include "view/QPainterSurface.h"
 
 namespace skirlo {

@@ -14,8 +14,8 @@
 
 #include "common/MessageSink.h"
 #include "common/Windows1252.h"
+#include "engraving/FontCreation.h"
 #include "tunefile/Profile.h"
-#include "view/FontCreation.h"
 #include "view/QtMeasuring.h"
 
 namespace skirlo {

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "RunningProgram.h"
 #include "common/MessageSink.h"
 #include "document/DocumentSaving.h"
 #include "document/TuneDocument.h"
@@ -28,7 +29,6 @@
 #include "export/MusicImage.h"
 #include "live/LiveTestSupport.h"
 #include "playback/live/DiagnosticLog.h"
-#include "RunningProgram.h"
 #include "support/FileTestSupport.h"
 
 using namespace skirlo;
@@ -113,6 +113,7 @@ TEST_F(ClipboardTest, DroppingTwoTuneFilesOpensTwoWindows) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     target.event(&drop);
+    QCoreApplication::processEvents();  // the files open once the drop is over
     ASSERT_EQ(static_cast<int>(window->tunes().size()), before + 2);
     QStringList titles;
     for (TuneWindow* each : window->tunes()) titles << QString::fromStdString(each->document().title());

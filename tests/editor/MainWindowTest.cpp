@@ -31,8 +31,8 @@
 #include "editor/ScriptView.h"
 #include "editor/SingleInstance.h"
 #include "editor/TuneWindow.h"
-#include "tunefile/Profile.h"
 #include "support/FileTestSupport.h"
+#include "tunefile/Profile.h"
 
 using namespace skirlo;
 using namespace skirlo::test;
@@ -236,4 +236,47 @@ TEST_F(MainWindowTest, ASecondStartHandsItsFilesToTheRunningProgram) {
     while (application->mainWindow()->tunes().isEmpty() && !deadline.hasExpired()) QTest::qWait(20);
     EXPECT_EQ(application->mainWindow()->tunes().size(), 1);
     EXPECT_FALSE(SingleInstance(name + "-nobody").handOver({path("laddie.tnz")}));
+}
+
+// A message box runs an event loop of its own, in which the second start
+// hangs up and its socket goes; the program and its unsaved edit stay.
+TEST_F(MainWindowTest, AHandedOverFileThatRaisesABoxLeavesTheEditedTuneIntact) {
+    class ModalBoxes final : public MessageSink {
+    public:
+        MessageAnswer show(std::string_view, std::string_view, MessageButtons) override {
+            ++shown;
+            QTest::qWait(30);
+            return MessageAnswer::Ok;
+        }
+        int shown = 0;
+    };
+    ModalBoxes boxes;
+    const QString name = QStringLiteral("skirlo-box-test-%1").arg(::getpid());
+    Application::Options options;
+    options.files = {path("laddie.tnz")};
+    options.profile = QString::fromStdString((folder / "QTN32.INI").string());
+    options.messages = &boxes;
+    options.saveDialog = &dialog;
+    options.instanceName = name;
+    application = std::make_unique<Application>(options);
+    ASSERT_TRUE(application->start());
+    TuneWindow* tune = application->mainWindow()->activeTune();
+    ASSERT_NE(tune, nullptr);
+    tune->scriptView()->setFocus();
+    QTest::keyClicks(tune->scriptView(), "X");
+    const std::string edited = tune->document().script().text();
+    {
+        std::ofstream tooLarge(folder / "big.tnz", std::ios::binary);
+        tooLarge << std::string(ScriptText::kMaxSize + 1, 'a');
+    }
+    for (int round = 1; round <= 20; ++round) {
+        ASSERT_TRUE(SingleInstance(name).handOver({path("big.tnz")}));
+        QDeadlineTimer deadline(5000);
+        while (boxes.shown < round && !deadline.hasExpired()) QTest::qWait(5);
+        ASSERT_EQ(boxes.shown, round);
+    }
+    ASSERT_EQ(application->mainWindow()->tunes().size(), 1);
+    EXPECT_EQ(application->mainWindow()->activeTune(), tune);
+    EXPECT_TRUE(tune->document().modified());
+    EXPECT_EQ(tune->document().script().text(), edited);
 }

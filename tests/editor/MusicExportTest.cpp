@@ -21,15 +21,16 @@
 #include <unistd.h>
 
 #include "common/MessageSink.h"
+#include "document/MusicSettings.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/ImageFileDialog.h"
 #include "editor/MusicExport.h"
 #include "editor/ProgressWindow.h"
-#include "tunefile/Profile.h"
-#include "view/MusicLayout.h"
-#include "view/QtMeasuring.h"
+#include "engraving/MusicLayout.h"
 #include "support/FileTestSupport.h"
+#include "tunefile/Profile.h"
+#include "view/QtMeasuring.h"
 
 using namespace skirlo;
 using namespace skirlo::test;
@@ -68,11 +69,7 @@ protected:
         EXPECT_TRUE(opening.document) << opening.error;
         TuneDocument& document = *opening.document;
         document.firstSetUp(messages);
-        const int ballSize = workspace->profile->getInt("PlayOptions", "BouncingBallSize", kDefaultBallSize);
-        const LayoutSettings settings = layoutSettingsFor(document.settings(), ballSize);
-        document.rebuild([&](ScriptText& script, bool convertBareStrings) {
-            return layOutMusic(script, convertBareStrings, workspace->symbols, *measuring, messages, settings);
-        });
+        document.layOut(workspace->symbols, *measuring, messages, screenLayoutOf(document.settings(), *workspace->profile));
         document.rebuildPlayback(*workspace->profile, PlaybackOutput::Midi);
         return std::move(opening.document);
     }
@@ -154,6 +151,23 @@ TEST_F(MusicExportTest, PicturesAreTheCommandLinesInEachFormat) {
     EXPECT_EQ(readFile(folder / "out" / "laddie.jpg")[0], '\x0A') << "any other extension writes PCX";
     EXPECT_EQ(proposals.front(), (folder / "laddie.pcx").string());
     EXPECT_TRUE(messages.messages().empty());
+}
+
+// The window and the command line read a tune's layout in one place, so
+// values at and past the edges give them the same picture.
+TEST_F(MusicExportTest, EdgeSettingsGiveTheWindowAndTheCommandLineOnePicture) {
+    workspace->profile->writeInt("PlayOptions", "BouncingBallSize", 0);
+    const fs::path tune = folder / "edges.tnz";
+    std::ofstream(tune, std::ios::binary) << "Chantrel:1.0\r\n\r\nFontSizes,(90,100,5000,400,250)\r\n\r\n"
+                                             "\"Edges\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n\r\n"
+                                             "& sharpf sharpc LA_4 B_4 !I";
+    const auto document = open(tune);
+    EXPECT_EQ(screenLayoutOf(document->settings(), *workspace->profile).zoom, kMaxZoom);
+    const std::string expected = runCli("image", tune, folder / "cli-edges.pcx");
+    ASSERT_GT(expected.size(), 128u);
+    chosen = folder / "out" / "edges.pcx";
+    exporter->saveImage(*document, nullptr);
+    EXPECT_TRUE(readFile(chosen) == expected) << "the menu's picture differs from skirlo-cli image";
 }
 
 TEST_F(MusicExportTest, CancellingTheProgressKeepsTheOlderFileAndRemembersThePlace) {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "common/MessageSink.h"
+#include "engraving/MusicLayout.h"
 #include "notation/SymbolMap.h"
 #include "tunefile/Profile.h"
 #include "tunefile/ScriptText.h"
-#include "view/MusicLayout.h"
 #include "view/QtMeasuring.h"
 
 namespace skirlo::test {

@@ -19,12 +19,12 @@ using Step = HeaderRegionReader::Step;
 
 // One build over a snapshot of the script, as the tune builder does it.
 struct Build {
-    explicit Build(std::string text, bool convert = false)
-        : script(text), snapshot(std::move(text)), search(snapshot), convertBareStrings(convert) {}
+    explicit Build(std::string text, bool convert = false, TextRepairs repairs = TextRepairs::Mend)
+        : script(text), snapshot(std::move(text)), search(snapshot), convertBareStrings(convert), repairs(repairs) {}
 
     // Reads one tune's header region to its end; the steps taken, in order.
     std::vector<Step> readTune(std::size_t tuneStart, TuneHeader& header) {
-        HeaderRegionReader reader(search, tuneStart, script, growth, convertBareStrings, context, 130);
+        HeaderRegionReader reader(search, tuneStart, script, growth, convertBareStrings, context, 130, repairs);
         std::vector<Step> steps;
         for (int guard = 0; guard < 100; ++guard) {
             steps.push_back(reader.next(header));
@@ -38,6 +38,7 @@ struct Build {
     HeaderSearch search;
     std::ptrdiff_t growth = 0;
     bool convertBareStrings;
+    TextRepairs repairs;
     FixedMetricsContext context;
 };
 
@@ -72,6 +73,22 @@ TEST(HeaderRegionCurrentFile, RecordsAndCommentsUntilTheBody) {
     EXPECT_EQ(build.script.text(), "Chantrel:1.0\r\n\r\n\"Title\"," + kTitleList + "\r\n\"Comment\"\r\n\r\n\"Mended\"," +
                                        kTypeList + "\r\n,(Q,Z\r\n& x");
     EXPECT_EQ(build.growth, static_cast<std::ptrdiff_t>(2 + 1 + kTypeList.size() + 2));
+}
+
+// Read while typing: the same record, at its place in the text as it stands.
+TEST(HeaderRegionCurrentFile, ARecordLeftUnmendedReadsAsMendedAndWritesNothing) {
+    const std::string text = "\"Title\"," + kTitleList + "\r\n\"Mended\",(Q,Z\r\n& x";
+    Build build(text, false, TextRepairs::Leave);
+    TuneHeader header;
+    EXPECT_EQ(build.readTune(0, header), (std::vector<Step>{Step::Record, Step::Record, Step::None}));
+    ASSERT_EQ(header.texts.size(), 2u);
+    EXPECT_EQ(header.texts[1]->text, "Mended");
+    EXPECT_EQ(header.texts[1]->kind, 'Y');
+    const std::size_t quote = text.find("\"Mended\"");
+    EXPECT_EQ(header.texts[1]->source, SourceRange::between(quote, quote + 8));
+    EXPECT_EQ(build.script.text(), text);
+    EXPECT_FALSE(build.script.modified());
+    EXPECT_EQ(build.growth, 0);
 }
 
 TEST(HeaderRegionCurrentFile, InLineRecordEndsTheRegionWhereverItStands) {

@@ -36,12 +36,29 @@ TEST(SettingsLinesInserted, EmptyTextGainsEveryLineInTheProgramsOrder) {
     EXPECT_EQ(doc.settings.tempo, 90);
 }
 
-TEST(SettingsLinesInserted, WithoutFontSizeTuneFormatGoesAboveTheHeaderLine) {
+// The header line stays the first line, where file managers look for it.
+TEST(SettingsLinesInserted, WithoutFontSizesTuneFormatGoesBelowTheHeaderLine) {
     Document doc("Chantrel:1.0\r\n\r\n\"T\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n& x");
     doc.lines.readAtSetUp();
-    EXPECT_EQ(doc.script.text(), kTuneFormat + "Chantrel:1.0\r\n" + kMidi + kFrequency + kInstrument + kGracenote +
-                                     kFontSizes +
+    EXPECT_EQ(doc.script.text(), "Chantrel:1.0\r\n" + kMidi + kFrequency + kInstrument + kGracenote + kFontSizes +
+                                     kTuneFormat +
                                      "\r\n\"T\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n& x");
+
+    Document other("Tartanix:1.0\r\n& x");
+    other.lines.readAtSetUp();
+    EXPECT_TRUE(other.script.text().starts_with("Tartanix:1.0\r\n" + kMidi));
+}
+
+TEST(SettingsLinesInserted, ReadingThatLeavesTheTextTakesTheDefaultsAndWritesNothing) {
+    ScriptText script("Chantrel:1.0\r\nFontSizes,(90,100,150,80,250)\r\n& x");
+    TuneSettings settings;
+    TuneSettingsLines(script, settings, TextRepairs::Leave).readAtSetUp();
+    EXPECT_EQ(script.text(), "Chantrel:1.0\r\nFontSizes,(90,100,150,80,250)\r\n& x");
+    EXPECT_FALSE(script.modified());
+    EXPECT_EQ(settings.fontSizes.zoom, 150);
+    EXPECT_EQ(settings.format.scaleOption, TuneFormat{}.scaleOption);
+    EXPECT_EQ(settings.midiNotes, TuneSettings{}.midiNotes);
+    EXPECT_TRUE(settings.lacksTempoLine);
 }
 
 TEST(SettingsLinesInserted, TuneTempoFollowsTuneFormatElseTheHeaderElseTheStart) {

@@ -13,8 +13,8 @@
 #include <map>
 
 #include "FontTestSupport.h"
+#include "engraving/MusicRenderer.h"
 #include "support/EngravingTestSupport.h"
-#include "view/MusicRenderer.h"
 #include "view/Specimen.h"
 
 namespace skirlo {

@@ -6,7 +6,7 @@
 
 #include "FontTestSupport.h"
 #include "common/MessageSink.h"
-#include "view/FontCreation.h"
+#include "engraving/FontCreation.h"
 
 namespace skirlo {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "engraving/MusicRenderer.h"
+#include "engraving/Surface.h"
 #include "support/EngravingTestSupport.h"
-#include "view/MusicRenderer.h"
-#include "view/Surface.h"
 
 namespace skirlo {
 namespace {

@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "engraving/FontCreation.h"
+#include "engraving/MusicPrinting.h"
+#include "engraving/MusicRenderer.h"
 #include "support/EngravingTestSupport.h"
-#include "view/FontCreation.h"
-#include "view/MusicPrinting.h"
-#include "view/MusicRenderer.h"
 
 namespace skirlo {
 namespace {

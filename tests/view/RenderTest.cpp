@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "engraving/MusicCurves.h"
+#include "engraving/MusicRenderer.h"
 #include "support/EngravingTestSupport.h"
-#include "view/MusicCurves.h"
-#include "view/MusicRenderer.h"
 
 namespace skirlo {
 namespace {

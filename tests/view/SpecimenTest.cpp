@@ -10,8 +10,8 @@
 
 #include "FontTestSupport.h"
 #include "common/MessageSink.h"
+#include "engraving/FontCreation.h"
 #include "tunefile/Profile.h"
-#include "view/FontCreation.h"
 #include "view/Specimen.h"
 
 namespace skirlo {

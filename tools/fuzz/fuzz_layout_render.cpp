@@ -5,9 +5,9 @@
 
 #include "FuzzSupport.h"
 #include "common/FixedMetrics.h"
-#include "view/MusicLayout.h"
-#include "view/MusicRenderer.h"
-#include "view/Surface.h"
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicRenderer.h"
+#include "engraving/Surface.h"
 
 namespace {
 
@@ -37,9 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.zoom = 10 + data[0] % 4 * 60;
     if (derivedHeights(settings.zoom, settings.xScale, settings.yScale).height < 1) return 0;
     FixedMetricsContext measuring;
-    document->rebuild([&](ScriptText& script, bool convertBareStrings) {
-        return layOutMusic(script, convertBareStrings, fuzz::workspace().symbols, measuring, sink, settings);
-    });
+    document->layOut(fuzz::workspace().symbols, measuring, sink, settings);
     NullSurface surface;
     MusicRenderer(fuzz::workspace().symbols.hiliteColour()).draw(document->tunes(), surface);
     return 0;

@@ -1,20 +1,18 @@
-#include "view/MusicLayout.h"
+#include "engraving/MusicLayout.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 
+#include "engraving/FontCreation.h"
+#include "engraving/MusicCurves.h"
+#include "engraving/MusicGlyphs.h"
 #include "notation/TuneBuilder.h"
-#include "view/FontCreation.h"
-#include "view/MusicCurves.h"
 
 namespace skirlo {
 
 namespace {
 
-constexpr int kLedgerGlyph = 77;
-constexpr int kStaffGlyph = 87;
-constexpr int kLineGlyph = 57;
 constexpr int kMaxAlignedColumns = 50;
 constexpr int kDotPreGap = 4;      // after a tailed note, in 1/130 of H
 constexpr int kMarkClearance = 3;  // between a mark and what it clears, in 1/130 of H
@@ -24,8 +22,6 @@ bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT
 
 // The melody side: notes, dots and accidentals carry the scaled space after.
 bool hasScaledPostGap(std::int32_t c) { return isMelodyCategory(c) || c == CAT_DOTS || c == CAT_NOTE_CHANGE; }
-
-bool isTailedNote(std::int32_t c) { return c == CAT_MELODY_RIGHT_TAIL || c == CAT_MELODY_LEFT_TAIL; }
 
 bool isNextMark(std::int32_t c) {
     return c == CAT_PIOB_OVERNEXT || c == CAT_PIOB_UNDERNEXT || c == CAT_PIOB_UNDERNEXT_CAMACH || c == CAT_SIGN;
@@ -121,7 +117,7 @@ void forEachStaff(Tune& tune, Visit visit) {
 
 LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize) {
     LayoutSettings layout;
-    layout.zoom = settings.fontSizes.zoom;
+    layout.zoom = std::clamp(settings.fontSizes.zoom, kMinZoom, kMaxZoom);
     layout.xScale = settings.fontSizes.xScale;
     layout.yScale = settings.fontSizes.yScale;
     layout.spacePercent = settings.fontSizes.spacing;
@@ -217,7 +213,7 @@ void MusicLayout::adjustHighA(Symbol& note, const PlacementInput& input, int& ru
     if (note.pitch != PITCH_HA || input.previous == nullptr || !isEmbellishmentLike(input.previous->category)) return;
     const Font* ledger = note.ledgerFont();
     if (ledger == nullptr) return;
-    const int shift = (boxOf(ledger, kLedgerGlyph).width - note.glyphBox.width) / 2;
+    const int shift = (boxOf(ledger, glyph::kLedger).width - note.glyphBox.width) / 2;
     runningX += shift;
     input.previous->advanceWidth += shift;
     note.x = runningX;
@@ -234,7 +230,7 @@ void MusicLayout::placeTailedNote(Symbol& note, const PlacementInput& input, int
     note.centreX = left + (note.glyphOrigin.width + note.glyphBox.width) / 2;
     int glyphWidth = note.glyphOrigin.width + note.glyphBox.width;
     const Font* ledger = note.ledgerFont();
-    if (note.pitch == PITCH_HA && ledger != nullptr) glyphWidth = boxOf(ledger, kLedgerGlyph).width;
+    if (note.pitch == PITCH_HA && ledger != nullptr) glyphWidth = boxOf(ledger, glyph::kLedger).width;
     note.advanceWidth = note.spaceBefore + glyphWidth + note.spaceAfter;
     hangPendingMarks(note);
 }
@@ -367,13 +363,13 @@ void MusicLayout::measureStaffGlyphs() {
     const Font* lines = fonts_.musicFont(3);
     const Font* bars = fonts_.musicFont(1);
     for (int level = 0; level < 3; ++level) staffGlyphs_.beamBoxes[level] = boxOf(lines, 88 + level);
-    staffGlyphs_.lineThickness = std::max(boxOf(lines, kLineGlyph).height, 1);
-    if (lines != nullptr) staffGlyphs_.extent = lines->textExtent(std::string(1, static_cast<char>(kStaffGlyph)));
+    staffGlyphs_.lineThickness = std::max(boxOf(lines, glyph::kLine).height, 1);
+    if (lines != nullptr) staffGlyphs_.extent = lines->textExtent(std::string(1, static_cast<char>(glyph::kStaff)));
     const int codes[4] = {72, 71, 54, 53};
     for (int i = 0; i < 4; ++i) staffGlyphs_.timeLineBoxes[i] = boxOf(bars, codes[i]);
     if (lines == nullptr) return;
     // One staff line per contour, at its highest point.
-    for (const Contour& contour : lines->outline(kStaffGlyph)) {
+    for (const Contour& contour : lines->outline(glyph::kStaff)) {
         if (contour.empty()) continue;
         int top = INT_MAX;
         for (const OutlinePoint& p : contour) top = std::min(top, p.y);
@@ -689,14 +685,15 @@ Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX) {
 }
 
 LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const SymbolMap& symbols,
-                         MeasuringContext& measuring, MessageSink& messages, const LayoutSettings& settings) {
+                         MeasuringContext& measuring, MessageSink& messages, const LayoutSettings& settings,
+                         TextRepairs repairs) {
     const DerivedHeights heights = derivedHeights(settings.zoom, settings.xScale, settings.yScale);
     LaidOutMusic music;
     *music.fonts = createFontSet(measuring, heights.height, heights.width, messages);
     music.leftX = settings.zoom * 20 / 100;
     MusicLayout layout(*music.fonts, symbols.spacing(), measuring, settings);
     const TuneBuildContext context{
-        symbols, measuring, *music.fonts, messages, music.fonts->height, &layout, music.leftX, 0};
+        symbols, measuring, *music.fonts, messages, music.fonts->height, &layout, music.leftX, 0, repairs};
     music.tunes = buildTunes(script, convertBareStrings, context);
     music.extent = musicExtent(music.tunes, music.leftX);
     return music;

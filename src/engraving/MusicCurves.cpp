@@ -1,4 +1,4 @@
-#include "view/MusicCurves.h"
+#include "engraving/MusicCurves.h"
 
 #include <algorithm>
 #include <array>

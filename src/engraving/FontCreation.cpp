@@ -1,4 +1,4 @@
-#include "view/FontCreation.h"
+#include "engraving/FontCreation.h"
 
 #include <algorithm>
 #include <string>

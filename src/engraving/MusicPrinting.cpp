@@ -1,21 +1,21 @@
-#include "view/MusicPrinting.h"
+#include "engraving/MusicPrinting.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 
+#include "engraving/FontCreation.h"
+#include "engraving/MusicGlyphs.h"
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicRenderer.h"
 #include "notation/TuneBuilder.h"
 #include "tunefile/ScriptText.h"
-#include "view/FontCreation.h"
-#include "view/MusicLayout.h"
-#include "view/MusicRenderer.h"
 
 namespace skirlo {
 
 namespace {
 
-constexpr int kReferenceBarLine = 33;
 
 // Texts that stand on the header band and are printed only on the tune's first page.
 bool isHeaderText(char kind) { return kind != 'F' && kind != 'I' && kind != 'X'; }
@@ -372,7 +372,7 @@ int fixedFontHeight(MeasuringContext& measuring, int staffHeight) {
     const int wanted = static_cast<int>(std::int64_t{staffHeight} * measuring.pixelsPerInchX() / 1000);
     auto barLine = [&](int height) {
         const std::unique_ptr<Font> font = measuring.createMusicFont("QTN1", height, 0);
-        return font != nullptr ? font->glyphBox(kReferenceBarLine).height : 0;
+        return font != nullptr ? font->glyphBox(glyph::kThinBar).height : 0;
     };
     int height = std::max(wanted, 1);
     const int first = barLine(height);

@@ -1,19 +1,16 @@
-#include "view/MusicRenderer.h"
+#include "engraving/MusicRenderer.h"
 
 #include <algorithm>
 #include <climits>
 #include <string_view>
 
-#include "view/MusicLayout.h"
+#include "engraving/MusicGlyphs.h"
+#include "engraving/MusicLayout.h"
 
 namespace skirlo {
 
 namespace {
 
-constexpr int kLedgerGlyph = 77;
-constexpr int kThinBar = 33;
-constexpr int kThickBar = 34;
-constexpr int kEndBar = 35;
 constexpr int kMaxWidening = 64;  // device pixels a preview may need to widen a line by
 constexpr int kNumberClearance = 3;  // between a tuplet's curve and its number, in 1/130 of H
 constexpr int kReferenceScale = 130;
@@ -21,8 +18,6 @@ constexpr int kReferenceScale = 130;
 bool isPrinting(const Surface& surface) {
     return surface.kind() == SurfaceKind::Printer || surface.kind() == SurfaceKind::Preview;
 }
-
-bool isTailedNote(std::int32_t c) { return c == CAT_MELODY_RIGHT_TAIL || c == CAT_MELODY_LEFT_TAIL; }
 
 bool isTuplet(std::int32_t c) { return c == CAT_RUNS_OF_3 || c == CAT_RUNS_OF_3_END; }
 
@@ -134,8 +129,8 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
     const bool flagged = drawsFlags(symbol);
     const Font* ledgerFont = symbol.ledgerFont();
     if (flagged && symbol.pitch == PITCH_HA && ledgerFont != nullptr) {
-        const GlyphBox ledger = ledgerFont->glyphBox(kLedgerGlyph);
-        surface.glyph(*ledgerFont, kLedgerGlyph, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
+        const GlyphBox ledger = ledgerFont->glyphBox(glyph::kLedger);
+        surface.glyph(*ledgerFont, glyph::kLedger, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
     }
     if (flagged) drawFlags(symbol, staff, surface, colour);
     surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore, y, colour);
@@ -152,9 +147,9 @@ void MusicRenderer::drawText(const TextRecord& text, Surface& surface) const {
 }
 
 void drawBarLines(const Symbol& bar, const StaffLayout& staff, Surface& surface, Colour colour) {
-    const int thin = barWidth(bar, kThinBar);
-    const int thick = barWidth(bar, kThickBar);
-    const int end = barWidth(bar, kEndBar);
+    const int thin = barWidth(bar, glyph::kThinBar);
+    const int thick = barWidth(bar, glyph::kThickBar);
+    const int end = barWidth(bar, glyph::kEndBar);
     const int top = staff.lineY[0];
     const int bottom = staff.lineY[4] + staff.lineThickness;
     const int x = bar.x + bar.spaceBefore;

@@ -26,6 +26,7 @@
 #include "notation/SymbolMap.h"
 #include "notation/SymbolPlacement.h"
 #include "notation/TuneTree.h"
+#include "tunefile/TextRepairs.h"
 #include "tunefile/TuneSettings.h"
 
 namespace skirlo {
@@ -35,6 +36,10 @@ class ScriptText;
 
 inline constexpr int kLayoutReference = 130;  // the font height the spacing tables are written for
 inline constexpr int kDefaultBallSize = 7;
+// The zooms a tune is laid out at, in percent: a stored zoom outside them is
+// brought to the nearer end.
+inline constexpr int kMinZoom = 1;
+inline constexpr int kMaxZoom = 1000;
 inline constexpr int kMaxFontHeight = 10 * kLayoutReference;  // zoom 1000 % at 100 % scale
 
 struct LayoutSettings {
@@ -143,6 +148,7 @@ Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX);
 // Creates the fonts at the settings' zoom and scales and builds the tree
 // with this layout, at left x = zoom x 20 / 100.
 LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const SymbolMap& symbols,
-                         MeasuringContext& measuring, MessageSink& messages, const LayoutSettings& settings);
+                         MeasuringContext& measuring, MessageSink& messages, const LayoutSettings& settings,
+                         TextRepairs repairs = TextRepairs::Mend);
 
 }  // namespace skirlo

@@ -1,0 +1,25 @@
+#pragma once
+// How a document's music is laid out on screen, in pictures and on paper:
+// the tune's settings lines and the profile, read here once, so that the
+// window, the printer and the command line lay a tune out alike, edge
+// values included.
+
+#include "engraving/MusicLayout.h"
+#include "engraving/MusicPrinting.h"
+
+namespace skirlo {
+
+class Profile;
+struct TuneSettings;
+
+// The profile's "BouncingBallSize": the room kept above each staff for the ball.
+int ballSizeOf(const Profile& profile);
+
+// The screen's and pictures' layout at the tune's stored zoom.
+LayoutSettings screenLayoutOf(const TuneSettings& tune, const Profile& profile);
+
+// The printed layout: the tune's settings, the profile's space between
+// tunes and ball size.
+PrintSettings printLayoutOf(const TuneSettings& tune, const Profile& profile);
+
+}  // namespace skirlo
