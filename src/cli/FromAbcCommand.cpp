@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,12 +19,17 @@ namespace skirlo {
 namespace {
 
 const CommandSpec kFromAbc{
-    "from-abc", "FILE.abc -o OUT.tnz [--profile FILE]",
+    "from-abc", "FILE.abc -o OUT.tnz [--verbose] [--strict] [--profile FILE]",
     "Reads the tunes of an ABC file written for the pipes (K:HP or K:Hp) and writes them as one tune file.\n"
-    "A grace group becomes the embellishment whose gracenotes it equals, else its single gracenotes.\n"
-    "Whatever is not understood is skipped and reported as FILE:LINE:COLUMN: what.",
+    "A grace group becomes the embellishment whose gracenotes it equals, else its single gracenotes. Of\n"
+    "several voices (V:) the first, or the one named chanter, pipes or melody, is read; the others are left\n"
+    "out. A tie (c2-|c2) holds the note on. Each tune that lost or changed anything gets one line,\n"
+    "FILE:LINE: \"Title\": 3 notes and 1 voice left out, and a last line gives the totals.",
     {"FILE.abc"},
-    {{"o,output", "OUT.tnz", "the tune file to write; - for standard output"}}};
+    {{"o,output", "OUT.tnz", "the tune file to write; - for standard output"},
+     {"verbose", "", "also name every skipped thing as FILE:LINE:COLUMN: what, and what changes nothing heard or "
+                     "seen (a key read as the pipe scale, slurs, %% directives, I: fields)"},
+     {"strict", "", "any loss is an error: exit 1 and write nothing"}}};
 
 bool readWhole(const std::string& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -41,6 +47,38 @@ bool readWhole(const std::string& path, std::string& bytes) {
     return true;
 }
 
+void printMessages(const std::string& input, const AbcImport& imported) {
+    std::vector<const AbcMessage*> all;
+    for (const AbcMessage& message : imported.messages) all.push_back(&message);
+    for (const AbcMessage& message : imported.notices) all.push_back(&message);
+    std::stable_sort(all.begin(), all.end(), [](const AbcMessage* a, const AbcMessage* b) {
+        return a->line != b->line ? a->line < b->line : a->column < b->column;
+    });
+    for (const AbcMessage* message : all) {
+        std::fprintf(stderr, "%s:%d:%d: %s\n", input.c_str(), message->line, message->column, message->text.c_str());
+    }
+}
+
+// One line per tune that lost anything, then the totals; silent when none did.
+void printSummary(const std::string& input, const AbcImport& imported, bool verbose) {
+    AbcTuneReport total;
+    int tunesWithLosses = 0;
+    for (const AbcTuneReport& tune : imported.tuneReports) {
+        if (!tune.lostAnything()) continue;
+        ++tunesWithLosses;
+        total.notes += tune.notes;
+        total.gracenotes += tune.gracenotes;
+        total.voices += tune.voices;
+        total.other += tune.other;
+        const std::string title = tune.title.empty() ? "(no title)" : tune.title;
+        std::fprintf(stderr, "%s:%d: \"%s\": %s%s\n", input.c_str(), tune.firstLossLine, title.c_str(),
+                     describeLosses(tune).c_str(), verbose ? "" : " (see --verbose)");
+    }
+    if (tunesWithLosses == 0) return;
+    std::fprintf(stderr, "%s: %d of %zu tunes lost or changed something: %s\n", input.c_str(), tunesWithLosses,
+                 imported.tuneReports.size(), describeLosses(total).c_str());
+}
+
 }  // namespace
 
 int runFromAbc(const std::vector<std::string>& args) {
@@ -56,8 +94,12 @@ int runFromAbc(const std::vector<std::string>& args) {
     std::string abc;
     if (!readWhole(input, abc)) return 1;
     const AbcImport imported = importAbc(abc, EmbellishmentTable::fromProfile(*environment->profile));
-    for (const AbcMessage& message : imported.messages) {
-        std::fprintf(stderr, "%s:%d:%d: %s\n", input.c_str(), message.line, message.column, message.text.c_str());
+    const bool verbose = line.isSet("verbose");
+    if (verbose) printMessages(input, imported);
+    printSummary(input, imported, verbose);
+    if (line.isSet("strict") && !imported.messages.empty()) {
+        std::fprintf(stderr, "skirlo-cli: %s: something was lost or changed (--strict); nothing written\n", input.c_str());
+        return 1;
     }
     if (imported.tunes == 0) {
         std::fprintf(stderr, "skirlo-cli: %s holds no tune with music; nothing written\n", input.c_str());

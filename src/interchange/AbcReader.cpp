@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <numeric>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 #include "interchange/EmbellishmentTable.h"
@@ -87,8 +88,104 @@ bool noteValueOf(Fraction length, int& value, int& dots) {
 
 std::string describe(Fraction f) { return std::to_string(f.num) + "/" + std::to_string(f.den); }
 
+std::string lowered(std::string_view text) {
+    std::string low(text);
+    for (char& c : low) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return low;
+}
+
+// The value of `key=` in a V: field ("name=\"Pipes\"" or "nm=Pipes").
+std::string voiceAttribute(std::string_view value, std::string_view key) {
+    for (std::size_t at = value.find(key); at != std::string_view::npos; at = value.find(key, at + 1)) {
+        const std::size_t equals = at + key.size();
+        if ((at > 0 && value[at - 1] != ' ' && value[at - 1] != '\t') || equals >= value.size() || value[equals] != '=') {
+            continue;
+        }
+        std::size_t start = equals + 1;
+        if (start < value.size() && value[start] == '"') {
+            const std::size_t close = value.find('"', start + 1);
+            return std::string(value.substr(start + 1, (close == std::string_view::npos ? value.size() : close) - start - 1));
+        }
+        return std::string(value.substr(start, value.find_first_of(" \t", start) - start));
+    }
+    return {};
+}
+
+struct Voice {
+    std::string id;
+    std::string name;  // as it says it, else its id
+
+    bool isMelody() const {
+        const std::string both = lowered(id + " " + name);
+        return both.find("chanter") != std::string::npos || both.find("pipe") != std::string::npos ||
+               both.find("melody") != std::string::npos;
+    }
+};
+
+Voice voiceOf(std::string_view value) {
+    value = trimmed(value);
+    Voice voice{std::string(value.substr(0, value.find_first_of(" \t"))), {}};
+    for (const std::string_view key : {"name", "nm", "subname", "snm"}) {
+        if (voice.name.empty()) voice.name = voiceAttribute(value, key);
+    }
+    if (voice.name.empty()) voice.name = voice.id;
+    return voice;
+}
+
+// The voices of each tune, in the order they are first named: the reader has
+// to know which is the chanter's before the music of any of them.
+std::vector<std::vector<Voice>> voicesOfTunes(std::string_view abc) {
+    std::vector<std::vector<Voice>> tunes;
+    const auto add = [&](std::string_view value) {
+        if (tunes.empty()) return;
+        const Voice voice = voiceOf(value);
+        for (Voice& known : tunes.back()) {
+            if (known.id != voice.id) continue;
+            if (known.name == known.id) known.name = voice.name;
+            return;
+        }
+        tunes.back().push_back(voice);
+    };
+    std::size_t start = 0;
+    while (start < abc.size()) {
+        std::size_t end = abc.find('\n', start);
+        if (end == std::string_view::npos) end = abc.size();
+        const std::string_view line = abc.substr(start, end - start);
+        if (line.starts_with("X:")) tunes.emplace_back();
+        else if (line.starts_with("V:")) add(line.substr(2));
+        else if (!line.starts_with("%")) {
+            for (std::size_t at = line.find("[V:"); at != std::string_view::npos; at = line.find("[V:", at + 1)) {
+                const std::size_t close = line.find(']', at);
+                add(line.substr(at + 3, (close == std::string_view::npos ? line.size() : close) - at - 3));
+            }
+        }
+        start = end + 1;
+    }
+    return tunes;
+}
+
+// Fields that say nothing about what is played or drawn.
+bool isHarmlessField(char key) { return std::string_view("ABDFGHINOSZrs").find(key) != std::string_view::npos; }
+
+// The number of an ending label ("1st", "2nd", "1.", "Second"), or 0.
+int endingOfLabel(std::string_view label) {
+    std::size_t at = label.find_first_of("0123456789");
+    if (at != std::string_view::npos) {
+        const std::size_t start = at;
+        const auto value = number(label, at);
+        // "1-2" and "1,3" name several passes.
+        const bool several = label.find_first_of("0123456789", at) != std::string_view::npos;
+        return value && !several && at - start == 1 ? static_cast<int>(*value) : 0;
+    }
+    const std::string low = lowered(trimmed(label));
+    if (low.starts_with("first")) return 1;
+    if (low.starts_with("second")) return 2;
+    return 0;
+}
+
 struct PendingNote {
     WrittenNote note;
+    bool tied = false;  // to the next note
     Fraction length;
     int line = 0;
     int column = 0;
@@ -99,6 +196,7 @@ public:
     explicit AbcReader(const EmbellishmentTable& table) : table_(table) {}
 
     AbcImport read(std::string_view abc) {
+        voicesOfTunes_ = voicesOfTunes(abc);
         std::size_t start = 0;
         int lineNumber = 0;
         bool continued = false;
@@ -120,9 +218,21 @@ public:
 private:
     enum class Place { Outside, Header, Body };
 
-    void report(int line, std::size_t column, std::string text) {
-        result_.messages.push_back(AbcMessage{line, static_cast<int>(column) + 1, std::move(text)});
+    void report(int line, std::size_t column, std::string text, AbcLoss loss = AbcLoss::Other) {
+        AbcMessage message{line, static_cast<int>(column) + 1, std::move(text), loss};
+        if (loss == AbcLoss::None) return result_.notices.push_back(std::move(message));
+        if (place_ != Place::Outside && !result_.tuneReports.empty()) {
+            AbcTuneReport& tune = result_.tuneReports.back();
+            if (tune.firstLossLine == 0) tune.firstLossLine = line;
+            ++(loss == AbcLoss::Note        ? tune.notes
+               : loss == AbcLoss::Gracenote ? tune.gracenotes
+               : loss == AbcLoss::Voice     ? tune.voices
+                                            : tune.other);
+        }
+        result_.messages.push_back(std::move(message));
     }
+
+    void notice(int line, std::size_t column, std::string text) { report(line, column, std::move(text), AbcLoss::None); }
 
     // Returns whether the line ended in a continuation backslash.
     bool readLine(std::string_view line, int lineNumber, bool continued) {
@@ -131,6 +241,10 @@ private:
             if (place_ != Place::Outside) endTune();
             return false;
         }
+        if (line.starts_with("%%")) {
+            directive(line);
+            return continued;
+        }
         if (line.front() == '%') return continued;
         if (line.size() >= 2 && line[1] == ':' && ((line[0] >= 'A' && line[0] <= 'Z') || (line[0] >= 'a' && line[0] <= 'z'))) {
             column_ = 0;
@@ -138,14 +252,25 @@ private:
             return false;
         }
         if (place_ == Place::Outside) {
-            report(line_, 0, "text outside a tune (no X: field before it) skipped");
+            notice(line_, 0, "text outside a tune (no X: field before it) skipped");
             return false;
         }
         if (place_ == Place::Header) {
-            report(line_, 0, "music before the K: field: the tune is read as K:HP");
+            notice(line_, 0, "music before the K: field: the tune is read as K:HP");
             beginBody();
         }
         return body(line);
+    }
+
+    // "%%linebreak !" makes '!' end a staff line; other directives only
+    // change how another program lays the music out.
+    void directive(std::string_view line) {
+        const std::string_view words = trimmed(line.substr(2));
+        if (words.starts_with("linebreak")) {
+            bangBreaks_ = words.find('!') != std::string_view::npos;
+            return;
+        }
+        notice(line_, 0, "directive " + std::string(trimmed(line)) + " skipped");
     }
 
     void field(char key, std::string_view value, bool inLine) {
@@ -154,6 +279,8 @@ private:
             endTune();
             place_ = Place::Header;
             tuneLine_ = line_;
+            result_.tuneReports.push_back(AbcTuneReport{line_, 0, {}, 0, 0, 0, 0});
+            beginVoices();
             heading_ = TuneHeading{};
             titles_ = 0;
             meter_ = Fraction{4, 4};
@@ -162,7 +289,9 @@ private:
             tempo_.reset();
             return;
         }
-        if (place_ == Place::Outside) return report(line_, 0, std::string(1, key) + ": field outside a tune skipped");
+        if (place_ == Place::Outside) return notice(line_, 0, std::string(1, key) + ": field outside a tune skipped");
+        if (key == 'V') return voiceField(value);
+        if (voiceSkipped_) return;  // the fields of a voice left out are its own
         switch (key) {
             case 'T': return title(value);
             case 'R': return headerText(heading_.type, value, key);
@@ -171,8 +300,48 @@ private:
             case 'L': return unitLength(value);
             case 'Q': return tempo(value);
             case 'K': return keyField(value);
-            default: report(line_, column_, std::string(1, key) + ": field skipped");
+            default: report(line_, column_, std::string(1, key) + ": field skipped", isHarmlessField(key) ? AbcLoss::None : AbcLoss::Other);
         }
+    }
+
+    // ---- voices ----
+
+    const std::vector<Voice>& tuneVoices() const {
+        static const std::vector<Voice> kNone;
+        const std::size_t index = result_.tuneReports.size() - 1;
+        return index < voicesOfTunes_.size() ? voicesOfTunes_[index] : kNone;
+    }
+
+    // The chanter's voice is the first named for it, else the first voice;
+    // music before any V: field in the body belongs to the first voice.
+    void beginVoices() {
+        const std::vector<Voice>& voices = tuneVoices();
+        keptVoice_.clear();
+        voicesReported_.clear();
+        for (const Voice& voice : voices) {
+            if (voice.isMelody()) {
+                keptVoice_ = voice.id;
+                break;
+            }
+        }
+        if (keptVoice_.empty() && !voices.empty()) keptVoice_ = voices.front().id;
+        voiceSkipped_ = !voices.empty() && voices.front().id != keptVoice_;
+    }
+
+    void voiceField(std::string_view value) {
+        const Voice voice = voiceOf(value);
+        if (voice.id != keptVoice_ && voicesReported_.insert(voice.id).second) {
+            std::string name;
+            for (const Voice& known : tuneVoices()) {
+                if (known.id == voice.id) name = known.name;
+            }
+            report(line_, column_, "voice \"" + name + "\" left out (only the chanter's voice \"" + keptVoice_ + "\" is read)",
+                   AbcLoss::Voice);
+        }
+        // A V: field of the header only names the voice.
+        if (place_ != Place::Body) return;
+        flush();
+        voiceSkipped_ = voice.id != keptVoice_;
     }
 
     void title(std::string_view value) {
@@ -220,37 +389,84 @@ private:
     }
 
     // Beats a minute of the tune's beat (a dotted quarter in eighths time)
-    // from a Q: field's notes a minute.
+    // from a Q: field's notes a minute ("1/4=80", "80") or a text that says
+    // its beats a minute ("80 bpm"); another text ("Quick March") is the
+    // tune's type when it has none.
     void tempo(std::string_view value) {
-        const std::size_t equals = value.find('=');
-        std::optional<Fraction> beat = equals == std::string_view::npos ? unit() : std::optional<Fraction>();
-        std::string_view count = value;
+        std::string numbers;
+        std::vector<std::string_view> texts;
+        for (std::size_t at = 0; at < value.size();) {
+            if (value[at] != '"') {
+                numbers += value[at++];
+                continue;
+            }
+            const std::size_t close = value.find('"', at + 1);
+            const std::size_t end = close == std::string_view::npos ? value.size() : close;
+            texts.push_back(value.substr(at + 1, end - at - 1));
+            at = end + 1;
+        }
+        std::optional<Tempo> given;
+        if (!trimmed(numbers).empty()) {
+            given = tempoOfNumbers(trimmed(numbers));
+            if (!given) return report(line_, column_, "Q:" + std::string(value) + " is not a tempo such as 1/4=80; skipped");
+        }
+        for (const std::string_view text : texts) {
+            if (const auto perMinute = beatsPerMinuteIn(text); perMinute && !given) {
+                given = Tempo{std::nullopt, *perMinute};
+            } else if (place_ != Place::Body && heading_.type.empty()) {
+                heading_.type = std::string(trimmed(text));
+            } else {
+                report(line_, column_, "tempo text \"" + std::string(text) + "\" left out");
+            }
+        }
+        if (!given) return;
+        if (place_ == Place::Body) writer_.tempoMark(beatsPerMinute(*given));
+        else tempo_ = given;
+    }
+
+    struct Tempo {
+        std::optional<Fraction> beat;  // none: the tune's own beat
+        std::int64_t perMinute = 0;
+    };
+
+    std::optional<Tempo> tempoOfNumbers(std::string_view text) const {
+        const std::size_t equals = text.find('=');
+        std::optional<Fraction> beat = unit();
+        std::string_view count = text;
         if (equals != std::string_view::npos) {
-            std::string_view left = trimmed(value.substr(0, equals));
-            if (const std::size_t quote = left.rfind('"'); quote != std::string_view::npos) left = trimmed(left.substr(quote + 1));
+            // "1/4 3/8=80": the beats add up.
+            std::string_view left = trimmed(text.substr(0, equals));
             beat = fraction(left);
-            count = trimmed(value.substr(equals + 1));
+            count = trimmed(text.substr(equals + 1));
         }
         std::size_t at = 0;
         const auto perMinute = number(count, at);
-        if (!beat || !perMinute || at != count.size()) {
-            return report(line_, column_, "Q:" + std::string(value) + " is not a tempo such as 1/4=80; skipped");
-        }
-        if (place_ == Place::Body) writer_.tempoMark(beatsPerMinute(*beat, *perMinute));
-        else tempo_ = std::pair{*beat, *perMinute};
+        if (!beat || !perMinute || *perMinute == 0 || at != count.size()) return std::nullopt;
+        return Tempo{beat, *perMinute};
     }
 
-    int beatsPerMinute(Fraction beat, std::int64_t perMinute) const {
+    // "80 bpm", "bpm 80", "80 BPM": the number of a text that says bpm.
+    static std::optional<std::int64_t> beatsPerMinuteIn(std::string_view text) {
+        const std::string low = lowered(text);
+        if (low.find("bpm") == std::string::npos) return std::nullopt;
+        std::size_t at = low.find_first_of("0123456789");
+        if (at == std::string::npos) return std::nullopt;
+        const auto value = number(low, at);
+        return value && *value > 0 ? value : std::nullopt;
+    }
+
+    int beatsPerMinute(const Tempo& tempo) const {
+        if (!tempo.beat) return static_cast<int>(tempo.perMinute);
         const Fraction beatOfTune = meter_.den >= 8 ? Fraction{3, meter_.den} : Fraction{1, meter_.den};
-        const std::int64_t num = perMinute * beat.num * beatOfTune.den;
-        const std::int64_t den = beat.den * beatOfTune.num;
+        const std::int64_t num = tempo.perMinute * tempo.beat->num * beatOfTune.den;
+        const std::int64_t den = tempo.beat->den * beatOfTune.num;
         return static_cast<int>((num + den / 2) / den);
     }
 
     void keyField(std::string_view value) {
         const std::string_view mode = value.substr(0, value.find_first_of(" \t%"));
         if (mode != "HP" && mode != "Hp") {
-            report(line_, column_, "K:" + std::string(value) + " is read as the pipe scale (K:HP)");
+            notice(line_, column_, "K:" + std::string(value) + " is read as the pipe scale (K:HP)");
         }
         if (place_ == Place::Header) beginBody();
     }
@@ -263,7 +479,7 @@ private:
 
     void beginBody() {
         place_ = Place::Body;
-        heading_.tempo = tempo_ ? beatsPerMinute(tempo_->first, tempo_->second) : 0;
+        heading_.tempo = tempo_ ? beatsPerMinute(*tempo_) : 0;
         for (const auto& [text, what] : {std::pair{&heading_.title, "title"}, std::pair{&heading_.type, "type"},
                                          std::pair{&heading_.composer, "composer"}}) {
             const std::string safe = TuneTextWriter::recordText(*text);
@@ -274,11 +490,18 @@ private:
     }
 
     void endTune() {
-        const Place place = std::exchange(place_, Place::Outside);
-        if (place == Place::Outside) return;
-        if (place == Place::Body) {
+        if (place_ == Place::Outside) return;
+        result_.tuneReports.back().title = heading_.title;
+        if (place_ == Place::Body) {
             flush();
-            if (!nextNote_.embellishments.empty()) report(line_, 0, "gracenotes with no note after them skipped");
+            if (!nextNote_.embellishments.empty()) {
+                report(line_, 0, "gracenotes with no note after them skipped", AbcLoss::Gracenote);
+            }
+        }
+        const Place place = std::exchange(place_, Place::Outside);
+        tieFrom_.reset();
+        voiceSkipped_ = false;
+        if (place == Place::Body) {
             nextNote_ = WrittenNote{};
             writer_.lineEnd();
             if (writer_.endTune()) {
@@ -286,7 +509,9 @@ private:
                 return;
             }
         }
+        place_ = place;  // the message still belongs to the tune
         report(tuneLine_, 0, "the tune has no music; skipped");
+        place_ = Place::Outside;
     }
 
     // ---- the music ----
@@ -295,6 +520,14 @@ private:
         text_ = text;
         std::size_t at = 0;
         while (at < text.size()) {
+            if (voiceSkipped_) {
+                // Only an inline V: field can bring the chanter back.
+                at = text.find("[V:", at);
+                if (at == std::string_view::npos) return false;
+                column_ = at;
+                at = bracket(at);
+                continue;
+            }
             column_ = at;
             const char c = text[at];
             if (c == '%') break;
@@ -316,17 +549,23 @@ private:
             writer_.beatBreak();
             return at + 1;
         }
-        if (c == '`') return at + 1;
+        if (c == '`' || c == ')') return at + 1;  // a slur's end: its start is noticed
         if (c == '|' || c == ':' || (c == '[' && at + 1 < text_.size() && text_[at + 1] == '|')) return barLine(at);
         if (c == '[') return bracket(at);
         if (c == '{') return graceGroup(at);
         if (c == '(') return tuplet(at);
         if (c == '-') {
-            if (pending_) pending_->note.tieToNext = true;
-            else report(line_, at, "a tie with no note before it skipped");
+            if (pending_) pending_->tied = true;
+            else notice(line_, at, "a tie with no note before it skipped");
             return at + 1;
         }
         if (c == '>' || c == '<') return brokenRhythm(at);
+        if (c == '!' && (bangBreaks_ || text_.find('!', at + 1) == std::string_view::npos)) {
+            // A '!' that is no decoration ends the staff line.
+            flush();
+            writer_.lineEnd();
+            return at + 1;
+        }
         if (c == '!' || c == '+') return decoration(at, c);
         if (c == '"') return skipEnclosed(at, c);
         if (isNoteLetter(c) || c == 'z' || c == 'x' || c == '^' || c == '_' || c == '=') return note(at);
@@ -352,15 +591,17 @@ private:
                 return close + 1;
             }
         }
-        return skipEnclosed(at, delimiter);
+        // Ornaments, bowings and accents say nothing to a chanter; a held note does.
+        const bool held = close != std::string_view::npos && text_.substr(at + 1, close - at - 1) == "fermata";
+        return skipEnclosed(at, delimiter, held || close == std::string_view::npos ? AbcLoss::Other : AbcLoss::None);
     }
 
-    std::size_t skipEnclosed(std::size_t at, char delimiter) {
+    std::size_t skipEnclosed(std::size_t at, char delimiter, AbcLoss loss = AbcLoss::Other) {
         const std::size_t close = text_.find(delimiter, at + 1);
         const std::size_t end = close == std::string_view::npos ? text_.size() : close + 1;
         const std::string what = delimiter == '"' ? "annotation " : "decoration ";
         report(line_, at, what + std::string(text_.substr(at, end - at)) + " skipped" +
-                              (close == std::string_view::npos ? " (not closed on its line)" : ""));
+                              (close == std::string_view::npos ? " (not closed on its line)" : ""), loss);
         return end;
     }
 
@@ -388,6 +629,7 @@ private:
             writer_.partEnd();
         }
         if (end < text_.size() && isDigit(text_[end]) && !repeatsOn) return endingNumber(end);
+        if (end < text_.size() && text_[end] == '"' && !repeatsOn) return endingLabel(end);
         return end;
     }
 
@@ -403,10 +645,25 @@ private:
         return end;
     }
 
+    // ["1st", |"2nd": a quoted label names the ending.
+    std::size_t endingLabel(std::size_t at) {
+        const std::size_t close = text_.find('"', at + 1);
+        if (close == std::string_view::npos) return skipEnclosed(at, '"');
+        const std::string_view label = text_.substr(at + 1, close - at - 1);
+        const int number = endingOfLabel(label);
+        if (number == 1 || number == 2) writer_.ending(number);
+        else report(line_, at, "ending \"" + std::string(label) + "\" skipped (only first and second times are read)");
+        return close + 1;
+    }
+
     std::size_t bracket(std::size_t at) {
         if (at + 1 < text_.size() && isDigit(text_[at + 1])) {
             flush();
             return endingNumber(at + 1);
+        }
+        if (at + 1 < text_.size() && text_[at + 1] == '"') {
+            flush();
+            return endingLabel(at + 1);
         }
         const std::size_t close = text_.find(']', at);
         const std::size_t end = close == std::string_view::npos ? text_.size() : close + 1;
@@ -419,7 +676,7 @@ private:
         // The chord's length goes with it.
         std::size_t after = end;
         if (close != std::string_view::npos) lengthAt(after);
-        report(line_, at, "chord " + std::string(text_.substr(at, after - at)) + " skipped");
+        report(line_, at, "chord " + std::string(text_.substr(at, after - at)) + " skipped", AbcLoss::Note);
         return after;
     }
 
@@ -434,7 +691,7 @@ private:
             const char c = text_[i];
             if (c == '/' || isDigit(c) || c == ' ') continue;
             const int pitch = pitchOf(c);
-            if (pitch < 0) report(line_, i, std::string("gracenote '") + c + "' is not on the chanter; skipped");
+            if (pitch < 0) report(line_, i, std::string("gracenote '") + c + "' is not on the chanter; skipped", AbcLoss::Gracenote);
             else pitches.push_back(pitch);
         }
         if (const auto name = table_.nameFor(pitches)) {
@@ -443,14 +700,14 @@ private:
         }
         for (int pitch : pitches) {
             if (const auto single = table_.nameFor({pitch})) nextNote_.embellishments.push_back(*single);
-            else report(line_, at, std::string("no single gracenote ") + kChanterLetters[pitch] + " in the symbol map; skipped");
+            else report(line_, at, std::string("no single gracenote ") + kChanterLetters[pitch] + " in the symbol map; skipped", AbcLoss::Gracenote);
         }
         return close + 1;
     }
 
     std::size_t tuplet(std::size_t at) {
         if (at + 1 >= text_.size() || !isDigit(text_[at + 1])) {
-            report(line_, at, "slur skipped");
+            notice(line_, at, "slur skipped");
             return at + 1;
         }
         const int count = text_[at + 1] - '0';
@@ -509,20 +766,27 @@ private:
         std::optional<Fraction> length = lengthAt(end);
         const std::string written(text_.substr(at, end - at));
         if (outsideScale) {
-            report(line_, at, "note " + written + " is not on the chanter; skipped");
+            report(line_, at, "note " + written + " is not on the chanter; skipped", rest ? AbcLoss::Other : AbcLoss::Note);
             nextFactor_ = Fraction{1, 1};
+            tieFrom_.reset();
             return end;
         }
         if (!length) {
-            report(line_, at, "note " + written + " has a length that cannot be read; skipped");
+            report(line_, at, "note " + written + " has a length that cannot be read; skipped", AbcLoss::Note);
+            tieFrom_.reset();
             return end;
         }
         flush();
-        PendingNote next{std::exchange(nextNote_, WrittenNote{}), times(*length, nextFactor_.num, nextFactor_.den), line_,
+        PendingNote next{std::exchange(nextNote_, WrittenNote{}), false, times(*length, nextFactor_.num, nextFactor_.den), line_,
                          static_cast<int>(at)};
         nextFactor_ = Fraction{1, 1};
         next.note.rest = rest;
         next.note.pitch = rest ? 0 : pitchOf(letter);
+        if (const std::optional<int> from = std::exchange(tieFrom_, std::nullopt)) {
+            // A tie to another note is a slur, which a chanter cannot play.
+            if (!rest && next.note.pitch == *from) next.note.tiedFromPrevious = true;
+            else notice(line_, at, "a tie to a different note skipped (both are played)");
+        }
         pending_ = std::move(next);
         return end;
     }
@@ -556,13 +820,21 @@ private:
         pending_.reset();
         if (!noteValueOf(pending.length, pending.note.value, pending.note.dots)) {
             report(pending.line, static_cast<std::size_t>(pending.column),
-                   "a note " + describe(pending.length) + " of a whole note long cannot be written as one note; skipped");
+                   "a note " + describe(pending.length) + " of a whole note long cannot be written as one note; skipped",
+                   AbcLoss::Note);
             return;
         }
         writer_.note(pending.note);
+        if (pending.tied && !pending.note.rest) tieFrom_ = pending.note.pitch;
     }
 
     const EmbellishmentTable& table_;
+    std::vector<std::vector<Voice>> voicesOfTunes_;
+    std::string keptVoice_;
+    std::unordered_set<std::string> voicesReported_;
+    bool voiceSkipped_ = false;
+    bool bangBreaks_ = false;          // "%%linebreak !"
+    std::optional<int> tieFrom_;       // the pitch a tie holds on into the next note
     TuneTextWriter writer_;
     AbcImport result_;
     Place place_ = Place::Outside;
@@ -571,7 +843,7 @@ private:
     Fraction meter_{4, 4};
     bool meterGiven_ = false;
     std::optional<Fraction> unit_;
-    std::optional<std::pair<Fraction, std::int64_t>> tempo_;  // Q: of the header, read at K:
+    std::optional<Tempo> tempo_;  // Q: of the header, read at K:
     std::string timeName_;
     int line_ = 0;
     int tuneLine_ = 0;  // of its X: field
@@ -585,5 +857,23 @@ private:
 }  // namespace
 
 AbcImport importAbc(std::string_view abc, const EmbellishmentTable& table) { return AbcReader(table).read(abc); }
+
+std::string describeLosses(const AbcTuneReport& losses) {
+    const auto counted = [](int count, const char* one, const char* many) {
+        return std::to_string(count) + " " + (count == 1 ? one : many);
+    };
+    std::vector<std::string> lost;
+    if (losses.notes > 0) lost.push_back(counted(losses.notes, "note", "notes"));
+    if (losses.gracenotes > 0) lost.push_back(counted(losses.gracenotes, "gracenote", "gracenotes"));
+    if (losses.voices > 0) lost.push_back(counted(losses.voices, "voice", "voices"));
+    std::string text;
+    for (std::size_t i = 0; i < lost.size(); ++i) {
+        if (i > 0) text += i + 1 == lost.size() ? " and " : ", ";
+        text += lost[i];
+    }
+    if (!text.empty()) text += " left out";
+    if (losses.other > 0) text += (text.empty() ? "" : ", ") + counted(losses.other, "other change", "other changes");
+    return text;
+}
 
 }  // namespace skirlo

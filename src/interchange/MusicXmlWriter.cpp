@@ -86,6 +86,7 @@ struct XmlMeasure {
     std::optional<std::string> endingStop;
     std::vector<std::variant<XmlNote, std::string>> items;  // notes and directions in order
     bool hasNotes = false;
+    bool implicit = false;  // a pickup: not counted as a bar, shorter than one
 };
 
 std::string_view typeName(int value) {
@@ -191,7 +192,8 @@ void setBeams(XmlMeasure& measure) {
 
 std::string measureXml(XmlMeasure& measure, int number) {
     setBeams(measure);
-    std::string xml = "<measure number=\"" + std::to_string(number) + "\">\n" + measure.print + measure.attributes;
+    std::string xml = "<measure number=\"" + std::to_string(number) + "\"" + (measure.implicit ? " implicit=\"yes\"" : "") +
+                      ">\n" + measure.print + measure.attributes;
     // A part that is not repeated starts after the heavy bar line that ended
     // the part before: score readers know a heavy-light start only as a repeat.
     if (measure.forwardRepeat || measure.endingStart) {
@@ -405,10 +407,7 @@ private:
             case CAT_END_TIMELINE:
             case CAT_END_TIMELINE_BIS: return stopEnding();
             case CAT_TIME_SIGNATURE: return timeSignature(symbol);
-            case CAT_START_SECTION:
-                current_.forwardRepeat = symbol.name == "I!''";
-                repeatedPart_ = current_.forwardRepeat;
-                return;
+            case CAT_START_SECTION: return startPart(symbol);
             case CAT_END_SECTION: return endPart(symbol);
             case CAT_BAR:
                 if (symbol.name == "!!") current_.rightStyle = "light-light";
@@ -435,6 +434,20 @@ private:
         }
     }
 
+    // Notes before a repeated part's start in its first bar are a pickup
+    // played once: a measure of their own, so that the repeat starts after them.
+    void startPart(const Symbol& symbol) {
+        const bool repeated = symbol.name == "I!''";
+        if (repeated && current_.hasNotes) {
+            current_.implicit = true;
+            measures_.push_back(std::move(current_));
+            current_ = XmlMeasure{};
+        }
+        current_.forwardRepeat = repeated;
+        repeatedPart_ = repeated;
+        musicAfterEndings_ = false;
+    }
+
     void note(const Symbol& symbol) {
         const auto sounded = soundings_.find(&symbol);
         if (sounded == soundings_.end() || sounded->second.pitches.empty()) {
@@ -450,6 +463,7 @@ private:
         note.tieStop = symbol.tieTarget && !note.rest;
         note.tieStart = tieStarts_.contains(&symbol);
         note.slurStart = std::exchange(spanOpen_, false);
+        musicAfterEndings_ = musicAfterEndings_ || !openEnding_;
         current_.items.emplace_back(note);
         current_.hasNotes = true;
     }
@@ -518,15 +532,19 @@ private:
         target.endingStop = openEnding_;
         if (*openEnding_ == "1") firstEndingEnd_ = &target == &current_ ? measures_.size() : measures_.size() - 1;
         openEnding_.reset();
+        musicAfterEndings_ = false;
     }
 
     void endPart(const Symbol& symbol) {
+        // Endings at the start of a part, the part's own music after them:
+        // the repeat goes back from the part's end, each ending taken in turn.
+        const bool endingsFirst = !openEnding_ && musicAfterEndings_;
         stopEnding();
         current_.rightStyle = "light-heavy";
         // Played twice with a first ending: the score repeats from the end of
         // the first ending and closes the part after the second.
         const bool repeats = symbol.name == "''!I";
-        if (repeats && firstEndingEnd_ && *firstEndingEnd_ >= partStart_) {
+        if (repeats && firstEndingEnd_ && *firstEndingEnd_ >= partStart_ && !endingsFirst) {
             if (*firstEndingEnd_ < measures_.size()) measures_[*firstEndingEnd_].backwardRepeat = true;
             else current_.backwardRepeat = true;
         } else {
@@ -537,6 +555,7 @@ private:
         }
         firstEndingEnd_.reset();
         repeatedPart_ = false;
+        musicAfterEndings_ = false;
     }
 
     void timeSignature(const Symbol& symbol) {
@@ -590,6 +609,7 @@ private:
     bool tempoWritten_ = false;
     bool tempoPending_ = false;
     bool spanOpen_ = false;
+    bool musicAfterEndings_ = false;  // music outside any ending since the last ending closed
 };
 
 std::string credits(const Tune& tune) {

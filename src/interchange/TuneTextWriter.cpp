@@ -55,12 +55,14 @@ void TuneTextWriter::beginTune(const TuneHeading& heading) {
     lines_.clear();
     lineOpen_ = partOpen_ = partHasMusic_ = barHasMusic_ = repeatConfirmed_ = false;
     openEnding_.reset();
+    pendingEnding_.reset();
+    endingClosesAtBar_ = partHasSharedMusic_ = false;
     lastBar_.reset();
     pendingTime_.clear();
     pendingJump_.clear();
     partEndings_.clear();
     segnoOpen_ = false;
-    tabNext_ = tieOpen_ = false;
+    tabNext_ = false;
     tupletLeft_ = tupletSize_ = 0;
 }
 
@@ -91,7 +93,7 @@ void TuneTextWriter::ensurePartOpen() {
         push("I!");
         partStart_ = Place{lines_.size() - 1, lines_.back().size() - 1};
         partOpen_ = true;
-        partHasMusic_ = false;
+        partHasMusic_ = partHasSharedMusic_ = false;
         repeatConfirmed_ = false;
     }
 }
@@ -111,12 +113,15 @@ void TuneTextWriter::note(const WrittenNote& note) {
     // A tab between the beats of a bar; the first beat follows the bar line.
     const bool tab = std::exchange(tabNext_, false) && barHasMusic_;
     const std::size_t first = lines_.back().size();
+    if (pendingEnding_) startEnding(*std::exchange(pendingEnding_, std::nullopt));
     if (note.tupletCount > 0) {
         push("^" + std::to_string(note.tupletCount) + "s");
         tupletLeft_ = tupletSize_ = note.tupletCount;
     }
+    // The tie stands in the bar of the note it holds: a tie is linked only
+    // to a note after it in its own bar.
+    if (note.tiedFromPrevious) push("^t");
     for (const std::string& name : note.embellishments) push(name);
-    if (note.tieToNext) push("^ts");
     if (note.rest) {
         push("REST_" + std::to_string(note.value));
     } else {
@@ -125,11 +130,10 @@ void TuneTextWriter::note(const WrittenNote& note) {
         lines_.back().back().value = note.value;
     }
     if (note.dots > 0) push(dotName(note.rest ? kRestPitch : note.pitch, note.dots));
-    if (tieOpen_) push("^te");
-    tieOpen_ = note.tieToNext;
     if (tupletLeft_ > 0 && --tupletLeft_ == 0) push("^" + std::to_string(tupletSize_) + "e");
     lines_.back()[first].tabBefore = tab;
     barHasMusic_ = partHasMusic_ = true;
+    partHasSharedMusic_ = partHasSharedMusic_ || !openEnding_;
 }
 
 void TuneTextWriter::barToken(const std::string& name) {
@@ -164,12 +168,15 @@ bool TuneTextWriter::lastTokenIsBar() const {
 }
 
 void TuneTextWriter::barLine() {
-    if (barHasMusic_) barToken("!");
+    if (!barHasMusic_) return;
+    barToken("!");
+    if (endingClosesAtBar_) closeEnding();
 }
 
 void TuneTextWriter::closeEnding() {
     if (!openEnding_) return;
     openEnding_.reset();
+    endingClosesAtBar_ = false;
     if (barHasMusic_ || !lastBar_) {
         push("_'");
         return;
@@ -188,6 +195,7 @@ void TuneTextWriter::endPart(bool repeated) {
         for (const Place& place : partEndings_) at(place).text = at(place).text == "'1" ? "'si" : "'do";
     }
     partEndings_.clear();
+    pendingEnding_.reset();
     const std::string name = repeated ? "''!I" : "!I";
     if (lastTokenIsBar()) at(*lastBar_).text = name;
     else barToken(name);
@@ -221,10 +229,16 @@ void TuneTextWriter::partEnd() {
 
 void TuneTextWriter::ending(int number) {
     closeEnding();
-    ensurePartOpen();
+    pendingEnding_ = number;
+}
+
+void TuneTextWriter::startEnding(int number) {
     push("'" + std::to_string(number));
     partEndings_.push_back(Place{lines_.size() - 1, lines_.back().size() - 1});
     openEnding_ = number;
+    // A first time at the start runs until the second; a second time there
+    // is the bar the repeat begins with, and the part's music follows it.
+    endingClosesAtBar_ = number == 2 && !partHasSharedMusic_ && !repeatConfirmed_;
 }
 
 void TuneTextWriter::lineEnd() {
@@ -235,6 +249,7 @@ void TuneTextWriter::lineEnd() {
 }
 
 bool TuneTextWriter::endTune() {
+    pendingEnding_.reset();
     if (partOpen_) partEnd();
     if (lines_.empty()) return false;
     writeHeading();

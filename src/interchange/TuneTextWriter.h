@@ -19,7 +19,8 @@ struct WrittenNote {
     int value = 4;  // 1 whole .. 32
     int dots = 0;
     std::vector<std::string> embellishments;  // names, in order, before the note
-    bool tieToNext = false;
+    // Held on from the note before (of the same pitch): not struck again.
+    bool tiedFromPrevious = false;
     int tupletCount = 0;  // a tuplet of this many notes starts here
 };
 
@@ -46,6 +47,9 @@ public:
     void repeatStart();
     // "||", "|]": the part ends.
     void partEnd();
+    // The time line starts at the next note, so that a label standing alone
+    // on its line opens no staff line. A second time at the start of a part
+    // (before any music both times play) lasts one bar.
     void ending(int number);
     // A sign or jump ("segno", "fine", "dalsegno", ...): a jump goes after the
     // bar line that closes its bar, the others where they stand.
@@ -79,6 +83,7 @@ private:
     void push(std::string text, bool tabBefore = false);
     void pushNote(const WrittenNote& note);
     void ensurePartOpen();
+    void startEnding(int number);
     void closeEnding();
     void endPart(bool repeated);
     void barToken(const std::string& name);
@@ -97,7 +102,10 @@ private:
     bool partHasMusic_ = false;
     bool barHasMusic_ = false;
     bool repeatConfirmed_ = false;  // a first time ended with ":|"
+    bool partHasSharedMusic_ = false;  // music outside the part's time lines
+    std::optional<int> pendingEnding_;
     std::optional<int> openEnding_;
+    bool endingClosesAtBar_ = false;
     Place partStart_;
     std::optional<Place> lastBar_;
     std::string pendingTime_;
@@ -105,7 +113,6 @@ private:
     std::vector<Place> partEndings_;  // the current part's '1 and '2
     bool segnoOpen_ = false;          // a segno stands before, its dal segno not yet
     bool tabNext_ = false;
-    bool tieOpen_ = false;
     int tupletLeft_ = 0;
     int tupletSize_ = 0;
 };

@@ -7,12 +7,37 @@ namespace {
 
 using InterchangeCommands = CliTest;
 
-TEST_F(InterchangeCommands, FromAbcReportsWhereItSkipsAndWritesTheRest) {
-    const std::string abc = input("X:1\nT:Odd\nK:HP\nA2 B2 ^c | [ce] |\n", "odd.abc");
-    const CliRun done = run("from-abc " + abc + " -o " + (work() / "odd.tnz").string());
+TEST_F(InterchangeCommands, FromAbcSaysPerTuneWhatWasLostAndWritesTheRest) {
+    const std::string abc = input("X:1\nT:Odd\nK:D\nA2 B2 ^c | [ce] |\n\nX:2\nT:Fine\nK:HP\n(AB) c2 |\n\n"
+                                  "X:3\nT:Voices\nV:1\nV:2 name=\"Seconds\"\nK:HP\nV:1\nA2 |\nV:2\nB2 |\n",
+                                  "odd.abc");
+    const std::string out = (work() / "odd.tnz").string();
+    const CliRun done = run("from-abc " + abc + " -o " + out);
     EXPECT_EQ(done.status, 0) << done.err;
-    EXPECT_EQ(done.err, abc + ":4:7: note ^c is not on the chanter; skipped\n" + abc + ":4:12: chord [ce] skipped\n");
-    EXPECT_NE(readFile(work() / "odd.tnz").find("& sharpf sharpc I! LA_4\tB_4 !I\r\n"), std::string::npos);
+    EXPECT_EQ(done.err, abc + ":4: \"Odd\": 2 notes left out (see --verbose)\n" + abc +
+                            ":14: \"Voices\": 1 voice left out (see --verbose)\n" + abc +
+                            ": 2 of 3 tunes lost or changed something: 2 notes and 1 voice left out\n");
+    EXPECT_NE(readFile(out).find("& sharpf sharpc I! LA_4\tB_4 !I\r\n"), std::string::npos);
+    EXPECT_EQ(run("check " + out).status, 0);
+
+    // --verbose names every place, the harmless ones too, in the file's order.
+    const CliRun verbose = run("from-abc --verbose " + abc + " -o " + out);
+    EXPECT_TRUE(verbose.err.starts_with(abc + ":3:1: K:D is read as the pipe scale (K:HP)\n" + abc +
+                                        ":4:7: note ^c is not on the chanter; skipped\n" + abc +
+                                        ":4:12: chord [ce] skipped\n" + abc + ":9:1: slur skipped\n"))
+        << verbose.err;
+    EXPECT_NE(verbose.err.find(":4: \"Odd\": 2 notes left out\n"), std::string::npos) << verbose.err;
+
+    // --strict: any loss fails and nothing is written.
+    std::filesystem::remove(out);
+    const CliRun strict = run("from-abc --strict " + abc + " -o " + out);
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_NE(strict.err.find("(--strict); nothing written"), std::string::npos) << strict.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    const std::string clean = input("X:1\nT:Clean\nK:HP\n(AB) c2 |\n", "clean.abc");
+    const CliRun strictClean = run("from-abc --strict " + clean + " -o " + out);
+    EXPECT_EQ(strictClean.status, 0) << strictClean.err;
+    EXPECT_EQ(strictClean.err, "");
 }
 
 TEST_F(InterchangeCommands, NothingIsWrittenWithoutMusicOrWithAWrongName) {

@@ -95,5 +95,27 @@ TEST(MusicXmlWriter, ANoteAfterATieIsHeldAndTied) {
     EXPECT_EQ(count(xml, "<tied type=\"start\"/>"), 1);
 }
 
+TEST(MusicXmlWriter, APickupIsItsOwnMeasureAndEndingsAtAPartsStartRepeatFromItsEnd) {
+    RealBuild build;
+    const auto performed = perform(build, readFile(std::string(SKIRLO_MUSICXML_DIR "/pickup-and-endings-first.tnz")));
+    const std::string xml = writeMusicXml(performed->document->tunes, performed->events()).xml;
+    // The pickup's measure holds its one note; the repeat starts after it.
+    const std::size_t pickup = xml.find("<measure number=\"1\" implicit=\"yes\">");
+    ASSERT_NE(pickup, std::string::npos) << xml;
+    const std::size_t second = xml.find("<measure number=\"2\">");
+    EXPECT_EQ(count(xml.substr(pickup, second - pickup), "<duration>"), 1);
+    EXPECT_EQ(xml.find("<repeat direction=\"forward\"/>"), xml.find("<repeat direction=\"forward\"/>", second));
+    // The held F is tied over the bar line.
+    EXPECT_EQ(count(xml, "<tied type=\"start\"/>"), 1);
+    EXPECT_EQ(count(xml, "<tied type=\"stop\"/>"), 1);
+    // Second part: ending 1, ending 2, then the bars both passes play, the
+    // repeat going back from the last of them.
+    const std::size_t secondPart = xml.rfind("<repeat direction=\"forward\"/>");
+    const std::string part = xml.substr(secondPart);
+    EXPECT_EQ(count(part, "<repeat direction=\"backward\"/>"), 1);
+    EXPECT_LT(part.find("<ending number=\"2\" type=\"stop\"/>"), part.find("<repeat direction=\"backward\"/>"));
+    EXPECT_GT(part.find("<repeat direction=\"backward\"/>"), part.rfind("<note>"));
+}
+
 }  // namespace
 }  // namespace skirlo::test

@@ -12,7 +12,10 @@ performed at) can fall short of the performance's by at most the time of the
 gracenotes, plus a millisecond a note for the performance's whole-millisecond
 durations.
 
-usage: check_musicxml.py SKIRLO_CLI EXAMPLES_DIR WORK_DIR"""
+ABC files in the further folders are imported with `skirlo-cli from-abc`
+first, and their tune files checked the same way.
+
+usage: check_musicxml.py SKIRLO_CLI EXAMPLES_DIR WORK_DIR [MORE_DIR...]"""
 
 import json
 import pathlib
@@ -177,11 +180,24 @@ def check(cli, tune, work):
     return problems
 
 
+def tunes_of(folder, cli, work):
+    tunes = sorted(folder.glob("*.tnz"))
+    for abc in sorted(folder.glob("*.abc")):
+        imported = work / (abc.stem + ".tnz")
+        run(cli, "from-abc", str(abc), "-o", str(imported))
+        run(cli, "check", str(imported))
+        tunes.append(imported)
+    return tunes
+
+
 def main():
     cli, examples, work = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
     work.mkdir(parents=True, exist_ok=True)
+    tunes = tunes_of(examples, cli, work)
+    for more in sys.argv[4:]:
+        tunes += tunes_of(pathlib.Path(more), cli, work)
     failures = 0
-    for tune in sorted(examples.glob("*.tnz")):
+    for tune in tunes:
         for problem in check(cli, tune, work):
             print(f"  {tune.name}: {problem}")
             failures += 1
