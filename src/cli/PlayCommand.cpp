@@ -130,7 +130,15 @@ int runPlay(const std::vector<std::string>& args) {
     scheduler.setVolume(VolumeChannel::Tenor, playback.settings.tenorVolume);
     scheduler.setVolume(VolumeChannel::Bass, playback.settings.bassVolume);
 
-    const bool started = scheduler.play();
+    bool started = scheduler.play();
+    // The pipes voice's SoundFont could not be read (the message is shown):
+    // the General MIDI synthesizer listed after it plays instead.
+    const std::size_t fallback = *choice + 1;
+    if (!started && list.names[*choice] == kPipesVoiceName && fallback < list.midiCount &&
+        list.names[fallback] == kSynthesizerName) {
+        devices.applySelection(fallback, output, true, [](PlaybackOutput) {});
+        started = scheduler.play();
+    }
     const bool completed = started && waitForEnd(ended, stopSignals);
     if (completed) {
         scheduler.handleEnd();

@@ -230,14 +230,15 @@ def soundfont(voices):
 # The chanter's release is short, so that a new note silences the one before
 # within a few milliseconds (the synthesizer lengthens it for the last note).
 # The tenor is quieter than the bass by about what their default volumes
-# differ, so that at those volumes the two sound alike.
+# (77 and 38) differ, so that at those volumes the two sound alike; the
+# synthesizer applies four tenths of an attenuation's centibels.
 def build():
     chanter, chanter_loop, chanter_end, _ = chanter_sample()
     tenor, tenor_loop, tenor_end, _ = drone_sample(57, 40, 0.9)
     bass, bass_loop, bass_end, _ = drone_sample(45, 60, 0.8)
     return soundfont([
         ("Chanter", chanter, chanter_loop, chanter_end, CHANTER_KEY, 0.002, 0.020, 0),
-        ("Tenor Drone", tenor, tenor_loop, tenor_end, 57, 0.060, 0.250, 120),
+        ("Tenor Drone", tenor, tenor_loop, tenor_end, 57, 0.060, 0.250, 350),
         ("Bass Drone", bass, bass_loop, bass_end, 45, 0.060, 0.250, 0),
     ])
 
