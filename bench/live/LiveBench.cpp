@@ -453,10 +453,14 @@ void BM_AlsaQueueLateness(benchmark::State& state) {
 }
 BENCHMARK(BM_AlsaQueueLateness)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
 
-void renderBench(benchmark::State& state, const std::vector<MidiEvent>& events, const PlaySetup& setup) {
+void renderBench(benchmark::State& state, const std::vector<MidiEvent>& events, const PlaySetup& setup,
+                 bool pipes = false) {
     StderrDiagnosticLog log;
     std::unique_ptr<Synthesizer> synthesizer;
-    if (Synthesizer::create(kWavSampleRate, log, synthesizer) != 0) {
+    const std::uint32_t created =
+        pipes ? Synthesizer::createPipes(kWavSampleRate, pipesSoundfont(SKIRLO_RESOURCE_DIR), log, synthesizer)
+              : Synthesizer::create(kWavSampleRate, log, synthesizer);
+    if (created != 0) {
         state.SkipWithError("no soundfont");
         return;
     }
@@ -491,6 +495,18 @@ void BM_WavRenderExample(benchmark::State& state) {
     renderBench(state, playback.midiEvents.events(), playSetup(playback.settings));
 }
 BENCHMARK(BM_WavRenderExample)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// The pipes voice must render at 50 times real time or faster.
+void BM_WavRenderPipes(benchmark::State& state) {
+    test::RealBuild build;
+    const auto paths = test::exampleTunes();
+    auto document = build.open(test::readFile(paths.at(static_cast<std::size_t>(state.range(0)))));
+    DocumentPlayback playback;
+    buildDocumentPlayback(document->tunes, document->script, document->settings, build.profile(), PlaybackOutput::Midi,
+                          playback);
+    renderBench(state, playback.midiEvents.events(), playSetup(playback.settings), true);
+}
+BENCHMARK(BM_WavRenderPipes)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 // Reading the soundfont, which `skirlo-cli wav` does once per file.
 void BM_SynthesizerCreate(benchmark::State& state) {

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiDeviceLayer.h"
+#include "playback/live/Synthesizer.h"
 #include "playback/live/SystemMidiPlatform.h"
 
 namespace skirlo {
@@ -26,7 +27,7 @@ int runDevices(const std::vector<std::string>& args) {
     // The device layer's own diagnostics are for developers; the user gets
     // one line when there is no sequencer at all.
     RecordingDiagnosticLog log;
-    SystemMidiPlatform platform(log);
+    SystemMidiPlatform platform(log, pipesSoundfont(environment->resourceDir));
     MidiDeviceLayer devices(platform, environment->messages, log);
     for (const std::string& name : devices.enumerateOutputs().names) std::printf("%s\n", name.c_str());
     if (log.text().find("no sequencer") != std::string::npos) {

@@ -9,22 +9,26 @@
 #include "cli/CliEnvironment.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/SoundOptions.h"
 #include "notation/Symbol.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiDeviceLayer.h"
 #include "playback/live/PlaybackScheduler.h"
 #include "playback/live/SpeakerTone.h"
+#include "playback/live/Synthesizer.h"
 #include "playback/live/SystemMidiPlatform.h"
 
 namespace skirlo {
 
 namespace {
 
-const CommandSpec kPlay{"play", "FILE [--device NAME] [--profile FILE]",
+const CommandSpec kPlay{"play", "FILE [--device NAME] [--low-a HZ] [--tempo PERCENT] [--profile FILE]",
                         "Plays FILE, printing the name of each symbol as it starts to sound. Ctrl+C stops.",
                         {"FILE"},
                         {{"device", "NAME", "the output device, as skirlo-cli devices lists it (default: the "
-                                            "desktop program's choice)"}}};
+                                            "desktop program's choice)"},
+                         kLowAOption,
+                         kTempoOption}};
 
 // The speaker's tone output is opened only when the speaker plays.
 class DeferredToneOutput final : public ToneOutput {
@@ -75,6 +79,8 @@ int runPlay(const std::vector<std::string>& args) {
     CommandLine line(kPlay);
     if (const auto status = line.parse(args)) return *status;
     const std::optional<std::string> deviceName = line.value("device");
+    const std::optional<SoundOptions> soundOptions = readSoundOptions(line);
+    if (!soundOptions) return 1;
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
     auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music, SendList::Build);
@@ -82,7 +88,7 @@ int runPlay(const std::vector<std::string>& args) {
 
     // The device layer's diagnostics are shown only when playing fails.
     RecordingDiagnosticLog log;
-    SystemMidiPlatform platform(log);
+    SystemMidiPlatform platform(log, pipesSoundfont(environment->resourceDir));
     MidiDeviceLayer devices(platform, environment->messages, log);
     const OutputDeviceList list = devices.enumerateOutputs();
     const std::optional<std::size_t> choice = chooseDevice(list, deviceName);
@@ -96,6 +102,7 @@ int runPlay(const std::vector<std::string>& args) {
     devices.applySelection(choice, output, true, [&](PlaybackOutput chosen) {
         document->rebuildPlayback(*environment->profile, chosen);
     });
+    applySoundOptions(*soundOptions, playback);
 
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -123,7 +130,15 @@ int runPlay(const std::vector<std::string>& args) {
     scheduler.setVolume(VolumeChannel::Tenor, playback.settings.tenorVolume);
     scheduler.setVolume(VolumeChannel::Bass, playback.settings.bassVolume);
 
-    const bool started = scheduler.play();
+    bool started = scheduler.play();
+    // The pipes voice's SoundFont could not be read (the message is shown):
+    // the General MIDI synthesizer listed after it plays instead.
+    const std::size_t fallback = *choice + 1;
+    if (!started && list.names[*choice] == kPipesVoiceName && fallback < list.midiCount &&
+        list.names[fallback] == kSynthesizerName) {
+        devices.applySelection(fallback, output, true, [](PlaybackOutput) {});
+        started = scheduler.play();
+    }
     const bool completed = started && waitForEnd(ended, stopSignals);
     if (completed) {
         scheduler.handleEnd();

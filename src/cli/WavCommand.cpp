@@ -5,6 +5,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/OutputFile.h"
+#include "cli/SoundOptions.h"
 #include "export/ExportProgress.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiPlatform.h"
@@ -15,13 +16,32 @@ namespace skirlo {
 
 namespace {
 
-const CommandSpec kWav{"wav", "FILE -o OUT.wav [--volumes CHANTER,TENOR,BASS] [--profile FILE]",
+const CommandSpec kWav{"wav",
+                       "FILE -o OUT.wav [--sound pipes|midi] [--low-a HZ] [--tempo PERCENT] "
+                       "[--volumes CHANTER,TENOR,BASS] [--profile FILE]",
                        "Renders the performance of FILE with the drones through the built-in synthesizer into a\n"
-                       "WAV file (16-bit stereo, 44100 Hz).",
+                       "WAV file (16-bit stereo, 44100 Hz): with the pipes voice, tuned as pipers tune, or with\n"
+                       "the tune's General MIDI instruments.",
                        {"FILE"},
                        {{"o,output", "OUT.wav", "the file to write (.wav); - for standard output"},
+                        {"sound", "VOICE", "pipes (the default) or midi (the tune's instruments)"},
+                        kLowAOption,
+                        kTempoOption,
                         {"volumes", "C,T,B",
                          "the chanter, tenor and bass volumes, 0 to 127 (default: the tune's, or 127,77,38)"}}};
+
+// The pipes voice, or where its SoundFont cannot be read the General MIDI
+// synthesizer, saying so.
+std::uint32_t createSynthesizer(bool pipes, const CliEnvironment& environment, DiagnosticLog& log,
+                                std::unique_ptr<Synthesizer>& synthesizer) {
+    if (pipes) {
+        const std::uint32_t created =
+            Synthesizer::createPipes(kWavSampleRate, pipesSoundfont(environment.resourceDir), log, synthesizer);
+        if (created == midi_error::kNone) return created;
+        std::fprintf(stderr, "skirlo-cli: %s\n", midiErrorText(created).value_or("").c_str());
+    }
+    return Synthesizer::create(kWavSampleRate, log, synthesizer);
+}
 
 bool readVolume(const std::string& text, std::size_t& at, int& volume) {
     const std::size_t end = text.find(',', at);
@@ -71,13 +91,20 @@ int runWav(const std::vector<std::string>& args) {
     if (volumeText && !parseVolumes(*volumeText, volumes)) {
         return line.usageError("--volumes takes three numbers 0-127, as in 127,77,38, not '" + *volumeText + "'");
     }
+    const std::string sound = line.value("sound").value_or("pipes");
+    if (sound != "pipes" && sound != "midi") {
+        return line.usageError("--sound takes pipes or midi, not '" + sound + "'");
+    }
+    const std::optional<SoundOptions> soundOptions = readSoundOptions(line);
+    if (!soundOptions) return 1;
     OutputFile output(*out, ".wav");
     if (!output.open()) return 1;
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
     auto document = openDocument(line.files()[0], *environment, PlaybackOutput::Midi, FileNeed::Music, SendList::Build);
     if (!document || musicHasErrors(*environment, line.files()[0], *out)) return 1;
-    const DocumentPlayback& playback = document->playback();
+    DocumentPlayback& playback = document->playback();
+    applySoundOptions(*soundOptions, playback);
     if (!volumeText) {
         volumes = {playback.settings.chanterVolume, playback.settings.tenorVolume, playback.settings.bassVolume};
     }
@@ -87,7 +114,7 @@ int runWav(const std::vector<std::string>& args) {
     }
     RecordingDiagnosticLog log;
     std::unique_ptr<Synthesizer> synthesizer;
-    const std::uint32_t created = Synthesizer::create(kWavSampleRate, log, synthesizer);
+    const std::uint32_t created = createSynthesizer(sound == "pipes", *environment, log, synthesizer);
     if (created != midi_error::kNone) {
         std::fprintf(stderr, "skirlo-cli: %s\n", midiErrorText(created).value_or("").c_str());
         return 1;

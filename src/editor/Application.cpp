@@ -16,6 +16,7 @@
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/PlaybackClock.h"
 #include "playback/live/SpeakerTone.h"
+#include "playback/live/Synthesizer.h"
 #include "playback/live/SystemMidiPlatform.h"
 #include "view/QtMeasuring.h"
 
@@ -71,7 +72,7 @@ bool Application::start() {
     fileDialog_ = std::make_unique<QtSaveNameDialog>();
     SaveNameDialog& saveDialog = options_.saveDialog ? *options_.saveDialog : *fileDialog_;
     if (!options_.devices) {
-        midiPlatform_ = std::make_unique<SystemMidiPlatform>(*log_);
+        midiPlatform_ = std::make_unique<SystemMidiPlatform>(*log_, pipesSoundfont(workspace_->resourceDir));
         clock_ = std::make_unique<SteadyPlaybackClock>();
         devices_.reset(new PlaybackDevices{*midiPlatform_, *speaker_, *clock_, *log_});
     }

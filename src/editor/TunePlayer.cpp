@@ -1,11 +1,21 @@
 #include "editor/TunePlayer.h"
 
+#include <algorithm>
+
 #include "document/TuneDocument.h"
 #include "editor/PlaybackDevices.h"
+#include "tunefile/Profile.h"
 
 namespace skirlo {
 
-TunePlayer::TunePlayer(TuneDocument& document, const Profile& profile, PlaybackDevices& devices, MessageSink& messages,
+namespace {
+
+constexpr const char* kDeviceSection = "PlayOptions";
+constexpr const char* kDeviceKey = "OutputDevice";
+
+}  // namespace
+
+TunePlayer::TunePlayer(TuneDocument& document, Profile& profile, PlaybackDevices& devices, MessageSink& messages,
                        QObject* parent)
     : QObject(parent), document_(document), profile_(profile), layer_(devices.platform, messages, devices.log) {
     PlaybackNotifications notifications;
@@ -25,7 +35,16 @@ TunePlayer::~TunePlayer() {
 
 bool TunePlayer::hasPerformance() const { return !document_.playback().performance.events().empty(); }
 
-OutputDeviceList TunePlayer::listDevices() { return layer_.enumerateOutputs(); }
+OutputDeviceList TunePlayer::listDevices() {
+    OutputDeviceList list = layer_.enumerateOutputs();
+    const std::string remembered = profile_.getString(kDeviceSection, kDeviceKey);
+    const auto found = std::find(list.names.begin(), list.names.end(), remembered);
+    if (!remembered.empty() && found != list.names.end()) {
+        list.initialSelection = static_cast<std::size_t>(found - list.names.begin());
+    }
+    deviceNames_ = list.names;
+    return list;
+}
 
 bool TunePlayer::selectDevice(std::optional<std::size_t> index) {
     DocumentPlayback& playback = document_.playback();
@@ -35,6 +54,10 @@ bool TunePlayer::selectDevice(std::optional<std::size_t> index) {
     });
     playback.settings.output = output;
     useNewLists();
+    if (applied && index && *index < deviceNames_.size() &&
+        profile_.getString(kDeviceSection, kDeviceKey) != deviceNames_[*index]) {
+        profile_.writeString(kDeviceSection, kDeviceKey, deviceNames_[*index]);
+    }
     return applied;
 }
 

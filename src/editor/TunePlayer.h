@@ -9,6 +9,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "playback/live/MidiDeviceLayer.h"
 #include "playback/live/PlaybackScheduler.h"
@@ -24,7 +26,8 @@ struct Symbol;
 class TunePlayer final : public QObject {
     Q_OBJECT
 public:
-    TunePlayer(TuneDocument& document, const Profile& profile, PlaybackDevices& devices, MessageSink& messages,
+    // The profile remembers the chosen output device.
+    TunePlayer(TuneDocument& document, Profile& profile, PlaybackDevices& devices, MessageSink& messages,
                QObject* parent = nullptr);
     ~TunePlayer() override;
 
@@ -32,9 +35,12 @@ public:
     bool continuous() const { return scheduler_->continuous(); }
     bool hasPerformance() const;
 
-    // The device box: the MIDI output devices, then "PC Speaker".
+    // The device box: the MIDI output devices, then "PC Speaker"; selected
+    // is the device the profile remembers, else the pipes voice, else the
+    // layer's choice.
     OutputDeviceList listDevices();
-    // Applies the device box's choice; false when the device in use could not be closed.
+    // Applies the device box's choice and remembers it in the profile;
+    // false when the device in use could not be closed.
     bool selectDevice(std::optional<std::size_t> index);
     // Closes the devices before the window closes; false when the user chose
     // to keep a busy device, so the window must stay.
@@ -63,8 +69,10 @@ private:
     void onEnd();
 
     TuneDocument& document_;
-    const Profile& profile_;
+    Profile& profile_;
     MidiDeviceLayer layer_;
+    // The names of the device box's entries, as last listed.
+    std::vector<std::string> deviceNames_;
     std::unique_ptr<PlaybackScheduler> scheduler_;
 };
 

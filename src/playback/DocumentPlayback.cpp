@@ -54,6 +54,7 @@ bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
     PlaybackSettings& settings = playback.settings;
     applyTuneSettings(tuneSettings, settings);
     settings.fermataPercent = profile.getInt("PlayOptions", "FermataDuration", kDefaultFermataPercent);
+    settings.pipes = pipeTuning(profile);
     settings.output = output;
     playback.noteMap = noteMapFor(settings);
     TuneSettingsLines lines(script, tuneSettings);

@@ -45,6 +45,18 @@ void MidiEventList::appendNote(const PerformanceEvent& event, bool first, int pr
     }
 }
 
+void MidiEventList::scaleTempo(int percent) {
+    if (percent == 100 || percent <= 0) return;
+    std::uint64_t written = 0;
+    std::uint64_t scaled = 0;
+    for (MidiEvent& event : events_) {
+        written += event.delay;
+        const std::uint64_t next = (written * 100 + std::uint64_t(percent) / 2) / std::uint64_t(percent);
+        event.delay = static_cast<std::uint32_t>(next - scaled);
+        scaled = next;
+    }
+}
+
 void MidiEventList::build(const std::vector<PerformanceEvent>& performance, const MidiListSettings& settings) {
     using namespace midi;
     events_.clear();

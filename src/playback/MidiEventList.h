@@ -41,6 +41,10 @@ inline constexpr std::uint8_t kBassDroneChannel = 1;
 inline constexpr std::uint8_t kTenorDroneChannel = 2;
 }  // namespace midi
 
+// The practice tempo, in percent of the written tempo.
+inline constexpr int kMinTempoPercent = 50;
+inline constexpr int kMaxTempoPercent = 150;
+
 struct MidiListSettings {
     int chanterInstrument = 71;
     int bassDroneNote = 33;
@@ -60,6 +64,11 @@ public:
     void build(const std::vector<PerformanceEvent>& performance, const MidiListSettings& settings);
 
     const std::vector<MidiEvent>& events() const { return events_; }
+
+    // Plays the list at `percent` of its tempo (kMinTempoPercent to
+    // kMaxTempoPercent): each message's time from the start is scaled by
+    // 100 / percent and rounded, so rounding never accumulates.
+    void scaleTempo(int percent);
 
 private:
     void appendNote(const PerformanceEvent& event, bool first, int previous, const MidiListSettings& settings);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "playback/NoteMap.h"
+#include "playback/PipeTuning.h"
 
 namespace skirlo {
 
@@ -52,6 +53,8 @@ struct PlaybackSettings {
     int tenorVolume = 77;
     int bassVolume = 38;
     std::uint32_t timerResolution = 5;
+    // The pipes voice's tuning, from the profile.
+    PipeTuning pipes;
 };
 
 // Takes the tune file's playback values: note tables, instruments, drones,

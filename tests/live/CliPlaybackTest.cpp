@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "playback/DocumentPlayback.h"
+#include "playback/live/MidiPlatform.h"
 #include "playback/live/Synthesizer.h"
 #include "support/PlaybackTestSupport.h"
 
@@ -43,14 +44,16 @@ std::string shortTune() {
     return text + "\r\n";
 }
 
-TEST(CliPlaybackTest, DevicesListsTheSynthesizerFirstAndThePcSpeakerLast) {
+TEST(CliPlaybackTest, DevicesListsThePipesVoiceAndTheSynthesizerFirstAndThePcSpeakerLast) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(runDevices({}), 0);
     const std::vector<std::string> names = lines(testing::internal::GetCapturedStdout());
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(names.back(), "PC Speaker");
+    EXPECT_EQ(names.front(), kPipesVoiceName);
     if (findSoundfont()) {
-        EXPECT_EQ(names.front(), "Built-in Synthesizer");
+        ASSERT_GE(names.size(), 3U);
+        EXPECT_EQ(names[1], "Built-in Synthesizer");
     }
     EXPECT_EQ(runDevices({"extra"}), 1);
 }

@@ -28,6 +28,7 @@
 #include "playback/live/SystemMidiPlatform.h"
 #include "playback/live/WavRenderer.h"
 #include "support/PlaybackTestSupport.h"
+#include "support/SoundTestSupport.h"
 
 namespace skirlo {
 
@@ -35,50 +36,11 @@ int runWav(const std::vector<std::string>& args);
 
 namespace {
 
+using test::Wav;
+using test::readWav;
+
 // FluidSynth renders in blocks of this many frames.
 constexpr long kAudioBuffer = 64;
-
-struct Wav {
-    int rate = 0;
-    int channels = 0;
-    std::vector<std::int16_t> samples;  // interleaved
-
-    long frames() const { return static_cast<long>(samples.size()) / std::max(channels, 1); }
-    double mono(long frame) const {
-        return (samples[static_cast<std::size_t>(frame * 2)] + samples[static_cast<std::size_t>(frame * 2 + 1)]) / 2.0;
-    }
-    long frameAt(double ms) const { return static_cast<long>(ms * rate / 1000); }
-    // The largest absolute sample between two times.
-    int peak(double fromMs, double toMs) const {
-        int peak = 0;
-        for (long f = std::max(0L, frameAt(fromMs)); f < std::min(frames(), frameAt(toMs)); ++f) {
-            peak = std::max({peak, std::abs(int{samples[std::size_t(f * 2)]}), std::abs(int{samples[std::size_t(f * 2 + 1)]})});
-        }
-        return peak;
-    }
-};
-
-std::uint32_t littleEndian(const std::string& bytes, std::size_t at, int count) {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + std::size_t(i)]);
-    return value;
-}
-
-Wav readWav(const std::filesystem::path& path) {
-    const std::string bytes = test::readFile(path);
-    Wav wav;
-    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 8, "WAVEfmt ") != 0) return wav;
-    EXPECT_EQ(littleEndian(bytes, 4, 4), bytes.size() - 8);
-    EXPECT_EQ(littleEndian(bytes, 20, 2), 1U);   // PCM
-    EXPECT_EQ(littleEndian(bytes, 34, 2), 16U);  // bits
-    EXPECT_EQ(bytes.compare(36, 4, "data"), 0);
-    EXPECT_EQ(littleEndian(bytes, 40, 4), bytes.size() - 44);
-    wav.channels = static_cast<int>(littleEndian(bytes, 22, 2));
-    wav.rate = static_cast<int>(littleEndian(bytes, 24, 4));
-    wav.samples.resize((bytes.size() - 44) / 2);
-    std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
-    return wav;
-}
 
 void fft(std::vector<std::complex<double>>& a) {
     const std::size_t n = a.size();
@@ -163,7 +125,8 @@ protected:
 
     Wav render(const std::vector<std::string>& extra) {
         const auto out = (folder / "out.wav").string();
-        std::vector<std::string> args{tune.string(), "-o", out};
+        // These tests are of the tune's own General MIDI instruments.
+        std::vector<std::string> args{tune.string(), "-o", out, "--sound", "midi"};
         args.insert(args.end(), extra.begin(), extra.end());
         EXPECT_EQ(runWav(args), 0);
         return readWav(out);

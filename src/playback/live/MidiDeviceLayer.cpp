@@ -220,7 +220,9 @@ OutputDeviceList MidiDeviceLayer::enumerateOutputs() {
         list.names.push_back(name);
     }
     list.midiCount = list.names.size();
-    list.initialSelection = lastWithVolume.value_or(0);
+    // The pipes voice, where there is one, is what a piper expects to hear.
+    const bool pipesFirst = !list.names.empty() && list.names.front() == kPipesVoiceName;
+    list.initialSelection = pipesFirst ? 0 : lastWithVolume.value_or(0);
     list.names.emplace_back(kPcSpeakerName);
     listedOutputs_ = list.midiCount;
     return list;

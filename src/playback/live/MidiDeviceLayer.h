@@ -64,7 +64,8 @@ struct OutputDeviceList {
     std::vector<std::string> names;
     // How many leading entries are MIDI devices.
     std::size_t midiCount = 0;
-    // The last device that obeys channel volume, else the first entry.
+    // The pipes voice when listed, else the last device that obeys channel
+    // volume, else the first entry.
     std::size_t initialSelection = 0;
 };
 

@@ -21,6 +21,9 @@ std::optional<std::string> midiErrorText(std::uint32_t code) {
                    "is available.";
         case midi_error::kNoSoundfont:
             return "The built-in synthesizer found no General MIDI soundfont in /usr/share/sounds/sf2.";
+        case midi_error::kNoPipesSoundfont:
+            return "The pipes voice's SoundFont is missing or cannot be read: the Built-in Synthesizer plays the "
+                   "tune's instruments.";
         default: return std::nullopt;
     }
 }

@@ -14,11 +14,15 @@
 #include <optional>
 #include <string>
 
+#include "playback/PipeTuning.h"
 #include "playback/live/TimedMidiOutput.h"
 
 namespace skirlo {
 
 enum class MidiDirection { Input, Output };
+
+// The built-in synthesizer's pipes voice, offered first among the outputs.
+inline constexpr const char* kPipesVoiceName = "Highland Pipes (built-in)";
 
 namespace midi_error {
 inline constexpr std::uint32_t kNone = 0;
@@ -35,6 +39,7 @@ inline constexpr std::uint32_t kNotReady = 67;
 inline constexpr std::uint32_t kNoDevice = 68;
 inline constexpr std::uint32_t kNoAudioOutput = 100;
 inline constexpr std::uint32_t kNoSoundfont = 101;
+inline constexpr std::uint32_t kNoPipesSoundfont = 102;
 }  // namespace midi_error
 
 // The text for an error code, at most 127 characters; nullopt for a code
@@ -81,6 +86,9 @@ public:
     // The device's own clock for messages sent ahead of time; nullptr for a
     // device that only takes messages as they are due.
     virtual TimedMidiOutput* timed() { return nullptr; }
+    // A device that can retune its keys (the pipes voice) takes their
+    // pitches before each play; the others sound the notes as they are.
+    virtual void tune(const KeyTunings&) {}
 };
 
 class MidiPlatform {

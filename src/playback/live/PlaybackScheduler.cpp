@@ -36,7 +36,8 @@ void raiseThreadPriority() {
 
 PlaySetup playSetup(const PlaybackSettings& settings) {
     return {settings.output,        settings.chanterInstrument, settings.droneInstrument,
-            settings.bassDroneNote, settings.tenorDroneNote,    settings.droneIntroduction};
+            settings.bassDroneNote, settings.tenorDroneNote,    settings.droneIntroduction,
+            keyTunings(settings.pipes, settings.midiNotes.natural[1], settings.bassDroneNote, settings.tenorDroneNote)};
 }
 
 int midiChannel(VolumeChannel channel) {
@@ -156,6 +157,7 @@ bool PlaybackScheduler::openAndStart() {
         if (notifications_.openFailed) notifications_.openFailed();
         return false;
     }
+    output.handle->tune(setup_.tunings);
     for (const ShortMessage& message : startMessages(setup_, volumes())) {
         devices_.midiSendShortMsg(output, message.status, message.channel, message.data1, message.data2);
     }

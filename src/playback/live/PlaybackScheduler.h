@@ -46,6 +46,8 @@ struct PlaySetup {
     int bassDroneNote = 33;
     int tenorDroneNote = 45;
     std::uint32_t droneIntroduction = 1000;
+    // What the pipes voice tunes its keys to; other devices ignore it.
+    KeyTunings tunings;
 };
 
 PlaySetup playSetup(const PlaybackSettings& settings);

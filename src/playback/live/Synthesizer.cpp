@@ -62,7 +62,31 @@ unsigned sequencerMs(std::int64_t frame, int sampleRate) {
     return static_cast<unsigned>((frame + kBlockFrames / 2) * 1000 / sampleRate);
 }
 
+// The pipes voice's presets in its SoundFont, by channel.
+constexpr int kChanterPreset = 0;
+constexpr int kTenorPreset = 1;
+constexpr int kBassPreset = 2;
+constexpr int kChanterChannel = 0;
+constexpr int kBassChannel = 1;
+constexpr int kTenorChannel = 2;
+// The chanter's release in the SoundFont is a note change's (20 ms for the
+// full 96 dB); the last note's is lengthened by this many timecents to the
+// drones' 250 ms.
+constexpr double kEndingReleaseOffset = 4373;
+// The chanter peaks near -8 dBFS; with both drones at full volume the sum
+// still stays clear of clipping.
+constexpr double kPipesGain = 0.7;
+
+bool isNoteOff(std::uint32_t message) {
+    const std::uint32_t status = message & 0xF0;
+    return status == 0x80 || (status == 0x90 && byteAt(message, 16) == 0);
+}
+
 }  // namespace
+
+std::filesystem::path pipesSoundfont(const std::filesystem::path& resourceDir) {
+    return resourceDir / "sounds" / "pipes.sf2";
+}
 
 std::optional<std::filesystem::path> findSoundfont() {
     for (const char* candidate : kSoundfonts) {
@@ -101,28 +125,71 @@ std::uint32_t Synthesizer::create(int sampleRate, DiagnosticLog& log, std::uniqu
         log.write("Built-in synthesizer: no General MIDI soundfont is installed\n");
         return midi_error::kNoSoundfont;
     }
+    return make(sampleRate, *soundfont, false, log, out);
+}
+
+std::uint32_t Synthesizer::createPipes(int sampleRate, const std::filesystem::path& soundfont, DiagnosticLog& log,
+                                       std::unique_ptr<Synthesizer>& out) {
+    quietFluidSynth();
+    if (!isFile(soundfont)) {
+        log.write("Pipes voice: the SoundFont " + soundfont.string() + " is missing\n");
+        return midi_error::kNoPipesSoundfont;
+    }
+    const std::uint32_t made = make(sampleRate, soundfont, true, log, out);
+    return made == midi_error::kNoSoundfont ? midi_error::kNoPipesSoundfont : made;
+}
+
+std::uint32_t Synthesizer::make(int sampleRate, const std::filesystem::path& soundfont, bool pipes,
+                                DiagnosticLog& log, std::unique_ptr<Synthesizer>& out) {
     fluid_settings_t* settings = new_fluid_settings();
     if (settings == nullptr) return midi_error::kNoMemory;
     fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
+    if (pipes) {
+        fluid_settings_setint(settings, "synth.reverb.active", 0);
+        fluid_settings_setint(settings, "synth.chorus.active", 0);
+        fluid_settings_setnum(settings, "synth.gain", kPipesGain);
+    }
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (synth == nullptr) {
         delete_fluid_settings(settings);
         return midi_error::kNoMemory;
     }
     out.reset(new Synthesizer(settings, synth, sampleRate, log));
+    out->pipes_ = pipes;
     if (out->sequencer_ == nullptr || out->client_ == FLUID_FAILED || out->event_ == nullptr) {
         out.reset();
         return midi_error::kNoMemory;
     }
-    if (fluid_synth_sfload(synth, soundfont->c_str(), 1) == FLUID_FAILED) {
-        log.write("Built-in synthesizer: cannot load the soundfont " + soundfont->string() + "\n");
+    const int font = fluid_synth_sfload(synth, soundfont.c_str(), 1);
+    const bool loaded =
+        font != FLUID_FAILED &&
+        (!pipes || (fluid_synth_program_select(synth, kChanterChannel, font, 0, kChanterPreset) == FLUID_OK &&
+                    fluid_synth_program_select(synth, kTenorChannel, font, 0, kTenorPreset) == FLUID_OK &&
+                    fluid_synth_program_select(synth, kBassChannel, font, 0, kBassPreset) == FLUID_OK));
+    if (!loaded) {
+        log.write("Built-in synthesizer: cannot load the soundfont " + soundfont.string() + "\n");
         out.reset();
         return midi_error::kNoSoundfont;
     }
     return midi_error::kNone;
 }
 
+void Synthesizer::tune(const KeyTunings& tunings) {
+    if (!pipes_) return;
+    const std::array<std::pair<int, const std::array<double, 128>*>, 3> channels{
+        {{kChanterChannel, &tunings.chanter}, {kBassChannel, &tunings.bass}, {kTenorChannel, &tunings.tenor}}};
+    // Each channel's table is a tuning program of its own, numbered by the channel.
+    for (const auto& [channel, keys] : channels) {
+        fluid_synth_activate_key_tuning(synth_, 0, channel, "pipes", keys->data(), 1);
+        fluid_synth_activate_tuning(synth_, channel, 0, channel, 1);
+    }
+}
+
 void Synthesizer::send(std::uint32_t message) {
+    if (pipes_) {
+        sendPipes(message);
+        return;
+    }
     const int channel = static_cast<int>(message & 0x0F);
     const int data1 = byteAt(message, 8);
     const int data2 = byteAt(message, 16);
@@ -140,12 +207,50 @@ void Synthesizer::send(std::uint32_t message) {
     }
 }
 
-void Synthesizer::silence() { fluid_synth_all_sounds_off(synth_, -1); }
+void Synthesizer::sendPipes(std::uint32_t message) {
+    const int channel = static_cast<int>(message & 0x0F);
+    if (pendingRelease_ >= 0) releaseChanter(isNoteOff(message) && channel != kChanterChannel);
+    // The presets are the voice's own: program changes are not followed.
+    if ((message & 0xF0) == 0xC0) return;
+    if (channel == kChanterChannel && isNoteOff(message)) {
+        pendingRelease_ = byteAt(message, 8);
+        return;
+    }
+    const int data1 = byteAt(message, 8);
+    const int data2 = byteAt(message, 16);
+    switch (message & 0xF0) {
+        case 0x80: fluid_synth_noteoff(synth_, channel, data1); break;
+        case 0x90: fluid_synth_noteon(synth_, channel, data1, data2); break;
+        case 0xB0: fluid_synth_cc(synth_, channel, data1, data2); break;
+        case 0xE0: fluid_synth_pitch_bend(synth_, channel, data1 | data2 << 7); break;
+        default: break;
+    }
+}
+
+void Synthesizer::releaseChanter(bool ending) {
+    if (ending != endingRelease_) {
+        fluid_synth_set_gen(synth_, kChanterChannel, GEN_VOLENVRELEASE, ending ? kEndingReleaseOffset : 0.0F);
+        endingRelease_ = ending;
+    }
+    fluid_synth_noteoff(synth_, kChanterChannel, pendingRelease_);
+    pendingRelease_ = -1;
+}
+
+// Before sound is rendered, a release still waiting is a note change's.
+void Synthesizer::settleChanter() {
+    if (pendingRelease_ >= 0) releaseChanter(false);
+}
+
+void Synthesizer::silence() {
+    pendingRelease_ = -1;
+    fluid_synth_all_sounds_off(synth_, -1);
+}
 
 void Synthesizer::render(std::span<std::int16_t> interleaved) {
     const auto frames = static_cast<std::int64_t>(interleaved.size() / 2);
     for (std::int64_t done = 0; done < frames;) {
         const int block = static_cast<int>(std::min<std::int64_t>(startBlock(), frames - done));
+        settleChanter();
         std::int16_t* at = interleaved.data() + 2 * done;
         fluid_synth_write_s16(synth_, block, at, 0, 2, at, 1, 2);
         frames_ += block;
@@ -218,6 +323,7 @@ int Synthesizer::renderAudioBlocks(int frames, int effectCount, float* effects[]
     std::array<float*, kMaxAudioBuffers> fx{};
     for (int done = 0; done < frames;) {
         const int block = std::min(startBlock(), frames - done);
+        settleChanter();
         for (int i = 0; i < outputCount; ++i) out[i] = outputs[i] + done;
         for (int i = 0; i < effectCount; ++i) fx[i] = effects[i] + done;
         if (effectCount == 0) fx = {out[0], out[1], out[0], out[1]};

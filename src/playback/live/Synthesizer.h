@@ -1,5 +1,6 @@
 #pragma once
-// The built-in synthesizer: FluidSynth with a General MIDI soundfont. It
+// The built-in synthesizer: FluidSynth with a General MIDI soundfont, or
+// the pipes voice (our own SoundFont, keys retuned to the pipes' scale). It
 // takes the same short messages as a MIDI device, renders sound into memory
 // for WAV files, and sounds live through the desktop's audio (PipeWire and
 // PulseAudio through the PulseAudio protocol, else ALSA) when asked to.
@@ -24,6 +25,7 @@
 #include <span>
 #include <string>
 
+#include "playback/PipeTuning.h"
 #include "playback/live/TimedMidiOutput.h"
 
 struct _fluid_hashtable_t;
@@ -44,6 +46,12 @@ inline constexpr int kLiveSampleRate = 44100;
 // soundfont when there is one, else one of the soundfonts Debian packages.
 std::optional<std::filesystem::path> findSoundfont();
 
+// The pipes voice's SoundFont among the resources.
+std::filesystem::path pipesSoundfont(const std::filesystem::path& resourceDir);
+
+// How long the pipes voice's drones and last note take to fall away.
+inline constexpr std::uint32_t kPipesEndingMs = 250;
+
 class Synthesizer final : public TimedMidiOutput {
 public:
     ~Synthesizer() override;
@@ -53,6 +61,19 @@ public:
     // Loads the soundfont; midi_error::kNoSoundfont (with the reason in the
     // log) when there is none or it cannot be read.
     static std::uint32_t create(int sampleRate, DiagnosticLog& log, std::unique_ptr<Synthesizer>& out);
+    // The pipes voice: the chanter preset on the chanter's channel and the
+    // drone presets on the drones', whatever program the messages ask for,
+    // without reverb or chorus (they would blur the notes and detune the
+    // drones). midi_error::kNoPipesSoundfont when `soundfont` cannot be read.
+    static std::uint32_t createPipes(int sampleRate, const std::filesystem::path& soundfont, DiagnosticLog& log,
+                                     std::unique_ptr<Synthesizer>& out);
+
+    bool isPipes() const { return pipes_; }
+    // Pipes voice only: gives the keys of each channel their pitches.
+    void tune(const KeyTunings& tunings);
+    // Milliseconds of sound after the last message: the pipes voice's
+    // ending falls away then; the General MIDI voice's files end at once.
+    std::uint32_t tailMilliseconds() const { return pipes_ ? kPipesEndingMs + kPipesEndingMs / 5 : 0; }
 
     int sampleRate() const { return sampleRate_; }
 
@@ -81,6 +102,16 @@ public:
 
 private:
     Synthesizer(_fluid_hashtable_t* settings, _fluid_synth_t* synth, int sampleRate, DiagnosticLog& log);
+    static std::uint32_t make(int sampleRate, const std::filesystem::path& soundfont, bool pipes, DiagnosticLog& log,
+                              std::unique_ptr<Synthesizer>& out);
+
+    // The pipes voice's chanter plays one note at a time. A released note
+    // waits here until the next message: when that is a drone's release the
+    // tune has ended and the note falls away with the drones; otherwise a
+    // new note has taken over and the old one is silenced at once.
+    void sendPipes(std::uint32_t message);
+    void releaseChanter(bool ending);
+    void settleChanter();
 
     static int renderAudio(void* data, int frames, int effectCount, float* effects[], int outputCount,
                            float* outputs[]);
@@ -119,6 +150,11 @@ private:
     // The sequencer's millisecond at the last begin().
     std::atomic<unsigned> beginMs_{0};
     SoundingListener listener_;
+    bool pipes_ = false;
+    // Pipes voice: the chanter key whose release waits, or -1; the release
+    // time the chanter's channel now has (the ending's or a note change's).
+    int pendingRelease_ = -1;
+    bool endingRelease_ = false;
 };
 
 }  // namespace skirlo

@@ -36,4 +36,6 @@ std::uint32_t SynthesizerHandle::close() {
 
 TimedMidiOutput* SynthesizerHandle::timed() { return &synthesizer_; }
 
+void SynthesizerHandle::tune(const KeyTunings& tunings) { synthesizer_.tune(tunings); }
+
 }  // namespace skirlo

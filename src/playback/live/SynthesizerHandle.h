@@ -23,6 +23,7 @@ public:
     std::uint32_t addBuffer(MidiBufferHeader&) override { return midi_error::kInvalidParameter; }
     std::uint32_t close() override;
     TimedMidiOutput* timed() override;
+    void tune(const KeyTunings& tunings) override;
 
 private:
     Synthesizer& synthesizer_;

@@ -130,12 +130,22 @@ private:
 
 }  // namespace
 
-SystemMidiPlatform::SystemMidiPlatform(DiagnosticLog& log) : log_(log), hasSoundfont_(findSoundfont().has_value()) {}
+SystemMidiPlatform::SystemMidiPlatform(DiagnosticLog& log, std::filesystem::path pipesSoundfont)
+    : log_(log), hasSoundfont_(findSoundfont().has_value()) {
+    std::error_code error;
+    if (!pipesSoundfont.empty() && std::filesystem::is_regular_file(pipesSoundfont, error)) {
+        pipesSoundfont_ = std::move(pipesSoundfont);
+    }
+}
 
 SystemMidiPlatform::~SystemMidiPlatform() = default;
 
-bool SystemMidiPlatform::listsSynthesizer(MidiDirection direction) const {
-    return direction == MidiDirection::Output && hasSoundfont_;
+std::vector<const char*> SystemMidiPlatform::builtIns(MidiDirection direction) const {
+    std::vector<const char*> names;
+    if (direction != MidiDirection::Output) return names;
+    if (!pipesSoundfont_.empty()) names.push_back(kPipesVoiceName);
+    if (hasSoundfont_) names.push_back(kSynthesizerName);
+    return names;
 }
 
 std::vector<std::string>& SystemMidiPlatform::ports(MidiDirection direction) {
@@ -144,35 +154,39 @@ std::vector<std::string>& SystemMidiPlatform::ports(MidiDirection direction) {
 
 unsigned SystemMidiPlatform::deviceCount(MidiDirection direction) {
     ports(direction) = direction == MidiDirection::Output ? portNames<RtMidiOut>(log_) : portNames<RtMidiIn>(log_);
-    return static_cast<unsigned>(ports(direction).size()) + (listsSynthesizer(direction) ? 1U : 0U);
+    return static_cast<unsigned>(ports(direction).size() + builtIns(direction).size());
 }
 
 std::uint32_t SystemMidiPlatform::capabilities(MidiDirection direction, unsigned id, MidiCapabilities& out) {
-    const bool synthesizer = listsSynthesizer(direction);
-    if (synthesizer && id == 0) {
-        out = {kSynthesizerName, kMidiSupportsVolume};
+    const std::vector<const char*> voices = builtIns(direction);
+    if (id < voices.size()) {
+        out = {voices[id], kMidiSupportsVolume};
         return midi_error::kNone;
     }
-    const unsigned port = id - (synthesizer ? 1U : 0U);
+    const unsigned port = id - static_cast<unsigned>(voices.size());
     if (port >= ports(direction).size()) return midi_error::kBadDeviceId;
     // Whether an ALSA port obeys channel volume cannot be known.
     out = {ports(direction)[port], 0};
     return midi_error::kNone;
 }
 
-std::uint32_t SystemMidiPlatform::open(MidiDirection direction, unsigned id, std::unique_ptr<MidiHandle>& out) {
-    const bool synthesizer = listsSynthesizer(direction);
-    if (synthesizer && id == 0) {
-        if (!synthesizer_) {
-            const std::uint32_t created = Synthesizer::create(kLiveSampleRate, log_, synthesizer_);
-            if (created != midi_error::kNone) return created;
-        }
-        const std::uint32_t started = synthesizer_->startAudio();
-        if (started != midi_error::kNone) return started;
-        out = std::make_unique<SynthesizerHandle>(*synthesizer_);
-        return midi_error::kNone;
+std::uint32_t SystemMidiPlatform::openSynthesizer(bool pipes, std::unique_ptr<MidiHandle>& out) {
+    std::unique_ptr<Synthesizer>& synthesizer = pipes ? pipes_ : synthesizer_;
+    if (!synthesizer) {
+        const std::uint32_t created = pipes ? Synthesizer::createPipes(kLiveSampleRate, pipesSoundfont_, log_, synthesizer)
+                                            : Synthesizer::create(kLiveSampleRate, log_, synthesizer);
+        if (created != midi_error::kNone) return created;
     }
-    const unsigned port = id - (synthesizer ? 1U : 0U);
+    const std::uint32_t started = synthesizer->startAudio();
+    if (started != midi_error::kNone) return started;
+    out = std::make_unique<SynthesizerHandle>(*synthesizer);
+    return midi_error::kNone;
+}
+
+std::uint32_t SystemMidiPlatform::open(MidiDirection direction, unsigned id, std::unique_ptr<MidiHandle>& out) {
+    const std::vector<const char*> voices = builtIns(direction);
+    if (id < voices.size()) return openSynthesizer(std::string_view(voices[id]) == kPipesVoiceName, out);
+    const unsigned port = id - static_cast<unsigned>(voices.size());
     if (!sequencerAvailable(log_)) return midi_error::kNoDriver;
     if (direction == MidiDirection::Output) {
         // The port list names each port with its sequencer address last.

@@ -82,7 +82,7 @@ std::uint64_t renderedMilliseconds(const std::vector<MidiEvent>& events, const P
 bool renderWav(const std::vector<MidiEvent>& events, const PlaySetup& setup, const Volumes& volumes,
                Synthesizer& synthesizer, const std::string& path, std::string& error, const WavProgress& progress) {
     const int rate = synthesizer.sampleRate();
-    const std::uint64_t frames = frameAt(renderedMilliseconds(events, setup), rate);
+    const std::uint64_t frames = frameAt(renderedMilliseconds(events, setup) + synthesizer.tailMilliseconds(), rate);
     if (frames * kBytesPerFrame > kMaxDataBytes) {
         error = "the performance is too long for a WAV file";
         return false;
@@ -92,6 +92,7 @@ bool renderWav(const std::vector<MidiEvent>& events, const PlaySetup& setup, con
     const auto dataBytes = static_cast<std::uint32_t>(frames * kBytesPerFrame);
     const auto header = wavHeader(dataBytes, static_cast<std::uint32_t>(rate));
     bool written = file.write(header.data(), header.size());
+    synthesizer.tune(setup.tunings);
     for (const ShortMessage& message : startMessages(setup, volumes)) synthesizer.send(packShortMessage(message.status, message.channel, message.data1, message.data2));
     Renderer renderer(synthesizer, file, progress, frames);
     std::uint64_t at = setup.droneIntroduction;

@@ -2,7 +2,8 @@
 // A performance rendered by the built-in synthesizer into a WAV file (16-bit
 // stereo PCM): what Play sends before the music, the drones alone for the
 // introduction, then every message of the MIDI event list at its time. The
-// file lasts the introduction plus the list's delays.
+// file lasts the introduction plus the list's delays, and for the pipes voice
+// the time its ending takes to fall away.
 
 #include <cstdint>
 #include <functional>

@@ -1,0 +1,105 @@
+#pragma once
+// Rendered sound examined as a signal: WAV files read back, levels, and a
+// pitch estimator exact to a fraction of a cent on a steady tone.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/PlaybackTestSupport.h"
+
+namespace skirlo::test {
+
+struct Wav {
+    int rate = 0;
+    int channels = 0;
+    std::vector<std::int16_t> samples;  // interleaved
+
+    long frames() const { return static_cast<long>(samples.size()) / std::max(channels, 1); }
+    double mono(long frame) const {
+        return (samples[static_cast<std::size_t>(frame * 2)] + samples[static_cast<std::size_t>(frame * 2 + 1)]) / 2.0;
+    }
+    long frameAt(double ms) const { return static_cast<long>(ms * rate / 1000); }
+    // The largest absolute sample between two times.
+    int peak(double fromMs, double toMs) const {
+        int peak = 0;
+        for (long f = std::max(0L, frameAt(fromMs)); f < std::min(frames(), frameAt(toMs)); ++f) {
+            peak = std::max({peak, std::abs(int{samples[std::size_t(f * 2)]}), std::abs(int{samples[std::size_t(f * 2 + 1)]})});
+        }
+        return peak;
+    }
+};
+
+inline std::uint32_t littleEndian(const std::string& bytes, std::size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + std::size_t(i)]);
+    return value;
+}
+
+inline Wav readWav(const std::filesystem::path& path) {
+    const std::string bytes = readFile(path);
+    Wav wav;
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 8, "WAVEfmt ") != 0) return wav;
+    EXPECT_EQ(littleEndian(bytes, 4, 4), bytes.size() - 8);
+    EXPECT_EQ(littleEndian(bytes, 20, 2), 1U);   // PCM
+    EXPECT_EQ(littleEndian(bytes, 34, 2), 16U);  // bits
+    EXPECT_EQ(bytes.compare(36, 4, "data"), 0);
+    EXPECT_EQ(littleEndian(bytes, 40, 4), bytes.size() - 44);
+    wav.channels = static_cast<int>(littleEndian(bytes, 22, 2));
+    wav.rate = static_cast<int>(littleEndian(bytes, 24, 4));
+    wav.samples.resize((bytes.size() - 44) / 2);
+    std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
+    return wav;
+}
+
+// Decibels of a level against a reference level.
+inline double decibels(double level, double reference) { return 20 * std::log10(std::max(level, 1e-9) / reference); }
+
+// The pitch (Hz) of a steady tone near `expected` Hz in `signal[start, start
+// + window)`: the autocorrelation's peak at the lag of as many whole periods
+// as fit in about 2000 frames, found to a fraction of a frame by a parabola
+// through it and its neighbours. Only lags within a third of a period of that
+// many expected periods are looked at, so no other multiple is taken; a
+// tone off by more than a sixth of a semitone is reported at the search's edge.
+inline double estimatePitch(const std::vector<double>& signal, long start, long window, double expected, int rate) {
+    const double period = rate / expected;
+    const int periods = std::max(1, static_cast<int>(2000 / period));
+    const long low = static_cast<long>(periods * period - period / 3);
+    const long high = static_cast<long>(periods * period + period / 3) + 1;
+    if (start < 0 || start + window + high + 1 > static_cast<long>(signal.size())) return 0;
+    const auto correlation = [&](long lag) {
+        double sum = 0;
+        for (long i = start; i < start + window; ++i) sum += signal[std::size_t(i)] * signal[std::size_t(i + lag)];
+        return sum;
+    };
+    long best = low + 1;
+    double bestValue = correlation(best);
+    for (long lag = low + 2; lag < high; ++lag) {
+        if (const double value = correlation(lag); value > bestValue) {
+            best = lag;
+            bestValue = value;
+        }
+    }
+    const double before = correlation(best - 1);
+    const double after = correlation(best + 1);
+    const double curve = before - 2 * bestValue + after;
+    const double offset = curve < 0 ? 0.5 * (before - after) / curve : 0;
+    return rate * periods / (double(best) + offset);
+}
+
+inline double centsBetween(double hz, double reference) { return 1200 * std::log2(hz / reference); }
+
+inline std::vector<double> monoOf(const Wav& wav) {
+    std::vector<double> mono(std::size_t(wav.frames()));
+    for (long f = 0; f < wav.frames(); ++f) mono[std::size_t(f)] = wav.mono(f);
+    return mono;
+}
+
+}  // namespace skirlo::test
