@@ -21,5 +21,6 @@ int runPrint(const std::vector<std::string>& args);
 int runMusicXml(const std::vector<std::string>& args);
 int runFromAbc(const std::vector<std::string>& args);
 int runCheck(const std::vector<std::string>& args);
+int runLibrary(const std::vector<std::string>& args);
 
 }  // namespace skirlo

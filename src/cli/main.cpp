@@ -42,6 +42,8 @@ constexpr Command kCommands[] = {
     {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]",
       [](const Args& a) { return runInHelper(kPictureHelper, "specimen", a); }},
     {"check", "check FILE...", skirlo::runCheck},
+    {"library", "library add DIR... | update | remove DIR... | list [--json] | search QUERY [--type T] [--time T] [--json]",
+      skirlo::runLibrary},
 };
 
 void printUsage(std::FILE* to) {

@@ -27,10 +27,12 @@
 #include "editor/AbcOpening.h"
 #include "editor/ActionIcons.h"
 #include "editor/EditorContext.h"
+#include "editor/LibraryPane.h"
 #include "editor/MusicPrinter.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
 #include "editor/TuneWindow.h"
+#include "library/LibraryIndex.h"
 
 namespace skirlo {
 
@@ -62,6 +64,10 @@ MainWindow::MainWindow(EditorContext& context, TuneFolder& tuneFolder, RecentFil
     };
     buildMenus();
     buildToolbar();
+    library_ = new LibraryPane(defaultLibraryPath(), context_.workspace.symbols, [this](const QString& path, int position) {
+        if (TuneWindow* tune = openTune(path)) showTuneAt(*tune, position);
+    }, this);
+    library_->install(*this);
     statusBar()->showMessage(tr("Ready"));
     problemCount_ = new QLabel;
     problemCount_->setObjectName(QStringLiteral("problemCount"));

@@ -20,6 +20,7 @@ class QMenu;
 
 namespace skirlo {
 
+class LibraryPane;
 class RecentFiles;
 class TuneDocument;
 class TuneFolder;
@@ -35,6 +36,7 @@ public:
     // The action of a command id; null for an id the window does not have.
     QAction* action(int commandId) const { return actions_.value(commandId); }
     QMdiArea* area() const { return area_; }
+    LibraryPane* libraryPane() const { return library_; }
     TuneWindow* activeTune() const;
     QList<TuneWindow*> tunes() const;
 
@@ -90,6 +92,7 @@ private:
     QAction* tabsItem_ = nullptr;
     QLabel* problemCount_ = nullptr;  // in the status bar: the active tune's problems
     int untitledCount_ = 0;
+    LibraryPane* library_ = nullptr;
 };
 
 }  // namespace skirlo

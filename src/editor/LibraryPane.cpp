@@ -1,0 +1,262 @@
+#include "editor/LibraryPane.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "document/TuneDocument.h"
+#include "editor/MusicView.h"
+#include "editor/ScriptView.h"
+#include "editor/TuneWindow.h"
+#include "library/LibraryIndex.h"
+
+namespace skirlo {
+
+namespace {
+
+enum Column { kTitle, kType, kTime, kComposer, kFile, kColumns };
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kPositionRole = Qt::UserRole + 1;
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QString scanSummary(const ScanReport& report) {
+    QString summary = QObject::tr("%1 files read (%2 tunes), %3 unchanged, %4 removed")
+                          .arg(report.filesRead)
+                          .arg(report.tunesRead)
+                          .arg(report.filesUnchanged)
+                          .arg(report.filesRemoved);
+    for (const std::string& problem : report.problems) summary += "; " + fromUtf8(problem);
+    return summary;
+}
+
+// Keeps the chosen entry of a filter box when its list is made again.
+void refillBox(QComboBox* box, const QString& any, const std::vector<std::string>& values) {
+    const QString chosen = box->currentIndex() > 0 ? box->currentText() : QString();
+    const QSignalBlocker quiet(box);
+    box->clear();
+    box->addItem(any);
+    for (const std::string& value : values) box->addItem(fromUtf8(value));
+    const int at = chosen.isEmpty() ? 0 : box->findText(chosen);
+    box->setCurrentIndex(at < 0 ? 0 : at);
+}
+
+}  // namespace
+
+LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, TuneOpener open, QWidget* parent)
+    : QDockWidget(tr("Library"), parent), databasePath_(std::move(databasePath)), symbols_(symbols), open_(std::move(open)) {
+    setObjectName(QStringLiteral("libraryPane"));
+    auto* body = new QWidget;
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(4, 4, 4, 4);
+    search_ = new QLineEdit;
+    search_->setPlaceholderText(tr("Search titles, types, composers"));
+    search_->setClearButtonEnabled(true);
+    type_ = new QComboBox;
+    time_ = new QComboBox;
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(search_, 1);
+    filters->addWidget(type_);
+    filters->addWidget(time_);
+    layout->addLayout(filters);
+    table_ = new QTableWidget(0, kColumns);
+    table_->setHorizontalHeaderLabels({tr("Title"), tr("Type"), tr("Time"), tr("Composer"), tr("File")});
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(kTitle, Qt::AscendingOrder);
+    layout->addWidget(table_, 1);
+    status_ = new QLabel;
+    status_->setWordWrap(true);
+    layout->addWidget(status_);
+    setWidget(body);
+
+    chooseFolder_ = [this] { return QFileDialog::getExistingDirectory(this, tr("Add Folder")); };
+    connect(search_, &QLineEdit::textChanged, this, &LibraryPane::refill);
+    connect(type_, &QComboBox::currentIndexChanged, this, &LibraryPane::refill);
+    connect(time_, &QComboBox::currentIndexChanged, this, &LibraryPane::refill);
+    connect(table_, &QTableWidget::cellActivated, this, [this](int row, int) { openRow(row); });
+
+}
+
+bool LibraryPane::ensureIndex() {
+    if (index_ || !openProblem_.isEmpty()) return index_ != nullptr;
+    try {
+        index_ = std::make_unique<LibraryIndex>(databasePath_, symbols_);
+        if (!index_->rebuildNotice().empty()) openProblem_ = fromUtf8(index_->rebuildNotice());
+    } catch (const LibraryError& error) {
+        openProblem_ = fromUtf8(error.what());
+    }
+    return index_ != nullptr;
+}
+
+LibraryPane::~LibraryPane() {
+    waiting_.clear();
+    if (worker_.joinable()) worker_.join();
+}
+
+void LibraryPane::install(QMainWindow& window) {
+    window.addDockWidget(Qt::LeftDockWidgetArea, this);
+    hide();
+    auto* menu = new QMenu(tr("&Library"), &window);
+    menu->addAction(tr("&Add Folder..."), this, &LibraryPane::chooseFolder);
+    menu->addAction(tr("&Update Library"), this, &LibraryPane::rescan);
+    QAction* show = toggleViewAction();
+    show->setText(tr("&Show Library"));
+    menu->addAction(show);
+    // Before Help, which stays last.
+    const QList<QAction*> menus = window.menuBar()->actions();
+    window.menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
+    // The library follows the folders whenever it is shown.
+    connect(show, &QAction::toggled, this, [this](bool shown) {
+        if (shown) rescan();
+    });
+}
+
+void LibraryPane::chooseFolder() {
+    const QString folder = chooseFolder_();
+    if (folder.isEmpty()) return;
+    show();
+    addFolders({folder});
+}
+
+void LibraryPane::addFolders(const QStringList& folders) {
+    ScanRequest request;
+    for (const QString& folder : folders) request.add.push_back(folder.toStdString());
+    startScan(std::move(request));
+}
+
+void LibraryPane::rescan() { startScan({}); }
+
+void LibraryPane::startScan(ScanRequest request) {
+    // The database is opened when the library is first used, not when the program starts.
+    if (!ensureIndex()) {
+        refill();
+        return;
+    }
+    if (worker_.joinable()) {
+        waiting_.push_back(std::move(request));
+        return;
+    }
+    status_->setText(tr("Scanning the library folders..."));
+    worker_ = std::thread([this, request = std::move(request)] {
+        QString summary;
+        try {
+            LibraryIndex index(databasePath_, symbols_);
+            const ScanReport report = request.add.empty() ? index.rescan() : index.addFolders(request.add);
+            summary = scanSummary(report);
+        } catch (const LibraryError& error) {
+            summary = fromUtf8(error.what());
+        }
+        QMetaObject::invokeMethod(this, [this, summary] { finishScan(summary); }, Qt::QueuedConnection);
+    });
+}
+
+void LibraryPane::finishScan(QString summary) {
+    worker_.join();
+    lastScan_ = std::move(summary);
+    refillFilters();
+    refill();
+    if (!waiting_.empty()) {
+        ScanRequest next = std::move(waiting_.front());
+        waiting_.erase(waiting_.begin());
+        startScan(std::move(next));
+        return;
+    }
+    emit scanFinished();
+}
+
+void LibraryPane::refillFilters() {
+    if (!index_) return;
+    try {
+        refillBox(type_, tr("All types"), index_->types());
+        refillBox(time_, tr("All times"), index_->times());
+    } catch (const LibraryError& error) {
+        openProblem_ = fromUtf8(error.what());
+    }
+}
+
+void LibraryPane::refill() {
+    std::vector<LibraryTune> tunes;
+    std::vector<SkippedFile> skipped;
+    QString problem = openProblem_;
+    if (index_) {
+        TuneQuery query;
+        query.words = search_->text().toStdString();
+        if (type_->currentIndex() > 0) query.type = type_->currentText().toStdString();
+        if (time_->currentIndex() > 0) query.time = time_->currentText().toStdString();
+        try {
+            tunes = index_->findTunes(query);
+            skipped = index_->skippedFiles();
+        } catch (const LibraryError& error) {
+            problem = fromUtf8(error.what());
+        }
+    }
+    table_->setSortingEnabled(false);
+    table_->setRowCount(static_cast<int>(tunes.size()));
+    for (int row = 0; row < static_cast<int>(tunes.size()); ++row) {
+        const LibraryTune& tune = tunes[static_cast<std::size_t>(row)];
+        const QString path = fromUtf8(tune.file);
+        const QString cells[kColumns] = {fromUtf8(tune.summary.title), fromUtf8(tune.summary.type),
+                                         fromUtf8(tune.summary.time), fromUtf8(tune.summary.composer),
+                                         QFileInfo(path).fileName()};
+        for (int column = 0; column < kColumns; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setData(kPathRole, path);
+            item->setData(kPositionRole, tune.summary.position);
+            if (column == kFile) item->setToolTip(tr("%1, tune %2").arg(path).arg(tune.summary.position + 1));
+            table_->setItem(row, column, item);
+        }
+    }
+    table_->setSortingEnabled(true);
+
+    QString text = tunes.size() == 1 ? tr("1 tune") : tr("%1 tunes").arg(tunes.size());
+    if (!skipped.empty()) text += tr("; %1 skipped (the reasons are in the tool tip)").arg(skipped.size());
+    if (scanning()) text += tr("; scanning...");
+    else if (!lastScan_.isEmpty()) text += "; " + lastScan_;
+    if (!problem.isEmpty()) text += "\n" + problem;
+    status_->setText(text);
+    QString reasons;
+    for (const SkippedFile& file : skipped) reasons += fromUtf8(file.path) + ": " + fromUtf8(file.reason) + "\n";
+    status_->setToolTip(reasons.trimmed());
+}
+
+void LibraryPane::openRow(int row) {
+    const QTableWidgetItem* item = table_->item(row, kTitle);
+    if (item == nullptr) return;
+    open_(item->data(kPathRole).toString(), item->data(kPositionRole).toInt());
+}
+
+void showTuneAt(TuneWindow& window, int position) {
+    const auto& tunes = window.document().tunes();
+    if (position < 0 || position >= static_cast<int>(tunes.size())) return;
+    const Tune& tune = *tunes[static_cast<std::size_t>(position)];
+    for (const auto& record : tune.header.texts) {
+        if (record->kind == 'T') {
+            window.scriptView()->selectBytes(record->source);
+            break;
+        }
+    }
+    for (const auto& part : tune.parts) {
+        for (const auto& staff : part->staves) {
+            for (const auto& bar : staff->bars) {
+                if (!bar->symbols.empty()) {
+                    window.musicView()->frameSymbolWrittenAt(bar->symbols.front()->source.begin);
+                    return;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace skirlo

@@ -1,0 +1,142 @@
+#include "library/TuneSummary.h"
+
+#include "common/FixedMetrics.h"
+#include "common/MessageSink.h"
+#include "common/Windows1252.h"
+#include "notation/MusicCutter.h"
+#include "notation/SymbolMap.h"
+#include "tunefile/HeaderRegion.h"
+#include "tunefile/ScriptText.h"
+#include "tunefile/TuneFileFormat.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr int kLayoutScale = 130;
+
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The first word of [begin, end) that the map holds as a time signature.
+std::string firstTimeSignature(std::string_view text, TextRange range, const SymbolMap& symbols) {
+    std::size_t at = range.begin;
+    while (at < range.end) {
+        while (at < range.end && isBlank(text[at])) ++at;
+        std::size_t end = at;
+        while (end < range.end && !isBlank(text[end])) ++end;
+        if (end > at) {
+            const std::string_view word = text.substr(at, end - at);
+            const SymbolMap::Lookup lookup = symbols.find(word);
+            if (lookup.entry != nullptr && lookup.entry->category == CAT_TIME_SIGNATURE) {
+                return writtenTimeSignature(word);
+            }
+        }
+        at = end;
+    }
+    return {};
+}
+
+void takeRecords(const TuneHeader& header, TuneSummary& summary) {
+    for (const auto& record : header.texts) {
+        std::string* field = nullptr;
+        switch (record->kind) {
+            case 'T': field = &summary.title; break;
+            case 'Y': field = &summary.type; break;
+            case 'M': field = &summary.composer; break;
+            case 'F': field = &summary.footer; break;
+            default: break;
+        }
+        if (field != nullptr && field->empty()) *field = tuneTextToUtf8(record->text);
+    }
+    summary.tempo = header.tempo;
+}
+
+// Reads the snapshot tune by tune as the tune builder does, keeping only
+// what the library shows.
+class SummaryReader {
+public:
+    SummaryReader(std::string_view snapshot, ScriptText& script, bool convertBareStrings, const SymbolMap& symbols)
+        : snapshot_(snapshot),
+          script_(script),
+          convertBareStrings_(convertBareStrings),
+          symbols_(symbols),
+          headerSearch_(snapshot),
+          cutter_(snapshot) {}
+
+    std::vector<TuneSummary> readAll() {
+        std::vector<TuneSummary> tunes;
+        std::size_t position = 0;
+        while (position < snapshot_.size()) {
+            TuneSummary summary;
+            summary.position = static_cast<int>(tunes.size());
+            position = readTune(summary, position);
+            tunes.push_back(std::move(summary));
+        }
+        return tunes;
+    }
+
+private:
+    std::size_t readTune(TuneSummary& summary, std::size_t start) {
+        TuneHeader header;
+        HeaderRegionReader reader(headerSearch_, start, script_, growth_, convertBareStrings_, measuring_,
+                                  kLayoutScale);
+        while (reader.next(header) != HeaderRegionReader::Step::None) {
+        }
+        takeRecords(header, summary);
+        const std::size_t ampersand = cutter_.firstAmpersand(start);
+        if (ampersand == MusicCutter::npos) return snapshot_.size();
+        std::size_t rest = start + bodyStart(snapshot_.substr(start), ampersand - start);
+        for (bool first = true;; first = false) {
+            const MusicCutter::PartCut cut = cutter_.nextPart(rest, first);
+            if (cut.part) {
+                ++summary.parts;
+                if (summary.time.empty()) summary.time = firstTimeSignature(snapshot_, *cut.part, symbols_);
+            }
+            if (cut.tuneEnds) return cut.nextTuneStart;
+        }
+    }
+
+    std::string_view snapshot_;
+    ScriptText& script_;
+    bool convertBareStrings_;
+    const SymbolMap& symbols_;
+    HeaderSearch headerSearch_;
+    MusicCutter cutter_;
+    FixedMetricsContext measuring_;
+    std::ptrdiff_t growth_ = 0;
+};
+
+}  // namespace
+
+std::vector<TuneSummary> summarizeTunes(std::string bytes, const SymbolMap& symbols) {
+    // The reader completes records in a scratch copy of the text, as opening
+    // the file would; the file itself is never written.
+    ScriptText script(std::move(bytes));
+    RecordingMessageSink quiet;
+    FileRecognition recognition;
+    recognition.recognise(script, "", false, quiet);
+    const bool convertBareStrings = recognition.beginBuild(script);
+    const std::string snapshot = script.text();
+    SummaryReader reader(snapshot, script, convertBareStrings, symbols);
+    return reader.readAll();
+}
+
+std::string notTuneFileReason(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) return "not a tune file (binary data)";
+    if (bytes.find(kHeaderWord) == std::string_view::npos &&
+        bytes.find(kOtherWriterHeaderWord) == std::string_view::npos && bytes.find('&') == std::string_view::npos) {
+        return "not a tune file (no header line and no staff)";
+    }
+    return {};
+}
+
+std::string writtenTimeSignature(std::string_view name) {
+    if (name == "C_") return "C|";
+    std::string written(name);
+    for (char& c : written) {
+        if (c == '_') c = '/';
+    }
+    return written;
+}
+
+}  // namespace skirlo

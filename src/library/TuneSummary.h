@@ -1,0 +1,37 @@
+#pragma once
+// What the library keeps of each tune of a file: its text records, time
+// signature, number of parts and tempo, read without laying out any music.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skirlo {
+
+class SymbolMap;
+
+struct TuneSummary {
+    int position = 0;      // 0 for the first tune of its file
+    std::string title;     // the first record of each kind, as UTF-8
+    std::string type;
+    std::string composer;
+    std::string footer;
+    std::string time;      // the first time signature as written ("6/8", "C", "C|"); empty: none
+    int parts = 0;
+    int tempo = 0;         // the tune's own tempo mark; 0: none
+};
+
+// The tunes of a tune file's bytes, cut into tunes and headers exactly as the
+// program's build cuts them (an older file's bare strings count as records,
+// as they do when it is opened). The symbol map tells which words are time
+// signatures.
+std::vector<TuneSummary> summarizeTunes(std::string bytes, const SymbolMap& symbols);
+
+// Why the bytes are not a tune file, or empty when they are one: a file with
+// a NUL byte, or with neither a header line nor a staff, is something else.
+std::string notTuneFileReason(std::string_view bytes);
+
+// "6_8" -> "6/8", "C_" -> "C|": the time signature as a piper writes it.
+std::string writtenTimeSignature(std::string_view name);
+
+}  // namespace skirlo

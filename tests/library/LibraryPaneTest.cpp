@@ -1,0 +1,98 @@
+// The Library pane in the running program: folders added through its menu
+// are scanned off the window thread, the table filters as the user types and
+// opening a row shows that tune of its file.
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <cstdlib>
+
+#include "GeneratedTunes.h"
+#include "editor/LibraryPane.h"
+#include "editor/RunningProgram.h"
+#include "editor/ScriptView.h"
+#include "document/TuneDocument.h"
+
+namespace skirlo {
+namespace {
+
+QAction* menuItem(QMainWindow& window, const QString& menu, const QString& item) {
+    for (QAction* top : window.menuBar()->actions()) {
+        if (top->text() != menu || top->menu() == nullptr) continue;
+        for (QAction* action : top->menu()->actions()) {
+            if (action->text() == item) return action;
+        }
+    }
+    return nullptr;
+}
+
+QStringList column(const QTableWidget& table, int column) {
+    QStringList values;
+    for (int row = 0; row < table.rowCount(); ++row) values << table.item(row, column)->text();
+    return values;
+}
+
+class LibraryPaneTest : public test::RunningProgram {
+protected:
+    void SetUp() override {
+        RunningProgram::SetUp();
+        // The program's default library, kept in the test's own folder.
+        ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+        test::writeTuneFile(folder / "tunes" / "set.tnz",
+                            {{"Br\xE0igh Loch Iall", "Air", "Traditional", "", "3_4"},
+                             {"Mrs MacPherson of Inveran", "Reel", "J. Wilson"},
+                             {"The Kilt Is My Delight", "Jig", "Anonymous", "", "6_8"}});
+        test::writeTuneFile(folder / "tunes" / "march.tnz", {{"Abercairney Highlanders", "March", "Zed", "", "2_4"}});
+    }
+};
+
+TEST_F(LibraryPaneTest, AddsAFolderFiltersAsTypedAndOpensTheTuneChosen) {
+    start();
+    LibraryPane* pane = window->libraryPane();
+    ASSERT_NE(pane, nullptr);
+    EXPECT_FALSE(pane->isVisible());
+    QAction* add = menuItem(*window, "&Library", "&Add Folder...");
+    ASSERT_NE(add, nullptr);
+    ASSERT_NE(menuItem(*window, "&Library", "&Show Library"), nullptr);
+    EXPECT_EQ(window->menuBar()->actions().last()->text(), "&Help");
+
+    QSignalSpy finished(pane, &LibraryPane::scanFinished);
+    pane->setFolderDialog([this] { return QString::fromStdString((folder / "tunes").string()); });
+    add->trigger();
+    EXPECT_TRUE(pane->isVisible());
+    while (finished.count() == 0) ASSERT_TRUE(finished.wait(10'000));
+    QTableWidget& table = *pane->table();
+    EXPECT_EQ(column(table, 0), (QStringList{"Abercairney Highlanders", "Br\u00e0igh Loch Iall",
+                                             "Mrs MacPherson of Inveran", "The Kilt Is My Delight"}));
+    EXPECT_EQ(column(table, 2), (QStringList{"2/4", "3/4", "4/4", "6/8"}));
+    EXPECT_TRUE(pane->status()->text().startsWith("4 tunes")) << pane->status()->text().toStdString();
+
+    // Sorting by composer.
+    table.sortByColumn(3, Qt::AscendingOrder);
+    EXPECT_EQ(column(table, 3), (QStringList{"Anonymous", "J. Wilson", "Traditional", "Zed"}));
+
+    QTest::keyClicks(pane->searchBox(), "brai");
+    EXPECT_EQ(column(table, 0), QStringList{"Br\u00e0igh Loch Iall"});
+    pane->searchBox()->clear();
+    pane->typeFilter()->setCurrentIndex(pane->typeFilter()->findText("Jig"));
+    EXPECT_EQ(column(table, 0), QStringList{"The Kilt Is My Delight"});
+    pane->typeFilter()->setCurrentIndex(0);
+    pane->timeFilter()->setCurrentIndex(pane->timeFilter()->findText("4/4"));
+    EXPECT_EQ(column(table, 0), QStringList{"Mrs MacPherson of Inveran"});
+
+    // The second tune of its file: its title selected in the text.
+    pane->openRow(0);
+    TuneWindow* opened = window->activeTune();
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->document().path(), (folder / "tunes" / "set.tnz").string());
+    EXPECT_TRUE(opened->scriptView()->textCursor().selectedText().contains("Mrs MacPherson of Inveran"));
+    pane->openRow(0);
+    EXPECT_EQ(window->tunes().size(), 1);
+}
+
+}  // namespace
+}  // namespace skirlo
