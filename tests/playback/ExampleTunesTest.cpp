@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <numeric>
 
 #include "playback/DocumentPlayback.h"
+#include "playback/MidiFileWriter.h"
 #include "support/PlaybackTestSupport.h"
 
 namespace skirlo::test {
@@ -44,6 +46,96 @@ TEST(ExampleTunes, EveryNoteCarriesItsTimeOnExactlyOneMidiMessage) {
         }
         EXPECT_EQ(timed, events.size());
         EXPECT_EQ(delays, expected);
+    }
+}
+
+// Where each channel strikes a note: what a listener hears of the messages.
+struct Strike {
+    int note = 0;
+    std::uint64_t at = 0;  // milliseconds, or the file's ticks of one millisecond
+};
+using Strikes = std::map<int, std::vector<Strike>>;  // by channel
+
+Strikes strikesOfLiveList(const std::vector<MidiEvent>& events) {
+    Strikes strikes;
+    std::uint64_t now = 0;
+    for (const MidiEvent& event : events) {
+        const int status = static_cast<int>(event.message & 0xF0);
+        const int velocity = static_cast<int>((event.message >> 16) & 0x7F);
+        if (status == midi::kNoteOn && velocity > 0) {
+            strikes[static_cast<int>(event.message & 0x0F)].push_back({static_cast<int>((event.message >> 8) & 0x7F), now});
+        }
+        now += event.delay;
+    }
+    return strikes;
+}
+
+// Reads the file's tracks in ticks: the writer makes a tick one millisecond
+// of the performance (the file's tempo makes it 1 ms to within the
+// truncation of its two integer fields).
+Strikes strikesOfFile(const std::vector<std::uint8_t>& bytes) {
+    const auto number = [&](std::size_t at, int size) {
+        std::uint32_t value = 0;
+        for (int i = 0; i < size; ++i) value = value << 8 | bytes.at(at + static_cast<std::size_t>(i));
+        return value;
+    };
+    struct Timed { std::uint64_t tick; int status; int data1; int data2; };
+    std::vector<Timed> all;
+    for (std::size_t at = 14; at + 8 <= bytes.size();) {
+        const std::size_t end = at + 8 + number(at + 4, 4);
+        std::uint64_t tick = 0;
+        int running = 0;
+        for (std::size_t i = at + 8; i < end;) {
+            std::uint32_t delta = 0;
+            do delta = delta << 7 | (bytes.at(i) & 0x7F); while (bytes.at(i++) & 0x80);
+            tick += delta;
+            if (bytes.at(i) == 0xFF) {
+                i += 3 + bytes.at(i + 2);  // meta events of this file are short
+                continue;
+            }
+            if (bytes.at(i) & 0x80) running = bytes.at(i++);
+            const int command = running & 0xF0;
+            const bool oneByte = command == 0xC0 || command == 0xD0;
+            all.push_back({tick, running, bytes.at(i), oneByte ? 0 : bytes.at(i + 1)});
+            i += oneByte ? 1 : 2;
+        }
+        at = end;
+    }
+    std::stable_sort(all.begin(), all.end(), [](const Timed& a, const Timed& b) { return a.tick < b.tick; });
+    Strikes strikes;
+    for (const Timed& event : all) {
+        if ((event.status & 0xF0) == midi::kNoteOn && event.data2 > 0) {
+            strikes[event.status & 0x0F].push_back({event.data1, event.tick});
+        }
+    }
+    return strikes;
+}
+
+// The live player and the MIDI file come from two writers: they must strike
+// the same chanter notes at the same moments, and hold a tied note without
+// striking it again.
+TEST(ExampleTunes, TheLiveListAndTheMidiFileStrikeTheSameNotesAtTheSameTimes) {
+    RealBuild build;
+    for (const auto& path : exampleTunes()) {
+        SCOPED_TRACE(path.filename().string());
+        auto example = playExample(build, readFile(path));
+        const DocumentPlayback& playback = example->playback;
+        MemoryByteSink file;
+        ASSERT_TRUE(writeMidi(file, playback.performance.events(),
+                              midiFileSettings(playback.settings, example->document->tunes.front().get())));
+        const Strikes live = strikesOfLiveList(playback.midiEvents.events());
+        const Strikes written = strikesOfFile(file.bytes());
+        // The live drones are struck by the scheduler when playing starts.
+        ASSERT_EQ(live.size(), 1u);
+        const std::vector<Strike>& chanter = live.at(midi::kChanterChannel);
+        const std::vector<Strike>& other = written.at(midi::kChanterChannel);
+        ASSERT_GT(chanter.size(), 20u);
+        ASSERT_EQ(chanter.size(), other.size());
+        const std::uint64_t offset = other.front().at - chanter.front().at;  // the file's drone introduction
+        for (std::size_t i = 0; i < chanter.size(); ++i) {
+            EXPECT_EQ(chanter[i].note, other[i].note) << "strike " << i;
+            EXPECT_EQ(chanter[i].at + offset, other[i].at) << "strike " << i;
+        }
     }
 }
 
