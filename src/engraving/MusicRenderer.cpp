@@ -24,7 +24,10 @@ bool isTuplet(std::int32_t c) { return c == CAT_RUNS_OF_3 || c == CAT_RUNS_OF_3_
 bool drawsFlags(const Symbol& s) { return isTailedNote(s.category) && isJoiningTail(s.tailCode); }
 
 // Bar lines drawn only as rectangles: their glyph would draw them twice.
-bool isPlainBarLine(std::string_view name) { return name == "!I" || name == "I!" || name == "!" || name == "!t"; }
+bool isPlainBarLine(BarLineKind kind) {
+    return kind == BarLineKind::PartEnd || kind == BarLineKind::PartStart || kind == BarLineKind::Plain ||
+           kind == BarLineKind::StaffEnd;
+}
 
 int barWidth(const Symbol& s, int code) {
     const Font* staffFont = s.staffFont();
@@ -111,7 +114,7 @@ void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, S
     if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
     if (symbol.glyphFont() != nullptr) {
         if (isBarLineCategory(symbol.category)) drawBarLines(symbol, staff, surface, colour);
-        if (!isPlainBarLine(symbol.name)) drawGlyph(symbol, staff, surface, colour);
+        if (!isPlainBarLine(symbol.barLine)) drawGlyph(symbol, staff, surface, colour);
     } else if (isArcCategory(symbol.category) && symbol.curve && !symbol.curve->empty()) {
         surface.fillPolygon(*symbol.curve, colour);
         if (isTuplet(symbol.category)) drawTupletNumber(symbol, surface, colour);
@@ -155,20 +158,24 @@ void drawBarLines(const Symbol& bar, const StaffLayout& staff, Surface& surface,
     const int x = bar.x + bar.spaceBefore;
     const int r = bar.x + bar.advanceWidth;
     auto line = [&](int left, int right) { fillWidened(surface, {left, top, right, bottom}, colour, true); };
-    const std::string_view name = bar.name;
-    if (name == "!") {
-        line(x, x + thin);
-    } else if (name == "!t") {
-        line(r - end, r);
-    } else if (name == "I!" || name == "I!''") {
-        line(x, x + thick);
-        line(x + thick + thick / 2, x + thick + thick / 2 + thin);
-    } else if (name == "!I" || name == "''!I") {
-        line(r - thick, r);
-        line(r - (thick + thick / 2) - thin, r - (thick + thick / 2));
-    } else if (name == "!!") {
-        line(x, x + thin);
-        line(x - thin / 2 - thin, x - thin / 2);
+    switch (bar.barLine) {
+        case BarLineKind::Plain: line(x, x + thin); break;
+        case BarLineKind::StaffEnd: line(r - end, r); break;
+        case BarLineKind::PartStart:
+        case BarLineKind::RepeatStart:
+            line(x, x + thick);
+            line(x + thick + thick / 2, x + thick + thick / 2 + thin);
+            break;
+        case BarLineKind::PartEnd:
+        case BarLineKind::RepeatEnd:
+            line(r - thick, r);
+            line(r - (thick + thick / 2) - thin, r - (thick + thick / 2));
+            break;
+        case BarLineKind::Double:
+            line(x, x + thin);
+            line(x - thin / 2 - thin, x - thin / 2);
+            break;
+        case BarLineKind::None: break;
     }
 }
 

@@ -410,7 +410,7 @@ private:
             case CAT_START_SECTION: return startPart(symbol);
             case CAT_END_SECTION: return endPart(symbol);
             case CAT_BAR:
-                if (symbol.name == "!!") current_.rightStyle = "light-light";
+                if (symbol.barLine == BarLineKind::Double) current_.rightStyle = "light-light";
                 return;
             case CAT_SIGN: return sign(symbol);
             case CAT_SIGN_REPEAT: return signRepeat(symbol);
@@ -437,7 +437,7 @@ private:
     // Notes before a repeated part's start in its first bar are a pickup
     // played once: a measure of their own, so that the repeat starts after them.
     void startPart(const Symbol& symbol) {
-        const bool repeated = symbol.name == "I!''";
+        const bool repeated = symbol.barLine == BarLineKind::RepeatStart;
         if (repeated && current_.hasNotes) {
             current_.implicit = true;
             measures_.push_back(std::move(current_));
@@ -543,7 +543,7 @@ private:
         current_.rightStyle = "light-heavy";
         // Played twice with a first ending: the score repeats from the end of
         // the first ending and closes the part after the second.
-        const bool repeats = symbol.name == "''!I";
+        const bool repeats = symbol.barLine == BarLineKind::RepeatEnd;
         if (repeats && firstEndingEnd_ && *firstEndingEnd_ >= partStart_ && !endingsFirst) {
             if (*firstEndingEnd_ < measures_.size()) measures_[*firstEndingEnd_].backwardRepeat = true;
             else current_.backwardRepeat = true;
@@ -572,19 +572,31 @@ private:
     }
 
     void sign(const Symbol& symbol) {
-        if (symbol.name == "segno") current_.items.emplace_back(direction("<segno/>", mark("segno", "segno")));
-        else leaveOut(symbol.name);
+        if (symbol.direction == DirectionKind::Segno) {
+            current_.items.emplace_back(direction("<segno/>", mark("segno", "segno")));
+            return;
+        }
+        leaveOut(symbol.name);
     }
 
     void signRepeat(const Symbol& symbol) {
-        const std::string_view name = symbol.name;
-        if (name == "fine") current_.items.emplace_back(direction(words("Fine"), "fine=\"yes\""));
-        else if (name == "coda") current_.items.emplace_back(direction("<coda/>", mark("tocoda", "coda")));
-        else if (name == "codasection") current_.items.emplace_back(direction("<coda/>", mark("coda", "coda")));
-        else if (name == "dalsegno") current_.items.emplace_back(direction(words("D.S."), mark("dalsegno", "segno")));
-        else if (name == "dacapoalfine") current_.items.emplace_back(direction(words("D.C. al Fine"), daCapo()));
-        else if (name == "dacapoalcoda") current_.items.emplace_back(direction(words("D.C. al Coda"), daCapo()));
-        else leaveOut(symbol.name);
+        switch (symbol.direction) {
+            case DirectionKind::Fine: current_.items.emplace_back(direction(words("Fine"), "fine=\"yes\"")); break;
+            case DirectionKind::Coda: current_.items.emplace_back(direction("<coda/>", mark("tocoda", "coda"))); break;
+            case DirectionKind::CodaSection:
+                current_.items.emplace_back(direction("<coda/>", mark("coda", "coda")));
+                break;
+            case DirectionKind::DalSegno:
+                current_.items.emplace_back(direction(words("D.S."), mark("dalsegno", "segno")));
+                break;
+            case DirectionKind::DaCapoAlFine:
+                current_.items.emplace_back(direction(words("D.C. al Fine"), daCapo()));
+                break;
+            case DirectionKind::DaCapoAlCoda:
+                current_.items.emplace_back(direction(words("D.C. al Coda"), daCapo()));
+                break;
+            default: leaveOut(symbol.name);
+        }
     }
 
     // Signs are named per tune, so that a jump stays inside its own tune.

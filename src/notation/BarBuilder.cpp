@@ -162,6 +162,8 @@ Symbol* BarBuilder::addSymbol(std::string_view name, const SymbolMap::Lookup& lo
     Symbol& symbol = *owned;
     symbol.setFonts(context_.fonts);
     symbol.name = std::string(name);
+    symbol.barLine = barLineKindOf(name);
+    symbol.direction = directionKindOf(name);
     symbol.source = source;
     symbol.timeLines = bar.timeLines;
     symbol.x = bar.x;
@@ -266,7 +268,7 @@ void BarBuilder::link(Symbol& symbol, BarState& bar, Symbol* related) {
             break;
         case CAT_SIGN_REPEAT:
             markRepeat(symbol);
-            if (isDaCapoName(symbol.name)) sawDaCapo_ = true;
+            if (isDaCapo(symbol.direction)) sawDaCapo_ = true;
             break;
         case CAT_RUNS_OF_3_START:
         case CAT_TIES_START:
@@ -338,8 +340,8 @@ void BarBuilder::linkSpanEnd(Symbol& end, Symbol* related) {
 }
 
 void BarBuilder::markRepeat(Symbol& sign) const {
-    const bool fine = sign.name == kFineName;
-    if (!fine && sign.name != kCodaName) return;
+    const bool fine = sign.direction == DirectionKind::Fine;
+    if (!fine && sign.direction != DirectionKind::Coda) return;
     sign.backLink = previous_;
     // The walk back along the chain from the symbol before ends at the newest
     // melody or embellishment symbol, which the chain keeps at hand.

@@ -9,10 +9,10 @@ namespace skirlo {
 
 namespace {
 
-constexpr std::string_view kRepeatPartEnd = "''!I";
-constexpr std::string_view kPartEnd = "!I";
-constexpr std::string_view kStaffEnd = "!t";
-constexpr std::string_view kPartStart = "I!";
+constexpr std::string_view kRepeatPartEnd = barLineName(BarLineKind::RepeatEnd);
+constexpr std::string_view kPartEnd = barLineName(BarLineKind::PartEnd);
+constexpr std::string_view kStaffEnd = barLineName(BarLineKind::StaffEnd);
+constexpr std::string_view kPartStart = barLineName(BarLineKind::PartStart);
 
 // Blanks, control characters and, read as signed bytes, everything from 128 up.
 bool isSkippedBeforeDirection(char c) { return static_cast<signed char>(c) <= 32; }

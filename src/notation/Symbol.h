@@ -108,7 +108,10 @@ public:
     std::int16_t tailCode = TAIL_N;
 
     TimeLineFlags timeLines = 0;      // in force when made; 0 for arcs
-    std::uint8_t repeatMark = 0;      // 0 none, 1 a fine follows, 2 a coda follows
+    // One byte: what the name is, and what sign follows the note.
+    BarLineKind barLine : 3 = BarLineKind::None;       // set from the name once
+    DirectionKind direction : 3 = DirectionKind::None;  // set from the name once
+    std::uint8_t repeatMark : 2 = 0;                    // 0 none, 1 a fine follows, 2 a coda follows
     std::uint8_t glyphCharacter = 0;  // a code of its section's music font, 32..171
     bool tieTarget : 1 = false;       // a preceding tie joins to this note
     bool inTuplet : 1 = false;        // covered by a triplet mark

@@ -112,6 +112,26 @@ bool isTempoMarkName(std::string_view name) {
 
 bool takesRunOf3EndGlyph(std::string_view name) { return name.find("^3") != std::string_view::npos; }
 
-bool isDaCapoName(std::string_view name) { return name == "dacapoalfine" || name == "dacapoalcoda"; }
+namespace {
+
+struct DirectionToken {
+    DirectionKind kind;
+    std::string_view name;
+};
+constexpr DirectionToken kDirectionTokens[] = {
+    {DirectionKind::Segno, "segno"},           {DirectionKind::Fine, "fine"},
+    {DirectionKind::Coda, "coda"},             {DirectionKind::CodaSection, kCodaSectionName},
+    {DirectionKind::DalSegno, "dalsegno"},     {DirectionKind::DaCapoAlFine, "dacapoalfine"},
+    {DirectionKind::DaCapoAlCoda, "dacapoalcoda"},
+};
+
+}  // namespace
+
+DirectionKind directionKindOf(std::string_view name) {
+    for (const DirectionToken& token : kDirectionTokens) {
+        if (token.name == name) return token.kind;
+    }
+    return DirectionKind::None;
+}
 
 }  // namespace skirlo

@@ -150,16 +150,70 @@ constexpr TimeLineFlags closeTimeLines(TimeLineFlags flags) {
 inline constexpr std::string_view kBeatSeparatorName = "_bs";
 inline constexpr std::string_view kBarLineName = "!";
 inline constexpr std::string_view kRunOf3EndName = "^3e";
-inline constexpr std::string_view kFineName = "fine";
-inline constexpr std::string_view kCodaName = "coda";
 inline constexpr std::string_view kCodaSectionName = "codasection";
+// The jumps, which may stand after a part's last bar line.
 inline constexpr std::array<std::string_view, 3> kDirectionNames = {"dalsegno", "dacapoalfine", "dacapoalcoda"};
+
+// What a bar-line token is. The bar builder sets it on each symbol once;
+// layout, drawing, the performance and the other formats switch on it.
+enum class BarLineKind : std::uint8_t {
+    None,
+    Plain,        // !
+    Double,       // !!
+    StaffEnd,     // !t
+    PartStart,    // I!
+    RepeatStart,  // I!''
+    PartEnd,      // !I
+    RepeatEnd,    // ''!I
+};
+
+struct BarLineToken {
+    BarLineKind kind;
+    std::string_view name;
+};
+// The one place the bar lines' spellings are kept.
+inline constexpr std::array<BarLineToken, 7> kBarLineTokens = {{
+    {BarLineKind::Plain, "!"},
+    {BarLineKind::Double, "!!"},
+    {BarLineKind::StaffEnd, "!t"},
+    {BarLineKind::PartStart, "I!"},
+    {BarLineKind::RepeatStart, "I!''"},
+    {BarLineKind::PartEnd, "!I"},
+    {BarLineKind::RepeatEnd, "''!I"},
+}};
+constexpr BarLineKind barLineKindOf(std::string_view name) {
+    for (const BarLineToken& token : kBarLineTokens) {
+        if (token.name == name) return token.kind;
+    }
+    return BarLineKind::None;
+}
+constexpr std::string_view barLineName(BarLineKind kind) {
+    for (const BarLineToken& token : kBarLineTokens) {
+        if (token.kind == kind) return token.name;
+    }
+    return {};
+}
+
+// What a sign or jump token is, set like the bar-line kind.
+enum class DirectionKind : std::uint8_t {
+    None,
+    Segno,
+    Fine,
+    Coda,
+    CodaSection,
+    DalSegno,
+    DaCapoAlFine,
+    DaCapoAlCoda,
+};
+DirectionKind directionKindOf(std::string_view name);
 
 // Any name containing "TuneTempo" or "VariationTempo".
 bool isTempoMarkName(std::string_view name);
 // A category-7 or category-19 name containing "^3" is drawn with the glyph of ^3e.
 bool takesRunOf3EndGlyph(std::string_view name);
 // dacapoalfine and dacapoalcoda set the tune's da-capo flag.
-bool isDaCapoName(std::string_view name);
+constexpr bool isDaCapo(DirectionKind kind) {
+    return kind == DirectionKind::DaCapoAlFine || kind == DirectionKind::DaCapoAlCoda;
+}
 
 }  // namespace skirlo

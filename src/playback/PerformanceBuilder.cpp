@@ -15,11 +15,7 @@ namespace {
 // '22 to '28 and '224: endings that later parts take over.
 constexpr TimeLineFlags kLaterEndings = 0x07F8;
 
-constexpr std::string_view kRepeatStart = "I!''";
-constexpr std::string_view kRepeatEnd = "''!I";
 constexpr std::string_view kBis = "'bis";
-constexpr std::string_view kDalSegno = "dalsegno";
-constexpr std::string_view kDaCapoAlFine = "dacapoalfine";
 
 // Renditions (counting from 1) whose second pass takes an ending over.
 struct EndingTarget {
@@ -50,14 +46,14 @@ bool partHolds(const PartLayout& part, Predicate predicate) {
     return false;
 }
 
-bool barHolds(const BarLayout& bar, std::string_view name) {
-    return std::any_of(bar.symbols.begin(), bar.symbols.end(), [&](const auto& s) { return s->name == name; });
+bool barHolds(const BarLayout& bar, BarLineKind kind) {
+    return std::any_of(bar.symbols.begin(), bar.symbols.end(), [&](const auto& s) { return s->barLine == kind; });
 }
 
 bool staffHoldsDaCapoAlFine(const StaffLayout& staff) {
     for (const auto& bar : staff.bars) {
         for (const auto& symbol : bar->symbols) {
-            if (symbol->category == CAT_SIGN_REPEAT && symbol->name == kDaCapoAlFine) return true;
+            if (symbol->category == CAT_SIGN_REPEAT && symbol->direction == DirectionKind::DaCapoAlFine) return true;
         }
     }
     return false;
@@ -247,7 +243,7 @@ BarEvents PerformanceBuilder::buildBar(const BarLayout& bar, const NoteMap& staf
     BarEvents events;
     events.codaSection = bar.codaSection != 0;
     events.map = staffMap;
-    if (state.repeatPass == 2 && !state.insideRepeat && !barHolds(bar, kRepeatStart)) state.insideRepeat = true;
+    if (state.repeatPass == 2 && !state.insideRepeat && !barHolds(bar, BarLineKind::RepeatStart)) state.insideRepeat = true;
     for (const auto& owned : bar.symbols) {
         const Symbol& symbol = *owned;
         if (symbol.category == CAT_TIME_SIGNATURE) generator_.applyTimeSignature(symbol);
@@ -261,14 +257,14 @@ BarEvents PerformanceBuilder::buildBar(const BarLayout& bar, const NoteMap& staf
                                      state.inSegno, state.segnoPass);
         if (state.repeatPass == 1) {
             if (played) generator_.generate(symbol, events, previous, state.segnoPass);
-            if (symbol.name == kRepeatStart) state.insideRepeat = true;
-            if (symbol.name == kRepeatEnd) {
+            if (symbol.barLine == BarLineKind::RepeatStart) state.insideRepeat = true;
+            if (symbol.barLine == BarLineKind::RepeatEnd) {
                 state.repeatEnded = true;
                 break;
             }
         } else if (state.insideRepeat) {
             if (played) generator_.generate(symbol, events, previous, state.segnoPass);
-        } else if (symbol.name == kRepeatStart) {
+        } else if (symbol.barLine == BarLineKind::RepeatStart) {
             // The second pass starts after the repeat sign, not at its bar's start.
             state.insideRepeat = true;
         }
@@ -404,7 +400,7 @@ TunePerformance PerformanceBuilder::buildTune(const Tune& tune) {
             if (partHolds(part, [](const Symbol& s) { return s.category == CAT_SIGN; })) inSegno = true;
         }
         performance.renditions.push_back(buildPart(part, partNumber, inSegno, 1, daCapoStop));
-        if (inSegno && partHolds(part, [](const Symbol& s) { return s.name == kDalSegno; })) {
+        if (inSegno && partHolds(part, [](const Symbol& s) { return s.direction == DirectionKind::DalSegno; })) {
             inSegno = false;
             for (std::size_t replay = segnoStart; replay <= p; ++replay) {
                 bool ignored = false;

@@ -56,8 +56,14 @@ TEST(SymbolVocabulary, NamesWithFixedMeaning) {
     EXPECT_TRUE(isTempoMarkName("TuneTempo,90"));
     EXPECT_TRUE(isTempoMarkName("xVariationTempo"));
     EXPECT_FALSE(isTempoMarkName("tunetempo"));
-    EXPECT_TRUE(isDaCapoName("dacapoalcoda"));
-    EXPECT_FALSE(isDaCapoName("dalsegno"));
+    EXPECT_TRUE(isDaCapo(directionKindOf("dacapoalcoda")));
+    EXPECT_FALSE(isDaCapo(directionKindOf("dalsegno")));
+    // Kinds go by the exact token: a near miss is no bar line or direction.
+    EXPECT_EQ(barLineKindOf("''!I"), BarLineKind::RepeatEnd);
+    EXPECT_EQ(barLineKindOf("!I"), BarLineKind::PartEnd);
+    EXPECT_EQ(barLineKindOf("!i"), BarLineKind::None);
+    EXPECT_EQ(directionKindOf("dalsegn"), DirectionKind::None);
+    for (const BarLineToken& token : kBarLineTokens) EXPECT_EQ(barLineKindOf(barLineName(token.kind)), token.kind);
     EXPECT_EQ(beamCount(4), 0);
     EXPECT_EQ(beamCount(8), 1);
     EXPECT_EQ(beamCount(32), 3);

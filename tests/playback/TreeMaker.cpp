@@ -160,6 +160,8 @@ Symbol& TreeMaker::append(std::string name) {
     const Row row = rowFor(name);
     symbol->setEntry(entryFor(name, row));
     symbol->name = std::move(name);
+    symbol->barLine = barLineKindOf(symbol->name);  // as the bar builder sets them
+    symbol->direction = directionKindOf(symbol->name);
     symbol->category = static_cast<std::int16_t>(row.category);
     symbol->pitch = static_cast<std::int16_t>(row.pitch);
     symbol->noteValue = row.noteValue;
