@@ -59,6 +59,13 @@ mime_type() {
     need update-mime-database
     # The installation updates the prefix's cache; without it the type stays unknown to the desktop.
     [ -f "$prefix/share/mime/$type.xml" ] || fail "the MIME cache of $prefix has no $type"
+    # Found by its content too, also where settings lines stand above the header line.
+    need gio
+    sniffed="$scratch/not-named-tnz.dat"
+    printf '\r\nTuneFormat,(1,0,M,L,500,500,500,500,P,0,0)\r\nChantrel:1.0\r\n& LA_4 !I' > "$sniffed"
+    found=$(XDG_DATA_DIRS="$prefix/share:/usr/share" gio info -a standard::content-type "$sniffed" |
+            sed -n 's/.*standard::content-type: //p')
+    [ "$found" = "$type" ] || fail "a tune whose header is not on its first line is taken for $found, not $type"
 }
 
 # The toolbar's fallbacks by their freedesktop names, and the application icon.
