@@ -11,7 +11,7 @@ packages=(
   libsqlite3-dev
   librtmidi-dev libfluidsynth-dev fluidsynth libasound2-dev
   timgm6mb-soundfont fluid-soundfont-gm
-  python3 python3-fonttools python3-mido
+  python3 python3-fonttools python3-mido python3-numpy
   fonts-liberation fontconfig libfreetype-dev libharfbuzz-dev libfontconfig-dev
   imagemagick netpbm poppler-utils qpdf librsvg2-bin
   desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin

@@ -28,7 +28,7 @@ constexpr Command kCommands[] = {
     {"tree", "tree FILE", skirlo::runTree},
     {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
     {"events", "events FILE [--speaker]", skirlo::runEvents},
-    {"midi", "midi FILE -o OUT.mid", skirlo::runMidi},
+    {"midi", "midi FILE -o OUT.mid [--pipe-tuning] [--low-a HZ]", skirlo::runMidi},
     {"musicxml", "musicxml FILE -o OUT.musicxml", skirlo::runMusicXml},
     {"from-abc", "from-abc FILE.abc -o OUT.tnz", skirlo::runFromAbc},
     {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT]",

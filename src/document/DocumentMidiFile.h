@@ -2,7 +2,10 @@
 // The standard MIDI file of a document's performance, as "Save As &Midi" and
 // `skirlo-cli midi` write it: the same bytes from both.
 
+#include <optional>
 #include <string>
+
+#include "playback/PipeTuning.h"
 
 namespace skirlo {
 
@@ -17,8 +20,10 @@ enum class MidiFileOutcome { Written, EmptyTune, Failed };
 // MIDI note numbers; the document's own performance is left alone, which
 // keeps this safe while it plays. Written through a temporary file: nothing
 // is left at `path` unless the file is complete.
-// A failed write gives its reason in `error`, when given.
+// A failed write gives its reason in `error`, when given. With `pipeTuning`,
+// the file bends its notes and drones to that tuning (see MidiFileSettings).
 MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path,
-                                      std::string* error = nullptr);
+                                      std::string* error = nullptr,
+                                      const std::optional<PipeTuning>& pipeTuning = std::nullopt);
 
 }  // namespace skirlo

@@ -1,6 +1,7 @@
 #include "playback/MidiFileWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "playback/MidiEventList.h"
@@ -86,10 +87,40 @@ void appendEndOfTrack(std::vector<std::uint8_t>& buffer) {
     for (int byte : {0x00, 0xFF, 0x2F, 0x00}) buffer.push_back(static_cast<std::uint8_t>(byte));
 }
 
+constexpr int kPitchBend = 0xE0;
+constexpr int kNoBend = 8192;
+constexpr int kMaxBendRange = 24;  // the widest range General MIDI players take
+
+// How far a key of a tuned channel is from the equal-tempered pitch of the
+// key `octaves` above it that the file plays.
+double keyOffset(const std::array<double, 128>& keys, int key, int octaves) {
+    const int index = std::clamp(key, 0, 127);
+    return keys[std::size_t(index)] - 100.0 * (index + 12 * octaves);
+}
+
+// The whole octaves nearest a key's tuned pitch, so that bends stay small.
+int nearestOctaves(const std::array<double, 128>& keys, int key) {
+    return int(std::lround(keyOffset(keys, key, 0) / 1200.0));
+}
+
+// Sets the bend range by RPN 0 and then deselects the RPN, so a later data
+// entry cannot change it by accident.
+void appendBendRange(std::vector<std::uint8_t>& buffer, int channel, int range) {
+    const int status = midi::kControlChange | channel;
+    for (const auto& [control, value] : {std::pair{101, 0}, {100, 0}, {6, range}, {38, 0}, {101, 127}, {100, 127}}) {
+        appendShortMessage(buffer, pack(status, control, value), 0);
+    }
+}
+
+void appendBend(std::vector<std::uint8_t>& buffer, int channel, int bend, std::uint32_t delta) {
+    appendShortMessage(buffer, pack(kPitchBend | channel, bend & 0x7F, bend >> 7), delta);
+}
+
 // Writes track 1 block by block and counts the bytes after its header.
 class ChanterTrack {
 public:
-    ChanterTrack(MidiByteSink& sink, const MidiFileSettings& settings) : sink_(sink), settings_(settings) {}
+    ChanterTrack(MidiByteSink& sink, const MidiFileSettings& settings, const MidiBends& bends)
+        : sink_(sink), settings_(settings), bends_(bends) {}
 
     bool write(const std::vector<PerformanceEvent>& performance);
     std::uint32_t length() const { return length_; }
@@ -103,6 +134,8 @@ private:
 
     MidiByteSink& sink_;
     const MidiFileSettings& settings_;
+    const MidiBends& bends_;
+    int bend_ = kNoBend;  // the bend the chanter's channel holds
     std::vector<std::uint8_t> block_;
     std::uint32_t length_ = 0;
     std::uint32_t total_ = 0;
@@ -124,6 +157,7 @@ void ChanterTrack::appendOpening(const PerformanceEvent& first) {
     appendTimeSignature(block_, first);
     appendTempo(block_, microsecondsPerQuarter(first));
     appendShortMessage(block_, pack(midi::kProgramChange, settings_.chanterInstrument), 0);
+    if (settings_.keys) appendBendRange(block_, midi::kChanterChannel, bends_.range);
     numerator_ = first.numerator;
     exponent_ = first.exponent;
 }
@@ -136,24 +170,35 @@ void ChanterTrack::appendNote(const PerformanceEvent& event, bool isFirst) {
         exponent_ = event.exponent;
     }
     total_ += event.duration;
-    const bool changes = !isFirst && event.pitch != previous_;
+    const int key = event.pitch + 12 * bends_.chanterOctaves;
+    const bool changes = !isFirst && key != previous_;
     // A tie holds the note only when it joins equal pitches: a note of a new
     // pitch, or one that starts the file, must be struck, or it would be
     // silent and its time lost.
-    const bool held = !isFirst && event.pitch == previous_ && isTieTarget(event.symbol);
+    const bool held = !isFirst && key == previous_ && isTieTarget(event.symbol);
     const int velocity = isRest(event.symbol) ? 0 : settings_.chanterVolume;
     if (changes) {
         appendShortMessage(block_, pack(kControlChange, kPortamentoControl, previous_), 0);
-    } else if (event.pitch == previous_) {
+    } else if (key == previous_) {
         const std::uint32_t carrier = held ? pack(kProgramChange, settings_.chanterInstrument)
                                            : pack(kNoteOff, previous_, settings_.chanterVolume);
         appendShortMessage(block_, carrier, pending_);
         pending_ = 0;
     }
-    if (!held) appendShortMessage(block_, pack(kNoteOn, event.pitch, velocity), pending_);
+    std::uint32_t delta = pending_;
+    if (settings_.keys && !held && velocity > 0) {
+        const int bend =
+            pitchBend(keyOffset(settings_.keys->chanter, event.pitch, bends_.chanterOctaves), bends_.range);
+        if (bend != bend_) {
+            appendBend(block_, kChanterChannel, bend, delta);
+            delta = 0;
+            bend_ = bend;
+        }
+    }
+    if (!held) appendShortMessage(block_, pack(kNoteOn, key, velocity), delta);
     if (changes) appendShortMessage(block_, pack(kNoteOff, previous_, settings_.chanterVolume), 0);
     pending_ = event.duration;
-    previous_ = event.pitch & 0xFF;
+    previous_ = key & 0xFF;
 }
 
 bool ChanterTrack::write(const std::vector<PerformanceEvent>& performance) {
@@ -179,18 +224,32 @@ bool ChanterTrack::write(const std::vector<PerformanceEvent>& performance) {
 }
 
 std::vector<std::uint8_t> droneTrack(const PerformanceEvent& first, std::uint32_t total,
-                                     const MidiFileSettings& settings) {
+                                     const MidiFileSettings& settings, const MidiBends& bends) {
     using namespace midi;
-    constexpr int kDroneChannel = 1;  // both drones share one channel in the file
+    // Both drones share one channel in the file, unless each needs its own bend.
+    constexpr int kBassChannel = 1;
+    const int tenorChannel = settings.keys ? 2 : kBassChannel;
+    const int bassKey = settings.bassDroneNote + 12 * bends.bassOctaves;
+    const int tenorKey = settings.tenorDroneNote + 12 * bends.tenorOctaves;
     std::vector<std::uint8_t> track;
     appendBytes(track, "MTrk");
     appendBigEndian(track, 0, 4);
     appendTempo(track, droneMicrosecondsPerQuarter(first));
-    appendShortMessage(track, pack(kProgramChange | kDroneChannel, settings.droneInstrument), 0);
-    appendShortMessage(track, pack(kNoteOn | kDroneChannel, settings.tenorDroneNote, settings.tenorVolume), 0);
-    appendShortMessage(track, pack(kNoteOn | kDroneChannel, settings.bassDroneNote, settings.bassVolume), 0);
-    appendShortMessage(track, pack(kNoteOff | kDroneChannel, settings.tenorDroneNote, settings.tenorVolume), total);
-    appendShortMessage(track, pack(kNoteOff | kDroneChannel, settings.bassDroneNote, settings.bassVolume), 0);
+    appendShortMessage(track, pack(kProgramChange | kBassChannel, settings.droneInstrument), 0);
+    if (settings.keys) {
+        appendShortMessage(track, pack(kProgramChange | tenorChannel, settings.droneInstrument), 0);
+        appendBendRange(track, kBassChannel, bends.range);
+        appendBendRange(track, tenorChannel, bends.range);
+        appendBend(track, kBassChannel,
+                   pitchBend(keyOffset(settings.keys->bass, settings.bassDroneNote, bends.bassOctaves), bends.range), 0);
+        appendBend(track, tenorChannel,
+                   pitchBend(keyOffset(settings.keys->tenor, settings.tenorDroneNote, bends.tenorOctaves), bends.range),
+                   0);
+    }
+    appendShortMessage(track, pack(kNoteOn | tenorChannel, tenorKey, settings.tenorVolume), 0);
+    appendShortMessage(track, pack(kNoteOn | kBassChannel, bassKey, settings.bassVolume), 0);
+    appendShortMessage(track, pack(kNoteOff | tenorChannel, tenorKey, settings.tenorVolume), total);
+    appendShortMessage(track, pack(kNoteOff | kBassChannel, bassKey, settings.bassVolume), 0);
     appendEndOfTrack(track);
     const auto length = static_cast<std::uint32_t>(track.size() - 8);
     for (int i = 0; i < 4; ++i) track[4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
@@ -233,6 +292,29 @@ void appendShortMessage(std::vector<std::uint8_t>& buffer, std::uint32_t message
     if (command != 0xC0 && command != 0xD0) buffer.push_back(static_cast<std::uint8_t>(message >> 16));
 }
 
+MidiBends midiBends(const std::vector<PerformanceEvent>& performance, const MidiFileSettings& settings) {
+    MidiBends bends;
+    if (!settings.keys) return bends;
+    const KeyTunings& keys = *settings.keys;
+    // One shift for the whole chanter keeps its keys in order.
+    bends.chanterOctaves = nearestOctaves(keys.chanter, settings.lowAKey);
+    bends.bassOctaves = nearestOctaves(keys.bass, settings.bassDroneNote);
+    bends.tenorOctaves = nearestOctaves(keys.tenor, settings.tenorDroneNote);
+    double widest = std::max(std::abs(keyOffset(keys.bass, settings.bassDroneNote, bends.bassOctaves)),
+                             std::abs(keyOffset(keys.tenor, settings.tenorDroneNote, bends.tenorOctaves)));
+    for (const PerformanceEvent& event : performance) {
+        if (isRest(event.symbol)) continue;  // a rest's key is never struck
+        widest = std::max(widest, std::abs(keyOffset(keys.chanter, event.pitch, bends.chanterOctaves)));
+    }
+    bends.range = std::clamp(int(std::ceil(widest / 100.0)), 1, kMaxBendRange);
+    return bends;
+}
+
+int pitchBend(double cents, int range) {
+    const long bend = kNoBend + std::lround(cents / (100.0 * range) * kNoBend);
+    return int(std::clamp(bend, 0L, 16383L));
+}
+
 QuarterRatio quarterRatio(double beatFactor) {
     if (beatFactor == 0.375) return {3, 2};
     if (beatFactor == 0.5) return {2, 1};
@@ -253,9 +335,10 @@ bool writeMidi(MidiByteSink& sink, const std::vector<PerformanceEvent>& performa
     appendBigEndian(header, 0, 4);
     if (sink.write(header.data(), header.size()) != header.size()) return false;
 
-    ChanterTrack chanter(sink, settings);
+    const MidiBends bends = midiBends(performance, settings);
+    ChanterTrack chanter(sink, settings, bends);
     if (!chanter.write(performance)) return false;
-    const std::vector<std::uint8_t> drones = droneTrack(performance.front(), chanter.total(), settings);
+    const std::vector<std::uint8_t> drones = droneTrack(performance.front(), chanter.total(), settings, bends);
     if (sink.write(drones.data(), drones.size()) != drones.size()) return false;
 
     std::vector<std::uint8_t> length;

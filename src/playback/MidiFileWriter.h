@@ -10,11 +10,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "playback/PerformanceEvent.h"
+#include "playback/PipeTuning.h"
 
 namespace skirlo {
 
@@ -31,7 +33,29 @@ struct MidiFileSettings {
     std::string title;
     std::string composer;
     std::string footer;
+    // When set, the file sounds these key pitches on any General MIDI player:
+    // each channel's bend range is set first (RPN 0), each chanter note is
+    // preceded by the pitch bend that moves its key to its pitch, and the
+    // tenor drone gets a channel of its own so each drone can be bent. Keys
+    // tuned whole octaves away (the tune's low A key is an octave under the
+    // chanter) are written that many octaves over, so the bends stay small.
+    std::optional<KeyTunings> keys;
+    int lowAKey = 57;  // the chanter key the tune plays low A on
 };
+
+// How a tuned file bends: the range in whole semitones (1 to 24) that reaches
+// every key the performance and the drones use, after each channel's keys
+// are moved by whole octaves.
+struct MidiBends {
+    int range = 2;
+    int chanterOctaves = 0;
+    int bassOctaves = 0;
+    int tenorOctaves = 0;
+};
+MidiBends midiBends(const std::vector<PerformanceEvent>& performance, const MidiFileSettings& settings);
+// The 14-bit pitch bend (8192 is none) that moves `key` by `cents` when the
+// bend range is `range` semitones.
+int pitchBend(double cents, int range);
 
 // Where the writer puts its bytes. Each call reports how many bytes went out.
 class MidiByteSink {

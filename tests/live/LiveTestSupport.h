@@ -134,6 +134,8 @@ public:
 
     // Whether the devices have a clock of their own (TimedMidiOutput).
     bool timed = false;
+    // What the open devices answer for fallAwayMilliseconds.
+    std::uint32_t fallAway = 0;
 
     std::vector<MidiCapabilities> outputs;
     std::vector<MidiCapabilities> inputs;
@@ -223,6 +225,7 @@ private:
         std::uint32_t addBuffer(MidiBufferHeader&) override { return platform_.record("add"); }
         std::uint32_t close() override { return platform_.record("close"); }
         TimedMidiOutput* timed() override { return platform_.timed ? &platform_.queue_ : nullptr; }
+        std::uint32_t fallAwayMilliseconds() const override { return platform_.fallAway; }
 
     private:
         RecordingMidiPlatform& platform_;

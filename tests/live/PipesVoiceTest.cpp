@@ -12,10 +12,14 @@
 
 #include <unistd.h>
 
+#include "common/MessageSink.h"
+#include "live/LiveTestSupport.h"
 #include "playback/DocumentPlayback.h"
 #include "playback/PipeTuning.h"
 #include "playback/live/DiagnosticLog.h"
+#include "playback/live/MidiDeviceLayer.h"
 #include "playback/live/MidiPlatform.h"
+#include "playback/live/PlaybackScheduler.h"
 #include "playback/live/Synthesizer.h"
 #include "support/SoundTestSupport.h"
 
@@ -223,6 +227,68 @@ TEST_F(PipesSynthesizerTest, AGracenoteReachesItsSteadyLevelWithinItsSlot) {
     const auto melodyOnly = renderChanter({{kChange + kSlot, on(kLowA)}}, kFrames);
     const std::vector<double> gracenote = minus(withGracenote, melodyOnly);
     EXPECT_GT(decibels(rms(gracenote, kChange + kSlot - 8 * kMs, 8 * kMs), steady), -6.0);
+}
+
+// Live playback through the pipes voice, rendered by hand in step with a
+// clock the test moves: at the end of the music the last note and the drones
+// fall away before the device closes, so the close cuts nothing audible.
+TEST(PipesLiveEndTest, TheLastNoteAndTheDronesFallAwayBeforeTheDeviceCloses) {
+    using namespace std::chrono_literals;
+    RecordingDiagnosticLog log;
+    std::unique_ptr<Synthesizer> synthesizer;
+    ASSERT_EQ(Synthesizer::createPipes(44100, kSoundfont, log, synthesizer), midi_error::kNone) << log.text();
+    test::ManualClock clock;
+    test::SynthesizerOnlyPlatform platform(*synthesizer);
+    RecordingMessageSink messages;
+    MidiDeviceLayer devices(platform, messages, log);
+    devices.enumerateOutputs();
+    devices.output().deviceId = 0;
+    test::RecordingSpeakerPorts ports;
+    SpeakerTone speaker(ports);
+    std::atomic<int> ends{0};
+    PlaybackNotifications notifications;
+    notifications.end = [&ends] { ++ends; };
+    PlaybackScheduler scheduler(devices, speaker, clock, notifications);
+    // Low A for a second after the drones' half second alone, then the releases.
+    MidiEventList list;
+    list.append(1000, 0x90, 0, 57, 127, nullptr);
+    list.append(0, 0x80, 0, 57, 0, nullptr);
+    list.append(0, 0x80, 1, 33, 0, nullptr);
+    list.append(0, 0x80, 2, 45, 0, nullptr);
+    PlaySetup setup;
+    setup.droneIntroduction = 500;
+    setup.tunings = keyTunings(PipeTuning{}, 57, 33, 45);
+    ASSERT_TRUE(scheduler.setSetup(setup));
+    ASSERT_TRUE(scheduler.setLists(&list.events(), nullptr));
+
+    constexpr long kMs = 441;  // frames in 10 ms
+    std::vector<double> mono;
+    const auto renderTo = [&](std::chrono::milliseconds at) {
+        clock.advanceTo(test::ManualClock::kStart + at);
+        std::vector<std::int16_t> pcm(std::size_t(at.count() * 441 / 10) * 2 - mono.size() * 2);
+        synthesizer->render(pcm);
+        for (std::size_t f = 0; f < pcm.size() / 2; ++f) mono.push_back((pcm[2 * f] + pcm[2 * f + 1]) / 2.0);
+    };
+    ASSERT_TRUE(scheduler.play());
+    // The releases are due at 1520 ms; the device closes after the fall-away.
+    renderTo(1520ms);
+    const double steady = rms(mono, 1400 * kMs / 10, 100 * kMs / 10);
+    ASSERT_GT(steady, 500);
+    renderTo(1819ms);
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(scheduler.playing());
+    renderTo(1820ms);
+    EXPECT_EQ(ends, 1);
+    scheduler.handleEnd();
+    EXPECT_FALSE(scheduler.playing());
+    // Still sounding 50 ms after the releases: it falls away, not cut off ...
+    const double after50 = rms(mono, 1570 * kMs / 10, 10 * kMs / 10);
+    EXPECT_GT(decibels(after50, steady), -30.0);
+    EXPECT_LT(decibels(after50, steady), -1.0);
+    // ... and 40 dB down before the device closes, so closing makes no click.
+    EXPECT_LT(decibels(rms(mono, 1810 * kMs / 10, 10 * kMs / 10), steady), -40.0);
+    std::printf("live ending: %.1f dB 50 ms after the releases, %.1f dB in the last 10 ms before closing\n",
+                decibels(after50, steady), decibels(rms(mono, 1810 * kMs / 10, 10 * kMs / 10), steady));
 }
 
 TEST(PipesSoundfontTest, AMissingOrCorruptSoundfontIsAClearErrorNotACrash) {

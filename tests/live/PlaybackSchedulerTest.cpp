@@ -354,6 +354,51 @@ TEST_F(TimedSchedulerTest, StopDropsTheQueueBeforeSilencingAndPlayQueuesTheRestA
     EXPECT_EQ(platform.actions(), (std::vector<std::string>{"open 0", "begin"}));
 }
 
+// The pipes voice lets the last note and the drones fall away after the
+// music: the end closes the device only after that, Stop still at once.
+class FallingAwaySchedulerTest : public TimedSchedulerTest {
+protected:
+    void SetUp() override {
+        platform.fallAway = 300;
+        TimedSchedulerTest::SetUp();
+    }
+};
+
+TEST_F(FallingAwaySchedulerTest, TheEndWaitsForTheSoundToFallAwayBeforeClosing) {
+    ASSERT_TRUE(scheduler->play());
+    // The last messages (the releases) are due at 1620 ms.
+    clock.advanceTo(ManualClock::kStart + 1620ms);
+    EXPECT_EQ(platform.queued().size(), 10U);
+    EXPECT_EQ(ends, 0);
+    EXPECT_EQ(test::msSinceStart(clock.deadline()), 1920);
+    clock.advanceTo(ManualClock::kStart + 1919ms);
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(scheduler->playing());
+    EXPECT_EQ(platform.actions(), (std::vector<std::string>{"open 0", "begin"}));
+    clock.advanceTo(ManualClock::kStart + 1920ms);
+    EXPECT_EQ(ends, 1);
+    scheduler->handleEnd();
+    EXPECT_FALSE(scheduler->playing());
+    EXPECT_EQ(platform.actions(), (std::vector<std::string>{"open 0", "begin", "drop after 8 sent", "close"}));
+}
+
+TEST_F(FallingAwaySchedulerTest, StopWhileTheSoundFallsAwayClosesAtOnceAndPlayStartsOver) {
+    ASSERT_TRUE(scheduler->play());
+    clock.advanceTo(ManualClock::kStart + 1700ms);
+    scheduler->stop();
+    EXPECT_EQ(platform.actions(), (std::vector<std::string>{"open 0", "begin", "drop after 8 sent", "close"}));
+    EXPECT_EQ(sentFrom(8), std::vector<std::uint32_t>{kAllNotesOff});
+    clock.advance(1000ms);
+    EXPECT_EQ(ends, 0);
+
+    platform.clear();
+    ASSERT_TRUE(scheduler->play());
+    ASSERT_TRUE(clock.runUntilIdle());
+    ASSERT_EQ(stamps().size(), 10U);
+    EXPECT_EQ(stamps().front(), std::pair(msg(0xC0, 71, 0), 1020U));
+    EXPECT_EQ(ends, 1);
+}
+
 class SpeakerSchedulerTest : public SchedulerTest {
 protected:
     void SetUp() override {

@@ -89,6 +89,10 @@ public:
     // A device that can retune its keys (the pipes voice) takes their
     // pitches before each play; the others sound the notes as they are.
     virtual void tune(const KeyTunings&) {}
+    // How long the last note and the drones sound on after their release
+    // (the pipes voice lets them fall away): the end of the music closes the
+    // device only after it, while Stop closes it at once.
+    virtual std::uint32_t fallAwayMilliseconds() const { return 0; }
 };
 
 class MidiPlatform {

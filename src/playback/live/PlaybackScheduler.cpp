@@ -121,6 +121,7 @@ bool PlaybackScheduler::play() {
         if (playing_ || index_ >= activeSize()) return false;
         playing_ = true;
         ended_ = false;
+        fallingAway_ = false;
         toneSounding_ = false;
     }
     if (setup_.output == PlaybackOutput::Midi && !openAndStart()) return false;
@@ -277,6 +278,10 @@ void PlaybackScheduler::fireMidi(std::unique_lock<std::mutex>& lock) {
     if (timed_ != nullptr) queueAhead();
     const TimePoint due(TimePoint::duration(timer_.load()));
     if (timer_ == kNoTimer || clock_.now() < due) return;
+    if (fallingAway_) {
+        reachEnd(lock);
+        return;
+    }
     const std::vector<MidiEvent>& events = *midi_;
     MidiDevice& output = devices_.output();
     while (index_ < events.size()) {
@@ -290,7 +295,16 @@ void PlaybackScheduler::fireMidi(std::unique_lock<std::mutex>& lock) {
             return;
         }
     }
-    reachEnd(lock);
+    const std::uint32_t fallAway = output.handle ? output.handle->fallAwayMilliseconds() : 0;
+    if (fallAway == 0) {
+        reachEnd(lock);
+        return;
+    }
+    // The music is over: a Stop now leaves the next Play at the start, as
+    // the end does.
+    fallingAway_ = true;
+    index_ = 0;
+    arm(due + std::chrono::milliseconds(fallAway));
 }
 
 void PlaybackScheduler::fireSpeaker(std::unique_lock<std::mutex>& lock) {

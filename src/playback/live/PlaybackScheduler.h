@@ -179,6 +179,9 @@ private:
     std::atomic<std::int64_t> timer_{kNoTimer};
     // Set when the end of the list was reached; handleEnd acts only then.
     std::atomic<bool> ended_{false};
+    // Every message is sent and the sound is falling away (playback thread
+    // and commands, under the lock).
+    bool fallingAway_ = false;
     // A speaker tone of this play is sounding (playback thread only).
     bool toneSounding_ = false;
 

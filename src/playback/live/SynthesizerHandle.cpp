@@ -38,4 +38,6 @@ TimedMidiOutput* SynthesizerHandle::timed() { return &synthesizer_; }
 
 void SynthesizerHandle::tune(const KeyTunings& tunings) { synthesizer_.tune(tunings); }
 
+std::uint32_t SynthesizerHandle::fallAwayMilliseconds() const { return synthesizer_.tailMilliseconds(); }
+
 }  // namespace skirlo

@@ -24,6 +24,7 @@ public:
     std::uint32_t close() override;
     TimedMidiOutput* timed() override;
     void tune(const KeyTunings& tunings) override;
+    std::uint32_t fallAwayMilliseconds() const override;
 
 private:
     Synthesizer& synthesizer_;
