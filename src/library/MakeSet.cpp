@@ -1,0 +1,51 @@
+#include "library/MakeSet.h"
+
+#include "library/TuneSummary.h"
+
+namespace skirlo {
+
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+// "Skirlo" is one of the words that end a tune and begin the next.
+constexpr std::string_view kNextTune = "\"Skirlo: the next tune of the set follows\"";
+
+void appendParagraph(std::string& text, std::string_view paragraph) {
+    text += paragraph;
+    text += kLineBreak;
+    text += kLineBreak;
+}
+
+}  // namespace
+
+SetText makeSetText(const std::vector<SetTuneSource>& tunes, const SymbolMap& symbols) {
+    SetText set;
+    if (tunes.empty()) {
+        set.error = "no tunes chosen for the set";
+        return set;
+    }
+    std::string text;
+    for (std::size_t index = 0; index < tunes.size(); ++index) {
+        const SetTuneSource& source = tunes[index];
+        CutTuneFile file = cutTuneTexts(source.bytes, symbols);
+        if (source.position < 0 || static_cast<std::size_t>(source.position) >= file.tunes.size()) {
+            set.error = source.name + " has no tune " + std::to_string(source.position + 1) + " (it holds " +
+                        std::to_string(file.tunes.size()) + ")";
+            return set;
+        }
+        const CutTune& tune = file.tunes[static_cast<std::size_t>(source.position)];
+        if (index == 0) {
+            if (!file.settings.empty()) appendParagraph(text, file.settings);
+        } else {
+            appendParagraph(text, kNextTune);
+            if (tune.tempoBeforeText && tune.summary.tempo > 0) {
+                appendParagraph(text, "TuneTempo," + std::to_string(tune.summary.tempo));
+            }
+        }
+        appendParagraph(text, tune.text);
+    }
+    set.text = std::move(text);
+    return set;
+}
+
+}  // namespace skirlo
