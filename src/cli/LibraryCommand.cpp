@@ -12,7 +12,6 @@
 #include "cli/OutputFile.h"
 #include "library/LibraryIndex.h"
 #include "library/MakeSet.h"
-#include "tunefile/ScriptText.h"
 #include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
@@ -178,10 +177,6 @@ int runSet(const std::vector<std::string>& args) {
     const SetText set = makeSetText(sources, environment->symbols);
     if (!set.error.empty()) {
         std::fprintf(stderr, "skirlo-cli: %s\n", set.error.c_str());
-        return 1;
-    }
-    if (set.text.size() > ScriptText::kMaxSize) {
-        std::fprintf(stderr, "skirlo-cli: the set is too large for one tune file\n");
         return 1;
     }
     OutputFile output(*out, ".tnz");

@@ -21,7 +21,6 @@
 #include "editor/TuneWindow.h"
 #include "library/LibraryIndex.h"
 #include "library/MakeSet.h"
-#include "tunefile/ScriptText.h"
 #include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
@@ -265,13 +264,15 @@ void LibraryPane::followSelection() {
         const QTableWidgetItem* item = table_->item(index.row(), kTitle);
         if (item != nullptr) selected.emplace_back(item->data(kPathRole).toString(), item->data(kPositionRole).toInt());
     }
-    std::erase_if(chosen_, [&](const TuneKey& key) { return std::find(selected.begin(), selected.end(), key) == selected.end(); });
+    const auto isSelected = [&](const TuneKey& key) {
+        return std::find(selected.begin(), selected.end(), key) != selected.end();
+    };
+    std::erase_if(chosen_, [&](const TuneKey& key) { return !isSelected(key); });
     for (int row = 0; row < table_->rowCount(); ++row) {
         const QTableWidgetItem* item = table_->item(row, kTitle);
         if (item == nullptr) continue;
         TuneKey key(item->data(kPathRole).toString(), item->data(kPositionRole).toInt());
-        if (std::find(selected.begin(), selected.end(), key) != selected.end() &&
-            std::find(chosen_.begin(), chosen_.end(), key) == chosen_.end()) {
+        if (isSelected(key) && std::find(chosen_.begin(), chosen_.end(), key) == chosen_.end()) {
             chosen_.push_back(std::move(key));
         }
     }
@@ -301,7 +302,6 @@ void LibraryPane::makeSet() {
         sources.push_back(SetTuneSource{QFileInfo(path).fileName().toStdString(), std::move(load.bytes), position});
     }
     SetText set = makeSetText(sources, symbols_);
-    if (set.error.empty() && set.text.size() > ScriptText::kMaxSize) set.error = "the set is too large for one tune file";
     if (!set.error.empty()) {
         status_->setText(tr("No set made: %1").arg(fromUtf8(set.error)));
         return;

@@ -1,6 +1,7 @@
 #include "library/MakeSet.h"
 
 #include "library/TuneSummary.h"
+#include "tunefile/ScriptText.h"
 
 namespace skirlo {
 
@@ -43,6 +44,10 @@ SetText makeSetText(const std::vector<SetTuneSource>& tunes, const SymbolMap& sy
             }
         }
         appendParagraph(text, tune.text);
+    }
+    if (text.size() > ScriptText::kMaxSize) {
+        set.error = "the set is too large for one tune file";
+        return set;
     }
     set.text = std::move(text);
     return set;

@@ -23,7 +23,8 @@ struct SetText {
 // The tunes in the given order, each with its own text as the build cuts it,
 // after the header line and settings lines of the first tune's file. Every
 // later tune is preceded by the comment that begins a new tune, and keeps a
-// tempo mark of its own written before its records.
+// tempo mark of its own written before its records. A set larger than a tune
+// file may be is refused.
 SetText makeSetText(const std::vector<SetTuneSource>& tunes, const SymbolMap& symbols);
 
 }  // namespace skirlo

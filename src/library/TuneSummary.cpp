@@ -172,11 +172,10 @@ CutTuneFile cutTuneTexts(std::string bytes, const SymbolMap& symbols) {
 
     CutTuneFile file;
     for (auto& span : reader.spans()) {
-        const std::size_t firstAmpersand = snapshot.find('&', span.start);
-        const std::size_t body = firstAmpersand == std::string::npos
-                                     ? span.end
-                                     : std::min(span.end, span.start + bodyStart(std::string_view(snapshot).substr(span.start),
-                                                                                firstAmpersand - span.start));
+        std::size_t body = span.end;
+        if (const std::size_t ampersand = snapshot.find('&', span.start); ampersand < span.end) {
+            body = span.start + bodyStart(std::string_view(snapshot).substr(span.start), ampersand - span.start);
+        }
         std::size_t textStart = firstRecordQuote(snapshot, span.start, body);
         if (textStart == std::string::npos) textStart = body;
         if (file.tunes.empty()) file.settings = std::string(trimmed(snapshot, 0, textStart));

@@ -64,6 +64,8 @@ TEST(MakeSet, HoldsTheTunesInOrderWithTheirOwnTempos) {
     EXPECT_EQ(missing.text, "");
     EXPECT_EQ(missing.error, "two-tunes.tnz has no tune 3 (it holds 2)");
     EXPECT_NE(makeSetText({}, symbols).error, "");
+    const std::vector<SetTuneSource> tooMany(700, source("highland-laddie.tnz", 0));
+    EXPECT_EQ(makeSetText(tooMany, symbols).error, "the set is too large for one tune file");
 }
 
 // An older file's bare strings are records in the set, so its tune still
