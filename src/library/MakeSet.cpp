@@ -17,6 +17,21 @@ void appendParagraph(std::string& text, std::string_view paragraph) {
     text += kLineBreak;
 }
 
+// The first tune's own tempo mark would stand after the settings' tempo line,
+// which the build takes first: the line takes the tune's tempo instead.
+void setTempoLine(std::string& settings, int tempo) {
+    const std::string line = "TuneTempo," + std::to_string(tempo);
+    const std::size_t at = settings.find("TuneTempo,");
+    if (at == std::string::npos) {
+        if (!settings.empty()) settings += "\r\n\r\n";
+        settings += line;
+        return;
+    }
+    std::size_t end = at + line.find(',') + 1;
+    while (end < settings.size() && settings[end] >= '0' && settings[end] <= '9') ++end;
+    settings.replace(at, end - at, line);
+}
+
 }  // namespace
 
 SetText makeSetText(const std::vector<SetTuneSource>& tunes, const SymbolMap& symbols) {
@@ -36,6 +51,9 @@ SetText makeSetText(const std::vector<SetTuneSource>& tunes, const SymbolMap& sy
         }
         const CutTune& tune = file.tunes[static_cast<std::size_t>(source.position)];
         if (index == 0) {
+            if (tune.tempoBeforeText && source.position > 0 && tune.summary.tempo > 0) {
+                setTempoLine(file.settings, tune.summary.tempo);
+            }
             if (!file.settings.empty()) appendParagraph(text, file.settings);
         } else {
             appendParagraph(text, kNextTune);

@@ -68,6 +68,24 @@ TEST(MakeSet, HoldsTheTunesInOrderWithTheirOwnTempos) {
     EXPECT_EQ(makeSetText(tooMany, symbols).error, "the set is too large for one tune file");
 }
 
+// A tune whose own tempo mark stands before its records keeps that tempo
+// first in a set as well as later.
+TEST(MakeSet, ATuneWithATempoMarkOfItsOwnKeepsItFirstOrLater) {
+    const SymbolMap& symbols = test::realSymbols();
+    std::string book = test::tuneFileText({{"Slow One"}});
+    book += "\"Skirlo: another tune follows\"\r\n\r\nTuneTempo,70\r\n\r\n" +
+            test::tuneFileText({{"Quick One"}}).substr(book.find("\"Slow One\""));
+    ASSERT_EQ(summarizeTunes(book, symbols).at(1).tempo, 70);
+    const SetText set = makeSetText({{"book.tnz", book, 1}, {"book.tnz", book, 0}, {"book.tnz", book, 1}}, symbols);
+    ASSERT_EQ(set.error, "");
+    const std::vector<TuneSummary> tunes = summarizeTunes(set.text, symbols);
+    ASSERT_EQ(tunes.size(), 3u);
+    EXPECT_EQ(tunes[0].title, "Quick One");
+    EXPECT_EQ(tunes[0].tempo, 70);
+    EXPECT_EQ(tunes[1].tempo, 90);
+    EXPECT_EQ(tunes[2].tempo, 70);
+}
+
 // An older file's bare strings are records in the set, so its tune still
 // begins where the set says.
 TEST(MakeSet, TakesAnOlderFilesTunesInTheCurrentForm) {
