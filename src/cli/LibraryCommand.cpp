@@ -66,7 +66,7 @@ const CommandSpec kSet{
     "Makes a set: writes to OUT one tune file holding the chosen tunes one after another, in the order given,\n"
     "after the header line and settings lines of the first tune's file. FILE#N is the Nth tune of FILE, as\n"
     "library list numbers it; FILE alone is its first tune. Each tune keeps its own text, from its first header\n"
-    "record through its music. Exits 1 when a file cannot be read or has no such tune.",
+    "record through its music, and its own tempo. Exits 1 when a file cannot be read or has no such tune.",
     {"FILE#N..."},
     {{"o,output", "OUT", "the tune file to write; - for standard output"}}};
 
