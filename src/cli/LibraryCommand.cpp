@@ -2,13 +2,17 @@
 // shows, with the same database and the same reading of the tunes.
 
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 #include "cli/CliEnvironment.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
+#include "cli/OutputFile.h"
 #include "library/LibraryIndex.h"
+#include "library/MakeSet.h"
+#include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
@@ -57,6 +61,15 @@ const CommandSpec kSearch{
      kJsonOption,
      kDbOption}};
 
+const CommandSpec kSet{
+    "library set", "FILE#N... -o OUT [--profile FILE]",
+    "Makes a set: writes to OUT one tune file holding the chosen tunes one after another, in the order given,\n"
+    "after the header line and settings lines of the first tune's file. FILE#N is the Nth tune of FILE, as\n"
+    "library list numbers it; FILE alone is its first tune. Each tune keeps its own text, from its first header\n"
+    "record through its music, and its own tempo. Exits 1 when a file cannot be read or has no such tune.",
+    {"FILE#N..."},
+    {{"o,output", "OUT", "the tune file to write; - for standard output"}}};
+
 void printUsage(std::FILE* to) {
     std::fprintf(to,
                  "usage: skirlo-cli library add DIR... [--db FILE]\n"
@@ -64,6 +77,7 @@ void printUsage(std::FILE* to) {
                  "       skirlo-cli library remove DIR... [--db FILE]\n"
                  "       skirlo-cli library list [--json] [--db FILE]\n"
                  "       skirlo-cli library search QUERY [--type T] [--time T] [--json] [--db FILE]\n"
+                 "       skirlo-cli library set FILE#N... -o OUT\n"
                  "'skirlo-cli library COMMAND --help' describes a command and every option.\n");
 }
 
@@ -123,6 +137,58 @@ bool printJson(const std::vector<LibraryTune>& tunes, const std::vector<SkippedF
     return json.flush() && std::fputc('\n', stdout) != EOF;
 }
 
+// "FILE#N" -> the file and the tune's place in it; the last '#' counts, so
+// a file name may hold one.
+std::optional<SetTuneSource> setTuneSource(const std::string& argument) {
+    SetTuneSource source;
+    source.name = argument;
+    const std::size_t hash = argument.rfind('#');
+    if (hash != std::string::npos) {
+        const std::optional<int> number = strictInt(argument.substr(hash + 1), 1, 1000000);
+        if (!number) {
+            std::fprintf(stderr, "skirlo-cli: %s: the tune's number after '#' must be 1 or more\n", argument.c_str());
+            return std::nullopt;
+        }
+        source.name = argument.substr(0, hash);
+        source.position = *number - 1;
+    }
+    TuneFileLoad load = loadTuneFile(source.name);
+    if (!load.ok) {
+        std::fprintf(stderr, "skirlo-cli: %s\n", load.error.c_str());
+        return std::nullopt;
+    }
+    source.bytes = std::move(load.bytes);
+    return source;
+}
+
+int runSet(const std::vector<std::string>& args) {
+    CommandLine line(kSet);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> out = line.value("output");
+    if (!out) return line.usageError("missing -o OUT");
+    auto environment = openEnvironment(line.value("profile"));
+    if (!environment) return 1;
+    std::vector<SetTuneSource> sources;
+    for (const std::string& argument : line.files()) {
+        std::optional<SetTuneSource> source = setTuneSource(argument);
+        if (!source) return 1;
+        sources.push_back(std::move(*source));
+    }
+    const SetText set = makeSetText(sources, environment->symbols);
+    if (!set.error.empty()) {
+        std::fprintf(stderr, "skirlo-cli: %s\n", set.error.c_str());
+        return 1;
+    }
+    OutputFile output(*out, ".tnz");
+    if (!output.open()) return 1;
+    std::string error;
+    if (!saveTuneFile(output.path(), set.text, error)) {
+        std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
+        return 1;
+    }
+    return output.finish() ? 0 : 1;
+}
+
 int runSubcommand(const CommandSpec& spec, const std::vector<std::string>& args) {
     CommandLine line(spec);
     if (const auto status = line.parse(args)) return *status;
@@ -175,6 +241,7 @@ int runLibrary(const std::vector<std::string>& args) {
         return 0;
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (word == "set") return runSet(rest);
     for (const CommandSpec* spec : {&kAdd, &kUpdate, &kRemove, &kList, &kSearch}) {
         if (std::string_view(spec->name).substr(8) != word) continue;
         try {

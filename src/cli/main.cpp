@@ -42,7 +42,7 @@ constexpr Command kCommands[] = {
     {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]",
       [](const Args& a) { return runInHelper(kPictureHelper, "specimen", a); }},
     {"check", "check FILE...", skirlo::runCheck},
-    {"library", "library add DIR... | update | remove DIR... | list [--json] | search QUERY [--type T] [--time T] [--json]",
+    {"library", "library add DIR... | update | remove DIR... | list [--json] | search QUERY [--type T] [--time T] [--json] | set FILE#N... -o OUT",
       skirlo::runLibrary},
 };
 

@@ -9,14 +9,19 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "document/TuneDocument.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
 #include "editor/TuneWindow.h"
 #include "library/LibraryIndex.h"
+#include "library/MakeSet.h"
+#include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
@@ -78,7 +83,13 @@ LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, Tun
     layout->addWidget(table_, 1);
     status_ = new QLabel;
     status_->setWordWrap(true);
-    layout->addWidget(status_);
+    auto* makeSetButton = new QPushButton(tr("Make Set"));
+    makeSetButton->setObjectName(QStringLiteral("makeSet"));
+    makeSetButton->setToolTip(tr("A new document of the selected tunes, in the order they were selected"));
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(status_, 1);
+    foot->addWidget(makeSetButton, 0, Qt::AlignTop);
+    layout->addLayout(foot);
     setWidget(body);
 
     chooseFolder_ = [this] { return QFileDialog::getExistingDirectory(this, tr("Add Folder")); };
@@ -86,6 +97,10 @@ LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, Tun
     connect(type_, &QComboBox::currentIndexChanged, this, &LibraryPane::refill);
     connect(time_, &QComboBox::currentIndexChanged, this, &LibraryPane::refill);
     connect(table_, &QTableWidget::cellActivated, this, [this](int row, int) { openRow(row); });
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &LibraryPane::followSelection);
+    table_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table_, &QWidget::customContextMenuRequested, this, &LibraryPane::showTableMenu);
+    connect(makeSetButton, &QPushButton::clicked, this, &LibraryPane::makeSet);
 
 }
 
@@ -111,6 +126,10 @@ void LibraryPane::install(QMainWindow& window) {
     auto* menu = new QMenu(tr("&Library"), &window);
     menu->addAction(tr("&Add Folder..."), this, &LibraryPane::chooseFolder);
     menu->addAction(tr("&Update Library"), this, &LibraryPane::rescan);
+    menu->addAction(tr("Make &Set"), this, [this] {
+        show();
+        makeSet();
+    });
     QAction* show = toggleViewAction();
     show->setText(tr("&Show Library"));
     menu->addAction(show);
@@ -235,6 +254,59 @@ void LibraryPane::openRow(int row) {
     const QTableWidgetItem* item = table_->item(row, kTitle);
     if (item == nullptr) return;
     open_(item->data(kPathRole).toString(), item->data(kPositionRole).toInt());
+}
+
+void LibraryPane::followSelection() {
+    // Tunes selected together join in the table's order; a tune stays where
+    // it was chosen however the table is sorted or filtered later.
+    std::vector<TuneKey> selected;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows(kTitle)) {
+        const QTableWidgetItem* item = table_->item(index.row(), kTitle);
+        if (item != nullptr) selected.emplace_back(item->data(kPathRole).toString(), item->data(kPositionRole).toInt());
+    }
+    const auto isSelected = [&](const TuneKey& key) {
+        return std::find(selected.begin(), selected.end(), key) != selected.end();
+    };
+    std::erase_if(chosen_, [&](const TuneKey& key) { return !isSelected(key); });
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        const QTableWidgetItem* item = table_->item(row, kTitle);
+        if (item == nullptr) continue;
+        TuneKey key(item->data(kPathRole).toString(), item->data(kPositionRole).toInt());
+        if (isSelected(key) && std::find(chosen_.begin(), chosen_.end(), key) == chosen_.end()) {
+            chosen_.push_back(std::move(key));
+        }
+    }
+}
+
+void LibraryPane::showTableMenu(const QPoint& at) {
+    QMenu menu;
+    const int row = table_->rowAt(at.y());
+    if (row >= 0) menu.addAction(tr("Open"), this, [this, row] { openRow(row); });
+    QAction* set = menu.addAction(tr("Make Set"), this, &LibraryPane::makeSet);
+    set->setEnabled(!chosen_.empty());
+    menu.exec(table_->viewport()->mapToGlobal(at));
+}
+
+void LibraryPane::makeSet() {
+    if (chosen_.empty()) {
+        status_->setText(tr("Select the tunes of the set first, in the order they are played."));
+        return;
+    }
+    std::vector<SetTuneSource> sources;
+    for (const auto& [path, position] : chosen_) {
+        TuneFileLoad load = loadTuneFile(path.toStdString());
+        if (!load.ok) {
+            status_->setText(tr("No set made: %1").arg(fromUtf8(load.error)));
+            return;
+        }
+        sources.push_back(SetTuneSource{QFileInfo(path).fileName().toStdString(), std::move(load.bytes), position});
+    }
+    SetText set = makeSetText(sources, symbols_);
+    if (!set.error.empty()) {
+        status_->setText(tr("No set made: %1").arg(fromUtf8(set.error)));
+        return;
+    }
+    if (openSet_) openSet_(std::move(set.text));
 }
 
 void showTuneAt(TuneWindow& window, int position) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class QComboBox;
@@ -37,6 +38,10 @@ public:
     // Puts the pane (hidden) and the Library menu (before Help) into the window.
     void install(QMainWindow& window);
 
+    // Opens a new untitled document holding the text of a set.
+    using SetOpener = std::function<void(std::string text)>;
+    void setSetOpener(SetOpener openSet) { openSet_ = std::move(openSet); }
+
     // Adds the folders and scans them off the window thread.
     void addFolders(const QStringList& folders);
     // Scans every folder of the library again.
@@ -54,6 +59,14 @@ public:
     // Opens the tune of the table's row.
     void openRow(int row);
 
+    // A tune of the library: its file and its place in the file.
+    using TuneKey = std::pair<QString, int>;
+    // The selected tunes in the order they were selected.
+    const std::vector<TuneKey>& chosenTunes() const { return chosen_; }
+    // Makes a set of the chosen tunes and hands its text to the set opener;
+    // a problem is shown in the pane's status instead.
+    void makeSet();
+
 signals:
     // A scan ended and the table shows its result.
     void scanFinished();
@@ -68,10 +81,14 @@ private:
     void refill();
     void refillFilters();
     void chooseFolder();
+    void followSelection();
+    void showTableMenu(const QPoint& at);
 
     std::string databasePath_;
     const SymbolMap& symbols_;
     TuneOpener open_;
+    SetOpener openSet_;
+    std::vector<TuneKey> chosen_;
     std::unique_ptr<LibraryIndex> index_;
     std::function<QString()> chooseFolder_;
     std::thread worker_;

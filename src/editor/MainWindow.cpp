@@ -68,6 +68,9 @@ MainWindow::MainWindow(EditorContext& context, TuneFolder& tuneFolder, RecentFil
         if (TuneWindow* tune = openTune(path)) showTuneAt(*tune, position);
     }, this);
     library_->install(*this);
+    library_->setSetOpener([this](std::string text) {
+        addTuneWindow(TuneDocument::createImported(++untitledCount_, std::move(text)));
+    });
     statusBar()->showMessage(tr("Ready"));
     problemCount_ = new QLabel;
     problemCount_->setObjectName(QStringLiteral("problemCount"));

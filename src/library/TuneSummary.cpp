@@ -69,11 +69,21 @@ public:
         while (position < snapshot_.size()) {
             TuneSummary summary;
             summary.position = static_cast<int>(tunes.size());
+            const std::size_t start = position;
             position = readTune(summary, position);
-            tunes.push_back(std::move(summary));
+            spans_.push_back(TuneSpan{start, position, std::move(summary)});
+            tunes.push_back(spans_.back().summary);
         }
         return tunes;
     }
+
+    // Where each tune read by readAll stood in the snapshot, in file order.
+    struct TuneSpan {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        TuneSummary summary;
+    };
+    std::vector<TuneSpan>& spans() { return spans_; }
 
 private:
     std::size_t readTune(TuneSummary& summary, std::size_t start) {
@@ -104,7 +114,28 @@ private:
     MusicCutter cutter_;
     FixedMetricsContext measuring_;
     std::ptrdiff_t growth_ = 0;
+    std::vector<TuneSpan> spans_;
 };
+
+// The opening quote of the first header record in [from, to): a quoted text
+// followed by its attribute list. A quoted text without one is a comment.
+std::size_t firstRecordQuote(std::string_view text, std::size_t from, std::size_t to) {
+    std::size_t open = text.find('"', from);
+    while (open < to) {
+        const std::size_t close = text.find('"', open + 1);
+        if (close == std::string_view::npos || close >= to) break;
+        if (text.substr(close + 1, 2) == ",(") return open;
+        open = text.find('"', close + 1);
+    }
+    return std::string_view::npos;
+}
+
+// [start, end) of the tune without the blank bytes around it.
+std::string_view trimmed(std::string_view text, std::size_t start, std::size_t end) {
+    while (start < end && isBlank(text[start])) ++start;
+    while (end > start && isBlank(text[end - 1])) --end;
+    return text.substr(start, end - start);
+}
 
 }  // namespace
 
@@ -119,6 +150,45 @@ std::vector<TuneSummary> summarizeTunes(std::string bytes, const SymbolMap& symb
     const std::string snapshot = script.text();
     SummaryReader reader(snapshot, script, convertBareStrings, symbols);
     return reader.readAll();
+}
+
+CutTuneFile cutTuneTexts(std::string bytes, const SymbolMap& symbols) {
+    ScriptText script(std::move(bytes));
+    RecordingMessageSink quiet;
+    FileRecognition recognition;
+    recognition.recognise(script, "", false, quiet);
+    const bool convertBareStrings = recognition.beginBuild(script);
+    std::string snapshot = script.text();
+    if (convertBareStrings) {
+        // An older file's bare strings become records in the scratch copy
+        // first, so that the tunes are cut from text in the current form.
+        SummaryReader mending(snapshot, script, true, symbols);
+        mending.readAll();
+        snapshot = script.text();
+    }
+    ScriptText scratch(snapshot);
+    SummaryReader reader(snapshot, scratch, false, symbols);
+    reader.readAll();
+
+    CutTuneFile file;
+    for (auto& span : reader.spans()) {
+        std::size_t body = span.end;
+        if (const std::size_t ampersand = snapshot.find('&', span.start); ampersand < span.end) {
+            body = span.start + bodyStart(std::string_view(snapshot).substr(span.start), ampersand - span.start);
+        }
+        std::size_t textStart = firstRecordQuote(snapshot, span.start, body);
+        if (textStart == std::string::npos) textStart = body;
+        if (file.tunes.empty()) file.settings = std::string(trimmed(snapshot, 0, textStart));
+        CutTune tune;
+        tune.text = std::string(trimmed(snapshot, textStart, span.end));
+        tune.summary = std::move(span.summary);
+        // The first tune's tempo mark is the file's settings line; it is the
+        // tempo the tune plays at all the same.
+        const std::size_t mark = snapshot.find(std::string_view("TuneTempo"), span.start);
+        tune.tempoBeforeText = mark < textStart;
+        file.tunes.push_back(std::move(tune));
+    }
+    return file;
 }
 
 std::string notTuneFileReason(std::string_view bytes) {

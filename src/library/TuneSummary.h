@@ -27,6 +27,24 @@ struct TuneSummary {
 // signatures.
 std::vector<TuneSummary> summarizeTunes(std::string bytes, const SymbolMap& symbols);
 
+// One tune of a file as a set takes it: its text from its first header
+// record through its music, without the blank lines around it.
+struct CutTune {
+    std::string text;
+    TuneSummary summary;
+    bool tempoBeforeText = false;  // its tempo mark (a settings line for the first) stands before its text
+};
+
+struct CutTuneFile {
+    std::string settings;  // the header line and settings lines before the first tune's records
+    std::vector<CutTune> tunes;
+};
+
+// The tunes of a tune file's bytes cut as the build cuts them; an older
+// file's bare strings are made records first, so the texts are in the
+// current form.
+CutTuneFile cutTuneTexts(std::string bytes, const SymbolMap& symbols);
+
 // Why the bytes are not a tune file, or empty when they are one: a file with
 // a NUL byte, or with neither a header line nor a staff, is something else.
 std::string notTuneFileReason(std::string_view bytes);

@@ -94,5 +94,53 @@ TEST_F(LibraryPaneTest, AddsAFolderFiltersAsTypedAndOpensTheTuneChosen) {
     EXPECT_EQ(window->tunes().size(), 1);
 }
 
+// Tunes selected one by one make a set in the order of selection, whatever
+// the table's order: a new untitled document holding their texts.
+TEST_F(LibraryPaneTest, MakesASetOfTheTunesInTheOrderSelected) {
+    start();
+    LibraryPane* pane = window->libraryPane();
+    QAction* makeSet = menuItem(*window, "&Library", "Make &Set");
+    ASSERT_NE(makeSet, nullptr);
+    makeSet->trigger();
+    EXPECT_TRUE(pane->status()->text().startsWith("Select the tunes")) << pane->status()->text().toStdString();
+    EXPECT_TRUE(window->tunes().isEmpty());
+
+    QSignalSpy finished(pane, &LibraryPane::scanFinished);
+    pane->addFolders({QString::fromStdString((folder / "tunes").string())});
+    while (finished.count() == 0) ASSERT_TRUE(finished.wait(10'000));
+    QTableWidget& table = *pane->table();
+    ASSERT_EQ(table.rowCount(), 4);
+    // By title: Abercairney, Braigh, Mrs MacPherson, The Kilt. Chosen: the
+    // jig, then the march, then the reel.
+    auto choose = [&](int row) {
+        table.selectionModel()->select(table.model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    choose(3);
+    choose(0);
+    choose(2);
+    ASSERT_EQ(pane->chosenTunes().size(), 3u);
+    table.sortByColumn(0, Qt::DescendingOrder);  // sorting keeps the order chosen
+    makeSet->trigger();
+
+    ASSERT_EQ(window->tunes().size(), 1);
+    const TuneDocument& set = window->tunes().front()->document();
+    EXPECT_EQ(set.path(), "");
+    const std::string text = set.script().text();
+    const std::size_t jig = text.find("The Kilt Is My Delight");
+    const std::size_t march = text.find("Abercairney Highlanders");
+    const std::size_t reel = text.find("Mrs MacPherson of Inveran");
+    EXPECT_LT(jig, march);
+    EXPECT_LT(march, reel);
+    EXPECT_NE(reel, std::string::npos);
+    EXPECT_EQ(text.find("Br\xE0igh"), std::string::npos);
+    ASSERT_EQ(set.tunes().size(), 3u);
+
+    // Deselecting a tune takes it out of the set.
+    table.selectionModel()->select(table.model()->index(table.rowCount() - 1, 0),
+                                   QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    EXPECT_EQ(pane->chosenTunes().size(), 2u);
+}
+
 }  // namespace
 }  // namespace skirlo
