@@ -11,6 +11,7 @@
 
 #include "common/LenientNumber.h"
 #include "editor/ActionIcons.h"
+#include "playback/MidiBytes.h"
 
 namespace skirlo {
 
@@ -62,9 +63,9 @@ ControlBar::ControlBar(const std::filesystem::path& resourceDir, QWidget* parent
                    Qt::AlignBottom);
     button(command::kContinuous)->setCheckable(true);
 
-    chanter_ = addSlider(tr("Chanter"), 127, command::kChanterSlider);
-    tenor_ = addSlider(tr("Tenor"), 77, command::kTenorSlider);
-    bass_ = addSlider(tr("Bass"), 38, command::kBassSlider);
+    chanter_ = addSlider(tr("Chanter"), midi::kStartChanterVolume, command::kChanterSlider);
+    tenor_ = addSlider(tr("Tenor"), midi::kStartTenorVolume, command::kTenorSlider);
+    bass_ = addSlider(tr("Bass"), midi::kStartBassVolume, command::kBassSlider);
     for (QSlider* slider : {chanter_, tenor_, bass_}) row->addWidget(labelled(slider->toolTip(), slider));
     row->addStretch(1);
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "playback/MidiBytes.h"
 #include "playback/PerformanceEvent.h"
 
 namespace skirlo {
@@ -29,17 +30,6 @@ struct TimerCapabilities {
 // The shortest delay the scheduler can keep: the timer's finest period but
 // never under 5 ms, or 5 ms where the platform tells nothing.
 std::uint32_t timerResolution(std::optional<TimerCapabilities> capabilities);
-
-namespace midi {
-inline constexpr std::uint8_t kNoteOff = 0x80;
-inline constexpr std::uint8_t kNoteOn = 0x90;
-inline constexpr std::uint8_t kControlChange = 0xB0;
-inline constexpr std::uint8_t kProgramChange = 0xC0;
-inline constexpr std::uint8_t kPortamentoControl = 84;
-inline constexpr std::uint8_t kChanterChannel = 0;
-inline constexpr std::uint8_t kBassDroneChannel = 1;
-inline constexpr std::uint8_t kTenorDroneChannel = 2;
-}  // namespace midi
 
 // The practice tempo, in percent of the written tempo.
 inline constexpr int kMinTempoPercent = 50;

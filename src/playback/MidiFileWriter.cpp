@@ -87,8 +87,6 @@ void appendEndOfTrack(std::vector<std::uint8_t>& buffer) {
     for (int byte : {0x00, 0xFF, 0x2F, 0x00}) buffer.push_back(static_cast<std::uint8_t>(byte));
 }
 
-constexpr int kPitchBend = 0xE0;
-constexpr int kNoBend = 8192;
 constexpr int kMaxBendRange = 24;  // the widest range General MIDI players take
 
 // How far a key of a tuned channel is from the equal-tempered pitch of the
@@ -107,13 +105,18 @@ int nearestOctaves(const std::array<double, 128>& keys, int key) {
 // entry cannot change it by accident.
 void appendBendRange(std::vector<std::uint8_t>& buffer, int channel, int range) {
     const int status = midi::kControlChange | channel;
-    for (const auto& [control, value] : {std::pair{101, 0}, {100, 0}, {6, range}, {38, 0}, {101, 127}, {100, 127}}) {
+    for (const auto& [control, value] : {std::pair{int{midi::kRegisteredParameter}, 0},
+                                          {int{midi::kRegisteredParameterFine}, 0},
+                                          {int{midi::kDataEntry}, range},
+                                          {int{midi::kDataEntryFine}, 0},
+                                          {int{midi::kRegisteredParameter}, 127},
+                                          {int{midi::kRegisteredParameterFine}, 127}}) {
         appendShortMessage(buffer, pack(status, control, value), 0);
     }
 }
 
 void appendBend(std::vector<std::uint8_t>& buffer, int channel, int bend, std::uint32_t delta) {
-    appendShortMessage(buffer, pack(kPitchBend | channel, bend & 0x7F, bend >> 7), delta);
+    appendShortMessage(buffer, pack(midi::kPitchBend | channel, bend & 0x7F, bend >> 7), delta);
 }
 
 // Writes track 1 block by block and counts the bytes after its header.
@@ -135,7 +138,7 @@ private:
     MidiByteSink& sink_;
     const MidiFileSettings& settings_;
     const MidiBends& bends_;
-    int bend_ = kNoBend;  // the bend the chanter's channel holds
+    int bend_ = midi::kPitchBendCentre;  // the bend the chanter's channel holds
     std::vector<std::uint8_t> block_;
     std::uint32_t length_ = 0;
     std::uint32_t total_ = 0;
@@ -289,7 +292,7 @@ void appendShortMessage(std::vector<std::uint8_t>& buffer, std::uint32_t message
     buffer.push_back(status);
     buffer.push_back(static_cast<std::uint8_t>(message >> 8));
     const std::uint8_t command = status & 0xF0;
-    if (command != 0xC0 && command != 0xD0) buffer.push_back(static_cast<std::uint8_t>(message >> 16));
+    if (command != midi::kProgramChange && command != midi::kChannelPressure) buffer.push_back(static_cast<std::uint8_t>(message >> 16));
 }
 
 MidiBends midiBends(const std::vector<PerformanceEvent>& performance, const MidiFileSettings& settings) {
@@ -311,7 +314,7 @@ MidiBends midiBends(const std::vector<PerformanceEvent>& performance, const Midi
 }
 
 int pitchBend(double cents, int range) {
-    const long bend = kNoBend + std::lround(cents / (100.0 * range) * kNoBend);
+    const long bend = midi::kPitchBendCentre + std::lround(cents / (100.0 * range) * midi::kPitchBendCentre);
     return int(std::clamp(bend, 0L, 16383L));
 }
 

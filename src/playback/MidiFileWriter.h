@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "playback/MidiBytes.h"
 #include "playback/PerformanceEvent.h"
 #include "playback/PipeTuning.h"
 
@@ -26,9 +27,9 @@ struct MidiFileSettings {
     int bassDroneNote = 33;
     int tenorDroneNote = 45;
     std::uint32_t droneIntroduction = 1000;
-    int chanterVolume = 127;
-    int bassVolume = 38;
-    int tenorVolume = 77;
+    int chanterVolume = midi::kStartChanterVolume;
+    int bassVolume = midi::kStartBassVolume;
+    int tenorVolume = midi::kStartTenorVolume;
     // The first tune's title, composer and footer texts.
     std::string title;
     std::string composer;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "playback/MidiBytes.h"
 #include "playback/NoteMap.h"
 #include "playback/PipeTuning.h"
 
@@ -49,9 +50,9 @@ struct PlaybackSettings {
     int tenorDroneNote = 45;
     int bassDroneNote = 33;
     std::uint32_t droneIntroduction = 1000;
-    int chanterVolume = 127;
-    int tenorVolume = 77;
-    int bassVolume = 38;
+    int chanterVolume = midi::kStartChanterVolume;
+    int tenorVolume = midi::kStartTenorVolume;
+    int bassVolume = midi::kStartBassVolume;
     std::uint32_t timerResolution = 5;
     // The pipes voice's tuning, from the profile.
     PipeTuning pipes;

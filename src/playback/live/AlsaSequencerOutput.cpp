@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "playback/MidiBytes.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/QuietAlsa.h"
 
@@ -11,8 +12,6 @@ namespace {
 
 constexpr const char* kClientName = "Skirlo";
 constexpr int kChannels = 16;
-constexpr int kAllNotesOffController = 123;
-constexpr int kPitchBendCentre = 8192;
 
 std::uint32_t codeFor(int result) { return result == -ENOMEM ? midi_error::kNoMemory : midi_error::kNotReady; }
 
@@ -48,13 +47,13 @@ std::optional<snd_seq_event_t> channelEvent(std::uint32_t message, int port) {
     const int data1 = byteAt(message, 8);
     const int data2 = byteAt(message, 16);
     switch (message & 0xF0) {
-        case 0x80: snd_seq_ev_set_noteoff(&event, channel, data1, data2); break;
-        case 0x90: snd_seq_ev_set_noteon(&event, channel, data1, data2); break;
-        case 0xA0: snd_seq_ev_set_keypress(&event, channel, data1, data2); break;
-        case 0xB0: snd_seq_ev_set_controller(&event, channel, data1, data2); break;
-        case 0xC0: snd_seq_ev_set_pgmchange(&event, channel, data1); break;
-        case 0xD0: snd_seq_ev_set_chanpress(&event, channel, data1); break;
-        case 0xE0: snd_seq_ev_set_pitchbend(&event, channel, (data1 | data2 << 7) - kPitchBendCentre); break;
+        case midi::kNoteOff: snd_seq_ev_set_noteoff(&event, channel, data1, data2); break;
+        case midi::kNoteOn: snd_seq_ev_set_noteon(&event, channel, data1, data2); break;
+        case midi::kKeyPressure: snd_seq_ev_set_keypress(&event, channel, data1, data2); break;
+        case midi::kControlChange: snd_seq_ev_set_controller(&event, channel, data1, data2); break;
+        case midi::kProgramChange: snd_seq_ev_set_pgmchange(&event, channel, data1); break;
+        case midi::kChannelPressure: snd_seq_ev_set_chanpress(&event, channel, data1); break;
+        case midi::kPitchBend: snd_seq_ev_set_pitchbend(&event, channel, (data1 | data2 << 7) - midi::kPitchBendCentre); break;
         default: return std::nullopt;
     }
     return event;
@@ -111,7 +110,7 @@ std::uint32_t AlsaSequencerOutput::sendShort(std::uint32_t message) {
 std::uint32_t AlsaSequencerOutput::silenceAll() {
     std::uint32_t code = midi_error::kNone;
     for (int channel = 0; channel < kChannels; ++channel) {
-        snd_seq_event_t event = *channelEvent(0xB0 | channel | kAllNotesOffController << 8, port_);
+        snd_seq_event_t event = *channelEvent(midi::kControlChange | channel | midi::kAllNotesOffController << 8, port_);
         if (const std::uint32_t sent = output(event); sent != midi_error::kNone) code = sent;
     }
     return code;

@@ -12,8 +12,6 @@ namespace skirlo {
 
 namespace {
 
-constexpr int kVolumeController = 7;
-constexpr int kAllNotesOffController = 123;
 constexpr int kDroneVelocity = 127;
 
 constexpr int kChanterMenuLast = 4511;
@@ -55,9 +53,9 @@ std::array<ShortMessage, 8> startMessages(const PlaySetup& setup, const Volumes&
         {kProgramChange, kChanterChannel, setup.chanterInstrument, 0},
         {kProgramChange, kTenorDroneChannel, setup.droneInstrument, 0},
         {kProgramChange, kBassDroneChannel, setup.droneInstrument, 0},
-        {kControlChange, kChanterChannel, kVolumeController, volumes.chanter},
-        {kControlChange, kBassDroneChannel, kVolumeController, volumes.bass},
-        {kControlChange, kTenorDroneChannel, kVolumeController, volumes.tenor},
+        {kControlChange, kChanterChannel, midi::kVolumeController, volumes.chanter},
+        {kControlChange, kBassDroneChannel, midi::kVolumeController, volumes.bass},
+        {kControlChange, kTenorDroneChannel, midi::kVolumeController, volumes.tenor},
         {kNoteOn, kBassDroneChannel, setup.bassDroneNote, kDroneVelocity},
         {kNoteOn, kTenorDroneChannel, setup.tenorDroneNote, kDroneVelocity},
     }};
@@ -187,7 +185,7 @@ void PlaybackScheduler::stop() {
         MidiDevice& output = devices_.output();
         // Queued notes go first, or one could sound after the notes off.
         if (TimedMidiOutput* timed = output.timed()) timed->drop();
-        devices_.sendOnOpenHandle(output, midi::kControlChange | midi::kChanterChannel | kAllNotesOffController << 8);
+        devices_.sendOnOpenHandle(output, midi::kControlChange | midi::kChanterChannel | midi::kAllNotesOffController << 8);
         devices_.midiActivateDevice(output, midi_device::kClose);
     }
 }
@@ -212,7 +210,7 @@ void PlaybackScheduler::setVolume(VolumeChannel channel, int value) {
         case VolumeChannel::Bass: bassVolume_ = value; break;
     }
     if (playing_ && setup_.output == PlaybackOutput::Midi) {
-        devices_.midiSendShortMsg(devices_.output(), midi::kControlChange, midiChannel(channel), kVolumeController,
+        devices_.midiSendShortMsg(devices_.output(), midi::kControlChange, midiChannel(channel), midi::kVolumeController,
                                   value);
     }
 }

@@ -54,9 +54,9 @@ PlaySetup playSetup(const PlaybackSettings& settings);
 
 // The three volume bytes, as the sliders set them.
 struct Volumes {
-    int chanter = 127;
-    int tenor = 77;
-    int bass = 38;
+    int chanter = midi::kStartChanterVolume;
+    int tenor = midi::kStartTenorVolume;
+    int bass = midi::kStartBassVolume;
 };
 
 enum class VolumeChannel { Chanter, Tenor, Bass };
@@ -167,9 +167,9 @@ private:
     const std::vector<MidiEvent>* midi_ = nullptr;
     const std::vector<PerformanceEvent>* performance_ = nullptr;
     PlaySetup setup_;
-    std::atomic<int> chanterVolume_{127};
-    std::atomic<int> tenorVolume_{77};
-    std::atomic<int> bassVolume_{38};
+    std::atomic<int> chanterVolume_{midi::kStartChanterVolume};
+    std::atomic<int> tenorVolume_{midi::kStartTenorVolume};
+    std::atomic<int> bassVolume_{midi::kStartBassVolume};
 
     std::atomic<bool> playing_{false};
     std::atomic<bool> continuous_{false};

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "playback/MidiBytes.h"
 #include "playback/live/DiagnosticLog.h"
 #include "playback/live/MidiPlatform.h"
 #include "playback/live/QuietAlsa.h"
@@ -66,9 +67,9 @@ unsigned sequencerMs(std::int64_t frame, int sampleRate) {
 constexpr int kChanterPreset = 0;
 constexpr int kTenorPreset = 1;
 constexpr int kBassPreset = 2;
-constexpr int kChanterChannel = 0;
-constexpr int kBassChannel = 1;
-constexpr int kTenorChannel = 2;
+constexpr int kChanterChannel = midi::kChanterChannel;
+constexpr int kBassChannel = midi::kBassDroneChannel;
+constexpr int kTenorChannel = midi::kTenorDroneChannel;
 // The chanter's release in the SoundFont is a note change's (20 ms for the
 // full 96 dB); the last note's is lengthened by this many timecents to the
 // drones' 250 ms.
@@ -79,7 +80,7 @@ constexpr double kPipesGain = 0.7;
 
 bool isNoteOff(std::uint32_t message) {
     const std::uint32_t status = message & 0xF0;
-    return status == 0x80 || (status == 0x90 && byteAt(message, 16) == 0);
+    return status == midi::kNoteOff || (status == midi::kNoteOn && byteAt(message, 16) == 0);
 }
 
 }  // namespace
@@ -190,39 +191,35 @@ void Synthesizer::send(std::uint32_t message) {
         sendPipes(message);
         return;
     }
-    const int channel = static_cast<int>(message & 0x0F);
-    const int data1 = byteAt(message, 8);
-    const int data2 = byteAt(message, 16);
-    // FluidSynth reports a release of a note that is not sounding as a
-    // failure; for a MIDI device that is no error, so results are not used.
-    switch (message & 0xF0) {
-        case 0x80: fluid_synth_noteoff(synth_, channel, data1); break;
-        case 0x90: fluid_synth_noteon(synth_, channel, data1, data2); break;
-        case 0xA0: fluid_synth_key_pressure(synth_, channel, data1, data2); break;
-        case 0xB0: fluid_synth_cc(synth_, channel, data1, data2); break;
-        case 0xC0: fluid_synth_program_change(synth_, channel, data1); break;
-        case 0xD0: fluid_synth_channel_pressure(synth_, channel, data1); break;
-        case 0xE0: fluid_synth_pitch_bend(synth_, channel, data1 | data2 << 7); break;
-        default: break;
-    }
+    dispatch(message);
 }
 
 void Synthesizer::sendPipes(std::uint32_t message) {
     const int channel = static_cast<int>(message & 0x0F);
     if (pendingRelease_ >= 0) releaseChanter(isNoteOff(message) && channel != kChanterChannel);
     // The presets are the voice's own: program changes are not followed.
-    if ((message & 0xF0) == 0xC0) return;
+    if ((message & 0xF0) == midi::kProgramChange) return;
     if (channel == kChanterChannel && isNoteOff(message)) {
         pendingRelease_ = byteAt(message, 8);
         return;
     }
+    dispatch(message);
+}
+
+void Synthesizer::dispatch(std::uint32_t message) {
+    const int channel = static_cast<int>(message & 0x0F);
     const int data1 = byteAt(message, 8);
     const int data2 = byteAt(message, 16);
+    // FluidSynth reports a release of a note that is not sounding as a
+    // failure; for a MIDI device that is no error, so results are not used.
     switch (message & 0xF0) {
-        case 0x80: fluid_synth_noteoff(synth_, channel, data1); break;
-        case 0x90: fluid_synth_noteon(synth_, channel, data1, data2); break;
-        case 0xB0: fluid_synth_cc(synth_, channel, data1, data2); break;
-        case 0xE0: fluid_synth_pitch_bend(synth_, channel, data1 | data2 << 7); break;
+        case midi::kNoteOff: fluid_synth_noteoff(synth_, channel, data1); break;
+        case midi::kNoteOn: fluid_synth_noteon(synth_, channel, data1, data2); break;
+        case midi::kKeyPressure: fluid_synth_key_pressure(synth_, channel, data1, data2); break;
+        case midi::kControlChange: fluid_synth_cc(synth_, channel, data1, data2); break;
+        case midi::kProgramChange: fluid_synth_program_change(synth_, channel, data1); break;
+        case midi::kChannelPressure: fluid_synth_channel_pressure(synth_, channel, data1); break;
+        case midi::kPitchBend: fluid_synth_pitch_bend(synth_, channel, data1 | data2 << 7); break;
         default: break;
     }
 }

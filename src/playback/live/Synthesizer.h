@@ -110,6 +110,8 @@ private:
     // tune has ended and the note falls away with the drones; otherwise a
     // new note has taken over and the old one is silenced at once.
     void sendPipes(std::uint32_t message);
+    // Hands a message to FluidSynth as the MIDI device it stands for.
+    void dispatch(std::uint32_t message);
     void releaseChanter(bool ending);
     void settleChanter();
 
