@@ -138,7 +138,10 @@ void LibraryPane::install(QMainWindow& window) {
     window.menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
     // The library follows the folders whenever it is shown.
     connect(show, &QAction::toggled, this, [this](bool shown) {
-        if (shown) rescan();
+        if (!shown) return;
+        rescan();
+        // What is typed next is a search, not an edit of the tune behind.
+        search_->setFocus(Qt::OtherFocusReason);
     });
 }
 
