@@ -10,22 +10,8 @@
 namespace skirlo {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-// Standard error joins standard output, after it.
-CliRun cli(const std::string& arguments) {
-    CliRun run;
-    const std::string command = std::string(SKIRLO_CLI) + " library " + arguments + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::CliRun;
+CliRun cli(const std::string& arguments) { return test::runCli("library " + arguments); }
 
 using LibraryCommandTest = test::LibraryFixture;
 

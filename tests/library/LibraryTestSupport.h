@@ -1,4 +1,9 @@
 #pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
 // A library in a scratch folder, read with the real profile's symbol map.
 
 #include <gtest/gtest.h>
@@ -55,6 +60,22 @@ namespace skirlo::test {
 inline std::string readFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs skirlo-cli with the arguments; standard error joins standard output, after it.
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+inline CliRun runCli(const std::string& arguments) {
+    CliRun run;
+    const std::string command = std::string(SKIRLO_CLI) + " " + arguments + " 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 }  // namespace skirlo::test

@@ -17,21 +17,8 @@ namespace {
 
 const std::string kExamples = SKIRLO_RESOURCE_DIR "/examples/";
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-CliRun cli(const std::string& arguments) {
-    CliRun run;
-    const std::string command = std::string(SKIRLO_CLI) + " " + arguments + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::CliRun;
+CliRun cli(const std::string& arguments) { return test::runCli(arguments); }
 
 SetTuneSource source(const std::string& file, int position) {
     TuneFileLoad load = loadTuneFile(kExamples + file);
