@@ -29,7 +29,8 @@ std::optional<SoundOptions> readSoundOptions(const CommandLine& line) {
 
 void applySoundOptions(const SoundOptions& options, DocumentPlayback& playback) {
     if (options.lowA) playback.settings.pipes.lowA = *options.lowA;
-    playback.midiEvents.scaleTempo(options.tempoPercent);
+    playback.tempoPercent = options.tempoPercent;
+    playback.midiEvents.scaleTempo(options.tempoPercent);  // the list built before the options were read
 }
 
 }  // namespace skirlo

@@ -18,6 +18,11 @@ int ballSizeOf(const Profile& profile);
 // The screen's and pictures' layout at the tune's stored zoom.
 LayoutSettings screenLayoutOf(const TuneSettings& tune, const Profile& profile);
 
+// The resolution printed pages are laid out at, whichever way they are
+// made (a printer, Print to PDF, `skirlo-cli print`): staves and spaces are
+// whole device pixels, so one resolution gives one layout.
+inline constexpr int kPrintedPageDpi = 600;
+
 // The printed layout: the tune's settings, the profile's space between
 // tunes and ball size.
 PrintSettings printLayoutOf(const TuneSettings& tune, const Profile& profile);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -17,6 +18,7 @@
 #include "editor/WhatsThisTexts.h"
 #include "engraving/MusicLayout.h"
 #include "playback/MidiBytes.h"
+#include "playback/MidiEventList.h"
 
 namespace skirlo {
 
@@ -69,6 +71,17 @@ ControlBar::ControlBar(const std::filesystem::path& resourceDir, QWidget* parent
     row->addWidget(addButton(command::kContinuous, "media-playlist-repeat", tr("Play continuously")), 0,
                    Qt::AlignBottom);
     button(command::kContinuous)->setCheckable(true);
+
+    tempo_ = new QSpinBox;
+    tempo_->setRange(kMinTempoPercent, kMaxTempoPercent);
+    tempo_->setSingleStep(5);
+    tempo_->setValue(100);
+    tempo_->setSuffix(QStringLiteral(" %"));
+    tempo_->setToolTip(tr("Practice tempo: a percent of the tune's own"));
+    tempo_->setWhatsThis(whatsThisText(command::kTempoBox));
+    tempo_->setKeyboardTracking(false);
+    connect(tempo_, &QSpinBox::valueChanged, this, [this] { emit command(command::kTempoBox); });
+    row->addWidget(labelled(tr("Tempo"), tempo_));
 
     chanter_ = addSlider(tr("Chanter"), midi::kStartChanterVolume, command::kChanterSlider);
     tenor_ = addSlider(tr("Tenor"), midi::kStartTenorVolume, command::kTenorSlider);
@@ -134,7 +147,7 @@ void ControlBar::stepZoom(int direction, int current) {
 
 QList<QWidget*> ControlBar::focusChain() const {
     return {button(command::kRefresh), zoomBox_,   deviceBox_, button(command::kRewind), button(command::kStop),
-            button(command::kPlay),    button(command::kContinuous), chanter_, tenor_, bass_};
+            button(command::kPlay),    button(command::kContinuous), tempo_, chanter_, tenor_, bass_};
 }
 
 int ControlBar::typedZoom() const { return leadingInt(zoomBox_->currentText().toStdString()); }

@@ -1,7 +1,7 @@
 #pragma once
 // The row of controls along the top of a tune window: refresh, the zoom box,
-// the output device box, rewind, stop, play and continuous, and the chanter,
-// tenor and bass volume sliders. The bar only holds the controls and turns
+// the output device box, rewind, stop, play and continuous, the practice
+// tempo, and the chanter, tenor and bass volume sliders. The bar only holds the controls and turns
 // their use into commands; the music pane does the work.
 
 #include <QWidget>
@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QSlider;
+class QSpinBox;
 class QToolButton;
 
 namespace skirlo {
@@ -30,6 +31,8 @@ public:
     QSlider* chanterSlider() const { return chanter_; }
     QSlider* tenorSlider() const { return tenor_; }
     QSlider* bassSlider() const { return bass_; }
+    // The practice tempo in percent of the written one, 50 to 150 in steps of 5.
+    QSpinBox* tempoBox() const { return tempo_; }
 
     // Selects the list entry that reads `zoom`; otherwise selects "100" and
     // shows the number as typed text.
@@ -58,6 +61,7 @@ private:
     std::filesystem::path resourceDir_;
     QComboBox* zoomBox_ = nullptr;
     QComboBox* deviceBox_ = nullptr;
+    QSpinBox* tempo_ = nullptr;
     QSlider* chanter_ = nullptr;
     QSlider* tenor_ = nullptr;
     QSlider* bass_ = nullptr;

@@ -295,6 +295,10 @@ void MainWindow::buildPlayerMenu() {
     addCommand(player, command::kContinuous, tr("&Continuous"), onTune(command::kContinuous))->setCheckable(true);
     addCommand(player, command::kStop, tr("&Stop"), onTune(command::kStop))->setCheckable(true);
     addCommand(player, command::kRewind, tr("&Rewind"), onTune(command::kRewind));
+    player->addSeparator();
+    addCommand(player, command::kFaster, tr("&Faster"), onTune(command::kFaster));
+    addCommand(player, command::kSlower, tr("S&lower"), onTune(command::kSlower));
+    addCommand(player, command::kWrittenTempo, tr("&Written Tempo"), onTune(command::kWrittenTempo));
 }
 
 void MainWindow::buildWindowMenu() {
@@ -575,7 +579,8 @@ void MainWindow::updateCommands() {
 void MainWindow::updatePlayerCommands(TuneWindow& tune) {
     for (int id : {command::kPlay, command::kContinuous, command::kRewind, command::kRefresh, command::kSetFont,
                    command::kSaveAsMidi, command::kSaveAsImage, command::kSaveAsMusicXml, command::kTabStops,
-                   command::kPlayOptions, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic}) {
+                   command::kPlayOptions, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic,
+                   command::kFaster, command::kSlower, command::kWrittenTempo}) {
         actions_.value(id)->setEnabled(tune.commandEnabled(id));
     }
     for (int id : {command::kPlay, command::kContinuous, command::kStop}) {

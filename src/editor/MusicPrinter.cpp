@@ -53,7 +53,12 @@ void MusicPrinter::preview(QPrinter& printer, QWidget* parent) {
     preview.setWindowTitle(QObject::tr("Print Preview"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
                      [this](QPrinter* target) { printTo(*target, SurfaceKind::Preview); });
-    if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) pages->setViewMode(QPrintPreviewWidget::SinglePageView);
+    // Two pages side by side, as a printed book opens; the dialog's own
+    // buttons switch to one page or all of them, and zoom.
+    if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) {
+        pages->setViewMode(QPrintPreviewWidget::FacingPagesView);
+        pages->fitInView();
+    }
     preview.exec();
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPrinter>
 
+#include "document/MusicSettings.h"
 #include "engraving/Surface.h"
 
 class QWidget;
@@ -20,7 +21,9 @@ struct Workspace;
 // as long as it runs.
 class PrinterDefaults final : public QObject {
 public:
-    explicit PrinterDefaults(QObject* parent) : QObject(parent), printer_(QPrinter::HighResolution) {}
+    explicit PrinterDefaults(QObject* parent) : QObject(parent), printer_(QPrinter::HighResolution) {
+        printer_.setResolution(kPrintedPageDpi);
+    }
     QPrinter& printer() { return printer_; }
 
 private:

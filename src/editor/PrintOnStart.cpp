@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/MessageSink.h"
+#include "document/MusicSettings.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "editor/MusicPrinter.h"
@@ -53,6 +54,7 @@ int printWithoutWindow(const QStringList& files, const QString& printerName, con
         return 1;
     }
     QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(kPrintedPageDpi);
     if (!choosePrinter(printer, printerName)) return 1;
     int status = 0;
     for (const QString& file : files) {

@@ -47,7 +47,8 @@ StartPage::StartPage(const QString& examplesFolder, QWidget* parent) : QWidget(p
     auto* column = new QVBoxLayout;
     column->addWidget(title);
     column->addLayout(buttons);
-    column->addLayout(lists, 1);
+    column->addLayout(lists);
+    column->addStretch(1);
     auto* centred = new QHBoxLayout(this);
     centred->addStretch(1);
     centred->addLayout(column, 3);
@@ -65,6 +66,7 @@ QListWidget* StartPage::addList(const QString& heading, QWidget* parent) {
     layout->setContentsMargins(0, 12, 0, 0);
     auto* label = new QLabel(QStringLiteral("<b>%1</b>").arg(heading.toHtmlEscaped()), box);
     auto* list = new QListWidget(box);
+    list->setMaximumHeight(list->fontMetrics().height() * 14);
     label->setBuddy(list);
     layout->addWidget(label);
     layout->addWidget(list, 1);

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QSlider>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTimer>
 #include <QTextCursor>
@@ -162,6 +163,10 @@ void TuneWindow::runCommand(int commandId) {
         case command::kChanterSlider: player_->setVolume(VolumeChannel::Chanter, controls_->chanterSlider()->value()); break;
         case command::kTenorSlider: player_->setVolume(VolumeChannel::Tenor, controls_->tenorSlider()->value()); break;
         case command::kBassSlider: player_->setVolume(VolumeChannel::Bass, controls_->bassSlider()->value()); break;
+        case command::kTempoBox: applyTempo(); break;
+        case command::kFaster: controls_->tempoBox()->stepUp(); break;
+        case command::kSlower: controls_->tempoBox()->stepDown(); break;
+        case command::kWrittenTempo: controls_->tempoBox()->setValue(100); break;
         default: break;
     }
 }
@@ -254,6 +259,12 @@ void TuneWindow::performanceChanged() {
     document_->rebuildPlayback(*context_.workspace.profile, document_->playback().settings.output, SendList::Build,
                                TextRepairs::Leave);
     player_->useNewLists();
+}
+
+void TuneWindow::applyTempo() {
+    if (player_->playing()) return;
+    document_->playback().tempoPercent = controls_->tempoBox()->value();
+    performanceChanged();
 }
 
 void TuneWindow::setVolumeFromMenu(int commandId) {
@@ -360,6 +371,7 @@ void TuneWindow::updateControls() {
     const bool idle = !player_->playing();
     controls_->zoomBox()->setEnabled(idle);
     controls_->deviceBox()->setEnabled(idle);
+    controls_->tempoBox()->setEnabled(idle);
 }
 
 void TuneWindow::focusOtherPane() {

@@ -104,6 +104,8 @@ protected:
 
 private:
     void chainTabOrder();
+    // The tempo box's percent for the next play.
+    void applyTempo();
     void fillDeviceBox();
     void applyDevice();
     void applyZoom();

@@ -58,6 +58,9 @@ constexpr std::array kExplanations = {
     Explanation{command::kDeviceBox, "<b>Output device</b><p>Where the tune is played: the built-in pipes "
                                      "sound, a MIDI port, or the PC speaker. Exports do not depend on "
                                      "it.</p>"},
+    Explanation{command::kTempoBox, "<b>Tempo</b><p>Plays the tune slower or faster than written, from 50 "
+                                    "to 150 percent, for practising. The ball follows; the tune's own tempo "
+                                    "is not changed.</p>"},
     Explanation{command::kChanterSlider, "<b>Chanter</b><p>The chanter's volume while playing.</p>"},
     Explanation{command::kTenorSlider, "<b>Tenor</b><p>The tenor drones' volume while playing.</p>"},
     Explanation{command::kBassSlider, "<b>Bass</b><p>The bass drone's volume while playing.</p>"},

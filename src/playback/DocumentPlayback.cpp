@@ -65,7 +65,10 @@ bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
         bool lacksTempoLine = tuneSettings.lacksTempoLine;  // stays missing in the text
         playback.performance.build(tunes, settings, playback.noteMap, lacksTempoLine, {});
     }
-    if (output == PlaybackOutput::Midi && sendList == SendList::Build) playback.midiEvents.build(playback.performance.events(), midiListSettings(settings));
+    if (output == PlaybackOutput::Midi && sendList == SendList::Build) {
+        playback.midiEvents.build(playback.performance.events(), midiListSettings(settings));
+        playback.midiEvents.scaleTempo(playback.tempoPercent);
+    }
     return true;
 }
 

@@ -24,6 +24,9 @@ struct DocumentPlayback {
     NoteMap noteMap;
     Performance performance;
     MidiEventList midiEvents;  // built only for MIDI output
+    // The practice tempo, a percent of the written one (kMinTempoPercent to
+    // kMaxTempoPercent); the event list is built at it. Never stored in the tune.
+    int tempoPercent = 100;
 };
 
 // Whether the MIDI event list is built with the performance. Only the live

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QScrollBar>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -250,6 +251,26 @@ TEST_F(TunePlaybackTest, SaveAsMidiFromTheMenuWritesWhatTheCommandLineWrites) {
     ASSERT_TRUE(menu.open(QIODevice::ReadOnly));
     ASSERT_TRUE(line.open(QIODevice::ReadOnly));
     EXPECT_EQ(menu.readAll(), line.readAll());
+}
+
+TEST_F(TunePlaybackTest, ThePracticeTempoStretchesWhatIsSentAndIsNeverWrittenIntoTheTune) {
+    const auto length = [this] {
+        std::uint64_t total = 0;
+        for (const MidiEvent& event : tune->document().playback().midiEvents.events()) total += event.delay;
+        return total;
+    };
+    const std::uint64_t written = length();
+    const std::string text = tune->document().script().text();
+    tune->controlBar()->tempoBox()->setValue(50);
+    EXPECT_NEAR(static_cast<double>(length()), 2.0 * written, 2.0);
+    window->action(command::kFaster)->trigger();
+    EXPECT_EQ(tune->controlBar()->tempoBox()->value(), 55);
+    // A rebuild keeps the practice tempo; the text never hears of it.
+    tune->refreshMusic();
+    EXPECT_NEAR(static_cast<double>(length()), written * 100.0 / 55, 2.0);
+    window->action(command::kWrittenTempo)->trigger();
+    EXPECT_EQ(length(), written);
+    EXPECT_EQ(tune->document().script().text(), text);
 }
 
 TEST_F(TunePlaybackTest, ClosingTheWindowWhilePlayingStopsTheSoundFirst) {
