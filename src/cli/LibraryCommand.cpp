@@ -10,9 +10,10 @@
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "cli/OutputFile.h"
+#include "interchange/EmbellishmentTable.h"
+#include "library/FolderScan.h"
 #include "library/LibraryIndex.h"
 #include "library/MakeSet.h"
-#include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
@@ -139,7 +140,7 @@ bool printJson(const std::vector<LibraryTune>& tunes, const std::vector<SkippedF
 
 // "FILE#N" -> the file and the tune's place in it; the last '#' counts, so
 // a file name may hold one.
-std::optional<SetTuneSource> setTuneSource(const std::string& argument) {
+std::optional<SetTuneSource> setTuneSource(const std::string& argument, const EmbellishmentTable& abc) {
     SetTuneSource source;
     source.name = argument;
     const std::size_t hash = argument.rfind('#');
@@ -152,7 +153,7 @@ std::optional<SetTuneSource> setTuneSource(const std::string& argument) {
         source.name = argument.substr(0, hash);
         source.position = *number - 1;
     }
-    TuneFileLoad load = loadTuneFile(source.name);
+    TuneFileLoad load = loadLibraryFile(source.name, &abc);
     if (!load.ok) {
         std::fprintf(stderr, "skirlo-cli: %s\n", load.error.c_str());
         return std::nullopt;
@@ -168,9 +169,10 @@ int runSet(const std::vector<std::string>& args) {
     if (!out) return line.usageError("missing -o OUT");
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
+    const EmbellishmentTable abc = EmbellishmentTable::fromProfile(*environment->profile);
     std::vector<SetTuneSource> sources;
     for (const std::string& argument : line.files()) {
-        std::optional<SetTuneSource> source = setTuneSource(argument);
+        std::optional<SetTuneSource> source = setTuneSource(argument, abc);
         if (!source) return 1;
         sources.push_back(std::move(*source));
     }
@@ -194,7 +196,8 @@ int runSubcommand(const CommandSpec& spec, const std::vector<std::string>& args)
     if (const auto status = line.parse(args)) return *status;
     auto environment = openEnvironment(line.value("profile"));
     if (!environment) return 1;
-    LibraryIndex index(line.value("db").value_or(defaultLibraryPath()), environment->symbols);
+    const EmbellishmentTable abc = EmbellishmentTable::fromProfile(*environment->profile);
+    LibraryIndex index(line.value("db").value_or(defaultLibraryPath()), environment->symbols, &abc);
     if (!index.rebuildNotice().empty()) std::fprintf(stderr, "skirlo-cli: %s\n", index.rebuildNotice().c_str());
 
     const std::string_view name = spec.name;

@@ -19,9 +19,9 @@
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
 #include "editor/TuneWindow.h"
+#include "library/FolderScan.h"
 #include "library/LibraryIndex.h"
 #include "library/MakeSet.h"
-#include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
@@ -56,8 +56,13 @@ void refillBox(QComboBox* box, const QString& any, const std::vector<std::string
 
 }  // namespace
 
-LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, TuneOpener open, QWidget* parent)
-    : QDockWidget(tr("Library"), parent), databasePath_(std::move(databasePath)), symbols_(symbols), open_(std::move(open)) {
+LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, EmbellishmentTable abc, TuneOpener open,
+                         QWidget* parent)
+    : QDockWidget(tr("Library"), parent),
+      databasePath_(std::move(databasePath)),
+      symbols_(symbols),
+      abc_(std::move(abc)),
+      open_(std::move(open)) {
     setObjectName(QStringLiteral("libraryPane"));
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
@@ -107,7 +112,7 @@ LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, Tun
 bool LibraryPane::ensureIndex() {
     if (index_ || !openProblem_.isEmpty()) return index_ != nullptr;
     try {
-        index_ = std::make_unique<LibraryIndex>(databasePath_, symbols_);
+        index_ = std::make_unique<LibraryIndex>(databasePath_, symbols_, &abc_);
         if (!index_->rebuildNotice().empty()) openProblem_ = fromUtf8(index_->rebuildNotice());
     } catch (const LibraryError& error) {
         openProblem_ = fromUtf8(error.what());
@@ -174,7 +179,7 @@ void LibraryPane::startScan(ScanRequest request) {
     worker_ = std::thread([this, request = std::move(request)] {
         QString summary;
         try {
-            LibraryIndex index(databasePath_, symbols_);
+            LibraryIndex index(databasePath_, symbols_, &abc_);
             const ScanReport report = request.add.empty() ? index.rescan() : index.addFolders(request.add);
             summary = scanSummary(report);
         } catch (const LibraryError& error) {
@@ -297,7 +302,7 @@ void LibraryPane::makeSet() {
     }
     std::vector<SetTuneSource> sources;
     for (const auto& [path, position] : chosen_) {
-        TuneFileLoad load = loadTuneFile(path.toStdString());
+        TuneFileLoad load = loadLibraryFile(path.toStdString(), &abc_);
         if (!load.ok) {
             status_->setText(tr("No set made: %1").arg(fromUtf8(load.error)));
             return;

@@ -20,6 +20,8 @@ class QLineEdit;
 class QMainWindow;
 class QTableWidget;
 
+#include "interchange/EmbellishmentTable.h"
+
 namespace skirlo {
 
 class LibraryIndex;
@@ -32,7 +34,9 @@ public:
     // Opens the file at the tune with that number (0 for the first).
     using TuneOpener = std::function<void(const QString& path, int position)>;
 
-    LibraryPane(std::string databasePath, const SymbolMap& symbols, TuneOpener open, QWidget* parent = nullptr);
+    // `abc` reads the ABC files of the folders.
+    LibraryPane(std::string databasePath, const SymbolMap& symbols, EmbellishmentTable abc, TuneOpener open,
+                QWidget* parent = nullptr);
     ~LibraryPane() override;
 
     // Puts the pane (hidden) and the Library menu (before Help) into the window.
@@ -86,6 +90,7 @@ private:
 
     std::string databasePath_;
     const SymbolMap& symbols_;
+    const EmbellishmentTable abc_;
     TuneOpener open_;
     SetOpener openSet_;
     std::vector<TuneKey> chosen_;

@@ -35,6 +35,7 @@
 #include "editor/StartPage.h"
 #include "editor/TuneWindow.h"
 #include "editor/WhatsThisTexts.h"
+#include "interchange/EmbellishmentTable.h"
 #include "library/LibraryIndex.h"
 
 namespace skirlo {
@@ -74,7 +75,9 @@ MainWindow::MainWindow(EditorContext& context, TuneFolder& tuneFolder, RecentFil
     };
     buildMenus();
     buildToolbar();
-    library_ = new LibraryPane(defaultLibraryPath(), context_.workspace.symbols, [this](const QString& path, int position) {
+    library_ = new LibraryPane(defaultLibraryPath(), context_.workspace.symbols,
+                               EmbellishmentTable::fromProfile(*context_.workspace.profile),
+                               [this](const QString& path, int position) {
         if (TuneWindow* tune = openTune(path)) showTuneAt(*tune, position);
     }, this);
     library_->install(*this);

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string_view>
 #include <sys/stat.h>
 
+#include "interchange/AbcReader.h"
 #include "tunefile/ScriptText.h"
-#include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
@@ -21,12 +24,19 @@ bool stampOf(const std::string& path, FileStamp& stamp) {
     return true;
 }
 
-void readFile(ScannedFile& file, const SymbolMap& symbols) {
+bool endsWith(const std::string& path, std::string_view extension) {
+    if (path.size() < extension.size()) return false;
+    std::string end = path.substr(path.size() - extension.size());
+    std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return end == extension;
+}
+
+void readFile(ScannedFile& file, const SymbolMap& symbols, const EmbellishmentTable* abc) {
     if (file.stamp.size > static_cast<std::int64_t>(ScriptText::kMaxSize)) {
         file.skipReason = "The file is too large to open.";
         return;
     }
-    TuneFileLoad load = loadTuneFile(file.path);
+    TuneFileLoad load = loadLibraryFile(file.path, abc);
     if (!load.ok) {
         file.skipReason = load.error;
         return;
@@ -45,16 +55,37 @@ std::string normalFolderPath(const std::string& folder) {
     return text;
 }
 
-bool isTuneFileName(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string extension = path.substr(path.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".tnz";
+bool isTuneFileName(const std::string& path) { return endsWith(path, ".tnz"); }
+
+bool isAbcFileName(const std::string& path) { return endsWith(path, ".abc"); }
+
+TuneFileLoad loadLibraryFile(const std::string& path, const EmbellishmentTable* abc) {
+    if (!isAbcFileName(path)) return loadTuneFile(path);
+    TuneFileLoad load;
+    if (abc == nullptr) {
+        load.error = path + ": ABC files are not read here.";
+        return load;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        load.error = "Unable to read from " + path + ".";
+        return load;
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    AbcImport imported = importAbc(text, *abc);
+    if (imported.tunes == 0) {
+        load.error = "No tune with music was found in " + path + ".";
+    } else if (imported.tuneText.size() > ScriptText::kMaxSize) {
+        load.error = "The file is too large to open.";
+    } else {
+        load.ok = true;
+        load.bytes = std::move(imported.tuneText);
+    }
+    return load;
 }
 
 FolderScanResult scanFolder(const std::string& folder, const std::unordered_map<std::string, FileStamp>& known,
-                            const SymbolMap& symbols) {
+                            const SymbolMap& symbols, const EmbellishmentTable* abc) {
     FolderScanResult result;
     result.folder = normalFolderPath(folder);
     std::error_code error;
@@ -75,7 +106,8 @@ FolderScanResult scanFolder(const std::string& folder, const std::unordered_map<
             break;
         }
         const std::string path = walk->path().string();
-        if (!isTuneFileName(path) || !walk->is_regular_file(error)) continue;
+        const bool wanted = isTuneFileName(path) || (abc != nullptr && isAbcFileName(path));
+        if (!wanted || !walk->is_regular_file(error)) continue;
         ScannedFile file;
         file.path = path;
         if (!stampOf(path, file.stamp)) {
@@ -83,7 +115,7 @@ FolderScanResult scanFolder(const std::string& folder, const std::unordered_map<
         } else if (const auto old = known.find(path); old != known.end() && old->second == file.stamp) {
             file.unchanged = true;
         } else {
-            readFile(file, symbols);
+            readFile(file, symbols, abc);
         }
         result.files.push_back(std::move(file));
     }

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "library/TuneSummary.h"
+#include "tunefile/TuneFileIO.h"
 
 namespace skirlo {
 
+class EmbellishmentTable;
 class SymbolMap;
 
 struct FileStamp {
@@ -39,11 +41,18 @@ std::string normalFolderPath(const std::string& folder);
 
 // True for a name ending in ".tnz" in any letter case.
 bool isTuneFileName(const std::string& path);
+// True for a name ending in ".abc" in any letter case.
+bool isAbcFileName(const std::string& path);
+
+// The tune text of a library file: a tune file's bytes, or the tunes of an
+// ABC file as the importer writes them (read only: the ABC file stays as
+// it is). Without `abc`, ABC files are refused.
+TuneFileLoad loadLibraryFile(const std::string& path, const EmbellishmentTable* abc);
 
 // Walks the folder (symbolic links to folders are not followed, so a loop
-// cannot trap the walk) and reads every tune file whose stamp is not the one
-// in `known`.
+// cannot trap the walk) and reads every tune file, and with `abc` every ABC
+// file, whose stamp is not the one in `known`.
 FolderScanResult scanFolder(const std::string& folder, const std::unordered_map<std::string, FileStamp>& known,
-                            const SymbolMap& symbols);
+                            const SymbolMap& symbols, const EmbellishmentTable* abc = nullptr);
 
 }  // namespace skirlo

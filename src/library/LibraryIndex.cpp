@@ -103,7 +103,8 @@ std::string fullTextQuery(const std::string& words) {
     return query;
 }
 
-LibraryIndex::LibraryIndex(const std::string& path, const SymbolMap& symbols) : path_(path), symbols_(symbols) {
+LibraryIndex::LibraryIndex(const std::string& path, const SymbolMap& symbols, const EmbellishmentTable* abc)
+    : path_(path), symbols_(symbols), abc_(abc) {
     std::error_code error;
     const fs::path parent = fs::path(path).parent_path();
     if (!parent.empty()) fs::create_directories(parent, error);
@@ -229,7 +230,7 @@ ScanReport LibraryIndex::scanOne(const std::string& folder) {
     }
     // The files are read without holding the lock; only the writing below
     // keeps other programs waiting.
-    const FolderScanResult scan = scanFolder(folder, known, symbols_);
+    const FolderScanResult scan = scanFolder(folder, known, symbols_, abc_);
     ScanReport report;
     if (!scan.problem.empty()) report.problems.push_back(scan.problem);
     if (!scan.found) return report;

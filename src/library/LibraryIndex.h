@@ -25,6 +25,7 @@
 
 namespace skirlo {
 
+class EmbellishmentTable;
 class SymbolMap;
 
 struct LibraryTune {
@@ -64,8 +65,9 @@ std::string fullTextQuery(const std::string& words);
 class LibraryIndex {
 public:
     // Opens (creating the folder and the file when needed) and checks the
-    // database. `symbols` tells the tune reader which words are time signatures.
-    LibraryIndex(const std::string& path, const SymbolMap& symbols);
+    // database. `symbols` tells the tune reader which words are time signatures;
+    // with `abc`, ABC files are indexed too, read through the importer.
+    LibraryIndex(const std::string& path, const SymbolMap& symbols, const EmbellishmentTable* abc = nullptr);
     ~LibraryIndex();
 
     // Non-empty when the database was damaged and has been made again.
@@ -97,6 +99,7 @@ private:
 
     std::string path_;
     const SymbolMap& symbols_;
+    const EmbellishmentTable* abc_;
     std::unique_ptr<SqliteConnection> db_;
     std::string rebuildNotice_;
 };

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include "LibraryTestSupport.h"
+#include "interchange/EmbellishmentTable.h"
 
 namespace skirlo {
 namespace {
@@ -139,6 +140,29 @@ TEST_F(LibraryIndexTest, SearchIgnoresAccentsAndCaseAndMatchesWordPrefixes) {
     // Query syntax typed by accident is taken as words, never as an error.
     EXPECT_EQ(titles(index->findTunes(query("\"mar* - ( :"))), std::vector<std::string>{"Braes of Mar"});
     EXPECT_EQ(index->findTunes(query(" * - ")).size(), 4u);
+}
+
+TEST_F(LibraryIndexTest, AbcFilesAreIndexedThroughTheImporterAndLeftAsTheyAre) {
+    const std::string abc =
+        "X:1\nT:The Mill Lade\nR:Jig\nC:A. Piper\nM:6/8\nL:1/8\nK:HP\n{g}A2B c2d|e3 {g}e2d|]\n\n"
+        "X:2\nT:Loch Carron\nR:March\nM:2/4\nL:1/8\nK:HP\n{g}A>B {g}c>d|e2 {g}A2|]\n";
+    writeBytes(root / "tunes" / "book.abc", abc);
+    writeBytes(root / "tunes" / "notes.abc", "just some words, no tune\n");
+    const EmbellishmentTable table = EmbellishmentTable::fromProfile(*IniProfile::open(SKIRLO_RESOURCE_DIR "/QTN32.INI"));
+    LibraryIndex index(database, test::realSymbols(), &table);
+    index.addFolders({tunes});
+    const std::vector<LibraryTune> found = index.findTunes(query(""));
+    ASSERT_EQ(titles(found), (std::vector<std::string>{"Loch Carron", "The Mill Lade"}));
+    const LibraryTune& jig = found[1];
+    EXPECT_EQ(jig.summary.type, "Jig");
+    EXPECT_EQ(jig.summary.composer, "A. Piper");
+    EXPECT_EQ(jig.summary.time, "6/8");
+    EXPECT_EQ(jig.summary.position, 0);
+    EXPECT_EQ(found[0].summary.position, 1);
+    const std::vector<SkippedFile> skipped = index.skippedFiles();
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_NE(skipped[0].path.find("notes.abc"), std::string::npos);
+    EXPECT_EQ(test::readFileBytes((root / "tunes" / "book.abc").string()), abc);
 }
 
 TEST_F(LibraryIndexTest, ADamagedOrForeignDatabaseIsSetAsideAndMadeAgain) {
