@@ -287,6 +287,18 @@ std::optional<Ending> endingFor(std::string_view name) {
     return std::nullopt;
 }
 
+// For each gracenote of an embellishment's playback data: whether a
+// duration code follows its letter.
+std::vector<bool> heldGracenotes(std::string_view data) {
+    std::vector<bool> held;
+    for (char c : data) {
+        const bool code = (c >= '0' && c <= '9') || c == '~' || c == '*';
+        if (!code) held.push_back(false);
+        else if (!held.empty()) held.back() = true;
+    }
+    return held;
+}
+
 std::string firstText(const Tune& tune, char kind) {
     for (const auto& text : tune.header.texts) {
         if (text->kind == kind) return tuneTextToUtf8(text->text);
@@ -330,6 +342,10 @@ private:
         if (!title.empty()) current_.items.emplace_back(direction(words(title, "font-size=\"16\" font-weight=\"bold\""), ""));
         if (!type.empty()) current_.items.emplace_back(direction(words(type), ""));
         if (!composer.empty()) current_.items.emplace_back(direction(words(composer), ""));
+        // Only the first tune's texts are the page's credits; a later tune's
+        // footer goes with its titles rather than be lost.
+        const std::string footer = firstText(tune_, 'F');
+        if (!footer.empty()) current_.items.emplace_back(direction(words(footer, "font-size=\"10\""), ""));
     }
 
     void markTies() {
@@ -394,6 +410,10 @@ private:
     void leaveOut(const std::string& what) { ++leftOut_[what]; }
 
     void writeSymbol(const Symbol& symbol) {
+        // An in-line text (a variation's name) stands above the music where it is written.
+        if (symbol.inlineText != nullptr && !symbol.inlineText->text.empty()) {
+            current_.items.emplace_back(direction(words(tuneTextToUtf8(symbol.inlineText->text), "font-style=\"italic\""), ""));
+        }
         const std::int32_t category = symbol.category;
         if (isMelodyCategory(category) || category == CAT_REST) return note(symbol);
         switch (category) {
@@ -485,11 +505,15 @@ private:
             return;
         }
         tempoBefore(sounded->second);
-        for (int pitch : sounded->second.pitches) {
+        const std::vector<bool> held = heldGracenotes(symbol.playbackData());
+        const std::vector<int>& pitches = sounded->second.pitches;
+        for (std::size_t i = 0; i < pitches.size(); ++i) {
             XmlNote grace;
             grace.grace = true;
-            grace.pitch = pitch;
-            grace.value = 32;
+            grace.pitch = pitches[i];
+            // A gracenote with a duration code of its own (a cadence's E) is
+            // held: written as an eighth among thirty-seconds.
+            grace.value = held.size() == pitches.size() && held[i] ? 8 : 32;
             current_.items.emplace_back(grace);
         }
     }
@@ -633,6 +657,7 @@ std::string credits(const Tune& tune) {
         {'T', "default-x=\"600\" default-y=\"1600\" justify=\"center\" valign=\"top\" font-size=\"22\""},
         {'Y', "default-x=\"100\" default-y=\"1530\" justify=\"left\" valign=\"top\" font-size=\"12\""},
         {'M', "default-x=\"1100\" default-y=\"1530\" justify=\"right\" valign=\"top\" font-size=\"12\""},
+        {'F', "default-x=\"600\" default-y=\"90\" justify=\"center\" valign=\"bottom\" font-size=\"10\""},
     };
     std::string xml;
     for (const Credit& credit : kCredits) {
