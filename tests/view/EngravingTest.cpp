@@ -149,7 +149,7 @@ protected:
                 for (StaffLayout* staff : test::stavesOf(*tune)) check(*tune, *staff);
             }
         }
-        ASSERT_EQ(tunes, 6);
+        ASSERT_EQ(tunes, 7);
     }
     test::Engraving engraving;
 };
