@@ -130,8 +130,8 @@ int runPrint(const std::vector<std::string>& args) {
     const MusicRenderer renderer(environment->symbols.hiliteColour());
     PagePainter painter(renderer, writer, SurfaceKind::Printer, 1, INT_MAX);
     NotingPages pages(painter, input);
-    layOutForPrinting(document->script(), environment->symbols, measuring, environment->messages, settings,
-                      printDeviceOf(writer), &pages);
+    const PrintedMusic printed = layOutForPrinting(document->script(), environment->symbols, measuring,
+                                                   environment->messages, settings, printDeviceOf(writer), &pages);
     const int painted = painter.finish();
     // The pages are written as they are laid out; an error in a later tune
     // leaves the file unfinished, and it is never put in place.
@@ -145,7 +145,10 @@ int runPrint(const std::vector<std::string>& args) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;
     }
-    if (!output.toStandardOutput()) std::printf("%s: %d page%s\n", out->c_str(), painted, painted == 1 ? "" : "s");
+    if (!output.toStandardOutput()) {
+        std::printf("%s: %d page%s\n", out->c_str(), painted, painted == 1 ? "" : "s");
+        for (const std::string& note : printNotes(printed)) std::printf("%s: %s\n", out->c_str(), note.c_str());
+    }
     return output.finish() ? 0 : 1;
 }
 
