@@ -8,6 +8,7 @@
 
 #include <climits>
 
+#include "common/MessageSink.h"
 #include "document/MusicSettings.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"

@@ -58,6 +58,10 @@ EmbellishmentTable::EmbellishmentTable(const std::vector<Row>& rows) {
         if (!soundsGracenotes(row)) continue;
         const int rowRank = rank(row);
         const std::string letters = gracenoteLetters(row.playbackData);
+        if (letters.size() < row.playbackData.size()) {
+            heldBySequence_.try_emplace(letters, row.name);
+            heldNames_.insert(row.name);
+        }
         const auto known = rankOf.find(letters);
         if (known != rankOf.end() && known->second <= rowRank) continue;
         rankOf[letters] = rowRank;
@@ -80,11 +84,14 @@ EmbellishmentTable EmbellishmentTable::fromProfile(const Profile& profile) {
     return EmbellishmentTable(rows);
 }
 
-std::optional<std::string> EmbellishmentTable::nameFor(const std::vector<int>& pitches) const {
+std::optional<std::string> EmbellishmentTable::nameFor(const std::vector<int>& pitches, bool held) const {
     std::string data;
     for (int pitch : pitches) {
         if (pitch < 0 || pitch >= static_cast<int>(kDataLetters.size())) return std::nullopt;
         data += kDataLetters[static_cast<std::size_t>(pitch)];
+    }
+    if (held) {
+        if (const auto heldFound = heldBySequence_.find(data); heldFound != heldBySequence_.end()) return heldFound->second;
     }
     const auto found = bySequence_.find(data);
     if (found == bySequence_.end()) return std::nullopt;

@@ -97,6 +97,25 @@ TEST_F(CliCeolMorTest, APauseOnACadenceHoldsItsEAndNotTheGracenoteAfterIt) {
     EXPECT_EQ(heard.at("cadge"), "G17 e29");
 }
 
+TEST_F(CliCeolMorTest, EachVariationPlaysAtTheVariationTempoWrittenAtItsStart) {
+    const std::string file = input(kSettings + tune(
+        "& sharpf sharpc 4_4 I! LA_4 B_4 C_4 D_4 !I\r\n"
+        "& sharpf sharpc segno I! VariationTempo,(60,72) 'si E_4 _' 'do F_4 _' HG_4 HA_4 B_4 !I dalsegno\r\n"
+        "& sharpf sharpc segno I! VariationTempo,(66,80) 'si E_4 _' 'do F_4 _' HG_4 HA_4 B_4 !I dalsegno\r\n"));
+    const CliRun events = run("events " + file);
+    static const std::regex tempoOf(R"re("name":"([^"]*)","flags":\d+,"tempo":(\d+))re");
+    std::string heard;
+    for (auto it = std::sregex_iterator(events.out.begin(), events.out.end(), tempoOf); it != std::sregex_iterator(); ++it) {
+        heard += (*it)[1].str() + "@" + (*it)[2].str() + " ";
+    }
+    // The urlar at the tune's tempo; each variation's singling at its first
+    // number and its doubling (the replay) at its second.
+    EXPECT_EQ(heard,
+              "LA_4@60 B_4@60 C_4@60 D_4@60 "
+              "E_4@60 HG_4@60 HA_4@60 B_4@60 F_4@72 HG_4@72 HA_4@72 B_4@72 "
+              "E_4@66 HG_4@66 HA_4@66 B_4@66 F_4@80 HG_4@80 HA_4@80 B_4@80 ");
+}
+
 TEST_F(CliCeolMorTest, AStaffLineLeftOpenIsNamedAndPlaysAsBefore) {
     const std::string line1 = "& sharpf sharpc 4_4 I! LA_4 B_4 C_4 D_4 ";
     const std::string line2 = "& E_4 F_4 HG_4 HA_4 ";

@@ -23,6 +23,10 @@ TEST(CeolMorInterchange, AbcRunsImportAsTheNamedMovementsAndCadences) {
     EXPECT_TRUE(imported.messages.empty());
     const AbcImport doubling = importWithRealMap("X:1\nT:T\nM:4/4\nL:1/4\nK:HP\n{gef}e {ed}c {dGe}A {GdGce}c|]\n");
     EXPECT_EQ(musicLine(doubling), "I! dbe E_4\tcadEd C_4\ttarlg LA_4\ttaramc C_4 ");
+    // A pause over a cadence's note is on the cadence's held E; over another note, on the note.
+    const AbcImport paused = importWithRealMap("X:1\nT:T\nM:4/4\nL:1/4\nK:HP\n{ged}!fermata!A2 !fermata!{g}B2|]\n");
+    EXPECT_EQ(musicLine(paused), "I! cadgEd fermat LA_2\tgg B_2 fermat ");
+    EXPECT_TRUE(paused.messages.empty());
 }
 
 // Each melody note's gracenotes in the MusicXML, as chanter pitches.
@@ -66,7 +70,7 @@ TEST(CeolMorInterchange, MusicXmlOfTheNamedSymbolsReadsBackAsTheSameNames) {
     ASSERT_EQ(runs.size(), names.size());
     const EmbellishmentTable table = EmbellishmentTable::fromProfile(*IniProfile::open(SKIRLO_RESOURCE_DIR "/QTN32.INI"));
     for (std::size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(table.nameFor(runs[i]).value_or("?"), names[i]);
+        EXPECT_EQ(table.nameFor(runs[i], held[i]).value_or("?"), names[i]);
         // Only the cadences hold a note, and it is written longer.
         EXPECT_EQ(held[i], names[i].rfind("cad", 0) == 0) << names[i];
     }
