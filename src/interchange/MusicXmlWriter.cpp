@@ -597,7 +597,8 @@ private:
 
     void sign(const Symbol& symbol) {
         if (symbol.direction == DirectionKind::Segno) {
-            current_.items.emplace_back(direction("<segno/>", mark("segno", "segno")));
+            ++segnos_;
+            current_.items.emplace_back(direction("<segno/>", "segno=\"" + segnoName() + "\""));
             return;
         }
         leaveOut(symbol.name);
@@ -611,7 +612,7 @@ private:
                 current_.items.emplace_back(direction("<coda/>", mark("coda", "coda")));
                 break;
             case DirectionKind::DalSegno:
-                current_.items.emplace_back(direction(words("D.S."), mark("dalsegno", "segno")));
+                current_.items.emplace_back(direction(words("D.S."), "dalsegno=\"" + segnoName() + "\""));
                 break;
             case DirectionKind::DaCapoAlFine:
                 current_.items.emplace_back(direction(words("D.C. al Fine"), daCapo()));
@@ -628,11 +629,19 @@ private:
         return std::string(attribute) + "=\"" + std::string(sign) + std::to_string(number_) + "\"";
     }
 
+    // A dal segno goes back to the latest sign before it, as the performance
+    // does: each sign of a tune has a name of its own.
+    std::string segnoName() const {
+        const std::string first = "segno" + std::to_string(number_);
+        return segnos_ <= 1 ? first : first + "." + std::to_string(segnos_);
+    }
+
     // From the start of the tune: for a later tune, the start of its own section.
     std::string daCapo() const { return number_ == 1 ? "dacapo=\"yes\"" : mark("dalsegno", "start"); }
 
     const Tune& tune_;
     int number_;
+    int segnos_ = 0;  // signs met so far in this tune
     const Soundings& soundings_;
     std::map<std::string, int>& leftOut_;
     std::unordered_set<const Symbol*> tieStarts_;
