@@ -221,7 +221,7 @@ TEST_P(EngravedExamples, DirectionsStandInsideTheirBarClearOfEveryOtherGlyph) {
         }
         EXPECT_EQ(staff.overhang, 0);
     });
-    EXPECT_EQ(directions, 4);
+    EXPECT_EQ(directions, 10);
 }
 
 // In 384ths of a whole note.

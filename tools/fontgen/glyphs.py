@@ -517,7 +517,7 @@ def grace(letters, held=None):
     # beam, as an eighth among thirty-seconds, so that it reads as longer.
     shape = Shape()
     hw = half_width(GRACE_RX, GRACE_RY, HEAD_TILT)
-    held_rx, held_ry = GRACE_RX * 4 // 3, GRACE_RY * 4 // 3
+    held_rx, held_ry = GRACE_RX * 5 // 4, GRACE_RY * 5 // 4
     grow = half_width(held_rx, held_ry, HEAD_TILT) - hw
     stems = []
     for i, letter in enumerate(letters):
