@@ -431,8 +431,12 @@ PrintedMusic layOutForPrinting(const ScriptText& script, const SymbolMap& symbol
         }
     } else {
         size = fittedSize(build, printed.fittingPasses, paginating);
-        if (!paginating && size.height < fixedFontHeight(measuring, kMinLegibleStaffHeight)) {
-            size = fittedSize(build, printed.fittingPasses, true);
+        const int legible = fixedFontHeight(measuring, kMinLegibleStaffHeight);
+        if (!paginating && size.height < legible) {
+            // The smallest legible size, over as many pages as it takes, and
+            // narrower only where a staff would not fit the width.
+            size = {scaled(legible, sizes.xScale, sizes.yScale), legible};
+            size = narrowedToWidth(build, size, contentAt(build, size.height, size.width));
             paginating = true;
             printed.paginatedToFit = true;
         }
