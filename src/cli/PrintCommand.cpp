@@ -69,7 +69,6 @@ private:
 
 constexpr int kMinDpi = 72;
 constexpr int kMaxDpi = 2400;
-constexpr int kDefaultDpi = 600;
 
 const CommandSpec kPrint{
     "print", "FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N] [--profile FILE]",
@@ -99,7 +98,7 @@ int runPrint(const std::vector<std::string>& args) {
     const std::optional<QPageSize::PageSizeId> paper = paperNamed(paperText);
     if (!paper) return line.usageError("--paper takes A4, Letter or Legal, not '" + paperText + "'");
     const std::optional<std::string> dpiText = line.value("dpi");
-    const std::optional<int> dpi = dpiText ? strictInt(*dpiText, kMinDpi, kMaxDpi) : std::optional<int>(kDefaultDpi);
+    const std::optional<int> dpi = dpiText ? strictInt(*dpiText, kMinDpi, kMaxDpi) : std::optional<int>(kPrintedPageDpi);
     if (!dpi) return line.usageError("--dpi takes a whole number from 72 to 2400, not '" + *dpiText + "'");
     OutputFile output(*out, ".pdf");
     if (!output.open()) return 1;
@@ -130,8 +129,8 @@ int runPrint(const std::vector<std::string>& args) {
     const MusicRenderer renderer(environment->symbols.hiliteColour());
     PagePainter painter(renderer, writer, SurfaceKind::Printer, 1, INT_MAX);
     NotingPages pages(painter, input);
-    layOutForPrinting(document->script(), environment->symbols, measuring, environment->messages, settings,
-                      printDeviceOf(writer), &pages);
+    const PrintedMusic printed = layOutForPrinting(document->script(), environment->symbols, measuring,
+                                                   environment->messages, settings, printDeviceOf(writer), &pages);
     const int painted = painter.finish();
     // The pages are written as they are laid out; an error in a later tune
     // leaves the file unfinished, and it is never put in place.
@@ -145,7 +144,10 @@ int runPrint(const std::vector<std::string>& args) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;
     }
-    if (!output.toStandardOutput()) std::printf("%s: %d page%s\n", out->c_str(), painted, painted == 1 ? "" : "s");
+    if (!output.toStandardOutput()) {
+        std::printf("%s: %d page%s\n", out->c_str(), painted, painted == 1 ? "" : "s");
+        for (const std::string& note : printNotes(printed)) std::printf("%s: %s\n", out->c_str(), note.c_str());
+    }
     return output.finish() ? 0 : 1;
 }
 

@@ -16,6 +16,7 @@ enum class ProblemKind {
     TieWithoutNote,    // a tie with no note after it in its bar
     OpenTie,           // a tie start without an end in its bar or the next
     OpenTriplet,       // a triplet start without an end in its bar or the next
+    UnclosedStaff,     // a staff line that no staff-end bar closes
 };
 
 struct TuneProblem {

@@ -163,6 +163,37 @@ InsertSymbolGroup textRecords(TableWriter& w) {
                     {"Comment", "\"Comment\" "}});
 }
 
+// The movements, cadences and marks of ceol mor; their ids follow the last
+// of the light-music table, so that no older command changes its number.
+InsertSymbolGroup ceolMor(TableWriter& w) {
+    return w.group(
+        "Ceol Mor",
+        {w.blanked("Crunluaths", {{"Crunluath", "crun"},
+                                  {"From D", "crunb"},
+                                  {"From Low G", "crunlg"},
+                                  {"A Mach on B", "crunamb"},
+                                  {"A Mach on C", "crunamc"},
+                                  {"A Mach on D", "crunamd"},
+                                  {"Fosgailte on B", "crunfosgb"},
+                                  {"Fosgailte on C", "crunfosgc"},
+                                  {"Fosgailte on D", "crunfosgd"}}),
+         w.blanked("Taorluaths", {{"A Mach on B", "taramb"},
+                                  {"A Mach on C", "taramc"},
+                                  {"A Mach on D", "taramd"},
+                                  {"From Low G", "tarlg"}}),
+         w.blanked("Throws", {{"Dre", "dre"}, {"Dare", "dare"}, {"Bari", "bari"}}),
+         w.blanked("Cadences with Held E", {{"E", "cadE"},
+                                            {"E D", "cadEd"},
+                                            {"High G E", "cadgE"},
+                                            {"High G E D", "cadgEd"},
+                                            {"High G E F", "cadgEf"}}),
+         w.blanked("Marks", {{"Taorluath (T)", "txtaor"},
+                             {"Crunluath (C)", "txcrun"},
+                             {"Taorluath a Mach", "txtaoram"},
+                             {"Crunluath a Mach", "txcrunam"},
+                             {"Trebling", "trebling"}})});
+}
+
 InsertSymbolGroup buildTable() {
     TableWriter w;
     InsertSymbolGroup top{"Symbol", {}, {}};
@@ -181,6 +212,7 @@ InsertSymbolGroup buildTable() {
     top.entries.push_back(top.submenus[4].entries.front());  // the repeated Tab/Next Beat
     auto tail = w.exact("", {{"New Staff", "& sharpf sharpc "}, {"Tempo Change", "TuneTempo,90 "}});
     top.entries.insert(top.entries.end(), tail.entries.begin(), tail.entries.end());
+    top.submenus.push_back(ceolMor(w));
     return top;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The insert-symbol popup of the script pane: 305 commands, ids 4045 to 4349,
+// The insert-symbol popup of the script pane: 331 commands, ids 4045 to 4375,
 // each inserting one fixed text, in nested menus by kind of symbol. The table is
 // plain data; the QMenu is built from it.
 
@@ -13,7 +13,7 @@ class QWidget;
 namespace skirlo {
 
 inline constexpr int kFirstInsertSymbolCommand = 4045;
-inline constexpr int kLastInsertSymbolCommand = 4349;
+inline constexpr int kLastInsertSymbolCommand = 4375;
 inline constexpr int kTabNextBeatCommand = 4284;
 
 struct InsertSymbolEntry {

@@ -1,11 +1,14 @@
 #include "editor/MusicPrinter.h"
 
+#include <cctype>
+
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 
 #include <climits>
 
+#include "common/MessageSink.h"
 #include "document/MusicSettings.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
@@ -35,9 +38,17 @@ int MusicPrinter::printTo(QPrinter& printer, SurfaceKind kind) {
     const int first = range ? printer.fromPage() : 1;
     const int last = range && printer.toPage() > 0 ? printer.toPage() : INT_MAX;
     PagePainter pages(renderer, printer, kind, first, last);
-    layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_, settings, printDeviceOf(printer),
-                      &pages);
-    return pages.finish();
+    const PrintedMusic printed = layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_,
+                                                   settings, printDeviceOf(printer), &pages);
+    const int painted = pages.finish();
+    // Said once per print; the preview repaints too often to say it each time.
+    if (kind == SurfaceKind::Printer) {
+        for (std::string note : printNotes(printed)) {
+            note.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(note.front())));
+            messages_.show(note + ".", "Print");
+        }
+    }
+    return painted;
 }
 
 void MusicPrinter::print(QPrinter& printer, QWidget* parent) {

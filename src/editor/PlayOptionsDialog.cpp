@@ -23,6 +23,8 @@ constexpr int kMaxMidiValue = 127;
 constexpr int kMaxGracenote = 1000;
 constexpr int kMaxTempo = 500;
 constexpr int kMaxPercent = 100;
+// A pause may hold a note up to five times its written length.
+constexpr int kMaxPausePercent = 400;
 constexpr int kMaxDroneIntroduction = 3000;
 
 // Control ids of the note grid's rows: flats 1060, 1062, ...; naturals 1061, 1063, ...; sharps 1033...
@@ -54,9 +56,10 @@ bool readInto(QLineEdit& box, int low, int high, MessageSink& messages, int& int
 
 }  // namespace
 
-PlayOptionsDialog::PlayOptionsDialog(const TuneSettings& settings, bool ballOn, PlayOptionsServices services,
+PlayOptionsDialog::PlayOptionsDialog(const TuneSettings& settings, bool ballOn, int pausePercent,
+                                     PlayOptionsServices services,
                                      QWidget* parent)
-    : QDialog(parent), values_(settings), ballOn_(ballOn), services_(services),
+    : QDialog(parent), values_(settings), ballOn_(ballOn), pausePercent_(pausePercent), services_(services),
       tones_(services.devices, services.messages) {
     setWindowTitle(tr("Play Music Setup"));
     auto* left = new QVBoxLayout;
@@ -86,10 +89,12 @@ QWidget* PlayOptionsDialog::makeTimingGroup() {
     addLabelledWidget(*grid, 1, tr("Tempo (beats/min):"), tempo_);
     addLabelledWidget(*grid, 2, tr("Smooth playing factor A (%):"), smoothA_);
     addLabelledWidget(*grid, 3, tr("Smooth playing factor B (%):"), smoothB_);
-    droneIntroduction_ = addLabelledBox(*grid, 4, tr("Drone introduction (ms):"), 1024);
+    pause_ = new SpinEdit(1046, 1047, 0, kMaxPausePercent);
+    addLabelledWidget(*grid, 4, tr("Pause lengthens the note by (%):"), pause_);
+    droneIntroduction_ = addLabelledBox(*grid, 5, tr("Drone introduction (ms):"), 1024);
     ball_ = new QCheckBox(tr("Moving Music Pointer"));
     ball_->setObjectName(QStringLiteral("1105"));
-    grid->addWidget(ball_, 5, 0, 1, 2);
+    grid->addWidget(ball_, 6, 0, 1, 2);
     return group;
 }
 
@@ -189,6 +194,7 @@ void PlayOptionsDialog::showValues() {
     smoothA_->setValue(values_.instruments.smoothFactorA);
     smoothB_->setValue(values_.instruments.smoothFactorB);
     ball_->setChecked(ballOn_);
+    pause_->setValue(pausePercent_);
     droneIntroduction_->setText(QString::number(values_.instruments.droneIntroduction));
     for (std::size_t i = 0; i < notes_.size(); ++i) notes_[i]->setText(QString::number(values_.midiNotes[i]));
     chanterInstrument_->setText(QString::number(values_.instruments.chanterInstrument));
@@ -201,10 +207,12 @@ bool PlayOptionsDialog::takeValues() {
     MessageSink& messages = services_.messages;
     TuneSettings taken = values_;
     InstrumentMapping& instruments = taken.instruments;
+    int pause = pausePercent_;
     if (!readInto(*gracenote_->box(), 0, kMaxGracenote, messages, taken.gracenoteDurations[0]) ||
         !readInto(*tempo_->box(), 0, kMaxTempo, messages, taken.tempo) ||
         !readInto(*smoothA_->box(), 0, kMaxPercent, messages, instruments.smoothFactorA) ||
         !readInto(*smoothB_->box(), 0, kMaxPercent, messages, instruments.smoothFactorB) ||
+        !readInto(*pause_->box(), 0, kMaxPausePercent, messages, pause) ||
         !readInto(*droneIntroduction_, 0, kMaxDroneIntroduction, messages, instruments.droneIntroduction)) {
         return false;
     }
@@ -219,6 +227,7 @@ bool PlayOptionsDialog::takeValues() {
     }
     values_ = taken;
     ballOn_ = ball_->isChecked();
+    pausePercent_ = pause;
     return true;
 }
 

@@ -37,11 +37,14 @@ struct PlayOptionsServices {
 class PlayOptionsDialog final : public QDialog {
     Q_OBJECT
 public:
-    PlayOptionsDialog(const TuneSettings& settings, bool ballOn, PlayOptionsServices services,
+    // `pausePercent` is the profile's pause (fermata) length: how much longer
+    // than written a note under a pause sounds.
+    PlayOptionsDialog(const TuneSettings& settings, bool ballOn, int pausePercent, PlayOptionsServices services,
                       QWidget* parent = nullptr);
 
     const TuneSettings& settings() const { return values_; }
     bool ballOn() const { return ballOn_; }
+    int pausePercent() const { return pausePercent_; }
     const PlayOptionsTestTones& testTones() const { return tones_; }
 
     // A "Set" button's preset, loaded into the boxes.
@@ -71,6 +74,7 @@ private:
 
     TuneSettings values_;
     bool ballOn_;
+    int pausePercent_;
     PlayOptionsServices services_;
     PlayOptionsTestTones tones_;
 
@@ -78,6 +82,7 @@ private:
     SpinEdit* tempo_ = nullptr;
     SpinEdit* smoothA_ = nullptr;
     SpinEdit* smoothB_ = nullptr;
+    SpinEdit* pause_ = nullptr;
     QCheckBox* ball_ = nullptr;
     QLineEdit* droneIntroduction_ = nullptr;
     // In the settings' order: flats, sharps, naturals.

@@ -76,7 +76,7 @@ public:
     int printTo(QPagedPaintDevice& device);
 
 public slots:
-    void insertSymbol(int commandId);  // 4045..4349
+    void insertSymbol(int commandId);  // 4045..4375
     void chooseFont();                 // 1004 "Set &Font..."
     void choosePrintFont();            // 32770 "Set font for printing"
     void usePrintFontOfDisplay();      // 104 "Use same font for printing as for display"

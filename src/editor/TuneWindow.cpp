@@ -16,6 +16,7 @@
 #include "document/ProgramConfiguration.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
+#include "playback/DocumentPlayback.h"
 #include "editor/ControlBar.h"
 #include "editor/EditorContext.h"
 #include "editor/MusicExport.h"
@@ -304,11 +305,12 @@ void TuneWindow::playOptions() {
         midiDevice = static_cast<unsigned>(box->currentIndex());
     }
     Profile& profile = *context_.workspace.profile;
-    PlayOptionsDialog dialog(document_->settings(), music_->ballOn(),
+    PlayOptionsDialog dialog(document_->settings(), music_->ballOn(), pausePercentOf(profile),
                              {profile, context_.messages, context_.devices, midiDevice}, this);
     if (dialog.exec() != QDialog::Accepted) return;
     music_->setBallOn(dialog.ballOn());
     profile.writeInt("PlayOptions", "BouncingBall", dialog.ballOn() ? 1 : 0);
+    profile.writeInt("PlayOptions", "FermataDuration", dialog.pausePercent());
     // Begun at the caret, which is where Undo leaves it.
     QTextCursor oneUndoStep = script_->textCursor();
     oneUndoStep.beginEditBlock();

@@ -141,13 +141,12 @@ int scaled(int value, int numerator, int denominator) {
 }
 
 // The music font height and width that fit the printable area.
-Extent fittedSize(const PrintBuild& build, int& passes) {
+// With `multiplePages` only the width is fitted.
+Extent fittedSize(const PrintBuild& build, int& passes, bool multiplePages) {
     const PrintSettings& settings = build.settings;
     const PrintArea& area = build.area;
-    const TuneFormat& format = settings.tune.format;
     const int xScale = settings.tune.fontSizes.xScale;
     const int yScale = settings.tune.fontSizes.yScale;
-    const bool multiplePages = format.scaleOption == 'M';
     // A font taller than the paper can never be wanted; it also keeps the sums of a long staff in range.
     const int largest = std::max(kFittedStartHeight, build.measuring.pixelsPerInchY() * 4);
     int h = kFittedStartHeight;
@@ -190,6 +189,20 @@ Extent fittedSize(const PrintBuild& build, int& passes) {
     return {w, h};
 }
 
+// The chosen size made smaller, both ways alike, until the widest staff
+// fits the printable width: no staff is ever cut at the right margin.
+Extent narrowedToWidth(const PrintBuild& build, Extent size, Extent content) {
+    for (int pass = 0; pass < kMaxFittingPasses && content.width > build.area.width; ++pass) {
+        const int ratioW = std::max(1, scaled(size.width, build.area.width, content.width));
+        const int ratioH = std::max(1, scaled(size.height, build.area.width, content.width));
+        // A proportional step may land a unit short: always shrink by one at least.
+        size = {std::min(ratioW, size.width - 1), std::min(ratioH, size.height - 1)};
+        if (size.width < 1 || size.height < 1) return {std::max(size.width, 1), std::max(size.height, 1)};
+        content = contentAt(build, size.height, size.width);
+    }
+    return size;
+}
+
 // Spreads the spare height of a single page over the gaps between staves.
 void spreadVertically(std::vector<std::unique_ptr<Tune>>& tunes, int spare) {
     int count = 0;
@@ -227,13 +240,14 @@ int stackBottom(Tune& tune) {
 // go once its last page has been.
 class PrintPlacement {
 public:
-    PrintPlacement(PrintedMusic& printed, const PrintSettings& settings, int spacing, PageSink* sink)
+    PrintPlacement(PrintedMusic& printed, const PrintSettings& settings, int spacing, bool paginating, PageSink* sink)
         : printed_(printed),
           format_(settings.tune.format),
           spacing_(spacing),
           sink_(sink),
+          paginating_(paginating),
           // Spreading shares out what is left of the single page, so it waits for the last tune.
-          spreading_(format_.spreadVertically != 0 && format_.scaleOption == 'F') {}
+          spreading_(format_.spreadVertically != 0 && !paginating) {}
 
     // False once the sink has ended the print.
     bool add(std::unique_ptr<Tune> tune) {
@@ -288,7 +302,7 @@ private:
             const int startsAt = s == 0 ? tune.y : staff.y;
             // A staff that already starts the page stays, however tall: another page would not help.
             const bool overflows = staff.y + staff.height + tune.footerBandHeight > pageBottom;
-            if (format_.scaleOption == 'M' && overflows && startsAt > area.top) {
+            if (paginating_ && overflows && startsAt > area.top) {
                 ++page_;
                 const int dy = area.top - startsAt;
                 if (s == 0) {
@@ -343,6 +357,7 @@ private:
     const TuneFormat& format_;
     int spacing_;
     PageSink* sink_;
+    bool paginating_;
     bool spreading_;
     int page_ = 1;
     int handedOver_ = 0;
@@ -398,19 +413,50 @@ PrintedMusic layOutForPrinting(const ScriptText& script, const SymbolMap& symbol
     PrintedMusic printed;
     printed.area = printArea(format, device);
     const PrintBuild build{script, symbols, measuring, messages, settings, printed.area};
+    bool paginating = format.scaleOption == 'M';
     Extent size;
     if (sizes.staffHeight > 0) {
         size.height = fixedFontHeight(measuring, sizes.staffHeight);
         size.width = scaled(size.height, sizes.xScale, sizes.yScale);
+        const Extent content = contentAt(build, size.height, size.width);
+        if (content.width > printed.area.width) {
+            const Extent chosen = size;
+            size = narrowedToWidth(build, size, content);
+            printed.scaledToWidthPercent = std::max(1, scaled(size.height, 100, chosen.height));
+        }
+        // "To Fit" at a fixed staff height: what one page cannot hold goes on the next.
+        if (!paginating && contentAt(build, size.height, size.width).height > printed.area.height) {
+            paginating = true;
+            printed.paginatedToFit = true;
+        }
     } else {
-        size = fittedSize(build, printed.fittingPasses);
+        size = fittedSize(build, printed.fittingPasses, paginating);
+        const int legible = fixedFontHeight(measuring, kMinLegibleStaffHeight);
+        if (!paginating && size.height < legible) {
+            // The smallest legible size, over as many pages as it takes, and
+            // narrower only where a staff would not fit the width.
+            size = {scaled(legible, sizes.xScale, sizes.yScale), legible};
+            size = narrowedToWidth(build, size, contentAt(build, size.height, size.width));
+            paginating = true;
+            printed.paginatedToFit = true;
+        }
     }
     const int spacing = static_cast<int>(std::int64_t{settings.verticalSpacing} * device.pixelsPerInchX / 1000);
-    PrintPlacement placement(printed, settings, spacing, sink);
+    PrintPlacement placement(printed, settings, spacing, paginating, sink);
     buildEach(build, printed.music, size.height, size.width, format.spreadHorizontally != 0,
               [&placement](std::unique_ptr<Tune> tune) { return placement.add(std::move(tune)); });
     placement.finish();
     return printed;
+}
+
+std::vector<std::string> printNotes(const PrintedMusic& printed) {
+    std::vector<std::string> notes;
+    if (printed.scaledToWidthPercent < 100) {
+        notes.push_back("the staves are wider than the page at the chosen staff height; printed at " +
+                        std::to_string(printed.scaledToWidthPercent) + " % to fit the width");
+    }
+    if (printed.paginatedToFit) notes.push_back("one page cannot hold the music legibly; printed over several pages");
+    return notes;
 }
 
 void drawPrintedPage(PrintedMusic& printed, const MusicRenderer& renderer, Surface& surface, int page) {

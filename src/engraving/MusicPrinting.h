@@ -9,6 +9,7 @@
 // page-local, so a staff moved to a later page starts again at the top margin.
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -27,6 +28,9 @@ class Surface;
 inline constexpr int kFittedStartHeight = 390;
 inline constexpr int kMaxFittingPasses = 11;
 inline constexpr int kMinFittedContent = 200;  // device units, so an empty tune cannot divide by nothing
+// The smallest staff a piper reads at arm's length, thousandths of an inch:
+// a tune fitted to one page below it is printed over several pages instead.
+inline constexpr int kMinLegibleStaffHeight = 170;
 
 // What printing needs to know of the paper and the printer.
 struct PrintDevice {
@@ -68,6 +72,11 @@ struct PrintedMusic {
     PrintArea area;
     int pageCount = 1;
     int fittingPasses = 0;             // builds the fitted layout measured after its first
+    // Percent of the chosen size the music was scaled down to so that its
+    // widest staff fits the printable width; 100 when it fitted as chosen.
+    int scaledToWidthPercent = 100;
+    // "To Fit" could not hold the music on one page: it is cut into pages.
+    bool paginatedToFit = false;
     std::vector<int> firstPage;        // per tune
     std::unordered_map<const StaffLayout*, int> staffPage;
 };
@@ -90,6 +99,10 @@ public:
 PrintedMusic layOutForPrinting(const ScriptText& script, const SymbolMap& symbols, MeasuringContext& measuring,
                                MessageSink& messages, const PrintSettings& settings, const PrintDevice& device,
                                PageSink* sink = nullptr);
+
+// What the print changed of the chosen page setup so that no music is cut,
+// each said once: the scaling to the page width, the extra pages of "To Fit".
+std::vector<std::string> printNotes(const PrintedMusic& printed);
 
 // Draws page `page` (from 1): the staves on it with their in-line texts, each
 // tune's footer under its last staff on every page it has staves on, and

@@ -592,8 +592,11 @@ private:
             }
         }
         // Ornaments, bowings and accents say nothing to a chanter; a held note does.
-        const bool held = close != std::string_view::npos && text_.substr(at + 1, close - at - 1) == "fermata";
-        return skipEnclosed(at, delimiter, held || close == std::string_view::npos ? AbcLoss::Other : AbcLoss::None);
+        if (close != std::string_view::npos && text_.substr(at + 1, close - at - 1) == "fermata") {
+            nextNote_.fermata = true;
+            return close + 1;
+        }
+        return skipEnclosed(at, delimiter, close == std::string_view::npos ? AbcLoss::Other : AbcLoss::None);
     }
 
     std::size_t skipEnclosed(std::size_t at, char delimiter, AbcLoss loss = AbcLoss::Other) {
@@ -777,6 +780,8 @@ private:
             return end;
         }
         flush();
+        nextNote_.pauseOnEmbellishment = nextNote_.fermata && !nextNote_.embellishments.empty() &&
+                                         table_.holdsANote(nextNote_.embellishments.back());
         PendingNote next{std::exchange(nextNote_, WrittenNote{}), false, times(*length, nextFactor_.num, nextFactor_.den), line_,
                          static_cast<int>(at)};
         nextFactor_ = Fraction{1, 1};

@@ -28,15 +28,22 @@ public:
     static EmbellishmentTable fromProfile(const Profile& profile);
 
     bool hasName(std::string_view name) const { return names_.contains(std::string(name)); }
+    // Whether the name sounds one of its gracenotes longer (a cadence's held E).
+    bool holdsANote(std::string_view name) const { return heldNames_.contains(std::string(name)); }
 
     // The name whose gracenotes are exactly `pitches` (0 low G .. 8 high A),
     // or none. A single gracenote is preferred to a strike of the same note,
     // and an earlier row to a later one.
-    std::optional<std::string> nameFor(const std::vector<int>& pitches) const;
+    // With `held`, the run holds one of its notes (a score's longer
+    // gracenote): a cadence that holds a note wins over a shorter-played
+    // embellishment of the same gracenotes.
+    std::optional<std::string> nameFor(const std::vector<int>& pitches, bool held = false) const;
 
 private:
     std::unordered_set<std::string> names_;
+    std::unordered_set<std::string> heldNames_;
     std::unordered_map<std::string, std::string> bySequence_;  // playback data letters -> name
+    std::unordered_map<std::string, std::string> heldBySequence_;  // the same, of rows that hold a note
 };
 
 }  // namespace skirlo

@@ -287,6 +287,18 @@ std::optional<Ending> endingFor(std::string_view name) {
     return std::nullopt;
 }
 
+// For each gracenote of an embellishment's playback data: whether a
+// duration code follows its letter.
+std::vector<bool> heldGracenotes(std::string_view data) {
+    std::vector<bool> held;
+    for (char c : data) {
+        const bool code = (c >= '0' && c <= '9') || c == '~' || c == '*';
+        if (!code) held.push_back(false);
+        else if (!held.empty()) held.back() = true;
+    }
+    return held;
+}
+
 std::string firstText(const Tune& tune, char kind) {
     for (const auto& text : tune.header.texts) {
         if (text->kind == kind) return tuneTextToUtf8(text->text);
@@ -330,6 +342,10 @@ private:
         if (!title.empty()) current_.items.emplace_back(direction(words(title, "font-size=\"16\" font-weight=\"bold\""), ""));
         if (!type.empty()) current_.items.emplace_back(direction(words(type), ""));
         if (!composer.empty()) current_.items.emplace_back(direction(words(composer), ""));
+        // Only the first tune's texts are the page's credits; a later tune's
+        // footer goes with its titles rather than be lost.
+        const std::string footer = firstText(tune_, 'F');
+        if (!footer.empty()) current_.items.emplace_back(direction(words(footer, "font-size=\"10\""), ""));
     }
 
     void markTies() {
@@ -394,6 +410,10 @@ private:
     void leaveOut(const std::string& what) { ++leftOut_[what]; }
 
     void writeSymbol(const Symbol& symbol) {
+        // An in-line text (a variation's name) stands above the music where it is written.
+        if (symbol.inlineText != nullptr && !symbol.inlineText->text.empty()) {
+            current_.items.emplace_back(direction(words(tuneTextToUtf8(symbol.inlineText->text), "font-style=\"italic\""), ""));
+        }
         const std::int32_t category = symbol.category;
         if (isMelodyCategory(category) || category == CAT_REST) return note(symbol);
         switch (category) {
@@ -485,11 +505,15 @@ private:
             return;
         }
         tempoBefore(sounded->second);
-        for (int pitch : sounded->second.pitches) {
+        const std::vector<bool> held = heldGracenotes(symbol.playbackData());
+        const std::vector<int>& pitches = sounded->second.pitches;
+        for (std::size_t i = 0; i < pitches.size(); ++i) {
             XmlNote grace;
             grace.grace = true;
-            grace.pitch = pitch;
-            grace.value = 32;
+            grace.pitch = pitches[i];
+            // A gracenote with a duration code of its own (a cadence's E) is
+            // held: written as an eighth among thirty-seconds.
+            grace.value = held.size() == pitches.size() && held[i] ? 8 : 32;
             current_.items.emplace_back(grace);
         }
     }
@@ -573,7 +597,8 @@ private:
 
     void sign(const Symbol& symbol) {
         if (symbol.direction == DirectionKind::Segno) {
-            current_.items.emplace_back(direction("<segno/>", mark("segno", "segno")));
+            ++segnos_;
+            current_.items.emplace_back(direction("<segno/>", "segno=\"" + segnoName() + "\""));
             return;
         }
         leaveOut(symbol.name);
@@ -587,7 +612,7 @@ private:
                 current_.items.emplace_back(direction("<coda/>", mark("coda", "coda")));
                 break;
             case DirectionKind::DalSegno:
-                current_.items.emplace_back(direction(words("D.S."), mark("dalsegno", "segno")));
+                current_.items.emplace_back(direction(words("D.S."), "dalsegno=\"" + segnoName() + "\""));
                 break;
             case DirectionKind::DaCapoAlFine:
                 current_.items.emplace_back(direction(words("D.C. al Fine"), daCapo()));
@@ -604,11 +629,19 @@ private:
         return std::string(attribute) + "=\"" + std::string(sign) + std::to_string(number_) + "\"";
     }
 
+    // A dal segno goes back to the latest sign before it, as the performance
+    // does: each sign of a tune has a name of its own.
+    std::string segnoName() const {
+        const std::string first = "segno" + std::to_string(number_);
+        return segnos_ <= 1 ? first : first + "." + std::to_string(segnos_);
+    }
+
     // From the start of the tune: for a later tune, the start of its own section.
     std::string daCapo() const { return number_ == 1 ? "dacapo=\"yes\"" : mark("dalsegno", "start"); }
 
     const Tune& tune_;
     int number_;
+    int segnos_ = 0;  // signs met so far in this tune
     const Soundings& soundings_;
     std::map<std::string, int>& leftOut_;
     std::unordered_set<const Symbol*> tieStarts_;
@@ -633,6 +666,7 @@ std::string credits(const Tune& tune) {
         {'T', "default-x=\"600\" default-y=\"1600\" justify=\"center\" valign=\"top\" font-size=\"22\""},
         {'Y', "default-x=\"100\" default-y=\"1530\" justify=\"left\" valign=\"top\" font-size=\"12\""},
         {'M', "default-x=\"1100\" default-y=\"1530\" justify=\"right\" valign=\"top\" font-size=\"12\""},
+        {'F', "default-x=\"600\" default-y=\"90\" justify=\"center\" valign=\"bottom\" font-size=\"10\""},
     };
     std::string xml;
     for (const Credit& credit : kCredits) {

@@ -122,6 +122,7 @@ void TuneTextWriter::note(const WrittenNote& note) {
     // to a note after it in its own bar.
     if (note.tiedFromPrevious) push("^t");
     for (const std::string& name : note.embellishments) push(name);
+    if (note.fermata && note.pauseOnEmbellishment) push("fermat");
     if (note.rest) {
         push("REST_" + std::to_string(note.value));
     } else {
@@ -130,6 +131,7 @@ void TuneTextWriter::note(const WrittenNote& note) {
         lines_.back().back().value = note.value;
     }
     if (note.dots > 0) push(dotName(note.rest ? kRestPitch : note.pitch, note.dots));
+    if (note.fermata && !note.pauseOnEmbellishment) push("fermat");
     if (tupletLeft_ > 0 && --tupletLeft_ == 0) push("^" + std::to_string(tupletSize_) + "e");
     lines_.back()[first].tabBefore = tab;
     barHasMusic_ = partHasMusic_ = true;

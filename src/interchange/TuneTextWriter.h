@@ -22,6 +22,10 @@ struct WrittenNote {
     // Held on from the note before (of the same pitch): not struck again.
     bool tiedFromPrevious = false;
     int tupletCount = 0;  // a tuplet of this many notes starts here
+    bool fermata = false;  // held: a pause
+    // The pause stands on the held note of the last embellishment (a
+    // cadence's E), not on the melody note.
+    bool pauseOnEmbellishment = false;
 };
 
 struct TuneHeading {

@@ -95,6 +95,43 @@ bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::str
     return true;
 }
 
+std::vector<TextRange> unclosedStaffLines(std::string_view text, std::size_t begin, std::size_t end) {
+    end = std::min(end, text.size());
+    std::vector<TextRange> unclosed;
+    std::optional<TextRange> open;  // the last token of the staff line still open
+    const auto isBlank = [](char c) { return static_cast<signed char>(c) <= 32 && static_cast<signed char>(c) >= 0; };
+    std::size_t at = begin;
+    while (at < end) {
+        if (isBlank(text[at])) {
+            ++at;
+            continue;
+        }
+        std::size_t tokenEnd = at;
+        if (text[at] == '"') {
+            const std::size_t close = text.find('"', at + 1);
+            tokenEnd = close == std::string_view::npos || close >= end ? end : close + 1;
+            // Its attribute list may name a face with blanks in it.
+            if (text.substr(tokenEnd, 2) == ",(") {
+                const std::size_t closeList = text.find(')', tokenEnd);
+                tokenEnd = closeList == std::string_view::npos || closeList >= end ? end : closeList + 1;
+            }
+        }
+        while (tokenEnd < end && !isBlank(text[tokenEnd])) ++tokenEnd;
+        const std::string_view token = text.substr(at, tokenEnd - at);
+        if (token == "&") {
+            if (open) unclosed.push_back(*open);
+            open = TextRange{at, tokenEnd};
+        } else if (token.find(kStaffEnd) != std::string_view::npos || token.find(kPartEnd) != std::string_view::npos) {
+            open.reset();
+        } else if (open && token.front() != '"') {
+            open = TextRange{at, tokenEnd};
+        }
+        at = tokenEnd;
+    }
+    if (open) unclosed.push_back(*open);
+    return unclosed;
+}
+
 MusicCutter::MusicCutter(std::string_view text)
     : text_(text),
       ampersand_(text, "&"),

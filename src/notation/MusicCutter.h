@@ -47,6 +47,11 @@ struct BarText {
 bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, BarText& bar);
 bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::string& bar);
 
+// The staff lines of [begin, end) that no staff-end bar (!t, !I, ''!I)
+// closes before the next staff line starts or the music ends: for each, the
+// range of its last token. Quoted in-line texts are passed over whole.
+std::vector<TextRange> unclosedStaffLines(std::string_view text, std::size_t begin, std::size_t end);
+
 class MusicCutter {
 public:
     static constexpr std::size_t npos = std::string_view::npos;

@@ -49,6 +49,9 @@ private:
         if (ampersand != MusicCutter::npos) {
             const std::size_t body = start + bodyStart(snapshot_.substr(start), ampersand - start);
             next = readParts(tune, body, bars);
+            for (const TextRange& last : unclosedStaffLines(snapshot_, body, next)) {
+                tune.unclosedStaves.push_back(SourceRange::between(shifted(last.begin), shifted(last.end)));
+            }
         }
         tune.daCapo = bars.sawDaCapo() ? 1 : 0;
         for (const auto& part : tune.parts) {
@@ -138,6 +141,11 @@ private:
     const TuneBuildContext& context_;
     HeaderSearch headerSearch_;
     MusicCutter cutter_;
+    // A snapshot offset in the live script, past the header readers' edits.
+    std::size_t shifted(std::size_t at) const {
+        return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + growth_);
+    }
+
     std::ptrdiff_t growth_ = 0;  // bytes the header readers have added to the live script
     int textNumber_ = 0;         // running number of placed texts across all tunes
     BarText barText_;            // reused: one bar at a time

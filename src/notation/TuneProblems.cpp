@@ -9,6 +9,7 @@ namespace {
 constexpr std::string_view kTimeLineCaption = "Time Line Error";
 constexpr std::string_view kTieCaption = "Tie Error";
 constexpr std::string_view kTripletCaption = "Triplet Error";
+constexpr std::string_view kStaffCaption = "Staff Error";
 
 TuneProblem problemAt(const Symbol& symbol, ProblemKind kind, std::string_view caption, std::string text) {
     return {kind, symbol.source, std::string(caption), std::move(text)};
@@ -111,6 +112,10 @@ std::vector<TuneProblem> findTuneProblems(const std::vector<std::unique_ptr<Tune
     SpanCheck ties(CAT_TIES_START, CAT_TIES_END, ProblemKind::OpenTie, kTieCaption, "Tie");
     SpanCheck triplets(CAT_RUNS_OF_3_START, CAT_RUNS_OF_3_END, ProblemKind::OpenTriplet, kTripletCaption, "Triplet");
     for (const auto& tune : tunes) {
+        for (const SourceRange& last : tune->unclosedStaves) {
+            problems.push_back({ProblemKind::UnclosedStaff, last, std::string(kStaffCaption),
+                                "Staff line is not closed: end it with !t, or with !I or ''!I where its part ends."});
+        }
         for (const auto& part : tune->parts) {
             for (const auto& staff : part->staves) {
                 for (std::size_t bar = 0; bar < staff->bars.size(); ++bar) {

@@ -1,8 +1,10 @@
 #pragma once
 // What is wrong in a built tune text, each at its place in the script:
-// names in no map section, and time lines, ties and triplets opened and
-// never closed. The build goes on past all of them; they are found by
-// reading the tree afterwards, so a build costs nothing more for them.
+// names in no map section; time lines, ties and triplets opened and never
+// closed; staff lines no staff-end bar closes (noted by the tune builder as
+// it cuts, since their music may not be in the tree at all). The build goes
+// on past all of them; they are found by reading the tree afterwards, so a
+// build costs nothing more for them.
 
 #include <memory>
 #include <string>

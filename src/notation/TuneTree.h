@@ -65,6 +65,9 @@ struct Tune {
     TuneHeader header;
     std::vector<std::unique_ptr<PartLayout>> parts;
     std::int32_t daCapo = 0;  // a dacapoalfine or dacapoalcoda repeat sign occurs
+    // The last token of each staff line that no staff-end bar closes; its
+    // music is built as the cut leaves it, these only say where to mend it.
+    std::vector<SourceRange> unclosedStaves;
 
     // Layout values (structure only: y stacked, height the sum of the parts).
     std::int32_t x = 0;

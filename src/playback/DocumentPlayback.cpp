@@ -47,13 +47,17 @@ void writeMissingTempoLine(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
     TuneSettingsLines(script, tuneSettings).writeTuneTempo(tuneTempo(*tunes.front()));
 }
 
+int pausePercentOf(const Profile& profile) {
+    return profile.getInt("PlayOptions", "FermataDuration", kDefaultFermataPercent);
+}
+
 bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, ScriptText& script,
                            TuneSettings& tuneSettings, const Profile& profile, PlaybackOutput output,
                            DocumentPlayback& playback, SendList sendList, TextRepairs repairs) {
     if (playback.performance.playing()) return false;
     PlaybackSettings& settings = playback.settings;
     applyTuneSettings(tuneSettings, settings);
-    settings.fermataPercent = profile.getInt("PlayOptions", "FermataDuration", kDefaultFermataPercent);
+    settings.fermataPercent = pausePercentOf(profile);
     settings.pipes = pipeTuning(profile);
     settings.output = output;
     playback.noteMap = noteMapFor(settings);

@@ -34,6 +34,9 @@ struct DocumentPlayback {
 // a large file is as big again as the performance.
 enum class SendList { Build, Skip };
 
+// The profile's pause (fermata) length: the percentage a pause adds to its note.
+int pausePercentOf(const Profile& profile);
+
 // Builds the note map, the performance and (for MIDI, unless skipped) the
 // event list. False while the performance is playing: nothing is rebuilt then.
 // A file without a tempo line plays at its first tune's tempo either way;

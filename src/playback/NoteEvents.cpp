@@ -54,6 +54,19 @@ std::string_view codeSpan(std::string_view data, std::size_t from) {
     return data.substr(from, end - from);
 }
 
+// The event a pause lengthens: the last one, except after a cadence, where
+// the pause is on the cadence's held note (its longest, the later on a tie),
+// not on the gracenote that ends it.
+std::size_t pausedEvent(const Symbol& fermata, const std::vector<PerformanceEvent>& events) {
+    std::size_t chosen = events.size() - 1;
+    const Symbol* cadence = fermata.backLink;
+    if (cadence == nullptr || cadence->category != CAT_CADENCE || events[chosen].symbol != cadence) return chosen;
+    for (std::size_t i = chosen; i > 0 && events[i - 1].symbol == cadence; --i) {
+        if (events[i - 1].duration > events[chosen].duration) chosen = i - 1;
+    }
+    return chosen;
+}
+
 }  // namespace
 
 void NoteEventGenerator::applyTimeSignature(const Symbol& symbol) {
@@ -232,9 +245,10 @@ void NoteEventGenerator::generate(const Symbol& symbol, BarEvents& bar, const Ba
             break;
         case PlaybackClass::Fermata:
             if (!events.empty()) {
-                const std::int64_t longer = std::int64_t{events.back().duration} * settings_.fermataPercent / 100;
-                events.back().duration = clampDuration(static_cast<std::uint64_t>(
-                    std::max<std::int64_t>(std::int64_t{events.back().duration} + longer, 0)));
+                PerformanceEvent& held = events[pausedEvent(symbol, events)];
+                const std::int64_t longer = std::int64_t{held.duration} * settings_.fermataPercent / 100;
+                held.duration = clampDuration(
+                    static_cast<std::uint64_t>(std::max<std::int64_t>(std::int64_t{held.duration} + longer, 0)));
             }
             break;
         case PlaybackClass::RunOf3: tuplet(bar, 3, 4, 6); break;

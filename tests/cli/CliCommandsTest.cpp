@@ -86,7 +86,7 @@ TEST_F(CliCommandsTest, EveryExampleTuneIsCurrentAndFullyKnown) {
         EXPECT_EQ(tree.err, "") << entry.path();
         EXPECT_EQ(tree.out.rfind("{\"tunes\":[{", 0), 0u) << entry.path();
     }
-    EXPECT_EQ(files, 5);
+    EXPECT_EQ(files, 6);
 }
 
 TEST_F(CliCommandsTest, TwoTunesInOneFileAreSplitAtTheHeaderWord) {

@@ -87,7 +87,7 @@ TEST_F(CliUsageTest, TheExamplesPrintNothingButWhatWasAskedFor) {
             EXPECT_EQ(result.err, "") << arguments;
         }
     }
-    EXPECT_EQ(files, 5);
+    EXPECT_EQ(files, 6);
 }
 
 TEST_F(CliUsageTest, TheReadmeListsEveryCommandAsTheProgramDescribesIt) {

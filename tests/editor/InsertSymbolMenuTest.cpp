@@ -30,9 +30,9 @@ TEST(InsertSymbolMenu, HoldsEveryCommandOnceAndRepeatsTabAtTheTop) {
     const std::unique_ptr<QMenu> menu(createInsertSymbolMenu(nullptr));
     std::map<int, std::pair<int, QString>> found;
     collect(*menu, "", found);
-    ASSERT_EQ(found.size(), 305u);
+    ASSERT_EQ(found.size(), 331u);
     EXPECT_EQ(found.begin()->first, 4045);
-    EXPECT_EQ(found.rbegin()->first, 4349);
+    EXPECT_EQ(found.rbegin()->first, 4375);
     for (const auto& [id, place] : found) EXPECT_EQ(place.first, id == kTabNextBeatCommand ? 2 : 1) << id;
     EXPECT_EQ(found[4045].second, "Melody Notes > Whole > Low G");
     EXPECT_EQ(found[4098].second, "Melody Notes > Eighth > Right Tail > High A");
@@ -40,6 +40,8 @@ TEST(InsertSymbolMenu, HoldsEveryCommandOnceAndRepeatsTabAtTheTop) {
     EXPECT_EQ(found[4284].second, "Staff Formatting > Tab/Next Beat");
     EXPECT_EQ(found[4336].second, "Time Lines > End of time line");
     EXPECT_EQ(found[4348].second, "New Staff");
+    EXPECT_EQ(found[4350].second, "Ceol Mor > Crunluaths > Crunluath");
+    EXPECT_EQ(found[4375].second, "Ceol Mor > Marks > Trebling");
 }
 
 TEST(InsertSymbolMenu, TextsEndInOneBlankExceptWhereTheyMustNot) {
@@ -79,7 +81,9 @@ TEST(InsertSymbolMenu, TextsEndInOneBlankExceptWhereTheyMustNot) {
     EXPECT_EQ(insertSymbolText(4348), "& sharpf sharpc ");
     EXPECT_EQ(insertSymbolText(4349), "TuneTempo,90 ");
     EXPECT_EQ(insertSymbolText(4044), "");
-    EXPECT_EQ(insertSymbolText(4350), "");
+    EXPECT_EQ(insertSymbolText(4350), "crun ");
+    EXPECT_EQ(insertSymbolText(4368), "cadgE ");
+    EXPECT_EQ(insertSymbolText(4376), "");
 }
 
 }  // namespace

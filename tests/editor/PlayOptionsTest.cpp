@@ -244,7 +244,7 @@ class PlayOptionsTestSoundsTest : public ::testing::Test {
 protected:
     std::unique_ptr<PlayOptionsDialog> dialog(std::optional<unsigned> midiDevice) {
         auto options = std::make_unique<PlayOptionsDialog>(
-            TuneSettings{}, true, PlayOptionsServices{*profile, messages, devices, midiDevice});
+            TuneSettings{}, true, 75, PlayOptionsServices{*profile, messages, devices, midiDevice});
         options->show();
         return options;
     }

@@ -108,7 +108,9 @@ def unrolled(measures):
         order.append(m)
         after = i + 1
         for sound in m.sounds:
-            if jumped_from is not None and sound.get("fine") == "yes":
+            if jumped_from is not None and i == jumped_from:
+                jumped_from = None  # the jump is done: play on past it
+            elif jumped_from is not None and sound.get("fine") == "yes":
                 after, jumped_from = jumped_from + 1, None
             elif jumped_from is not None and "tocoda" in sound:
                 after = codas[sound["tocoda"]]

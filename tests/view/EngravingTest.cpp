@@ -149,7 +149,7 @@ protected:
                 for (StaffLayout* staff : test::stavesOf(*tune)) check(*tune, *staff);
             }
         }
-        ASSERT_EQ(tunes, 6);
+        ASSERT_EQ(tunes, 7);
     }
     test::Engraving engraving;
 };
@@ -221,7 +221,7 @@ TEST_P(EngravedExamples, DirectionsStandInsideTheirBarClearOfEveryOtherGlyph) {
         }
         EXPECT_EQ(staff.overhang, 0);
     });
-    EXPECT_EQ(directions, 4);
+    EXPECT_EQ(directions, 10);
 }
 
 // In 384ths of a whole note.

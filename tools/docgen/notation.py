@@ -81,7 +81,15 @@ GROUPS = [
      lambda row: row.name in symbols.TAORLUATHS or row.name in symbols.BUBBLYS, None),
     ("birls", "Birls and throws", None,
      lambda row: row.name in symbols.BIRLS or row.name in symbols.THROWS, None),
-    ("cadences", "Cadences", None, _category("CAT_CADENCE"), None),
+    ("ceol-mor", "Ceol mor movements", "Crunluaths (<code>crun</code>; from D <code>crunb</code>, from low G "
+     "<code>crunlg</code>; a mach on B, C and D <code>crunamb</code> ...; fosgailte endings "
+     "<code>crunfosgb</code> ...), taorluaths a mach and from low G, and the throws dre, dare and bari, each "
+     "one gracenote group before its note.",
+     _table(symbols.CEOL_MOR), None),
+    ("cadences", "Cadences", "A capital <code>E</code> in the name is the held E of a piobaireachd cadence: "
+     "it is drawn larger and sounds in the gracenote category 4 (Play Music Setup, Gracenote Duration). "
+     "A pause (<code>fermat</code>) written after such a cadence lengthens its E.",
+     _category("CAT_CADENCE"), None),
     ("bars", "Bar lines, parts and the clef", "<code>I!''</code> and <code>''!I</code> start and end a "
      "repeated part. <code>_sep</code> separates beats where a tab cannot be written; it has no picture.",
      _category("CAT_BAR", "CAT_START_SECTION", "CAT_END_SECTION", "CAT_G_CLEF", "CAT_BEAT_SEPARATOR"), None),
@@ -97,7 +105,9 @@ GROUPS = [
     ("accidentals", "Accidentals", "Written before the note they change.",
      _category("CAT_NOTE_CHANGE"), lambda row: "Naturals" if row.name.startswith("natural") else "Sharps"),
     ("signs", "Signs and repeats", None, _category("CAT_SIGN_REPEAT", "CAT_SIGN"), None),
-    ("pibroch", "Fermata and pibroch marks", None,
+    ("pibroch", "Fermata and pibroch marks", "<code>txtaor</code> and <code>txcrun</code> (turned over for a "
+     "mach: <code>txtaoram</code>, <code>txcrunam</code>) and <code>trebling</code> mark the note after them "
+     "and are not played.",
      _category("CAT_FERMATA", "CAT_PIOB_OVERNEXT", "CAT_PIOB_UNDERNEXT", "CAT_PIOB_UNDERNEXT_CAMACH",
                "CAT_PIOB_UNDERPREV"), None),
 ]
@@ -174,7 +184,13 @@ def sounds(row):
     """What an embellishment plays, as note names; empty for other symbols."""
     if row.klass != "embellishment" or not row.data:
         return ""
-    return " ".join(LETTER_NAMES.get(letter, letter) for letter in row.data)
+    notes = []
+    for letter in row.data:
+        if letter in LETTER_NAMES:
+            notes.append(LETTER_NAMES[letter])
+        elif notes and not notes[-1].endswith(" (held)"):
+            notes[-1] += " (held)"  # a duration code: the note sounds longer
+    return " ".join(notes)
 
 
 def glyph_of(row, fonts):

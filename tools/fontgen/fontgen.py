@@ -23,6 +23,12 @@ SKIP = 77
 FIXED_TIMESTAMP = 3029529600
 PROFILE_NAME = "QTN32.INI"
 
+# The average character width each font reports.  The program sizes a
+# music font's width by it, as a Windows font is sized, so a glyph added to
+# a font must not change it: older music would come out narrower.  These are
+# the widths the fonts had when first made, kept for good.
+AVERAGE_WIDTH = {1: 173, 2: 180, 3: 200, 4: 271, 5: 507, 6: 430, 7: 247, 8: 251}
+
 
 def _codes_field(row):
     return "(%s,%s,%s,%d)" % (row.category, row.pitch, row.tail, row.value)
@@ -141,6 +147,7 @@ def build_font(section, rows, path):
                 sTypoLineGap=0, usWinAscent=glyphs.ASCENT, usWinDescent=glyphs.DESCENT,
                 fsSelection=0x40 | 0x80, achVendID="SKRL", usWeightClass=400,
                 version=4)
+    fb.font["OS/2"].xAvgCharWidth = AVERAGE_WIDTH[section]
     fb.setupPost()
     fb.setupHead(unitsPerEm=glyphs.UPM, created=FIXED_TIMESTAMP, modified=FIXED_TIMESTAMP)
     fb.font["head"].created = FIXED_TIMESTAMP

@@ -410,6 +410,33 @@ def undermark(letter):
     return shape
 
 
+def overletter(letter, inverted):
+    # A movement mark over the note: T (taorluath) or C (crunluath), turned
+    # upside down for the a mach forms as the old collections print them.
+    # Drawn with the pen: the letters sit between the gracenote stems.
+    shape = Shape()
+    top, bottom, cx = 300, 420, 80
+    if letter == "T":
+        shape.add(rect(cx - 50, top, cx + 50, top + 18))
+        shape.add(rect(cx - 9, top, cx + 9, bottom))
+    else:
+        shape.add(stroke(arc(cx, (top + bottom) / 2, 48, (bottom - top) / 2, -50, -310), 17))
+    if inverted:
+        cy = (top + bottom) / 2
+        shape.contours = [([(2 * cx - x, 2 * cy - y) for x, y in points], hole)
+                          for points, hole in shape.contours]
+    return shape
+
+
+def trebling():
+    # Three short strokes stacked over the note.
+    shape = Shape()
+    for k in range(3):
+        y = 300 + 40 * k
+        shape.add(rect(30, y, 130, y + 15))
+    return shape
+
+
 def accidental(kind, pitch):
     shape = Shape()
     symbol(shape, kind, 14, ACCIDENTAL_HEIGHT, centre=pitch_y(pitch))
@@ -483,29 +510,57 @@ def dot(pitch, count):
     return shape.finish(right_bearing=20)
 
 
-def grace(letters):
+def grace(letters, held=None):
     # Small heads, stems up to the common line; a cluster is joined by three
-    # beams, a single gracenote carries three flags.
+    # beams, a single gracenote carries three flags.  A held gracenote (the
+    # E of a piobaireachd cadence) has a larger head and only the first
+    # beam, as an eighth among thirty-seconds, so that it reads as longer.
     shape = Shape()
     hw = half_width(GRACE_RX, GRACE_RY, HEAD_TILT)
+    held_rx, held_ry = GRACE_RX * 5 // 4, GRACE_RY * 5 // 4
+    grow = half_width(held_rx, held_ry, HEAD_TILT) - hw
     stems = []
     for i, letter in enumerate(letters):
         pitch = LETTER_PITCH[letter]
-        cx = 20 + hw + GRACE_STEP * i
+        big = i == held
+        shift = 0 if held is None or i < held else (grow if big else 2 * grow)
+        cx = 20 + hw + GRACE_STEP * i + shift
         cy = pitch_y(pitch)
-        shape.add(ellipse(cx, cy, GRACE_RX, GRACE_RY, HEAD_TILT, n=28))
-        x1 = cx + hw
+        rx, ry = (held_rx, held_ry) if big else (GRACE_RX, GRACE_RY)
+        shape.add(ellipse(cx, cy, rx, ry, HEAD_TILT, n=28))
+        x1 = cx + hw + (grow if big else 0)
         shape.add(rect(x1 - GRACE_STEM, GRACE_STEM_TOP, x1, cy))
         stems.append(x1)
         if pitch == "HA":
             shape.add(rect(cx - 55, 400, cx + 55, 400 + LINE))
+    flags = 1 if held is not None else 3
     if len(stems) == 1:
-        for i in range(3):
+        for i in range(flags):
             shape.add(_grace_flag(stems[0], GRACE_STEM_TOP + 45 * i))
     else:
-        for top, bottom in GRACE_BEAMS:
-            shape.add(rect(stems[0] - GRACE_STEM, top, stems[-1], bottom))
+        for level, (top, bottom) in enumerate(GRACE_BEAMS):
+            if held is None or level == 0:
+                shape.add(rect(stems[0] - GRACE_STEM, top, stems[-1], bottom))
+            else:
+                _inner_beams(shape, stems, held, top, bottom)
     return shape.finish(right_bearing=GRACE_AFTER)
+
+
+def _inner_beams(shape, stems, held, top, bottom):
+    # The second and third beams join every pair of short neighbours; a
+    # short gracenote beside the held one keeps a stub toward it.
+    stub = GRACE_STEP // 2
+    for i in range(len(stems)):
+        if i == held:
+            continue
+        if i + 1 < len(stems) and i + 1 != held:
+            shape.add(rect(stems[i] - GRACE_STEM, top, stems[i + 1], bottom))
+        lonely = (i == 0 or i - 1 == held) and (i + 1 == len(stems) or i + 1 == held)
+        if lonely:
+            if i + 1 < len(stems):
+                shape.add(rect(stems[i] - GRACE_STEM, top, stems[i] + stub, bottom))
+            else:
+                shape.add(rect(stems[i] - stub, top, stems[i], bottom))
 
 
 def _grace_flag(x1, y_top):
@@ -544,7 +599,8 @@ DRAWERS = {
     "common": common, "label": label, "bislabel": bislabel, "lineend": lineend,
     "arcmark": arcmark, "tuplet": tuplet, "text": words, "coda": coda,
     "segno": segno, "fermata": fermata, "accent": accent, "tenuto": tenuto,
-    "undermark": undermark, "accidental": accidental, "note": note,
+    "undermark": undermark, "overletter": overletter,
+    "trebling": trebling, "accidental": accidental, "note": note,
     "tailed": tailed, "dot": dot, "grace": grace, "rest": rest,
 }
 

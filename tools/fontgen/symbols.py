@@ -105,6 +105,27 @@ BUBBLYS = {"bubly": "gdgcg", "hbubly": "dgcg"}
 # note.
 CADENCES = {"cadge": "Ge", "cadged": "Ged", "cadgf": "Gf", "cadae": "Ae"}
 
+# The movements of ceol mor, each one gracenote group.  A mach forms play the
+# melody note inside the movement; the fosgailte forms are the open endings
+# on B, C and D; the "from" forms leave out the gracenote the note before
+# already gives (from D a B gracenote, from low G no opening low G).
+CEOL_MOR = {
+    "crun": "gdgeafa", "crunb": "gbgeafa", "crunlg": "dgegfa",
+    "crunamb": "gdgbebfb", "crunamc": "gdgcecfc", "crunamd": "gdgcdedfd",
+    "crunfosgb": "ebfb", "crunfosgc": "ecfc", "crunfosgd": "edfd",
+    "taramb": "gdgbe", "taramc": "gdgce", "taramd": "gdgcde", "tarlg": "dge",
+    "dre": "eafa", "dare": "feGe", "bari": "egfg",
+}
+
+# Cadences with the held E: the capital E in the name is the held note.  It
+# sounds with gracenote category "4" and is drawn as the longer note of the
+# group; the other gracenotes keep the plain duration.
+HELD_CADENCE_CODE = "4"
+HELD_CADENCES = {  # name: (letters, index of the held E)
+    "cadE": ("e", 0), "cadEd": ("ed", 0), "cadgE": ("Ge", 1),
+    "cadgEd": ("Ged", 1), "cadgEf": ("Gef", 1),
+}
+
 # ---------------------------------------------------------------------------
 # Rows.
 
@@ -267,6 +288,24 @@ def _qtn7():
          klass="embellishment", data="e", draw=("undermark", "e"))
 
 
+def _held_cadences():
+    codes = _Codes(7, first=_next_code(7))
+    for name, (letters, held) in HELD_CADENCES.items():
+        data = letters[:held + 1] + HELD_CADENCE_CODE + letters[held + 1:]
+        _add(name, 7, codes.take(), "CAT_CADENCE", klass="embellishment",
+             data=data, draw=("grace", letters, held))
+
+
+def _movement_marks():
+    # Marks over the note that name its movement; they are read, not played.
+    codes = _Codes(7, first=_next_code(7))
+    for name, letter, inverted in [("txtaor", "T", False), ("txcrun", "C", False),
+                                   ("txtaoram", "T", True), ("txcrunam", "C", True)]:
+        _add(name, 7, codes.take(), "CAT_PIOB_OVERNEXT",
+             draw=("overletter", letter, inverted))
+    _add("trebling", 7, codes.take(), "CAT_PIOB_OVERNEXT", draw=("trebling",))
+
+
 def _qtn8():
     codes = _Codes(8)
     for v in VALUES:
@@ -291,6 +330,9 @@ def _build():
     _embellishments(6, PELES)
     _embellishments(7, CADENCES, "CAT_CADENCE")
     _qtn7()
+    _embellishments(5, CEOL_MOR)
+    _held_cadences()
+    _movement_marks()
     _qtn8()
     return list(_rows)
 
