@@ -97,8 +97,13 @@ void MusicRenderer::drawStaff(const StaffLayout& staff, Surface& surface) const 
         const int overhang = b + 1 == staff.bars.size() ? staff.overhang : 0;
         const Rect rect{bar.x, staff.y, bar.x + bar.width + overhang, staff.y + staff.height};
         if (screen && !surface.isVisible(rect)) continue;
-        for (const auto& symbol : bar.symbols) drawSymbol(*symbol, staff, surface);
+        for (std::size_t i = 0; i < bar.symbols.size(); ++i) drawBarSymbol(bar, i, staff, surface);
     }
+}
+
+void MusicRenderer::drawBarSymbol(const BarLayout& bar, std::size_t index, const StaffLayout& staff,
+                                  Surface& surface) const {
+    drawSymbol(*bar.symbols[index], staff, surface, beamedNext(bar, index));
 }
 
 void MusicRenderer::drawStaffLines(const StaffLayout& staff, Surface& surface) const {
@@ -109,12 +114,13 @@ void MusicRenderer::drawStaffLines(const StaffLayout& staff, Surface& surface) c
     }
 }
 
-void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface) const {
+void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface,
+                               const Symbol* next) const {
     const Colour colour = symbol.marked ? highlight_ : kBlack;
     if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
     if (symbol.glyphFont() != nullptr) {
         if (isBarLineCategory(symbol.category)) drawBarLines(symbol, staff, surface, colour);
-        if (!isPlainBarLine(symbol.barLine)) drawGlyph(symbol, staff, surface, colour);
+        if (!isPlainBarLine(symbol.barLine)) drawGlyph(symbol, staff, surface, colour, next);
     } else if (isArcCategory(symbol.category) && symbol.curve && !symbol.curve->empty()) {
         surface.fillPolygon(*symbol.curve, colour);
         if (isTuplet(symbol.category)) drawTupletNumber(symbol, surface, colour);
@@ -122,7 +128,8 @@ void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, S
     if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
 }
 
-void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) const {
+void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour,
+                              const Symbol* next) const {
     if (symbol.category == CAT_END_TIMELINE || symbol.category == CAT_END_TIMELINE_BIS) {
         drawTimeLineEnd(symbol, staff, surface, colour);
         return;
@@ -135,7 +142,7 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
         const GlyphBox ledger = ledgerFont->glyphBox(glyph::kLedger);
         surface.glyph(*ledgerFont, glyph::kLedger, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
     }
-    if (flagged) drawFlags(symbol, staff, surface, colour);
+    if (flagged) drawFlags(symbol, staff, surface, colour, next);
     surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore, y, colour);
     if (flagged) drawBeams(symbol, staff, surface, colour);
 }
@@ -202,9 +209,29 @@ void drawTupletNumber(const Symbol& tuplet, Surface& surface, Colour colour) {
     }
 }
 
-void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour) {
+const Symbol* beamedNext(const BarLayout& bar, std::size_t index) {
+    const Symbol& note = *bar.symbols[index];
+    if (!drawsFlags(note)) return nullptr;
+    for (std::size_t i = index + 1; i < bar.symbols.size(); ++i) {
+        const Symbol& s = *bar.symbols[i];
+        if (isTailedNote(s.category)) return s.backLink == &note && drawsFlags(s) ? &s : nullptr;
+    }
+    return nullptr;
+}
+
+void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour, const Symbol* next) {
+    // A level a beam already joins needs no flag: drawn anyway it would
+    // stick out past the neighbour's stem where the notes stand close.
+    std::vector<int> joined;
+    if (note.backLink != nullptr && drawsFlags(*note.backLink)) {
+        joined = beamLevels(std::min(note.noteValue, note.backLink->noteValue));
+    }
+    if (next != nullptr) {
+        for (const int level : beamLevels(std::min(note.noteValue, next->noteValue))) joined.push_back(level);
+    }
     const int s = note.stemX;
     for (const int level : beamLevels(note.noteValue)) {
+        if (std::find(joined.begin(), joined.end(), level) != joined.end()) continue;
         const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
         const int top = note.y + boxTop(note.ledgerFont(), box);
         if (note.tailCode == TAIL_R) {
