@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engraving/FontCreation.h"
+#include "engraving/InkBoxes.h"
 #include "engraving/MusicCurves.h"
 #include "engraving/MusicGlyphs.h"
 #include "notation/TuneBuilder.h"
@@ -52,6 +53,11 @@ bool isStretchCategory(std::int32_t c, bool withRests) {
 }
 
 int boxTop(const Symbol& s) { return s.y + s.glyphOrigin.height; }
+
+// Fine, D.C., D.S. and their kin, the segno and the coda sign.
+bool isDirection(const Symbol& s) {
+    return (s.category == CAT_SIGN_REPEAT || s.category == CAT_SIGN) && s.glyphFont() != nullptr;
+}
 int boxBottom(const Symbol& s) { return boxTop(s) + s.glyphBox.height; }
 
 // Whether the symbol at `index` of its bar takes a share of extra width: a
@@ -453,10 +459,12 @@ void MusicLayout::allowForInlineTexts(StaffLayout& staff) {
     for (const auto& bar : staff.bars) {
         for (const auto& s : bar->symbols) {
             if (s->inlineText != nullptr) tallestText = std::max(tallestText, s->inlineText->measure(false).height);
-            if (s->glyphFont() != nullptr && s->category == CAT_FERMATA) highestTop = std::min(highestTop, boxTop(*s));
+            if (s->glyphFont() != nullptr && (s->category == CAT_FERMATA || isDirection(*s))) {
+                highestTop = std::min(highestTop, boxTop(*s));
+            }
         }
     }
-    // A fermata raised over gracenotes must not reach into the staff above.
+    // A fermata or direction raised over gracenotes must not reach into the staff above.
     const int raised = std::max(0, staff.y - highestTop);
     const int allowance = std::max(tallestText, raised);
     if (allowance == 0) return;
@@ -477,10 +485,41 @@ void MusicLayout::measureStaffLines(StaffLayout& staff) {
     }
 }
 
+void MusicLayout::clearDirections(StaffLayout& staff) const {
+    // Fine, D.C., D.S., the segno and the coda sign are read apart from the
+    // music: half a staff space of paper round them, above whatever they
+    // would touch.
+    const int clearance = std::max(1, staffSpace_ / 2);
+    std::vector<Rect> ink;
+    std::vector<Symbol*> directions;
+    const MusicRenderer renderer(kBlack);
+    for (auto& bar : staff.bars) {
+        for (std::size_t i = 0; i < bar->symbols.size(); ++i) {
+            Symbol& s = *bar->symbols[i];
+            if (isDirection(s)) {
+                directions.push_back(&s);
+                continue;
+            }
+            for (const Rect& r : inkOf(renderer, *bar, i, staff).all) ink.push_back(r);
+        }
+    }
+    for (Symbol* d : directions) {
+        const int left = d->x + d->spaceBefore + d->glyphOrigin.width;
+        const int right = left + d->glyphBox.width;
+        int limit = staff.lineY[0] - clearance;
+        for (const Rect& r : ink) {
+            if (r.left < right + clearance && left - clearance < r.right) limit = std::min(limit, r.top - clearance);
+        }
+        const int bottom = boxBottom(*d);
+        if (bottom > limit) d->y -= bottom - limit;
+    }
+}
+
 void MusicLayout::finishStaff(StaffLayout& staff) {
     pendingMarks_.clear();
-    allowForInlineTexts(staff);
     measureStaffLines(staff);
+    clearDirections(staff);
+    allowForInlineTexts(staff);
     int tallest = 0;
     for (const auto& bar : staff.bars) tallest = std::max(tallest, bar->height);
     if (tallest == 0) tallest = staff.staffGlyphExtent.height;

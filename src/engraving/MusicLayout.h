@@ -119,6 +119,7 @@ private:
     void moveMarks(BarLayout& bar, std::vector<std::pair<const Symbol*, int>>& moved) const;
     void allowForInlineTexts(StaffLayout& staff);
     void measureStaffLines(StaffLayout& staff);
+    void clearDirections(StaffLayout& staff) const;
 
     void stretchStaves(Tune& tune);
     void alignColumns(Tune& tune);

@@ -143,7 +143,9 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
         surface.glyph(*ledgerFont, glyph::kLedger, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
     }
     if (flagged) drawFlags(symbol, staff, surface, colour, next);
-    surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore, y, colour);
+    const Point shift = symbol.category == CAT_START_TIMELINE ? timeLineLabelShift(symbol, staff) : Point{};
+    surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore + shift.x, y + shift.y,
+                  colour);
     if (flagged) drawBeams(symbol, staff, surface, colour);
 }
 
@@ -279,6 +281,17 @@ void openingStroke(const Symbol& label, const Bracket& b, Surface& surface, Colo
 }
 
 }  // namespace
+
+Point timeLineLabelShift(const Symbol& label, const StaffLayout& staff) {
+    // The label's glyph may start on the hook: keep a quarter staff space
+    // of paper from the opening stroke and from the bracket over it.
+    const Bracket b = bracketFor(label, staff, label.name == "'bis" ? 1 : 0);
+    const int gap = std::max(1, (staff.lineY[1] - staff.lineY[0]) / 4);
+    const int left = label.x + label.spaceBefore + label.glyphOrigin.width;
+    const int top = label.y + label.glyphOrigin.height;
+    return {std::max(0, label.x + b.horizontal.height + gap - left),
+            std::max(0, label.y + b.top + b.horizontal.height + gap - top)};
+}
 
 void drawTimeLineSegments(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) {
     const bool plain = (symbol.timeLines & ~kBisTimeLine) != 0;

@@ -55,6 +55,9 @@ void drawBeams(const Symbol& note, const StaffLayout& staff, Surface& surface, C
 // centred over its curve; nothing without a curve or a glyph.
 std::optional<Point> tupletNumberPlace(const Symbol& tuplet);
 void drawTupletNumber(const Symbol& tuplet, Surface& surface, Colour colour);
+// How far a time-line label's glyph is moved right and down to stand clear
+// of its bracket's hook.
+Point timeLineLabelShift(const Symbol& label, const StaffLayout& staff);
 void drawTimeLineSegments(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour);
 void drawTimeLineEnd(const Symbol& end, const StaffLayout& staff, Surface& surface, Colour colour);
 
