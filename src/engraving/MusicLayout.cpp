@@ -20,7 +20,8 @@ namespace {
 constexpr int kMaxAlignedColumns = 50;
 constexpr int kDotPreGap = 4;      // after a tailed note, in 1/130 of H
 constexpr int kMarkClearance = 3;  // between a mark and what it clears, in 1/130 of H
-constexpr int kFallbackStaffSpace = 10;  // in 1/130 of H, for fonts without a staff glyph
+constexpr int kFallbackStaffSpace = 10;
+constexpr int kBarLineRoom = 20;  // Modern: after a bar line, in tenths of a staff space  // in 1/130 of H, for fonts without a staff glyph
 
 // Gracenote-side symbols get their space before from the space percent.
 bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT_REST; }
@@ -190,8 +191,8 @@ int MusicLayout::roomOf(int noteValue, bool dotted) const {
     // A sixteenth's room, and what each doubling of the length adds, in
     // tenths of a staff space: long notes get more room, but far less than
     // their length, as engravers space.
-    constexpr double kSixteenthRoom = 16;
-    constexpr double kDoublingStep = 9;
+    constexpr double kSixteenthRoom = 12.5;
+    constexpr double kDoublingStep = 11.5;
     constexpr double kShortest = 10;
     const double doublings = noteValue > 0 ? std::log2(16.0 / noteValue) : 4.0;
     double room = std::max(kShortest, kSixteenthRoom + kDoublingStep * doublings);
@@ -296,6 +297,11 @@ void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int&
     const int width = symbol.glyphExtent.width;
     if (modern() && isMelodyCategory(symbol.category)) {
         symbol.spaceAfter = std::max(minimumGap(), roomOf(symbol.noteValue, false) - width);
+    }
+    // Modern keeps a bar's first note well clear of the bar line, so that a
+    // bar's width follows its durations rather than its number of notes.
+    if (modern() && (symbol.category == CAT_BAR || symbol.category == CAT_START_SECTION)) {
+        symbol.spaceAfter = std::max(symbol.spaceAfter, staffSpace_ * kBarLineRoom / 10);
     }
     const int left = symbol.x + symbol.spaceBefore;
     symbol.centreX = left + width / 2;

@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""Measures the engraving through `skirlo-cli tree --layout`, as another
+program would: beams and flags, directions against the ink round them, and
+the Modern style's spacing, short lines and ties.
+
+usage: check_layout.py SKIRLO_CLI EXAMPLES_DIR WORK_DIR"""
+
+import json
+import pathlib
+import subprocess
+import sys
+
+CLI, EXAMPLES, WORK = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
+TAILED, SIGN, SIGN_REPEAT, TIES = (1, 2), 28, 29, 8
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+
+
+def layout(path, style, zoom=100):
+    run = subprocess.run([CLI, "tree", str(path), "--layout", "--zoom", str(zoom), "--engraving", style],
+                         capture_output=True, text=True, encoding="latin-1")
+    if run.returncode != 0:
+        raise SystemExit(f"tree --layout {path} failed: {run.stderr}")
+    return json.loads(run.stdout)
+
+
+def staves(tree):
+    for tune in tree["tunes"]:
+        for part in tune["parts"]:
+            yield from part["staves"]
+
+
+def near(a, b, distance):
+    """Whether two boxes come closer than `distance` on both axes."""
+    return a[0] < b[2] + distance and b[0] < a[2] + distance and a[1] < b[3] + distance and b[1] < a[3] + distance
+
+
+def check_flags(name, staff):
+    # A flag never reaches past the stem of the tailed note beside it, and
+    # none stands on a level where a beam already joins its note.
+    for bar in staff["bars"]:
+        notes = [s for s in bar["symbols"] if s["category"] in TAILED and "flagInk" in s]
+        beams = [b for s in notes for b in s.get("beamInk", [])]
+        for i, note in enumerate(notes):
+            low = notes[i - 1]["stem"] if i > 0 else -10**9
+            high = notes[i + 1]["stem"] + 1 if i + 1 < len(notes) else 10**9
+            for f in note["flagInk"]:
+                if f[0] < low or f[2] > high:
+                    fail(f"{name}: a flag of {note['name']} at x {note['x']} reaches past its neighbour's stem")
+                for b in beams:
+                    joined = b[0] <= note["stem"] <= b[2]
+                    if joined and f[1] < b[3] and b[1] < f[3]:
+                        fail(f"{name}: a flag of {note['name']} at x {note['x']} lies on the beam joining it")
+
+
+def check_directions(name, staff):
+    space = staff["space"]
+    lines = [staff["x"], staff["top"], staff["x"] + staff["width"], staff["top"] + 4 * space + staff["lineThickness"]]
+    symbols = [s for bar in staff["bars"] for s in bar["symbols"]]
+    count = 0
+    for d in symbols:
+        if d["category"] not in (SIGN, SIGN_REPEAT) or not d["ink"]:
+            continue
+        count += 1
+        others = [box for s in symbols if s is not d for box in s["ink"]] + [lines]
+        for box in d["ink"]:
+            if any(near(box, o, space / 2) for o in others):
+                fail(f"{name}: {d['name']} stands within half a staff space of other ink")
+    return count
+
+
+def check_examples():
+    directions = 0
+    for path in sorted(EXAMPLES.glob("*.tnz")):
+        for style in ("classic", "modern"):
+            for zoom in (100, 200):
+                for staff in staves(layout(path, style, zoom)):
+                    name = f"{path.name} {style} {zoom}%"
+                    check_flags(name, staff)
+                    directions += check_directions(name, staff)
+    if directions < 8:
+        fail(f"only {directions} directions were measured in the examples")
+
+
+def tune_file(name, *staff_lines):
+    body = "\r\n".join("& sharpf sharpc " + line for line in staff_lines)
+    path = WORK / name
+    path.write_bytes(("Chantrel:1.0\r\n\r\n\"A Tune\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n\r\n"
+                      + body + "\r\n").encode("latin-1"))
+    return path
+
+
+def check_modern_spacing():
+    # Bars of a whole, two halves, four quarters and eight eighths, after an
+    # opening bar that holds the clef and key.
+    path = tune_file("durations.tnz", "4_4 I! LA_1 ! LA_1 ! B_2 C_2 ! LA_4 B_4 C_4 D_4 ! "
+                     "LAr_8 Bl_8 Cr_8 Dl_8 Er_8 Fl_8 Er_8 Dl_8 ! LA_1 !I")
+    bars = next(staves(layout(path, "modern")))["bars"]
+    widths = [bars[i]["width"] for i in range(2, 6)]
+    for got, wanted in zip([w / widths[0] for w in widths], (1.0, 1.4, 2.0, 2.4)):
+        if abs(got - wanted) > 0.15 * wanted:
+            fail(f"Modern bar widths {widths} are not as 1 : 1.4 : 2.0 : 2.4")
+            break
+
+
+def check_short_line():
+    one_bar = "gg LAr_8 Bl_16 dbc Cr_8 LAl_16 !I"
+    natural = next(staves(layout(tune_file("alone.tnz", "2_4 I! " + one_bar), "modern")))["width"]
+    long_line = ("2_4 I! " + "gg LAr_8 Bl_16 dbc Cr_8 LAl_16 ! " * 6)[:-2] + "!t"
+    for style, limit in (("modern", 1.5), ("classic", None)):
+        lines = list(staves(layout(tune_file("short.tnz", long_line, one_bar), style)))
+        ratio = lines[1]["width"] / natural
+        if limit is not None and ratio > limit:
+            fail(f"{style}: a one-bar line is {ratio:.2f} times its natural width")
+        if limit is None and lines[1]["width"] != lines[0]["width"]:
+            fail("classic: a short line is no longer stretched to the full width")
+
+
+def check_tie():
+    path = tune_file("tie.tnz", "4_4 I! B_4 ^t B_4 C_2 !I")
+    staff = next(staves(layout(path, "modern")))
+    symbols = [s for bar in staff["bars"] for s in bar["symbols"]]
+    tie = next(s for s in symbols if s["category"] == TIES)
+    notes = [s for s in symbols if s["category"] == 0]
+    span = (notes[1]["centre"] - notes[0]["centre"]) / staff["space"]
+    box = tie["ink"][0]
+    height = (box[3] - box[1]) / staff["space"]
+    if not 2.5 <= span <= 4.0:
+        fail(f"the tie test's notes stand {span:.2f} staff spaces apart, not about 3")
+    if height > 0.8:
+        fail(f"a Modern tie over {span:.2f} staff spaces is {height:.2f} high")
+
+
+WORK.mkdir(parents=True, exist_ok=True)
+check_examples()
+check_modern_spacing()
+check_short_line()
+check_tie()
+for f in failures[:40]:
+    print(f)
+print(f"{len(failures)} failure(s)")
+sys.exit(1 if failures else 0)
