@@ -94,6 +94,7 @@ bool MusicView::refresh(MessageSink& messages, TextRepairs repairs) {
     const int zoom = settings_.zoom;
     settings_ = layoutSettingsFor(document_.settings(), settings_.ballSize);
     settings_.zoom = zoom;
+    settings_.engraving = engravingStyleOf(*context_.workspace.profile);  // the View menu may have changed it
     build(messages, repairs);
     return true;
 }

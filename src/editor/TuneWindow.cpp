@@ -17,6 +17,7 @@
 #include "document/Workspace.h"
 #include "editor/ControlBar.h"
 #include "editor/EditorContext.h"
+#include "document/MusicSettings.h"
 #include "editor/MusicExport.h"
 #include "editor/MusicPageSetupDialog.h"
 #include "editor/MusicView.h"
@@ -267,8 +268,15 @@ void TuneWindow::playOptions() {
 
 void TuneWindow::musicPageSetup() {
     if (player_->playing()) return;
-    MusicPageSetupDialog dialog(musicPageSetupOf(document_->settings()), this);
+    Profile& profile = *context_.workspace.profile;
+    const EngravingStyle engraving = engravingStyleOf(profile);
+    MusicPageSetupDialog dialog(musicPageSetupOf(document_->settings()), engraving, this);
     if (dialog.exec() != QDialog::Accepted) return;
+    // The style is the program's, for every open tune: the main window lays them all out again.
+    if (dialog.engraving() != engraving) {
+        rememberEngravingStyle(profile, dialog.engraving());
+        emit engravingStyleChanged();
+    }
     QTextCursor oneUndoStep(script_->document());
     oneUndoStep.beginEditBlock();
     const bool relayout = acceptMusicPageSetup(dialog.values(), *document_);
