@@ -828,6 +828,14 @@ void MusicLayout::finishTune(Tune& tune) {
     placeTexts(tune);
 }
 
+void giveTunesOneWidth(const std::vector<std::unique_ptr<Tune>>& tunes, MusicLayout& layout) {
+    int widest = 0;
+    for (const auto& tune : tunes) widest = std::max(widest, tune->width);
+    for (const auto& tune : tunes) {
+        if (tune->width < widest) layout.widenTune(*tune, widest);
+    }
+}
+
 Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX) {
     Extent extent;
     if (tunes.empty()) return {1, 1};  // nothing to show, not even a margin
@@ -851,14 +859,7 @@ LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const Symb
     const TuneBuildContext context{
         symbols, measuring, *music.fonts, messages, music.fonts->height, &layout, music.leftX, 0, repairs};
     music.tunes = buildTunes(script, convertBareStrings, context);
-    if (settings.engraving == EngravingStyle::Modern) {
-        // Tunes set one under another read as one page: one width for all.
-        int widest = 0;
-        for (const auto& tune : music.tunes) widest = std::max(widest, tune->width);
-        for (const auto& tune : music.tunes) {
-            if (tune->width < widest) layout.widenTune(*tune, widest);
-        }
-    }
+    if (settings.engraving == EngravingStyle::Modern) giveTunesOneWidth(music.tunes, layout);
     music.extent = musicExtent(music.tunes, music.leftX);
     return music;
 }

@@ -159,6 +159,10 @@ private:
 // hangs on by 3/130 of H; 0 when its top is already below that symbol.
 int underMarkDrop(const Symbol& mark, const Symbol& target, int fontHeight);
 
+// Modern: tunes set one under another read as one page, so every tune is
+// widened to the widest.
+void giveTunesOneWidth(const std::vector<std::unique_ptr<Tune>>& tunes, MusicLayout& layout);
+
 // Where the music ends: the widest tune plus the left margin, and the total
 // height, each at least 1.
 Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX);
