@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cmath>
 #include <string>
 #include <cstdint>
 
@@ -190,14 +189,16 @@ MusicLayout::MusicLayout(const FontSet& fonts, const CategorySpacing& spacing, M
 int MusicLayout::roomOf(int noteValue, bool dotted) const {
     // A sixteenth's room, and what each doubling of the length adds, in
     // tenths of a staff space: long notes get more room, but far less than
-    // their length, as engravers space.
-    constexpr double kSixteenthRoom = 12.5;
-    constexpr double kDoublingStep = 11.5;
-    constexpr double kShortest = 10;
-    const double doublings = noteValue > 0 ? std::log2(16.0 / noteValue) : 4.0;
-    double room = std::max(kShortest, kSixteenthRoom + kDoublingStep * doublings);
+    // their length, as engravers space. Note values are powers of two from
+    // a whole (1) to a thirty-second (32); anything else counts as a whole.
+    constexpr int kSixteenthRoom = 125;  // hundredths of a staff space
+    constexpr int kDoublingStep = 115;
+    constexpr int kShortest = 100;
+    int doublings = 4;
+    for (int value = 1; value < noteValue && doublings > -1; value *= 2) --doublings;
+    int room = std::max(kShortest, kSixteenthRoom + kDoublingStep * doublings);
     if (dotted) room += kDoublingStep / 2;
-    return static_cast<int>(std::lround(room * staffSpace_ / 10));
+    return (room * staffSpace_ + 50) / 100;
 }
 
 int MusicLayout::scaledUnits(int tableValue) const {
@@ -496,16 +497,18 @@ void MusicLayout::clearDirections(StaffLayout& staff) const {
     // music: half a staff space of paper round them, above whatever they
     // would touch.
     const int clearance = std::max(1, staffSpace_ / 2);
-    std::vector<Rect> ink;
     std::vector<Symbol*> directions;
+    for (auto& bar : staff.bars) {
+        for (auto& s : bar->symbols) {
+            if (isDirection(*s)) directions.push_back(s.get());
+        }
+    }
+    if (directions.empty()) return;
+    std::vector<Rect> ink;
     const MusicRenderer renderer(kBlack);
     for (auto& bar : staff.bars) {
         for (std::size_t i = 0; i < bar->symbols.size(); ++i) {
-            Symbol& s = *bar->symbols[i];
-            if (isDirection(s)) {
-                directions.push_back(&s);
-                continue;
-            }
+            if (isDirection(*bar->symbols[i])) continue;
             for (const Rect& r : inkOf(renderer, *bar, i, staff).all) ink.push_back(r);
         }
     }
