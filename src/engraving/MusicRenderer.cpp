@@ -55,7 +55,90 @@ const Symbol* underMarkTarget(const Symbol& mark) {
     return nullptr;
 }
 
+struct Box {
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+};
+
+Box boxOf(const Contour& contour) {
+    Box b;
+    for (const OutlinePoint& p : contour) {
+        b.left = std::min(b.left, p.x);
+        b.top = std::min(b.top, p.y);
+        b.right = std::max(b.right, p.x);
+        b.bottom = std::max(b.bottom, p.y);
+    }
+    return b;
+}
+
+// A single gracenote's outline parted: its flags are the contours wholly
+// above its head (the lowest contour); the rest is head, stem and ledger.
+struct GracenoteParts {
+    std::vector<Contour> kept;
+    std::vector<int> flagTops;  // in the cell, from the top
+    Box stem;                   // the kept contour reaching highest
+};
+
+GracenoteParts gracenoteParts(const Symbol& grace) {
+    GracenoteParts parts;
+    const std::vector<Contour> contours = grace.glyphFont()->outline(grace.glyphCharacter);
+    int headTop = INT_MIN;
+    int lowest = INT_MIN;
+    for (const Contour& c : contours) {
+        const Box b = boxOf(c);
+        if (b.bottom > lowest) {
+            lowest = b.bottom;
+            headTop = b.top;
+        }
+    }
+    for (const Contour& c : contours) {
+        const Box b = boxOf(c);
+        if (c.empty()) continue;
+        if (b.bottom < headTop) {
+            parts.flagTops.push_back(b.top);
+            continue;
+        }
+        if (b.top < parts.stem.top) parts.stem = b;
+        parts.kept.push_back(c);
+    }
+    std::sort(parts.flagTops.begin(), parts.flagTops.end());
+    return parts;
+}
+
+Contour moved(const Contour& contour, int dx, int dy) {
+    Contour out = contour;
+    for (OutlinePoint& p : out) {
+        p.x += dx;
+        p.y += dy;
+    }
+    return out;
+}
+
 }  // namespace
+
+bool inGracenoteRun(const BarLayout& bar, std::size_t index) {
+    auto single = [&](std::size_t i) {
+        return i < bar.symbols.size() && bar.symbols[i]->category == CAT_GRACENOTES &&
+               bar.symbols[i]->glyphFont() != nullptr;
+    };
+    return single(index) && ((index > 0 && single(index - 1)) || single(index + 1));
+}
+
+void drawRunGracenote(const Symbol& grace, const Symbol* runEnd, Surface& surface, Colour colour) {
+    const GracenoteParts parts = gracenoteParts(grace);
+    const int dx = grace.x + grace.spaceBefore;
+    for (const Contour& c : parts.kept) surface.fillPolygon(moved(c, dx, grace.y), colour);
+    if (runEnd == nullptr || parts.flagTops.size() < 2 || parts.stem.right == INT_MIN) return;
+    const GracenoteParts last = gracenoteParts(*runEnd);
+    if (last.stem.right == INT_MIN) return;
+    // The beams where the flags leave the stem, as thick as the flags are
+    // high where they start: the same lines a written cluster is beamed with.
+    const int thickness = std::max(1, (parts.flagTops[1] - parts.flagTops[0]) * 5 / 9);
+    const int left = dx + parts.stem.left;
+    const int right = runEnd->x + runEnd->spaceBefore + last.stem.right;
+    for (const int top : parts.flagTops) {
+        surface.fillRect({left, grace.y + top, right, grace.y + top + thickness}, colour);
+    }
+}
 
 std::vector<int> beamLevels(int noteValue) {
     std::vector<int> levels;
@@ -103,7 +186,24 @@ void MusicRenderer::drawStaff(const StaffLayout& staff, Surface& surface) const 
 
 void MusicRenderer::drawBarSymbol(const BarLayout& bar, std::size_t index, const StaffLayout& staff,
                                   Surface& surface) const {
-    drawSymbol(*bar.symbols[index], staff, surface, beamedNext(bar, index));
+    const Symbol& symbol = *bar.symbols[index];
+    if (!inGracenoteRun(bar, index)) {
+        drawSymbol(symbol, staff, surface, beamedNext(bar, index));
+        return;
+    }
+    // Gracenotes written one after another are drawn as one beamed group:
+    // the first of the run draws the beams to the last.
+    const bool first = index == 0 || !inGracenoteRun(bar, index - 1);
+    const Symbol* end = nullptr;
+    if (first) {
+        std::size_t last = index;
+        while (last + 1 < bar.symbols.size() && inGracenoteRun(bar, last + 1)) ++last;
+        end = bar.symbols[last].get();
+    }
+    const Colour colour = symbol.marked ? highlight_ : kBlack;
+    if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
+    drawRunGracenote(symbol, end, surface, colour);
+    if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
 }
 
 void MusicRenderer::drawStaffLines(const StaffLayout& staff, Surface& surface) const {

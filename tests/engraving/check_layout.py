@@ -11,7 +11,7 @@ import subprocess
 import sys
 
 CLI, EXAMPLES, WORK = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
-TAILED, SIGN, SIGN_REPEAT, TIES = (1, 2), 28, 29, 8
+TAILED, GRACENOTE, SIGN, SIGN_REPEAT, TIES = (1, 2), 5, 28, 29, 8
 failures = []
 
 
@@ -134,11 +134,41 @@ def check_tie():
         fail(f"a Modern tie over {span:.2f} staff spaces is {height:.2f} high")
 
 
+def check_gracenote_runs():
+    # Single gracenotes written one after another are one beamed group: the
+    # first of a run draws beams reaching the last one's stem; a lone
+    # gracenote keeps its flags, one glyph.
+    path = tune_file("runs.tnz", "2_4 I! gg eg LA_4 dg eg fg gg LA_4 ! gg B_4 tg eg C_4 !I")
+    for style in ("classic", "modern"):
+        for zoom in (100, 200):
+            symbols = [s for st in staves(layout(path, style, zoom)) for bar in st["bars"] for s in bar["symbols"]]
+            runs, run = [], []
+            for s in symbols + [{"category": -1}]:
+                if s["category"] == GRACENOTE:
+                    run.append(s)
+                    continue
+                if run:
+                    runs.append(run)
+                run = []
+            if [len(r) for r in runs] != [2, 4, 1, 2]:
+                fail(f"{style} {zoom}%: gracenote runs of {[len(r) for r in runs]}")
+                continue
+            for r in runs:
+                if len(r) == 1:
+                    if len(r[0]["ink"]) != 1:
+                        fail(f"{style} {zoom}%: a lone gracenote is not drawn as its own glyph")
+                    continue
+                beams = [b for b in r[0]["ink"] if b[2] >= r[-1]["x"] + r[-1]["advance"] // 4 and b[0] < r[1]["x"]]
+                if len(beams) < 3:
+                    fail(f"{style} {zoom}%: a run of {len(r)} gracenotes is not joined by its beams")
+
+
 WORK.mkdir(parents=True, exist_ok=True)
 check_examples()
 check_modern_spacing()
 check_short_line()
 check_tie()
+check_gracenote_runs()
 for f in failures[:40]:
     print(f)
 print(f"{len(failures)} failure(s)")
