@@ -163,12 +163,28 @@ def check_gracenote_runs():
                     fail(f"{style} {zoom}%: a run of {len(r)} gracenotes is not joined by its beams")
 
 
+def check_reported_sizes():
+    # `image` says the size of the file it wrote, margin and all.
+    example = EXAMPLES / "two-tunes.tnz"
+    for name in ("size.png", "size.bmp"):
+        out = WORK / name
+        run = subprocess.run([CLI, "image", str(example), "-o", str(out)], capture_output=True, text=True)
+        data = out.read_bytes()
+        if name.endswith(".png"):
+            size = (int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big"))
+        else:
+            size = (int.from_bytes(data[18:22], "little"), abs(int.from_bytes(data[22:26], "little", signed=True)))
+        if run.stdout.strip() != f"{out}: {size[0]} x {size[1]}":
+            fail(f"image reported '{run.stdout.strip()}' for a {size[0]} x {size[1]} {name}")
+
+
 WORK.mkdir(parents=True, exist_ok=True)
 check_examples()
 check_modern_spacing()
 check_short_line()
 check_tie()
 check_gracenote_runs()
+check_reported_sizes()
 for f in failures[:40]:
     print(f)
 print(f"{len(failures)} failure(s)")
