@@ -19,7 +19,8 @@ namespace skirlo {
 class MusicPageSetupDialog final : public QDialog {
 public:
     // `engraving` is the program's style, kept in the profile rather than the tune.
-    MusicPageSetupDialog(const MusicPageSetup& values, EngravingStyle engraving, QWidget* parent = nullptr);
+    MusicPageSetupDialog(const MusicPageSetup& values, EngravingStyle engraving = EngravingStyle::Classic,
+                         QWidget* parent = nullptr);
 
     // What the controls hold, read back as OK reads them.
     MusicPageSetup values() const;
