@@ -120,11 +120,12 @@ def check_short_line():
 
 
 def check_tie():
-    path = tune_file("tie.tnz", "4_4 I! B_4 ^t B_4 C_2 !I")
+    # A dotted eighth tied to a sixteenth: about three staff spaces apart.
+    path = tune_file("tie.tnz", "2_4 I! Br_8 'b ^t Bl_16 C_4 !I")
     staff = next(staves(layout(path, "modern")))
     symbols = [s for bar in staff["bars"] for s in bar["symbols"]]
     tie = next(s for s in symbols if s["category"] == TIES)
-    notes = [s for s in symbols if s["category"] == 0]
+    notes = [s for s in symbols if s["category"] in TAILED]
     span = (notes[1]["centre"] - notes[0]["centre"]) / staff["space"]
     box = tie["ink"][0]
     height = (box[3] - box[1]) / staff["space"]
