@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <string>
 #include <cstdint>
+#include <string>
 
 #include "engraving/FontCreation.h"
 #include "engraving/InkBoxes.h"
@@ -19,8 +19,8 @@ namespace {
 constexpr int kMaxAlignedColumns = 50;
 constexpr int kDotPreGap = 4;      // after a tailed note, in 1/130 of H
 constexpr int kMarkClearance = 3;  // between a mark and what it clears, in 1/130 of H
-constexpr int kFallbackStaffSpace = 10;
-constexpr int kBarLineRoom = 20;  // Modern: after a bar line, in tenths of a staff space  // in 1/130 of H, for fonts without a staff glyph
+constexpr int kFallbackStaffSpace = 10;  // in 1/130 of H, for fonts without a staff glyph
+constexpr int kBarLineRoom = 20;         // Modern: after a bar line, in tenths of a staff space
 
 // Gracenote-side symbols get their space before from the space percent.
 bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT_REST; }
@@ -53,12 +53,12 @@ bool isStretchCategory(std::int32_t c, bool withRests) {
 }
 
 int boxTop(const Symbol& s) { return s.y + s.glyphOrigin.height; }
+int boxBottom(const Symbol& s) { return boxTop(s) + s.glyphBox.height; }
 
 // Fine, D.C., D.S. and their kin, the segno and the coda sign.
 bool isDirection(const Symbol& s) {
     return (s.category == CAT_SIGN_REPEAT || s.category == CAT_SIGN) && s.glyphFont() != nullptr;
 }
-int boxBottom(const Symbol& s) { return boxTop(s) + s.glyphBox.height; }
 
 // Whether the symbol at `index` of its bar takes a share of extra width: a
 // note or gracenote-side symbol that does not directly follow a gracenote-side
@@ -188,10 +188,10 @@ MusicLayout::MusicLayout(const FontSet& fonts, const CategorySpacing& spacing, M
 
 int MusicLayout::roomOf(int noteValue, bool dotted) const {
     // A sixteenth's room, and what each doubling of the length adds, in
-    // tenths of a staff space: long notes get more room, but far less than
-    // their length, as engravers space. Note values are powers of two from
-    // a whole (1) to a thirty-second (32); anything else counts as a whole.
-    constexpr int kSixteenthRoom = 125;  // hundredths of a staff space
+    // hundredths of a staff space: long notes get more room, but far less
+    // than their length, as engravers space. Note values are powers of two
+    // from a whole (1) to a thirty-second (32); anything else counts as a whole.
+    constexpr int kSixteenthRoom = 125;
     constexpr int kDoublingStep = 115;
     constexpr int kShortest = 100;
     int doublings = 4;
