@@ -11,7 +11,7 @@ import subprocess
 import sys
 
 CLI, EXAMPLES, WORK = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
-TAILED, GRACENOTE, SIGN, SIGN_REPEAT, TIES = (1, 2), 5, 28, 29, 8
+TAILED, GRACENOTE, LABEL, SIGN, SIGN_REPEAT, TIES = (1, 2), 5, 9, 28, 29, 8
 failures = []
 
 
@@ -72,6 +72,20 @@ def check_directions(name, staff):
     return count
 
 
+def check_labels(name, staff):
+    # An ending's label ("1.", "si") is drawn first, then its bracket: the
+    # two keep paper between them.
+    space = staff["space"]
+    symbols = [s for bar in staff["bars"] for s in bar["symbols"]]
+    strokes = [box for s in symbols for box in s["ink"][1 if s["category"] == LABEL else 0:]
+               if s["category"] == LABEL or box[3] - box[1] <= space / 3]
+    for s in symbols:
+        if s["category"] == LABEL and len(s["ink"]) > 1:
+            glyph = s["ink"][0]
+            if any(near(glyph, stroke, 1) for stroke in strokes if stroke[1] < glyph[1]):
+                fail(f"{name}: the label {s['name']} touches its bracket")
+
+
 def check_examples():
     directions = 0
     for path in sorted(EXAMPLES.glob("*.tnz")):
@@ -80,6 +94,7 @@ def check_examples():
                 for staff in staves(layout(path, style, zoom)):
                     name = f"{path.name} {style} {zoom}%"
                     check_flags(name, staff)
+                    check_labels(name, staff)
                     directions += check_directions(name, staff)
     if directions < 8:
         fail(f"only {directions} directions were measured in the examples")
