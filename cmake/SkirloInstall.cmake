@@ -20,11 +20,13 @@ install(FILES ${SKIRLO_RESOURCE_DIR}/icons/skirlo.svg DESTINATION ${SKIRLO_DATA_
 install(FILES ${CMAKE_SOURCE_DIR}/docs/index.html ${CMAKE_SOURCE_DIR}/docs/notation.html
   ${CMAKE_SOURCE_DIR}/docs/style.css DESTINATION ${SKIRLO_DOC_INSTALL_DIR})
 
-# Desktop integration: the menu entry, the tune file type and the icon.
+# Desktop integration: the menu entry, the tune file type, the icon and the software centre entry.
 install(FILES ${SKIRLO_RESOURCE_DIR}/desktop/skirlo.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${SKIRLO_RESOURCE_DIR}/desktop/skirlo-mime.xml
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/mime/packages RENAME skirlo.xml)
 install(DIRECTORY ${SKIRLO_RESOURCE_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons)
+# What software centres list.
+install(FILES ${SKIRLO_RESOURCE_DIR}/desktop/org.skirlo.skirlo.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 install(FILES ${SKIRLO_RESOURCE_DIR}/icons/skirlo.svg
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
 

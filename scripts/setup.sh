@@ -14,7 +14,7 @@ packages=(
   python3 python3-fonttools python3-mido python3-numpy
   fonts-liberation fontconfig libfreetype-dev libharfbuzz-dev libfontconfig-dev
   imagemagick netpbm poppler-utils qpdf librsvg2-bin
-  desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin
+  desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()

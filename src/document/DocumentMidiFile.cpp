@@ -24,19 +24,23 @@ MidiFileOutcome writeEvents(const TuneDocument& document, const PlaybackSettings
 
 }  // namespace
 
-MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path, std::string* error,
-                                      const std::optional<PipeTuning>& pipeTuning) {
+std::vector<PerformanceEvent> midiPerformanceEvents(const TuneDocument& document) {
     const DocumentPlayback& playback = document.playback();
-    if (playback.settings.output == PlaybackOutput::Midi) {
-        return writeEvents(document, playback.settings, playback.performance.events(), path, error, pipeTuning);
-    }
+    if (playback.settings.output == PlaybackOutput::Midi) return playback.performance.events();
     PlaybackSettings settings = playback.settings;
     settings.output = PlaybackOutput::Midi;
     const NoteMap noteMap = noteMapFor(settings);
     Performance performance;
     bool lacksTempoLine = false;  // the document's own build has written it already
     performance.build(document.tunes(), settings, noteMap, lacksTempoLine, [](int) {});
-    return writeEvents(document, settings, performance.events(), path, error, pipeTuning);
+    return performance.events();
+}
+
+MidiFileOutcome writeDocumentMidiFile(const TuneDocument& document, const std::string& path, std::string* error,
+                                      const std::optional<PipeTuning>& pipeTuning) {
+    PlaybackSettings settings = document.playback().settings;
+    settings.output = PlaybackOutput::Midi;
+    return writeEvents(document, settings, midiPerformanceEvents(document), path, error, pipeTuning);
 }
 
 }  // namespace skirlo

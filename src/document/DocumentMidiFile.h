@@ -4,7 +4,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "playback/PerformanceEvent.h"
 #include "playback/PipeTuning.h"
 
 namespace skirlo {
@@ -12,6 +14,13 @@ namespace skirlo {
 class TuneDocument;
 
 enum class MidiFileOutcome { Written, EmptyTune, Failed };
+
+// The document's performance with MIDI note numbers for pitches, whatever
+// device it is set to play through: the performance itself when it plays
+// MIDI, else the tree performed again aside (the PC speaker's performance
+// holds frequencies). Every export is written from this, never from the
+// device's choice.
+std::vector<PerformanceEvent> midiPerformanceEvents(const TuneDocument& document);
 
 // Writes the document's current performance (only the marked run, when
 // symbols are marked) with the instruments, drones and volumes of its playback

@@ -67,6 +67,7 @@ bool writeDocument(TuneDocument& document, const std::string& path, bool replace
     if (replace) {
         document.setPath(path);
         document.script().setModified(false);
+        document.noteDiskState();
     }
     return true;
 }

@@ -19,6 +19,7 @@ TuneDocument::Opening TuneDocument::open(const std::string& path) {
     opening.document.reset(new TuneDocument);
     opening.document->setPath(path);
     opening.document->script_.load(std::move(load.bytes));
+    opening.document->noteDiskState();
     return opening;
 }
 
@@ -40,6 +41,50 @@ std::unique_ptr<TuneDocument> TuneDocument::createImported(int number, std::stri
 void TuneDocument::setPath(const std::string& path) {
     path_ = path;
     title_ = std::filesystem::path(path).filename().string();
+}
+
+namespace {
+
+struct FileState {
+    bool exists = false;
+    std::int64_t writeTime = 0;
+    std::uintmax_t size = 0;
+};
+
+FileState fileStateOf(const std::string& path) {
+    std::error_code error;
+    FileState state;
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error) return state;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return state;
+    return {true, static_cast<std::int64_t>(time.time_since_epoch().count()), size};
+}
+
+}  // namespace
+
+void TuneDocument::noteDiskState() {
+    const FileState state = fileStateOf(path_);
+    disk_ = {state.writeTime, state.size};
+}
+
+bool TuneDocument::changedOnDisk() const {
+    if (path_.empty()) return false;
+    const FileState state = fileStateOf(path_);
+    return state.exists && !(DiskState{state.writeTime, state.size} == disk_);
+}
+
+bool TuneDocument::reloadFromDisk(std::string& error) {
+    TuneFileLoad load = loadTuneFile(path_);
+    if (!load.ok) {
+        error = std::move(load.error);
+        return false;
+    }
+    script_.select(0, script_.size());
+    script_.replaceSelection(load.bytes);
+    script_.setModified(false);
+    noteDiskState();
+    return true;
 }
 
 void TuneDocument::firstSetUp(MessageSink& messages) {

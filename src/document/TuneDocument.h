@@ -10,6 +10,7 @@
 // handling, so the first build writes the header line as the music view's
 // first build does.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -86,6 +87,17 @@ public:
     const std::string& title() const { return title_; }
     void setPath(const std::string& path);
     bool createdByNew() const { return createdByNew_; }
+
+    // Remembers the file as it now is on disk (after opening or saving), so
+    // that a change another program makes to it can be told.
+    void noteDiskState();
+    // True when the file's time or size differs from the one noted; false
+    // for an untitled document and for a file that has gone.
+    bool changedOnDisk() const;
+    // Reads the file again into the text as one replacement (which the
+    // desktop program can undo) and marks the text unmodified; false, with
+    // `error` set and the text untouched, when the file cannot be read.
+    bool reloadFromDisk(std::string& error);
     bool modified() const { return script_.modified(); }
 
     // The text of the first title record of the first tune; empty when there
@@ -99,6 +111,12 @@ private:
     std::string path_;
     std::string title_;
     bool createdByNew_ = false;
+    struct DiskState {
+        std::int64_t writeTime = 0;
+        std::uintmax_t size = 0;
+        bool operator==(const DiskState&) const = default;
+    };
+    DiskState disk_;
     ScriptText script_;
     TuneSettings settings_;
     FileRecognition recognition_;

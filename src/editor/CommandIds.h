@@ -49,6 +49,8 @@ inline constexpr int kNextPane = 57680;
 inline constexpr int kPreviousPane = 57681;
 
 // The control bar's buttons and sliders.
+inline constexpr int kZoomBox = 4002;
+inline constexpr int kDeviceBox = 4003;
 inline constexpr int kRewind = 4006;
 inline constexpr int kStop = 4007;
 inline constexpr int kPlay = 4008;

@@ -9,8 +9,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "common/LenientNumber.h"
 #include "editor/ActionIcons.h"
+#include "editor/CommandIds.h"
+#include "editor/WhatsThisTexts.h"
+#include "engraving/MusicLayout.h"
 #include "playback/MidiBytes.h"
 
 namespace skirlo {
@@ -47,6 +52,7 @@ ControlBar::ControlBar(const std::filesystem::path& resourceDir, QWidget* parent
     zoomBox_->setInsertPolicy(QComboBox::NoInsert);
     zoomBox_->setMinimumContentsLength(4);
     zoomBox_->setToolTip(tr("Zoom in percent: choose one or type a number and press Enter"));
+    zoomBox_->setWhatsThis(whatsThisText(command::kZoomBox));
     zoomBox_->lineEdit()->installEventFilter(this);
     connect(zoomBox_, &QComboBox::activated, this, [this] { emit zoomChanged(); });
     row->addWidget(labelled(tr("Zoom"), zoomBox_));
@@ -54,6 +60,7 @@ ControlBar::ControlBar(const std::filesystem::path& resourceDir, QWidget* parent
     deviceBox_ = new QComboBox;
     deviceBox_->setMinimumContentsLength(24);
     deviceBox_->setToolTip(tr("Output device"));
+    deviceBox_->setWhatsThis(whatsThisText(command::kDeviceBox));
     row->addWidget(labelled(QString(), deviceBox_));
 
     row->addWidget(addButton(command::kRewind, "media-seek-backward", tr("Rewind")), 0, Qt::AlignBottom);
@@ -75,7 +82,9 @@ QToolButton* ControlBar::addButton(int commandId, const char* iconName, const QS
     button->setObjectName(QString::number(commandId));
     button->setIcon(actionIcon(iconName, resourceDir_));
     button->setToolTip(tip);
+    button->setWhatsThis(whatsThisText(commandId));
     button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::TabFocus);
     connect(button, &QToolButton::clicked, this, [this, commandId] { emit command(commandId); });
     return button;
 }
@@ -87,6 +96,7 @@ QSlider* ControlBar::addSlider(const QString& label, int start, int commandId) {
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setValue(start);
     slider->setToolTip(label);
+    slider->setWhatsThis(whatsThisText(commandId));
     slider->setFixedWidth(90);
     connect(slider, &QSlider::valueChanged, this, [this, commandId] { emit command(commandId); });
     return slider;
@@ -104,6 +114,27 @@ void ControlBar::showZoom(int zoom) {
     }
     zoomBox_->setCurrentIndex(kDefaultZoomEntry);
     zoomBox_->setEditText(QString::number(zoom));
+}
+
+void ControlBar::stepZoom(int direction, int current) {
+    // The list's entries are the steps; past its ends each step is a quarter.
+    int next = 0;
+    for (const char* entry : kZoomList) {
+        const int zoom = leadingInt(entry);
+        const bool closer = direction > 0 ? zoom > current && (next == 0 || zoom < next) : zoom < current && zoom > next;
+        if (closer) next = zoom;
+    }
+    if (next == 0) {
+        next = direction > 0 ? std::min(std::max(current * 5 / 4, current + 1), kMaxZoom)
+                             : std::max(current * 4 / 5, kMinZoom);
+    }
+    showZoom(next);
+    emit zoomChanged();
+}
+
+QList<QWidget*> ControlBar::focusChain() const {
+    return {button(command::kRefresh), zoomBox_,   deviceBox_, button(command::kRewind), button(command::kStop),
+            button(command::kPlay),    button(command::kContinuous), chanter_, tenor_, bass_};
 }
 
 int ControlBar::typedZoom() const { return leadingInt(zoomBox_->currentText().toStdString()); }

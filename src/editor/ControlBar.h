@@ -34,8 +34,13 @@ public:
     // Selects the list entry that reads `zoom`; otherwise selects "100" and
     // shows the number as typed text.
     void showZoom(int zoom);
+    // One step of the zoom list up (direction > 0) or down from `current`,
+    // shown in the box and applied as if chosen there.
+    void stepZoom(int direction, int current);
     // The number in the zoom box's edit field, read as a decimal integer.
     int typedZoom() const;
+    // The controls in the order Tab visits them, left to right.
+    QList<QWidget*> focusChain() const;
 
 signals:
     // A button's or slider's command id.

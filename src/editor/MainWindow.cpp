@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,6 +12,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPageSetupDialog>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
@@ -27,12 +27,15 @@
 #include "editor/AbcOpening.h"
 #include "editor/ActionIcons.h"
 #include "editor/EditorContext.h"
+#include "editor/HelpWindow.h"
 #include "editor/LibraryPane.h"
 #include "document/MusicSettings.h"
 #include "editor/MusicPrinter.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
+#include "editor/StartPage.h"
 #include "editor/TuneWindow.h"
+#include "editor/WhatsThisTexts.h"
 #include "library/LibraryIndex.h"
 
 namespace skirlo {
@@ -60,6 +63,13 @@ MainWindow::MainWindow(EditorContext& context, TuneFolder& tuneFolder, RecentFil
     area_->setTabsClosable(true);
     area_->setTabsMovable(true);
     setCentralWidget(area_);
+    // The start page covers the empty area; the tune windows are never hidden behind it.
+    startPage_ = new StartPage(QString::fromStdString((context.workspace.resourceDir / "examples").string()),
+                               area_->viewport());
+    area_->viewport()->installEventFilter(this);
+    connect(startPage_, &StartPage::newRequested, this, &MainWindow::newTune);
+    connect(startPage_, &StartPage::openRequested, this, &MainWindow::openFromDialog);
+    connect(startPage_, &StartPage::fileChosen, this, [this](const QString& path) { openTune(path); });
     chooseFiles_ = [this] {
         return QFileDialog::getOpenFileNames(this, tr("Open"), QDir::currentPath(), openFilter());
     };
@@ -94,6 +104,7 @@ QAction* MainWindow::addCommand(QMenu* menu, int commandId, const QString& label
     auto* item = new QAction(label, this);
     item->setData(commandId);
     item->setShortcuts(keys);
+    item->setWhatsThis(whatsThisText(commandId));
     connect(item, &QAction::triggered, this, [run = std::move(run)] { run(); });
     if (menu) menu->addAction(item);
     actions_.insert(commandId, item);
@@ -115,9 +126,7 @@ void MainWindow::buildMenus() {
     addCommand(nullptr, command::kPreviousPane, tr("Previous Pane"), [this] {
         if (TuneWindow* tune = activeTune()) tune->focusOtherPane();
     }, {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
-    addCommand(nullptr, command::kContextHelp, tr("What's This?"), [] { QWhatsThis::enterWhatsThisMode(); },
-               {QKeySequence(Qt::SHIFT | Qt::Key_F1)});
-    for (int id : {command::kNextPane, command::kPreviousPane, command::kContextHelp}) addAction(actions_.value(id));
+    for (int id : {command::kNextPane, command::kPreviousPane}) addAction(actions_.value(id));
 }
 
 void MainWindow::buildFileMenu() {
@@ -322,6 +331,8 @@ void MainWindow::buildWindowMenu() {
 void MainWindow::buildHelpMenu() {
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     addCommand(help, command::kHelpTopics, tr("&Help Topics"), [this] { openHelp(); }, {QKeySequence(Qt::Key_F1)});
+    addCommand(help, command::kContextHelp, tr("What's &This?"), [] { QWhatsThis::enterWhatsThisMode(); },
+               {QKeySequence(Qt::SHIFT | Qt::Key_F1)});
     help->addSeparator();
     addCommand(help, command::kAbout, tr("&About Skirlo..."), [this] { showAbout(); });
 }
@@ -381,11 +392,24 @@ TuneWindow* MainWindow::newTune() {
     return addTuneWindow(TuneDocument::createNew(++untitledCount_));
 }
 
+namespace {
+
+// One name for a file however it is reached: through links, "..", or not.
+QString fileIdentity(const QString& path) {
+    const QFileInfo file(path);
+    const QString canonical = file.canonicalFilePath();
+    return canonical.isEmpty() ? file.absoluteFilePath() : canonical;
+}
+
+}  // namespace
+
 TuneWindow* MainWindow::openTune(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString identity = fileIdentity(absolute);
     for (QMdiSubWindow* window : area_->subWindowList()) {
         auto* tune = qobject_cast<TuneWindow*>(window->widget());
-        if (tune && QString::fromStdString(tune->document().path()) == absolute) {
+        if (tune && !tune->document().path().empty() &&
+            fileIdentity(QString::fromStdString(tune->document().path())) == identity) {
             area_->setActiveSubWindow(window);
             return tune;
         }
@@ -414,9 +438,12 @@ void MainWindow::rememberOpened(const QString& path) {
 
 TuneWindow* MainWindow::addTuneWindow(std::unique_ptr<TuneDocument> document) {
     auto* tune = new TuneWindow(std::move(document), context_);
+    startPage_->hide();
     QMdiSubWindow* window = area_->addSubWindow(tune);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(windowIcon());
+    // The last window closed brings the start page back.
+    connect(window, &QObject::destroyed, this, &MainWindow::updateCommands, Qt::QueuedConnection);
     connect(tune, &TuneWindow::captionChanged, this, &MainWindow::updateCommands);
     connect(tune, &TuneWindow::playStateChanged, this, &MainWindow::updateCommands);
     connect(tune, &TuneWindow::problemsChanged, this, &MainWindow::updateCommands);
@@ -454,6 +481,37 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == area_->viewport() && event->type() == QEvent::Resize) {
+        startPage_->setGeometry(area_->viewport()->rect());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        // After the activation is over: the question is a box of its own.
+        QMetaObject::invokeMethod(this, &MainWindow::checkFilesOnDisk, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::checkFilesOnDisk() {
+    if (checkingFiles_) return;
+    const QScopedValueRollback guard(checkingFiles_, true);
+    for (TuneWindow* tune : tunes()) {
+        TuneDocument& document = tune->document();
+        if (!document.changedOnDisk()) continue;
+        // Asked once for each change: No keeps the text here until the file changes again.
+        document.noteDiskState();
+        std::string question = document.path() + " has been changed by another program. Reload it?";
+        if (document.modified()) question += "\n\nThe changes made here can be had back with Undo.";
+        if (context_.messages.show(question, kApplicationTitle, MessageButtons::YesNo) == MessageAnswer::Yes) {
+            tune->reloadFromDisk();
+        }
+    }
+}
+
 void MainWindow::dropEvent(QDropEvent* event) {
     QStringList files;
     for (const QUrl& url : event->mimeData()->urls()) {
@@ -478,7 +536,10 @@ void MainWindow::openHelp() {
         context_.messages.show("The user guide " + guide.string() + " is missing.", kApplicationTitle);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(guide.string())));
+    if (help_ == nullptr) help_ = new HelpWindow(QString::fromStdString(guide.string()), this);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void MainWindow::showAbout() {
@@ -495,11 +556,13 @@ void MainWindow::updateRecentFiles() {
         if (used) recentItems_[i]->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(paths[i])));
     }
     recentSeparator_->setVisible(!paths.empty());
+    startPage_->showRecentFiles(paths);
 }
 
 void MainWindow::updateCommands() {
     TuneWindow* tune = activeTune();
     const bool open = tune != nullptr;
+    startPage_->setVisible(area_->subWindowList().isEmpty());
     for (QMenu* menu : tuneMenus_) menu->menuAction()->setVisible(open);
     for (QAction* item : tuneFileItems_) item->setVisible(open);
     for (int id : {command::kSave, command::kCut, command::kCopy, command::kPaste}) {

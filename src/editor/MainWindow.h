@@ -20,8 +20,10 @@ class QMenu;
 
 namespace skirlo {
 
+class HelpWindow;
 class LibraryPane;
 class RecentFiles;
+class StartPage;
 class TuneDocument;
 class TuneFolder;
 class TuneWindow;
@@ -37,6 +39,7 @@ public:
     QAction* action(int commandId) const { return actions_.value(commandId); }
     QMdiArea* area() const { return area_; }
     LibraryPane* libraryPane() const { return library_; }
+    StartPage* startPage() const { return startPage_; }
     TuneWindow* activeTune() const;
     QList<TuneWindow*> tunes() const;
 
@@ -49,11 +52,18 @@ public:
     // the user kept one open.
     bool closeAllTunes();
 
+    // Asks, for each open tune whose file another program has changed since
+    // it was read or saved, whether to read it again. Runs when the window
+    // is activated.
+    void checkFilesOnDisk();
+
     // The Open dialog; replaced by tests.
     void setOpenDialog(std::function<QStringList()> chooseFiles) { chooseFiles_ = std::move(chooseFiles); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -85,6 +95,7 @@ private:
     TuneFolder& tuneFolder_;
     RecentFiles& recentFiles_;
     std::function<QStringList()> chooseFiles_;
+    StartPage* startPage_ = nullptr;  // shown while no tune is open
     QMdiArea* area_ = nullptr;
     QHash<int, QAction*> actions_;
     QList<QMenu*> tuneMenus_;        // shown only while a tune is open
@@ -96,6 +107,8 @@ private:
     QLabel* problemCount_ = nullptr;  // in the status bar: the active tune's problems
     int untitledCount_ = 0;
     LibraryPane* library_ = nullptr;
+    HelpWindow* help_ = nullptr;  // made when first asked for
+    bool checkingFiles_ = false;  // the question's own box activates the window again
 };
 
 }  // namespace skirlo

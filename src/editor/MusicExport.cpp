@@ -108,7 +108,8 @@ void MusicExporter::saveImage(const TuneDocument& document, QWidget* parent) con
 }
 
 void MusicExporter::saveMusicXml(const TuneDocument& document, QWidget* parent) const {
-    const std::vector<PerformanceEvent>& events = document.playback().performance.events();
+    // The pitches are the MIDI ones whichever device the box has chosen.
+    const std::vector<PerformanceEvent> events = midiPerformanceEvents(document);
     if (events.empty()) {
         messages_.show(kEmptyTune, kApplicationTitle, MessageButtons::Ok);
         return;

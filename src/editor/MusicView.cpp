@@ -8,8 +8,10 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 
 #include "document/MusicSettings.h"
@@ -83,6 +85,7 @@ MusicView::~MusicView() = default;
 
 void MusicView::setUp() {
     settings_ = screenLayoutOf(document_.settings(), *context_.workspace.profile);
+    storedZoom_ = document_.settings().fontSizes.zoom;
     build(context_.messages, TextRepairs::Mend);
 }
 
@@ -92,8 +95,12 @@ bool MusicView::refresh(MessageSink& messages, TextRepairs repairs) {
     if (document_.playback().performance.playing()) return false;
     TuneSettingsLines(document_.script(), document_.settings(), repairs).readAtRefresh();
     const int zoom = settings_.zoom;
+    const int storedBefore = std::exchange(storedZoom_, document_.settings().fontSizes.zoom);
     settings_ = layoutSettingsFor(document_.settings(), settings_.ballSize);
-    settings_.zoom = zoom;
+    // The view keeps its own zoom (a zoom typed and not yet entered waits for
+    // the next refresh) unless the text's zoom changed: an undo, a typed
+    // FontSizes line or the zoom box's own write.
+    if (storedZoom_ == storedBefore) settings_.zoom = zoom;
     settings_.engraving = engravingStyleOf(*context_.workspace.profile);  // the View menu may have changed it
     build(messages, repairs);
     return true;
@@ -362,7 +369,26 @@ void MusicView::timerEvent(QTimerEvent* event) {
 
 void MusicView::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) return copyMusic();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        emit playOrStopRequested();
+        return;
+    }
+    if (event->matches(QKeySequence::ZoomIn) || event->matches(QKeySequence::ZoomOut)) {
+        emit zoomStepRequested(event->matches(QKeySequence::ZoomIn) ? 1 : -1);
+        return;
+    }
     if (!scrollKey(event)) QAbstractScrollArea::keyPressEvent(event);
+}
+
+void MusicView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) return QAbstractScrollArea::wheelEvent(event);
+    // A notch is 120; touchpads send smaller pieces, which add up to one.
+    wheelZoom_ += event->angleDelta().y();
+    if (std::abs(wheelZoom_) >= 120) {
+        emit zoomStepRequested(wheelZoom_ > 0 ? 1 : -1);
+        wheelZoom_ = 0;
+    }
+    event->accept();
 }
 
 bool MusicView::scrollKey(QKeyEvent* event) {

@@ -51,6 +51,8 @@ public:
     void frameSymbolWrittenAt(std::size_t byte);
     const Symbol* framedSymbol() const { return framed_; }
 
+    // The zoom the music is laid out at; a change of the zoom stored in the
+    // text wins over it at the next refresh.
     int zoom() const { return settings_.zoom; }
     void setZoom(int zoom) { settings_.zoom = zoom; }
     const LayoutSettings& layoutSettings() const { return settings_; }
@@ -84,6 +86,10 @@ signals:
     void sourceRequested(SourceRange source);
     // The marked symbols changed: the performance must follow.
     void markingChanged();
+    // Space: play when stopped, stop when playing.
+    void playOrStopRequested();
+    // Ctrl+wheel, Ctrl+plus, Ctrl+minus: one zoom step in or out.
+    void zoomStepRequested(int direction);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,6 +100,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
@@ -122,6 +129,8 @@ private:
     TuneDocument& document_;
     EditorContext& context_;
     LayoutSettings settings_;
+    int storedZoom_ = 0;  // the text's zoom at the last build
+    int wheelZoom_ = 0;   // Ctrl+wheel turned since the last zoom step
     MusicRenderer renderer_;
     bool playing_ = false;
 

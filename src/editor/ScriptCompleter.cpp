@@ -1,12 +1,15 @@
 #include "editor/ScriptCompleter.h"
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStringListModel>
 #include <QTextBlock>
+
+#include <algorithm>
 
 #include "editor/ScriptTextCodec.h"
 #include "notation/SymbolMap.h"
@@ -70,8 +73,22 @@ void ScriptCompleter::textTyped(const QKeyEvent& event) {
     }
     completer_->popup()->setCurrentIndex(completer_->completionModel()->index(0, 0));
     QRect at = editor_.cursorRect();
-    at.setWidth(completer_->popup()->sizeHintForColumn(0) + completer_->popup()->verticalScrollBar()->sizeHint().width());
+    at.setWidth(popupWidth());
     completer_->complete(at);
+}
+
+int ScriptCompleter::popupWidth() const {
+    // The view measures only the rows it has laid out, which before it is
+    // shown may be none: the names are measured here, every one of them.
+    QAbstractItemView* popup = completer_->popup();
+    const QFontMetrics metrics(popup->font());
+    const QAbstractItemModel* model = completer_->completionModel();
+    int widest = 0;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        widest = std::max(widest, metrics.horizontalAdvance(model->index(row, 0).data().toString()));
+    }
+    const int padding = 4 * metrics.averageCharWidth() + 2 * popup->frameWidth();
+    return widest + padding + popup->verticalScrollBar()->sizeHint().width();
 }
 
 void ScriptCompleter::complete(const QString& name) {

@@ -27,6 +27,8 @@ public:
 
 private:
     QString wordBeforeCaret() const;
+    // Wide enough for the longest name offered, with the scroll bar.
+    int popupWidth() const;
     void complete(const QString& name);
 
     QPlainTextEdit& editor_;

@@ -34,6 +34,11 @@ QString editorText(QTextDocument& document, int from, int to) {
 ScriptEditorBinding::ScriptEditorBinding(ScriptText& script, QTextDocument& document, QObject* parent)
     : QObject(parent), script_(script), document_(document) {
     connect(&document_, &QTextDocument::contentsChange, this, &ScriptEditorBinding::editorChanged);
+    // Undo and redo that reach the saved text bring back its unmodified
+    // state; the editor's undo stack is the one that knows where that is.
+    connect(&document_, &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (!modified && !syncing_) script_.setModified(false);
+    });
     script_.setObserver([this](std::size_t begin, std::size_t removed, std::string_view inserted) {
         scriptReplaced(begin, removed, inserted);
     });
@@ -116,8 +121,10 @@ void ScriptEditorBinding::scriptReplaced(std::size_t begin, std::size_t removed,
     {
         const QScopedValueRollback guard(syncing_, true);
         QTextCursor cursor(&document_);
-        cursor.beginEditBlock();
+        // Undo puts the caret where the edit block began: at the edit, not
+        // at the top of the text.
         cursor.setPosition(editorFrom);
+        cursor.beginEditBlock();
         cursor.setPosition(editorTo, QTextCursor::KeepAnchor);
         if (replacement.isEmpty()) {
             cursor.removeSelectedText();

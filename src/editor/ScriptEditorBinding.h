@@ -4,7 +4,9 @@
 // - a program edit made through ScriptText (select + replaceSelection) is
 //   applied to the editor as one edit block, so it is one undo step;
 // - every change of the editor (typing, paste, cut, undo, redo) is written
-//   into ScriptText, which marks it modified.
+//   into ScriptText, which marks it modified;
+// - an undo or redo back to the text last marked unmodified in the editor
+//   (loaded or saved) clears ScriptText's modified mark.
 // Each edit costs time in the size of the edit plus a logarithmic lookup of
 // its place, never a pass over the whole text.
 //

@@ -37,15 +37,18 @@ QTextCharFormat coloured(const QColor& colour, bool bold = false) {
 
 }  // namespace
 
-ScriptHighlighter::ScriptHighlighter(const SymbolMap& symbols, QTextDocument* document)
+ScriptHighlighter::ScriptHighlighter(const SymbolMap& symbols, QTextDocument* document, const QPalette& palette)
     : QSyntaxHighlighter(document), symbols_(symbols) {
-    formats_[static_cast<std::size_t>(Kind::Settings)] = coloured(QColor(0x80, 0x80, 0x80));
-    formats_[static_cast<std::size_t>(Kind::TextRecord)] = coloured(QColor(0x00, 0x80, 0x00));
-    formats_[static_cast<std::size_t>(Kind::BarLine)] = coloured(QColor(0x00, 0x00, 0x00), true);
-    formats_[static_cast<std::size_t>(Kind::TimeLine)] = coloured(QColor(0xA0, 0x50, 0x00));
-    formats_[static_cast<std::size_t>(Kind::Melody)] = coloured(QColor(0x00, 0x30, 0xC0));
-    formats_[static_cast<std::size_t>(Kind::Embellishment)] = coloured(QColor(0x80, 0x00, 0xA0));
-    formats_[static_cast<std::size_t>(Kind::Unknown)] = coloured(QColor(0xD0, 0x00, 0x00), true);
+    // Each kind has a shade for light paper and one for a dark theme's.
+    const bool dark = palette.color(QPalette::Base).lightness() < palette.color(QPalette::Text).lightness();
+    const auto shade = [dark](QRgb onLight, QRgb onDark) { return QColor::fromRgb(dark ? onDark : onLight); };
+    formats_[static_cast<std::size_t>(Kind::Settings)] = coloured(shade(0x808080, 0xA0A0A0));
+    formats_[static_cast<std::size_t>(Kind::TextRecord)] = coloured(shade(0x008000, 0x70D070));
+    formats_[static_cast<std::size_t>(Kind::BarLine)] = coloured(palette.color(QPalette::Text), true);
+    formats_[static_cast<std::size_t>(Kind::TimeLine)] = coloured(shade(0xA05000, 0xF0A050));
+    formats_[static_cast<std::size_t>(Kind::Melody)] = coloured(shade(0x0030C0, 0x80B0FF));
+    formats_[static_cast<std::size_t>(Kind::Embellishment)] = coloured(shade(0x8000A0, 0xD890FF));
+    formats_[static_cast<std::size_t>(Kind::Unknown)] = coloured(shade(0xD00000, 0xFF7070), true);
 }
 
 ScriptHighlighter::Kind ScriptHighlighter::kindOfWord(QStringView word) const {

@@ -8,6 +8,7 @@
 // Lines before the first '&' of the text are the header region: there only
 // settings lines and text records are coloured, nothing is called unknown.
 
+#include <QPalette>
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
 
@@ -22,7 +23,8 @@ class ScriptHighlighter final : public QSyntaxHighlighter {
 public:
     enum class Kind { Settings, TextRecord, BarLine, TimeLine, Melody, Embellishment, Unknown, Count };
 
-    ScriptHighlighter(const SymbolMap& symbols, QTextDocument* document);
+    // The colours suit the palette the text is shown in, light or dark.
+    ScriptHighlighter(const SymbolMap& symbols, QTextDocument* document, const QPalette& palette);
 
     // The colour a word of the music takes; nothing (Count) for the words
     // left in the text colour.

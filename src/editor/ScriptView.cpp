@@ -230,18 +230,51 @@ QMimeData* ScriptView::createMimeDataFromSelection() const {
 
 // ---- the insert-symbol popup ---------------------------------------------
 
-void ScriptView::contextMenuEvent(QContextMenuEvent* event) { symbolMenu_->popup(event->globalPos()); }
+void ScriptView::contextMenuEvent(QContextMenuEvent* event) {
+    // The symbol goes where the button was pressed, unless that is inside
+    // the selection, which it then replaces; the menu key keeps the caret.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        const QTextCursor clicked = cursorForPosition(event->pos());
+        const QTextCursor caret = textCursor();
+        const bool inSelection = caret.hasSelection() && clicked.position() >= caret.selectionStart() &&
+                                 clicked.position() <= caret.selectionEnd();
+        if (!inSelection) setTextCursor(clicked);
+    }
+    symbolMenu_->popup(event->globalPos());
+}
+
+namespace {
+
+bool isSeparatorByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+std::string ScriptView::spacedForInsertion(std::string_view text, std::size_t begin, std::size_t end) const {
+    const std::string& script = script_.text();
+    std::string spaced(text);
+    // A name glued to the word before it would be a different word.
+    if (begin > 0 && !isSeparatorByte(script[begin - 1]) && !isSeparatorByte(text.front())) spaced.insert(0, 1, ' ');
+    // The entry's own blank is left out where a separator follows already,
+    // and one is added where the word after it would be glued on.
+    const bool followed = end < script.size();
+    if (spaced.back() == ' ' && followed && isSeparatorByte(script[end])) spaced.pop_back();
+    if (!isSeparatorByte(spaced.back()) && followed && !isSeparatorByte(script[end])) spaced.push_back(' ');
+    return spaced;
+}
 
 void ScriptView::insertSymbol(int commandId) {
     const std::string_view text = insertSymbolText(commandId);
     if (text.empty() || isReadOnly()) return;
-    if (text.size() > roomForInput()) {
+    const QTextCursor cursor = textCursor();
+    const std::size_t begin = byteOffset(cursor.selectionStart());
+    const std::size_t end = byteOffset(cursor.selectionEnd());
+    const std::string spaced = spacedForInsertion(text, begin, end);
+    if (spaced.size() > roomForInput()) {
         QApplication::beep();
         return;
     }
-    const QTextCursor cursor = textCursor();
-    script_.select(byteOffset(cursor.selectionStart()), byteOffset(cursor.selectionEnd()));
-    script_.replaceSelection(text);
+    script_.select(begin, end);
+    script_.replaceSelection(spaced);
     ensureCursorVisible();
 }
 
@@ -394,7 +427,7 @@ int ScriptView::replaceAll(const ScriptSearch& search, const QString& replacemen
     const std::size_t replacementBytes = scriptByteCount(input);
     ScriptSearch forward = search;
     forward.down = true;
-    QTextCursor edit(document());
+    QTextCursor edit = textCursor();  // where Undo will leave the caret
     edit.beginEditBlock();
     int count = 0;
     for (QTextCursor found = document()->find(search.text, 0, findFlags(forward)); !found.isNull();

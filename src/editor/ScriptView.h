@@ -13,6 +13,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/ScriptFindDialog.h"
@@ -106,6 +108,10 @@ private:
     void typeKey(QKeyEvent* event);
     const TuneProblem* problemAt(std::size_t byte) const;
     std::size_t roomForInput() const;
+    // An insert-symbol text for [begin, end) with one blank on each side
+    // where a neighbouring word would otherwise be glued to it, and without
+    // its own blank where a separator follows already.
+    std::string spacedForInsertion(std::string_view text, std::size_t begin, std::size_t end) const;
     void applyWordWrap();
     void applyTabStopDistance();
     ScriptFindDialog* findDialog(ScriptFindDialog::Mode mode);

@@ -63,7 +63,7 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
                              !document_->path().empty());
     script_->loadFromScript();
     music_ = new MusicView(*document_, context);
-    new ScriptHighlighter(context.workspace.symbols, script_->document());
+    new ScriptHighlighter(context.workspace.symbols, script_->document(), script_->palette());
     script_->setCompleter(new ScriptCompleter(context.workspace.symbols, *script_));
     typingPause_ = new QTimer(this);
     typingPause_->setObjectName(QStringLiteral("typingPause"));
@@ -89,6 +89,7 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     applyDevice();
 
     connect(script_, &ScriptView::scriptEdited, this, &TuneWindow::updateCaption);
+    connect(script_->document(), &QTextDocument::modificationChanged, this, &TuneWindow::updateCaption);
     connect(script_, &ScriptView::scriptEdited, this, &TuneWindow::textEdited);
     connect(typingPause_, &QTimer::timeout, this, &TuneWindow::rebuildFromTyping);
     connect(script_, &QPlainTextEdit::cursorPositionChanged, this, &TuneWindow::frameSymbolAtCaret);
@@ -102,6 +103,13 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
     connect(controls_, &ControlBar::zoomChanged, this, &TuneWindow::applyZoom);
     connect(controls_->deviceBox(), &QComboBox::activated, this, &TuneWindow::applyDevice);
     connect(music_, &MusicView::markingChanged, this, &TuneWindow::performanceChanged);
+    connect(music_, &MusicView::playOrStopRequested, this, [this] {
+        runCommand(player_->playing() ? command::kStop : command::kPlay);
+    });
+    connect(music_, &MusicView::zoomStepRequested, this, [this](int direction) {
+        if (!player_->playing()) controls_->stepZoom(direction, music_->zoom());
+    });
+    chainTabOrder();
     connect(player_, &TunePlayer::sounding, this, [this](std::size_t index) {
         music_->followPlayback(player_->symbolAt(index), player_->nextSymbolAfter(index));
     });
@@ -116,6 +124,19 @@ TuneWindow::TuneWindow(std::unique_ptr<TuneDocument> document, EditorContext& co
 TuneWindow::~TuneWindow() {
     delete player_;
     delete panes_;
+}
+
+void TuneWindow::chainTabOrder() {
+    // Tab goes round the control bar and the music. The text takes Tab as
+    // the next-beat character, so it is reached with F6 or a click, and a
+    // Tab from the music never lands in it.
+    script_->setFocusPolicy(Qt::ClickFocus);
+    QWidget* previous = music_;
+    for (QWidget* control : controls_->focusChain()) {
+        QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+    QWidget::setTabOrder(previous, music_);
 }
 
 void TuneWindow::fillDeviceBox() {
@@ -148,6 +169,19 @@ void TuneWindow::runCommand(int commandId) {
 
 void TuneWindow::refreshMusic() { mendAndRebuild(context_.messages); }
 
+void TuneWindow::reloadFromDisk() {
+    if (player_->playing()) player_->stop();
+    std::string error;
+    if (!document_->reloadFromDisk(error)) {
+        context_.messages.show(error, kApplicationTitle);
+        return;
+    }
+    // The editor's clean state is now the file's text; Undo goes back to the edits before.
+    script_->document()->setModified(false);
+    refreshMusic();
+    updateCaption();
+}
+
 void TuneWindow::mendText() {
     if (!musicOlderThanText_ && !unmendedTyping_) return;
     ProblemsUnderlined underlinedInstead(context_.messages);
@@ -159,7 +193,8 @@ void TuneWindow::mendAndRebuild(MessageSink& messages) {
     const int zoom = controls_->typedZoom();
     if (zoom >= kMinZoom && zoom <= kMaxZoom) music_->setZoom(zoom);
     // Every repair the build writes is one step for Undo.
-    QTextCursor oneUndoStep(script_->document());
+    // Begun at the caret, which is where Undo leaves it.
+    QTextCursor oneUndoStep = script_->textCursor();
     oneUndoStep.beginEditBlock();
     music_->refresh(messages, TextRepairs::Mend);
     oneUndoStep.endEditBlock();
@@ -187,6 +222,7 @@ void TuneWindow::rebuildFromTyping() {
     // The typist's text is read as it stands: a build that wrote its repairs
     // here would be heard as typing and undone only to be written again.
     if (music_->refresh(underlinedInstead, TextRepairs::Leave)) unmendedTyping_ = true;
+    controls_->showZoom(music_->zoom());
     player_->useNewLists();
 }
 
@@ -205,9 +241,14 @@ int TuneWindow::problemCount() const { return static_cast<int>(script_->problems
 
 void TuneWindow::applyZoom() {
     if (player_->playing()) return;
+    // The zoom is written into the text first, so that it is the text's
+    // zoom the view shows, and undoing the write zooms back.
+    const int zoom = controls_->typedZoom();
+    if (zoom >= kMinZoom && zoom <= kMaxZoom && zoom != document_->settings().fontSizes.zoom) {
+        document_->settings().fontSizes.zoom = zoom;
+        TuneSettingsLines(document_->script(), document_->settings()).writeFontSizes();
+    }
     refreshMusic();
-    document_->settings().fontSizes.zoom = music_->zoom();
-    TuneSettingsLines(document_->script(), document_->settings()).writeFontSizes();
 }
 
 void TuneWindow::performanceChanged() {
@@ -258,7 +299,8 @@ void TuneWindow::playOptions() {
     if (dialog.exec() != QDialog::Accepted) return;
     music_->setBallOn(dialog.ballOn());
     profile.writeInt("PlayOptions", "BouncingBall", dialog.ballOn() ? 1 : 0);
-    QTextCursor oneUndoStep(script_->document());
+    // Begun at the caret, which is where Undo leaves it.
+    QTextCursor oneUndoStep = script_->textCursor();
     oneUndoStep.beginEditBlock();
     acceptPlayOptions(dialog.settings(), *document_);
     oneUndoStep.endEditBlock();
@@ -277,7 +319,8 @@ void TuneWindow::musicPageSetup() {
         rememberEngravingStyle(profile, dialog.engraving());
         emit engravingStyleChanged();
     }
-    QTextCursor oneUndoStep(script_->document());
+    // Begun at the caret, which is where Undo leaves it.
+    QTextCursor oneUndoStep = script_->textCursor();
     oneUndoStep.beginEditBlock();
     const bool relayout = acceptMusicPageSetup(dialog.values(), *document_);
     oneUndoStep.endEditBlock();
@@ -339,6 +382,7 @@ bool TuneWindow::save(SaveNameDialog& dialog) {
     mendText();
     const std::string oldPath = document_->path();
     const SaveResult result = saveDocument(*document_, dialog, context_.messages);
+    if (result.saved) script_->document()->setModified(false);
     updateCaption();
     if (result.saved && document_->path() != oldPath) {
         script_->setDocumentName(QString::fromStdString(document_->path()), true);
@@ -350,6 +394,7 @@ bool TuneWindow::save(SaveNameDialog& dialog) {
 bool TuneWindow::saveAs(SaveNameDialog& dialog) {
     mendText();
     const SaveResult result = saveDocumentAs(*document_, std::string(), true, dialog, context_.messages);
+    if (result.saved) script_->document()->setModified(false);
     updateCaption();
     if (result.saved) {
         script_->setDocumentName(QString::fromStdString(document_->path()), true);

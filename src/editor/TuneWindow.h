@@ -40,6 +40,8 @@ public:
     void runCommand(int commandId);
     // "&Refresh Music": rebuilds at the zoom typed in the zoom box; refused while playing.
     void refreshMusic();
+    // Reads the file again as one edit that Undo takes back, and rebuilds.
+    void reloadFromDisk();
     // The rebuild a pause in typing asks for: as a refresh, but the text's
     // problems are underlined in the script pane instead of shown in boxes,
     // and the text is never written. While playing it waits for the end.
@@ -103,6 +105,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void chainTabOrder();
     void fillDeviceBox();
     void applyDevice();
     void applyZoom();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <string_view>
 
 #include "common/Windows1252.h"
 #include "common/XmlText.h"
@@ -122,8 +124,27 @@ std::string fillAttribute(Colour colour) {
 
 constexpr int kNormalWeight = 400;
 
+bool namesAny(std::string_view family, std::initializer_list<std::string_view> words) {
+    return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return family.find(w) != family.npos; });
+}
+
+// The family as a CSS list that ends in a generic family, so that a reader
+// without the named font still draws a serif title as serif.
+std::string familyList(const std::string& family) {
+    std::string quoted = "'";
+    for (char c : family) {
+        if (c == '\'' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    quoted += "', ";
+    if (namesAny(family, {"Mono", "Courier", "Console", "Typewriter"})) return quoted + "monospace";
+    if (namesAny(family, {"Sans", "Arial", "Helvetica", "Verdana", "Tahoma", "Gothic"})) return quoted + "sans-serif";
+    return quoted + "serif";
+}
+
 std::string fontAttributes(const TextFace& face) {
-    std::string out = " font-family=\"" + xmlEscaped(face.family) + "\" font-size=\"" + std::to_string(face.pixelSize) + '"';
+    std::string out = " font-family=\"" + xmlEscaped(familyList(face.family)) + "\" font-size=\"" +
+                      std::to_string(face.pixelSize) + '"';
     if (face.weight != kNormalWeight) out += " font-weight=\"" + std::to_string(face.weight) + '"';
     if (face.italic) out += " font-style=\"italic\"";
     if (face.underline || face.strikeOut) {

@@ -45,6 +45,12 @@ TuneFileLoad loadTuneFile(const std::string& path) {
     }
     ::close(fd);
     if (bytes.size() > ScriptText::kMaxSize) return failure("The file is too large to open.");
+    // A tune is text: a NUL byte means a picture, a program or a damaged
+    // file, which conversion would turn to garbage and a save would destroy.
+    const std::size_t nul = bytes.find('\0');
+    if (nul != std::string::npos)
+        return failure(path + " is not a tune file: it holds binary data (a NUL byte at byte " +
+                       std::to_string(nul + 1) + ").");
     TuneFileLoad result;
     result.ok = true;
     result.bytes = std::move(bytes);

@@ -79,7 +79,7 @@ TEST_F(CliHostileInputTest, OutOfRangeSettingsStillMakeASoundMidiFile) {
 }
 
 TEST_F(CliHostileInputTest, ControlCharactersInTextsLeaveTheSvgWellFormed) {
-    const char raw[] = "\"A\x01" "B\0C\x1F" "D\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n";
+    const char raw[] = "\"A\x01" "B\x02" "C\x1F" "D\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n";
     const std::string title(raw, sizeof raw - 1);
     const std::string in = input("Chantrel:1.0\r\n" + title + "& LA_4 ! B_4 !t");
     const fs::path out = work() / "x.svg";
@@ -88,6 +88,19 @@ TEST_F(CliHostileInputTest, ControlCharactersInTextsLeaveTheSvgWellFormed) {
     QXmlStreamReader xml(QByteArray::fromStdString(readFile(out)));
     while (!xml.atEnd()) xml.readNext();
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+}
+
+TEST_F(CliHostileInputTest, AFileHoldingANulByteIsRefusedNeverConverted) {
+    // Without its header line the file would be "converted" and saved as garbage.
+    const std::string in = input(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    const fs::path out = work() / "x.tnz";
+    for (const std::string command : {"check " + in, "normalize " + in + " -o " + out.string()}) {
+        const CliRun result = run(command);
+        EXPECT_EQ(result.status, 1) << command;
+        EXPECT_NE(result.err.find("is not a tune file: it holds binary data (a NUL byte at byte 9)"),
+                  std::string::npos) << result.err;
+    }
+    EXPECT_EQ(workFiles(), "in.tnz ");
 }
 
 TEST_F(CliHostileInputTest, NormalizingPastTheSizeLimitIsRefusedAndNothingSaved) {

@@ -53,7 +53,7 @@ protected:
         workspace = std::move(opening.workspace);
         measuring = std::make_unique<QtMeasuringContext>(workspace->resourceDir);
         exporter = std::make_unique<MusicExporter>(*workspace, *measuring, messages);
-        exporter->chooseMidi = exporter->chooseImage = [this](QWidget*, const std::string& proposal) {
+        exporter->chooseMidi = exporter->chooseImage = exporter->chooseMusicXml = [this](QWidget*, const std::string& proposal) {
             proposals.push_back(proposal);
             return chosen.string();
         };
@@ -114,7 +114,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MusicExportTest, MidiFileIsTheCommandLinesAlsoWhenThePcSpeakerIsSelected) {
+TEST_F(MusicExportTest, MidiAndMusicXmlAreTheCommandLinesAlsoWhenThePcSpeakerIsSelected) {
     const auto document = open(folder / "laddie.tnz");
     const std::string expected = runCli("midi", folder / "laddie.tnz", folder / "cli.mid");
     ASSERT_GT(expected.size(), 100u);
@@ -133,6 +133,11 @@ TEST_F(MusicExportTest, MidiFileIsTheCommandLinesAlsoWhenThePcSpeakerIsSelected)
     EXPECT_TRUE(readFile(chosen) == expected) << "the speaker's frequencies reached the file";
     EXPECT_EQ(document->playback().performance.events().front().pitch, speakerEvents.front().pitch);
     EXPECT_TRUE(messages.messages().empty());
+
+    const std::string xml = runCli("musicxml", folder / "laddie.tnz", folder / "cli.musicxml");
+    chosen = folder / "out" / "speaker.musicxml";
+    exporter->saveMusicXml(*document, nullptr);
+    EXPECT_TRUE(readFile(chosen) == xml) << "the speaker's frequencies reached the MusicXML file";
 }
 
 TEST_F(MusicExportTest, PicturesAreTheCommandLinesInEachFormat) {

@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -165,7 +166,7 @@ TEST_F(ScriptViewTest, InputStopsAtTheScriptSizeLimit) {
     EXPECT_EQ(script.size(), ScriptText::kMaxSize);
 }
 
-TEST_F(ScriptViewTest, InsertSymbolReplacesTheSelectionWithTheExactText) {
+TEST_F(ScriptViewTest, InsertSymbolReplacesTheSelectionAndNeverGluesTwoWords) {
     load("A B");
     QTextCursor cursor = view.textCursor();
     cursor.setPosition(1);
@@ -173,17 +174,50 @@ TEST_F(ScriptViewTest, InsertSymbolReplacesTheSelectionWithTheExactText) {
     view.setTextCursor(cursor);
     view.insertSymbol(4284);
     EXPECT_EQ(script.text(), "A\tB");
-    view.insertSymbol(4287);
-    EXPECT_EQ(script.text(), "A\t!tB");
+    view.insertSymbol(4287);  // "!t", which brings no blank of its own
+    EXPECT_EQ(script.text(), "A\t!t B");
     view.insertSymbol(4341);
-    EXPECT_EQ(script.text(), "A\t!t\"Title\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\nB");
+    EXPECT_EQ(script.text(), "A\t!t \"Title\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\nB");
     EXPECT_EQ(editorBytes(), script.text());
     EXPECT_TRUE(script.modified());
     view.undo();
-    EXPECT_EQ(script.text(), "A\t!tB");
+    EXPECT_EQ(script.text(), "A\t!t B");
     view.undo();
     view.undo();
     EXPECT_EQ(script.text(), "A B");
+
+    // Right after a note, the embellishment becomes a word of its own.
+    load("LAl_16 B_4");
+    cursor = view.textCursor();
+    cursor.setPosition(6);
+    view.setTextCursor(cursor);
+    view.insertSymbol(4207);
+    EXPECT_EQ(script.text(), "LAl_16 gste B_4");
+}
+
+TEST_F(ScriptViewTest, TheSymbolGoesWhereTheRightButtonWasPressedAndUndoKeepsTheView) {
+    std::string text;
+    for (int line = 0; line < 200; ++line) text += "LA_4 B_4 C_4 D_4 !\r\n";
+    load(text + "E_4 !I");
+    view.resize(400, 200);
+    view.show();
+    view.moveCursor(QTextCursor::End);
+    view.ensureCursorVisible();
+    QTextCursor target = view.textCursor();
+    target.movePosition(QTextCursor::StartOfBlock);
+    target.movePosition(QTextCursor::NextWord);  // before "!I"
+    const QPoint at = view.cursorRect(target).center();
+    view.moveCursor(QTextCursor::End);  // the caret is elsewhere
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view.viewport(), &click);
+    view.insertSymbolMenu()->hide();
+    const int scrolled = view.verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    view.insertSymbol(4207);
+    EXPECT_TRUE(script.text().ends_with("E_4 gste !I")) << script.text().substr(script.size() - 20);
+    view.undo();
+    EXPECT_TRUE(script.text().ends_with("E_4 !I"));
+    EXPECT_EQ(view.verticalScrollBar()->value(), scrolled);
 }
 
 TEST_F(ScriptViewTest, RightButtonOpensThePopupWhoseActionsInsert) {

@@ -185,6 +185,12 @@ TEST_F(TextAndMusicTest, TypingANameOffersTheMapsNamesAndEnterTakesOne) {
     QAbstractItemView* list = script->findChild<QCompleter*>()->popup();
     ASSERT_TRUE(list->isVisible());
     EXPECT_TRUE(list->currentIndex().data().toString().startsWith("thr"));
+    // Every name offered can be read whole.
+    const QFontMetrics metrics(list->font());
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        const QString name = list->model()->index(row, 0).data().toString();
+        EXPECT_LT(metrics.horizontalAdvance(name), list->viewport()->width()) << name.toStdString();
+    }
     const QString offered = list->currentIndex().data().toString();
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_FALSE(list->isVisible());

@@ -3,6 +3,7 @@
 // reading finds (a record's attribute list, a missing settings or tempo
 // line) wait for Refresh Music, saving or printing, each as one undo step.
 
+#include <QComboBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -12,6 +13,7 @@
 #include "document/TuneDocument.h"
 #include "editor/CommandIds.h"
 #include "editor/ControlBar.h"
+#include "editor/MusicView.h"
 #include "editor/RunningProgram.h"
 #include "editor/ScriptView.h"
 #include "tunefile/TuneFileIO.h"
@@ -123,6 +125,30 @@ TEST_F(TypingRebuildTest, NotesTypedIntoANewTuneCanBePlayedFromTheControlBar) {
     typeAndWait(" LA_4 B_4 C_4 D_4 !I");
     EXPECT_TRUE(play->isEnabled());
     EXPECT_TRUE(tune->controlBar()->button(command::kContinuous)->isEnabled());
+}
+
+TEST_F(TypingRebuildTest, UndoingAZoomZoomsBackAndUndoingToTheSavedTextClearsTheModifiedMark) {
+    open("two-tunes.tnz");
+    const std::string saved = text();
+    ASSERT_FALSE(tune->document().modified());
+    QComboBox* zoomBox = tune->controlBar()->zoomBox();
+    zoomBox->setEditText(QStringLiteral("150"));
+    QTest::keyClick(zoomBox, Qt::Key_Return);
+    ASSERT_EQ(tune->musicView()->zoom(), 150);
+    EXPECT_TRUE(tune->document().modified());
+    script->setFocus();
+    undo();
+    EXPECT_EQ(text(), saved);
+    EXPECT_FALSE(tune->document().modified());
+    EXPECT_FALSE(tune->caption().endsWith('*'));
+    // The view and the box follow the text, whether the typing rebuild or F5 comes first.
+    QTest::keyClick(script, Qt::Key_F5);
+    EXPECT_EQ(tune->musicView()->zoom(), 100);
+    EXPECT_EQ(zoomBox->currentText(), QStringLiteral("100"));
+    QTest::keyClick(script, Qt::Key_Y, Qt::ControlModifier);
+    waitForTypingRebuild();
+    EXPECT_EQ(tune->musicView()->zoom(), 150);
+    EXPECT_TRUE(tune->document().modified());
 }
 
 TEST_F(TypingRebuildTest, TheRebuildWhileTypingNeverChangesAnExample) {

@@ -88,8 +88,8 @@ TEST_F(SvgPictureTest, TitleAndTextsAreWellFormedWhateverTheTuneHolds) {
     EXPECT_EQ(title.toStdString(), "Fish & <Chips> ");
     EXPECT_TRUE(texts.contains(QString::fromUtf8("Caf\xc3\xa9 Reel"))) << texts.join('|').toStdString();
     EXPECT_TRUE(texts.contains(QString::fromUtf8("March \xc2\xab\xc3\xa9\xc2\xbb"))) << texts.join('|').toStdString();
-    // The font is named, and the composer keeps its italic and its red.
-    EXPECT_NE(svg.find("font-family=\""), std::string::npos);
+    // The font is named with a generic fallback, and the composer keeps its italic and its red.
+    EXPECT_NE(svg.find("font-family=\"'Times New Roman', serif\""), std::string::npos) << svg;
     EXPECT_NE(svg.find("font-style=\"italic\" fill=\"#ff0000\">Caf"), std::string::npos) << svg;
 }
 

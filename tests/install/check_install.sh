@@ -68,6 +68,17 @@ mime_type() {
     [ "$found" = "$type" ] || fail "a tune whose header is not on its first line is taken for $found, not $type"
 }
 
+# The software centre's entry: valid, and naming the installed desktop entry and file type.
+metainfo() {
+    need appstreamcli
+    info="$prefix/share/metainfo/org.skirlo.skirlo.metainfo.xml"
+    appstreamcli validate --no-net "$info" || fail "appstreamcli refuses $info"
+    launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$info")
+    [ -f "$prefix/share/applications/$launchable" ] || fail "$info launches $launchable, which is not installed"
+    type=$(sed -n 's/^MimeType=\([^;]*\);.*/\1/p' "$prefix/share/applications/skirlo.desktop")
+    grep -q "<mediatype>$type</mediatype>" "$info" || fail "$info does not name the tune file type $type"
+}
+
 # The toolbar's fallbacks by their freedesktop names, and the application icon.
 icons() {
     need xmllint
@@ -115,6 +126,6 @@ fails_without_fonts() {
 
 case $check in
     install) install_into_prefix ;;
-    image_matches_build_tree | desktop_entry | mime_type | icons | guide | fails_without_fonts) $check ;;
+    image_matches_build_tree | desktop_entry | mime_type | metainfo | icons | guide | fails_without_fonts) $check ;;
     *) fail "unknown check $check" ;;
 esac
