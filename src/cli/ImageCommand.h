@@ -10,11 +10,13 @@
 #include <variant>
 #include <vector>
 
+#include "engraving/EngravingStyle.h"
 #include "export/ImageWriters.h"
 
 namespace skirlo {
 
 struct CliEnvironment;
+class CommandLine;
 struct LaidOutMusic;
 class MeasuringContext;
 class MessageSink;
@@ -26,7 +28,12 @@ struct ImageRequest {
     std::string extension;  // of the format to write: ".svg", or the --format for standard output
     std::optional<int> zoom;
     std::optional<std::string> profile;
+    std::optional<EngravingStyle> engraving;  // else the profile's
 };
+
+// The value of --engraving (none when not given), or the exit status of a
+// usage mistake (the message printed).
+std::variant<std::optional<EngravingStyle>, int> readEngraving(const CommandLine& line);
 
 // The request, or the exit status when the arguments are a usage mistake or
 // ask for help (the message printed).
@@ -52,8 +59,14 @@ using PictureWriter = std::function<WriteOutcome(const PictureJob&, std::string&
 // makes, and writes it with `write`; the exit status.
 int drawImage(const ImageRequest& request, const MeasuringFactory& measuring, const PictureWriter& write);
 
+// `skirlo-cli tree FILE --layout`: the tree with its places, laid out as
+// drawImage lays it out.
+int runLayoutTree(const std::vector<std::string>& args, const MeasuringFactory& measuring);
+
 // The picture helper's image command: every format, measured and drawn with
 // Qt's fonts, as the desktop program's export draws them.
 int runRasterImage(const std::vector<std::string>& args);
+// The picture helper's tree --layout: measured with Qt's fonts, as PNG pictures are.
+int runRasterTree(const std::vector<std::string>& args);
 
 }  // namespace skirlo

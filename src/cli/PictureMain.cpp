@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     static constexpr skirlo::HelperCommand kCommands[] = {
         {"image", skirlo::runRasterImage},
+        {"tree", skirlo::runRasterTree},
         {"print", skirlo::runPrint},
         {"specimen", skirlo::runSpecimen},
     };

@@ -19,6 +19,7 @@
 #include "cli/CliEnvironment.h"
 #include "cli/CliGui.h"
 #include "cli/CommandLine.h"
+#include "cli/ImageCommand.h"
 #include "cli/Commands.h"
 #include "cli/OutputFile.h"
 #include "document/MusicSettings.h"
@@ -71,13 +72,14 @@ constexpr int kMinDpi = 72;
 constexpr int kMaxDpi = 2400;
 
 const CommandSpec kPrint{
-    "print", "FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N] [--profile FILE]",
+    "print", "FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N] [--engraving STYLE] [--profile FILE]",
     "Prints the music of FILE as the desktop program's Print command does, to a PDF file: one page of the PDF\n"
     "for every printed page, laid out by the tune's own page settings (TuneFormat and FontSizes lines).",
     {"FILE"},
     {{"o,output", "OUT.pdf", "the PDF to write; - for standard output"},
      {"paper", "NAME", "A4 (the default), Letter or Legal"},
-     {"dpi", "N", "the printer's resolution, a whole number from 72 to 2400 (default 600)"}}};
+     {"dpi", "N", "the printer's resolution, a whole number from 72 to 2400 (default 600)"},
+     {"engraving", "STYLE", "classic or modern (default: the profile's EngravingStyle, else classic)"}}};
 
 std::optional<QPageSize::PageSizeId> paperNamed(const std::string& name) {
     if (name == "A4") return QPageSize::A4;
@@ -100,6 +102,8 @@ int runPrint(const std::vector<std::string>& args) {
     const std::optional<std::string> dpiText = line.value("dpi");
     const std::optional<int> dpi = dpiText ? strictInt(*dpiText, kMinDpi, kMaxDpi) : std::optional<int>(kPrintedPageDpi);
     if (!dpi) return line.usageError("--dpi takes a whole number from 72 to 2400, not '" + *dpiText + "'");
+    const auto engraving = readEngraving(line);
+    if (const int* status = std::get_if<int>(&engraving)) return *status;
     OutputFile output(*out, ".pdf");
     if (!output.open()) return 1;
     std::unique_ptr<CliEnvironment> environment = openEnvironment(line.value("profile"));
@@ -110,7 +114,8 @@ int runPrint(const std::vector<std::string>& args) {
     const std::unique_ptr<TuneDocument> document = loadDocument(input, *environment, FileNeed::Music);
     if (!document) return 1;
 
-    const PrintSettings settings = printLayoutOf(document->settings(), *environment->profile);
+    PrintSettings settings = printLayoutOf(document->settings(), *environment->profile);
+    if (const auto style = std::get<std::optional<EngravingStyle>>(engraving)) settings.engraving = *style;
 
     ReplacementFile file(output.path(), Durability::Renamed);
     std::string error;

@@ -12,6 +12,13 @@
 
 namespace skirlo {
 
+int runRasterTree(const std::vector<std::string>& args) {
+    const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
+    return runLayoutTree(args, [](const CliEnvironment& environment) {
+        return std::make_unique<QtMeasuringContext>(environment.resourceDir);
+    });
+}
+
 int runRasterImage(const std::vector<std::string>& args) {
     const std::variant<ImageRequest, int> request = readImageRequest(args);
     if (const int* status = std::get_if<int>(&request)) return *status;

@@ -25,19 +25,19 @@ using skirlo::kVectorHelper;
 using skirlo::runInHelper;
 
 constexpr Command kCommands[] = {
-    {"tree", "tree FILE", skirlo::runTree},
+    {"tree", "tree FILE [--layout [--zoom N] [--engraving STYLE]]", skirlo::runTree},
     {"normalize", "normalize FILE -o OUT", skirlo::runNormalize},
     {"events", "events FILE [--speaker]", skirlo::runEvents},
     {"midi", "midi FILE -o OUT.mid [--pipe-tuning] [--low-a HZ]", skirlo::runMidi},
     {"musicxml", "musicxml FILE -o OUT.musicxml", skirlo::runMusicXml},
     {"from-abc", "from-abc FILE.abc -o OUT.tnz", skirlo::runFromAbc},
-    {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--format FORMAT]",
+    {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--engraving STYLE] [--format FORMAT]",
       [](const Args& a) { return runInHelper(kVectorHelper, "image", a); }},
     {"wav", "wav FILE -o OUT.wav [--sound pipes|midi] [--low-a HZ] [--tempo PERCENT] [--volumes CHANTER,TENOR,BASS]",
       [](const Args& a) { return runInHelper(kAudioHelper, "wav", a); }},
     {"devices", "devices", [](const Args& a) { return runInHelper(kAudioHelper, "devices", a); }},
     {"play", "play FILE [--device NAME] [--low-a HZ] [--tempo PERCENT]", [](const Args& a) { return runInHelper(kAudioHelper, "play", a); }},
-    {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N]",
+    {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N] [--engraving STYLE]",
       [](const Args& a) { return runInHelper(kPictureHelper, "print", a); }},
     {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]",
       [](const Args& a) { return runInHelper(kPictureHelper, "specimen", a); }},

@@ -15,7 +15,14 @@ struct TuneSettings;
 // The profile's "BouncingBallSize": the room kept above each staff for the ball.
 int ballSizeOf(const Profile& profile);
 
-// The screen's and pictures' layout at the tune's stored zoom.
+// The engraving style the user chose last (profile section "Settings", key
+// "EngravingStyle": "Classic" or "Modern"); Classic when unset or unknown.
+EngravingStyle engravingStyleOf(const Profile& profile);
+// Remembers the style for the next start; false when the profile could not be written.
+bool rememberEngravingStyle(Profile& profile, EngravingStyle style);
+
+// The screen's and pictures' layout at the tune's stored zoom, in the
+// profile's engraving style.
 LayoutSettings screenLayoutOf(const TuneSettings& tune, const Profile& profile);
 
 // The resolution printed pages are laid out at, whichever way they are
@@ -24,7 +31,7 @@ LayoutSettings screenLayoutOf(const TuneSettings& tune, const Profile& profile);
 inline constexpr int kPrintedPageDpi = 600;
 
 // The printed layout: the tune's settings, the profile's space between
-// tunes and ball size.
+// tunes, ball size and engraving style.
 PrintSettings printLayoutOf(const TuneSettings& tune, const Profile& profile);
 
 }  // namespace skirlo

@@ -29,6 +29,7 @@
 #include "editor/EditorContext.h"
 #include "editor/HelpWindow.h"
 #include "editor/LibraryPane.h"
+#include "document/MusicSettings.h"
 #include "editor/MusicPrinter.h"
 #include "editor/MusicView.h"
 #include "editor/ScriptView.h"
@@ -284,6 +285,13 @@ void MainWindow::buildViewMenu() {
     whileTyping->setChecked(context_.scriptSettings.rebuildWhileTyping);
     connect(whileTyping, &QAction::toggled, this, [this](bool on) { context_.scriptSettings.rebuildWhileTyping = on; });
     tuneFileItems_ << whileTyping;
+    modernEngraving_ = view->addAction(tr("&Modern Engraving"));
+    modernEngraving_->setCheckable(true);
+    modernEngraving_->setChecked(engravingStyleOf(*context_.workspace.profile) == EngravingStyle::Modern);
+    connect(modernEngraving_, &QAction::triggered, this, [this](bool on) {
+        rememberEngravingStyle(*context_.workspace.profile, on ? EngravingStyle::Modern : EngravingStyle::Classic);
+        engravingStyleChanged();
+    });
 }
 
 void MainWindow::buildPlayerMenu() {
@@ -369,6 +377,12 @@ TuneWindow* MainWindow::activeTune() const {
     return window ? qobject_cast<TuneWindow*>(window->widget()) : nullptr;
 }
 
+void MainWindow::engravingStyleChanged() {
+    // The style lives in the profile: every open tune is laid out in it again.
+    modernEngraving_->setChecked(engravingStyleOf(*context_.workspace.profile) == EngravingStyle::Modern);
+    for (TuneWindow* tune : tunes()) tune->refreshMusic();
+}
+
 QList<TuneWindow*> MainWindow::tunes() const {
     QList<TuneWindow*> list;
     for (QMdiSubWindow* window : area_->subWindowList()) {
@@ -440,6 +454,7 @@ TuneWindow* MainWindow::addTuneWindow(std::unique_ptr<TuneDocument> document) {
     connect(tune, &TuneWindow::captionChanged, this, &MainWindow::updateCommands);
     connect(tune, &TuneWindow::playStateChanged, this, &MainWindow::updateCommands);
     connect(tune, &TuneWindow::problemsChanged, this, &MainWindow::updateCommands);
+    connect(tune, &TuneWindow::engravingStyleChanged, this, &MainWindow::engravingStyleChanged);
     connect(tune, &TuneWindow::pathChanged, this, [this](const QString& path) {
         recentFiles_.add(path.toStdString());
         updateRecentFiles();

@@ -68,6 +68,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The profile's engraving style changed: the View item follows and every tune is laid out again.
+    void engravingStyleChanged();
     QAction* addCommand(QMenu* menu, int commandId, const QString& label, std::function<void()> run,
                         const QList<QKeySequence>& keys = {});
     void buildMenus();
@@ -101,6 +103,7 @@ private:
     QList<QAction*> recentItems_;
     QAction* recentSeparator_ = nullptr;
     QAction* tabsItem_ = nullptr;
+    QAction* modernEngraving_ = nullptr;
     QLabel* problemCount_ = nullptr;  // in the status bar: the active tune's problems
     int untitledCount_ = 0;
     LibraryPane* library_ = nullptr;

@@ -42,7 +42,8 @@ QSpinBox* percentBox(int value) {
 
 }  // namespace
 
-MusicPageSetupDialog::MusicPageSetupDialog(const MusicPageSetup& values, QWidget* parent) : QDialog(parent) {
+MusicPageSetupDialog::MusicPageSetupDialog(const MusicPageSetup& values, EngravingStyle engraving, QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(tr("Page Setup"));
     auto* layout = new QHBoxLayout;
     layout->addWidget(paperBox(values));
@@ -52,7 +53,24 @@ MusicPageSetupDialog::MusicPageSetupDialog(const MusicPageSetup& values, QWidget
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(layout);
+    outer->addWidget(engravingBox(engraving));
     outer->addWidget(buttons);
+}
+
+QWidget* MusicPageSetupDialog::engravingBox(EngravingStyle engraving) {
+    auto* box = new QGroupBox(tr("Engraving"));
+    auto* row = new QHBoxLayout;
+    engraving_ = new QButtonGroup(this);
+    const int chosen = static_cast<int>(engraving);
+    addRadio(engraving_, row, tr("Cla&ssic"), static_cast<int>(EngravingStyle::Classic), chosen);
+    addRadio(engraving_, row, tr("Mo&dern"), static_cast<int>(EngravingStyle::Modern), chosen);
+    box->setLayout(row);
+    return box;
+}
+
+EngravingStyle MusicPageSetupDialog::engraving() const {
+    return engraving_->checkedId() == static_cast<int>(EngravingStyle::Modern) ? EngravingStyle::Modern
+                                                                               : EngravingStyle::Classic;
 }
 
 QWidget* MusicPageSetupDialog::paperBox(const MusicPageSetup& values) {

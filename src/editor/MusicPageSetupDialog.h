@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "editor/MusicPageSetup.h"
+#include "engraving/EngravingStyle.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -17,10 +18,13 @@ namespace skirlo {
 
 class MusicPageSetupDialog final : public QDialog {
 public:
-    MusicPageSetupDialog(const MusicPageSetup& values, QWidget* parent = nullptr);
+    // `engraving` is the program's style, kept in the profile rather than the tune.
+    MusicPageSetupDialog(const MusicPageSetup& values, EngravingStyle engraving = EngravingStyle::Classic,
+                         QWidget* parent = nullptr);
 
     // What the controls hold, read back as OK reads them.
     MusicPageSetup values() const;
+    EngravingStyle engraving() const;
     QLineEdit* staffHeightField() const { return staffHeight_; }
 
 protected:
@@ -29,6 +33,7 @@ protected:
 private:
     QWidget* paperBox(const MusicPageSetup& values);
     QWidget* musicBox(const MusicPageSetup& values);
+    QWidget* engravingBox(EngravingStyle engraving);
 
     QDoubleSpinBox* margins_[4] = {};  // left, top, right, bottom, in inches
     QButtonGroup* orientation_ = nullptr;
@@ -41,6 +46,7 @@ private:
     QSpinBox* xScale_ = nullptr;
     QSpinBox* yScale_ = nullptr;
     QSpinBox* space_ = nullptr;
+    QButtonGroup* engraving_ = nullptr;
 };
 
 }  // namespace skirlo

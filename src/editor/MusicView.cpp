@@ -101,6 +101,7 @@ bool MusicView::refresh(MessageSink& messages, TextRepairs repairs) {
     // the next refresh) unless the text's zoom changed: an undo, a typed
     // FontSizes line or the zoom box's own write.
     if (storedZoom_ == storedBefore) settings_.zoom = zoom;
+    settings_.engraving = engravingStyleOf(*context_.workspace.profile);  // the View menu may have changed it
     build(messages, repairs);
     return true;
 }

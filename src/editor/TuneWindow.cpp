@@ -19,6 +19,7 @@
 #include "playback/DocumentPlayback.h"
 #include "editor/ControlBar.h"
 #include "editor/EditorContext.h"
+#include "document/MusicSettings.h"
 #include "editor/MusicExport.h"
 #include "editor/MusicPageSetupDialog.h"
 #include "editor/MusicView.h"
@@ -322,8 +323,15 @@ void TuneWindow::playOptions() {
 
 void TuneWindow::musicPageSetup() {
     if (player_->playing()) return;
-    MusicPageSetupDialog dialog(musicPageSetupOf(document_->settings()), this);
+    Profile& profile = *context_.workspace.profile;
+    const EngravingStyle engraving = engravingStyleOf(profile);
+    MusicPageSetupDialog dialog(musicPageSetupOf(document_->settings()), engraving, this);
     if (dialog.exec() != QDialog::Accepted) return;
+    // The style is the program's, for every open tune: the main window lays them all out again.
+    if (dialog.engraving() != engraving) {
+        rememberEngravingStyle(profile, dialog.engraving());
+        emit engravingStyleChanged();
+    }
     // Begun at the caret, which is where Undo leaves it.
     QTextCursor oneUndoStep = script_->textCursor();
     oneUndoStep.beginEditBlock();

@@ -98,6 +98,8 @@ signals:
     void pathChanged(const QString& path);
     // The music was rebuilt: the count of its problems may have changed.
     void problemsChanged();
+    // The engraving style was changed in this window's page setup.
+    void engravingStyleChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 
 #include "notation/SymbolVocabulary.h"
 
@@ -57,6 +58,34 @@ Contour curvePolygon(int x0, int x1, int y, int fontHeight) {
     polygon.push_back({x1 + q, y});
     sampleCubic(inner, polygon);
     polygon.push_back({x0, y});
+    return polygon;
+}
+
+Contour slimCurvePolygon(int x0, int x1, int headTop, int staffSpace) {
+    // Ends a quarter space over the heads and in from their centres; the
+    // rise grows with the span but flattens out, never more than a space;
+    // thin at the ends, an eighth of a space thick in the middle.
+    const double space = std::max(staffSpace, 1);
+    const double inset = std::min(0.3 * space, (x1 - x0) / 4.0);
+    const double left = x0 + inset, right = x1 - inset;
+    const double y = headTop - 0.25 * space;
+    const double rise = std::min(1.0, 0.64 * std::atan(1.05 * (right - left) / space)) * space;
+    const double thickness = 0.12 * space;
+    // Both control points at one height put a cubic's crown at 3/4 of it.
+    const double outerControl = y - rise / 0.75;
+    const double innerControl = y - (rise - thickness) / 0.75;
+    const double third = (right - left) / 3;
+    const std::array<PointF, 4> outer = {PointF{left, y}, PointF{left + third, outerControl},
+                                         PointF{right - third, outerControl}, PointF{right, y}};
+    const std::array<PointF, 4> inner = {PointF{right, y}, PointF{right - third, innerControl},
+                                         PointF{left + third, innerControl}, PointF{left, y}};
+    Contour polygon;
+    polygon.reserve(kCurvePoints);
+    polygon.push_back({static_cast<int>(left), static_cast<int>(y)});
+    sampleCubic(outer, polygon);
+    polygon.push_back({static_cast<int>(right), static_cast<int>(y)});
+    sampleCubic(inner, polygon);
+    polygon.push_back({static_cast<int>(left), static_cast<int>(y)});
     return polygon;
 }
 
@@ -122,11 +151,15 @@ std::optional<CurveSpan> spanOf(const Symbol& arc, const StaffSequence& staff) {
     return CurveSpan{last, arc.forwardLink, std::min(topOf(*last), topOf(*arc.forwardLink))};
 }
 
-void placeCurve(Symbol& arc, const std::optional<CurveSpan>& span, int lineSpacing, int fontHeight) {
+void placeCurve(Symbol& arc, const std::optional<CurveSpan>& span, int lineSpacing, int fontHeight, bool slim) {
     arc.curve.reset();
     if (!span) return;
     const int x0 = std::min(span->first->centreX, span->last->centreX);
     const int x1 = std::max(span->first->centreX, span->last->centreX);
+    if (slim) {
+        arc.curve = std::make_unique<Contour>(slimCurvePolygon(x0, x1, span->top, lineSpacing));
+        return;
+    }
     arc.curve = std::make_unique<Contour>(curvePolygon(x0, x1, span->top - lineSpacing, fontHeight));
 }
 

@@ -53,8 +53,14 @@ std::optional<CurveSpan> spanOf(const Symbol& arc, const StaffSequence& staff);
 // 129 points, closed at (x0, y).
 Contour curvePolygon(int x0, int x1, int y, int fontHeight);
 
-// Sets `arc.curve` one staff-line spacing above the span's highest note;
-// null when nothing is spanned.
-void placeCurve(Symbol& arc, const std::optional<CurveSpan>& span, int lineSpacing, int fontHeight);
+// The Modern curve: ends a quarter of a staff space over `headTop`, inset
+// from the centres x0 and x1, rising 0.64 x atan(1.05 x span) staff spaces
+// (at most one) and 0.12 of a space thick in the middle.
+Contour slimCurvePolygon(int x0, int x1, int headTop, int staffSpace);
+
+// Sets `arc.curve`: the Classic curve one staff-line spacing above the span's
+// highest note, or with `slim` the Modern one; null when nothing is spanned.
+void placeCurve(Symbol& arc, const std::optional<CurveSpan>& span, int lineSpacing, int fontHeight,
+                bool slim = false);
 
 }  // namespace skirlo

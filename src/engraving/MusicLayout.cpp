@@ -1,10 +1,13 @@
 #include "engraving/MusicLayout.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdint>
+#include <string>
 
 #include "engraving/FontCreation.h"
+#include "engraving/InkBoxes.h"
 #include "engraving/MusicCurves.h"
 #include "engraving/MusicGlyphs.h"
 #include "notation/TuneBuilder.h"
@@ -16,6 +19,8 @@ namespace {
 constexpr int kMaxAlignedColumns = 50;
 constexpr int kDotPreGap = 4;      // after a tailed note, in 1/130 of H
 constexpr int kMarkClearance = 3;  // between a mark and what it clears, in 1/130 of H
+constexpr int kFallbackStaffSpace = 10;  // in 1/130 of H, for fonts without a staff glyph
+constexpr int kBarLineRoom = 20;         // Modern: after a bar line, in tenths of a staff space
 
 // Gracenote-side symbols get their space before from the space percent.
 bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT_REST; }
@@ -50,6 +55,11 @@ bool isStretchCategory(std::int32_t c, bool withRests) {
 int boxTop(const Symbol& s) { return s.y + s.glyphOrigin.height; }
 int boxBottom(const Symbol& s) { return boxTop(s) + s.glyphBox.height; }
 
+// Fine, D.C., D.S. and their kin, the segno and the coda sign.
+bool isDirection(const Symbol& s) {
+    return (s.category == CAT_SIGN_REPEAT || s.category == CAT_SIGN) && s.glyphFont() != nullptr;
+}
+
 // Whether the symbol at `index` of its bar takes a share of extra width: a
 // note or gracenote-side symbol that does not directly follow a gracenote-side
 // symbol (beat separators looked through), so a gracenote and its note are
@@ -68,6 +78,15 @@ int stretchPoints(const BarLayout& bar, bool withRests) {
     int n = 0;
     for (std::size_t i = 0; i < bar.symbols.size(); ++i) n += isStretchPoint(bar, i, withRests) ? 1 : 0;
     return n;
+}
+
+// A bar's part of a staff's extra width by its share of the staff's stretch
+// points: Classic gives each point extra / N, truncated first; Modern's
+// weights are large numbers, so the product comes first.
+int barShare(int extra, int barPoints, int staffPoints, bool weighted) {
+    if (staffPoints <= 0) return 0;
+    if (!weighted) return barPoints * std::max(extra / staffPoints, 0);
+    return static_cast<int>(std::int64_t{barPoints} * extra / staffPoints);
 }
 
 void moveSymbol(Symbol& s, int dx, int dy) {
@@ -115,6 +134,18 @@ void forEachStaff(Tune& tune, Visit visit) {
 
 }  // namespace
 
+std::optional<EngravingStyle> engravingStyleNamed(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "classic") return EngravingStyle::Classic;
+    if (lower == "modern") return EngravingStyle::Modern;
+    return std::nullopt;
+}
+
+std::string_view engravingStyleName(EngravingStyle style) {
+    return style == EngravingStyle::Modern ? "Modern" : "Classic";
+}
+
 LayoutSettings layoutSettingsFor(const TuneSettings& settings, int ballSize) {
     LayoutSettings layout;
     layout.zoom = std::clamp(settings.fontSizes.zoom, kMinZoom, kMaxZoom);
@@ -150,6 +181,24 @@ MusicLayout::MusicLayout(const FontSet& fonts, const CategorySpacing& spacing, M
                          const LayoutSettings& settings)
     : fonts_(fonts), spacing_(spacing), measuring_(measuring), settings_(settings), height_(fonts.height) {
     measureStaffGlyphs();
+    const std::vector<int>& tops = staffGlyphs_.lineTops;
+    staffSpace_ = tops.size() >= 2 ? tops[1] - tops[0] : height_ * kFallbackStaffSpace / kLayoutReference;
+    staffSpace_ = std::max(staffSpace_, 1);
+}
+
+int MusicLayout::roomOf(int noteValue, bool dotted) const {
+    // A sixteenth's room, and what each doubling of the length adds, in
+    // hundredths of a staff space: long notes get more room, but far less
+    // than their length, as engravers space. Note values are powers of two
+    // from a whole (1) to a thirty-second (32); anything else counts as a whole.
+    constexpr int kSixteenthRoom = 125;
+    constexpr int kDoublingStep = 115;
+    constexpr int kShortest = 100;
+    int doublings = 4;
+    for (int value = 1; value < noteValue && doublings > -1; value *= 2) --doublings;
+    int room = std::max(kShortest, kSixteenthRoom + kDoublingStep * doublings);
+    if (dotted) room += kDoublingStep / 2;
+    return (room * staffSpace_ + 50) / 100;
 }
 
 int MusicLayout::scaledUnits(int tableValue) const {
@@ -159,6 +208,8 @@ int MusicLayout::scaledUnits(int tableValue) const {
 int MusicLayout::preGap(const Symbol& symbol, const Symbol* previous) const {
     const std::int32_t c = symbol.category;
     if (!hasScaledPreGap(c)) return units(spacing_.spaceBefore(c));
+    // In Modern the note's room already holds the space up to its gracenotes.
+    if (modern() && previous != nullptr && hasScaledPostGap(previous->category)) return 0;
     // The note before already keeps its distance with its own space after.
     if (previous != nullptr && hasScaledPostGap(previous->category) &&
         previous->spaceAfter == scaledUnits(spacing_.spaceAfter(previous->category))) {
@@ -231,6 +282,7 @@ void MusicLayout::placeTailedNote(Symbol& note, const PlacementInput& input, int
     int glyphWidth = note.glyphOrigin.width + note.glyphBox.width;
     const Font* ledger = note.ledgerFont();
     if (note.pitch == PITCH_HA && ledger != nullptr) glyphWidth = boxOf(ledger, glyph::kLedger).width;
+    if (modern()) note.spaceAfter = std::max(minimumGap(), roomOf(note.noteValue, false) - glyphWidth);
     note.advanceWidth = note.spaceBefore + glyphWidth + note.spaceAfter;
     hangPendingMarks(note);
 }
@@ -244,6 +296,14 @@ void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int&
     }
     symbol.spaceAfter = postGap(symbol);
     const int width = symbol.glyphExtent.width;
+    if (modern() && isMelodyCategory(symbol.category)) {
+        symbol.spaceAfter = std::max(minimumGap(), roomOf(symbol.noteValue, false) - width);
+    }
+    // Modern keeps a bar's first note well clear of the bar line, so that a
+    // bar's width follows its durations rather than its number of notes.
+    if (modern() && (symbol.category == CAT_BAR || symbol.category == CAT_START_SECTION)) {
+        symbol.spaceAfter = std::max(symbol.spaceAfter, staffSpace_ * kBarLineRoom / 10);
+    }
     const int left = symbol.x + symbol.spaceBefore;
     symbol.centreX = left + width / 2;
     symbol.stemX = left + symbol.glyphOrigin.width;
@@ -264,6 +324,12 @@ void MusicLayout::placeDot(Symbol& dot, const PlacementInput& input, int& runnin
         dot.x = runningX;
     }
     placeDefault(dot, input, runningX);
+    if (modern() && note != nullptr && isMelodyCategory(note->category)) {
+        // The dot's space after completes the dotted note's room.
+        const int used = dot.x + dot.spaceBefore + dot.glyphExtent.width - (note->x + note->spaceBefore);
+        dot.spaceAfter = std::max(minimumGap(), roomOf(note->noteValue, true) - used);
+        dot.advanceWidth = dot.spaceBefore + dot.glyphExtent.width + dot.spaceAfter;
+    }
 }
 
 void MusicLayout::placeFermata(Symbol& fermata, const PlacementInput& input, int runningX) {
@@ -400,10 +466,12 @@ void MusicLayout::allowForInlineTexts(StaffLayout& staff) {
     for (const auto& bar : staff.bars) {
         for (const auto& s : bar->symbols) {
             if (s->inlineText != nullptr) tallestText = std::max(tallestText, s->inlineText->measure(false).height);
-            if (s->glyphFont() != nullptr && s->category == CAT_FERMATA) highestTop = std::min(highestTop, boxTop(*s));
+            if (s->glyphFont() != nullptr && (s->category == CAT_FERMATA || isDirection(*s))) {
+                highestTop = std::min(highestTop, boxTop(*s));
+            }
         }
     }
-    // A fermata raised over gracenotes must not reach into the staff above.
+    // A fermata or direction raised over gracenotes must not reach into the staff above.
     const int raised = std::max(0, staff.y - highestTop);
     const int allowance = std::max(tallestText, raised);
     if (allowance == 0) return;
@@ -424,10 +492,43 @@ void MusicLayout::measureStaffLines(StaffLayout& staff) {
     }
 }
 
+void MusicLayout::clearDirections(StaffLayout& staff) const {
+    // Fine, D.C., D.S., the segno and the coda sign are read apart from the
+    // music: half a staff space of paper round them, above whatever they
+    // would touch.
+    const int clearance = std::max(1, staffSpace_ / 2);
+    std::vector<Symbol*> directions;
+    for (auto& bar : staff.bars) {
+        for (auto& s : bar->symbols) {
+            if (isDirection(*s)) directions.push_back(s.get());
+        }
+    }
+    if (directions.empty()) return;
+    std::vector<Rect> ink;
+    const MusicRenderer renderer(kBlack);
+    for (auto& bar : staff.bars) {
+        for (std::size_t i = 0; i < bar->symbols.size(); ++i) {
+            if (isDirection(*bar->symbols[i])) continue;
+            for (const Rect& r : inkOf(renderer, *bar, i, staff).all) ink.push_back(r);
+        }
+    }
+    for (Symbol* d : directions) {
+        const int left = d->x + d->spaceBefore + d->glyphOrigin.width;
+        const int right = left + d->glyphBox.width;
+        int limit = staff.lineY[0] - clearance;
+        for (const Rect& r : ink) {
+            if (r.left < right + clearance && left - clearance < r.right) limit = std::min(limit, r.top - clearance);
+        }
+        const int bottom = boxBottom(*d);
+        if (bottom > limit) d->y -= bottom - limit;
+    }
+}
+
 void MusicLayout::finishStaff(StaffLayout& staff) {
     pendingMarks_.clear();
-    allowForInlineTexts(staff);
     measureStaffLines(staff);
+    clearDirections(staff);
+    allowForInlineTexts(staff);
     int tallest = 0;
     for (const auto& bar : staff.bars) tallest = std::max(tallest, bar->height);
     if (tallest == 0) tallest = staff.staffGlyphExtent.height;
@@ -435,11 +536,39 @@ void MusicLayout::finishStaff(StaffLayout& staff) {
     staff_ = nullptr;
 }
 
+int MusicLayout::stretchWeight(const BarLayout& bar, std::size_t index) const {
+    bool dotted = false;
+    for (std::size_t i = index; i-- > 0;) {
+        const Symbol& s = *bar.symbols[i];
+        if (s.category == CAT_DOTS) dotted = true;
+        if (isMelodyCategory(s.category)) return roomOf(s.noteValue, dotted);
+    }
+    return roomOf(16, false) / 2;  // after the bar line: a little, as after the shortest note
+}
+
+int MusicLayout::stretchWeights(const BarLayout& bar, bool withRests) const {
+    int total = 0;
+    for (std::size_t i = 0; i < bar.symbols.size(); ++i) {
+        if (isStretchPoint(bar, i, withRests)) total += stretchWeight(bar, i);
+    }
+    return total;
+}
+
 void MusicLayout::layOutBar(BarLayout& bar, int extra) {
     if (extra <= 0 || bar.symbols.empty()) return;
-    const int n = stretchPoints(bar, true);
+    // Classic gives every stretch point the same share; Modern shares in
+    // proportion to the rooms, so that long notes keep standing wider.
+    const int n = modern() ? stretchWeights(bar, true) : stretchPoints(bar, true);
     const int share = n > 0 ? extra / n : 0;
-    const int remainder = n > 0 ? extra % n : extra;
+    int remainder = n > 0 ? extra % n : extra;
+    if (modern() && n > 0) {
+        remainder = extra;
+        for (std::size_t i = 0; i < bar.symbols.size(); ++i) {
+            if (isStretchPoint(bar, i, true)) {
+                remainder -= static_cast<int>(std::int64_t{extra} * stretchWeight(bar, i) / n);
+            }
+        }
+    }
     // The remainder goes once, to the last symbol that is not a repeat sign
     // hanging past the bar line, so the bar comes out exactly `extra` wider.
     std::size_t last = bar.symbols.size() - 1;
@@ -456,7 +585,10 @@ void MusicLayout::layOutBar(BarLayout& bar, int extra) {
             hasMarks = true;
             continue;
         }
-        const int grow = (isStretchPoint(bar, i, true) ? share : 0) + (i == last ? remainder : 0);
+        int grow = i == last ? remainder : 0;
+        if (isStretchPoint(bar, i, true)) {
+            grow += modern() ? static_cast<int>(std::int64_t{extra} * stretchWeight(bar, i) / n) : share;
+        }
         s.x += shift;
         s.spaceBefore += grow;
         s.advanceWidth += grow;
@@ -489,14 +621,17 @@ void MusicLayout::moveMarks(BarLayout& bar, std::vector<std::pair<const Symbol*,
 
 void MusicLayout::stretchStaff(StaffLayout& staff, int extra) {
     if (extra <= 0 || staff.bars.empty()) return;
+    auto pointsOf = [&](const BarLayout& bar) {
+        return modern() ? stretchWeights(bar, false) : stretchPoints(bar, false);
+    };
     int points = 0;
-    for (const auto& bar : staff.bars) points += stretchPoints(*bar, false);
-    const int perPoint = points > 0 ? std::max(extra / points, 0) : 0;
-    const int remainder = extra - perPoint * points;
+    for (const auto& bar : staff.bars) points += pointsOf(*bar);
+    int remainder = extra;
+    for (const auto& bar : staff.bars) remainder -= barShare(extra, pointsOf(*bar), points, modern());
     int offset = 0;
     for (std::size_t b = 0; b < staff.bars.size(); ++b) {
         BarLayout& bar = *staff.bars[b];
-        int barExtra = stretchPoints(bar, false) * perPoint;
+        int barExtra = barShare(extra, pointsOf(bar), points, modern());
         if (b + 1 == staff.bars.size()) barExtra += remainder;
         moveBar(bar, offset, 0);
         layOutBar(bar, barExtra);
@@ -514,8 +649,32 @@ void MusicLayout::stretchStaves(Tune& tune) {
     });
     widest = std::max(widest, settings_.spreadWidth - overhang);
     forEachStaff(tune, [&](StaffLayout& staff) {
-        if (staff.width < widest) stretchStaff(staff, widest - staff.width);
+        const int target = stretchTarget(staff.width, widest);
+        if (staff.width < target) stretchStaff(staff, target - staff.width);
     });
+}
+
+int MusicLayout::stretchTarget(int natural, int widest) const {
+    // A short line (a second ending, a last line) spread over the whole
+    // width would scatter its few notes: Modern widens it by half at most
+    // and leaves it ragged, as engravers set a short last line.
+    constexpr int kShortLinePercent = 65;
+    if (!modern() || std::int64_t{natural} * 100 >= std::int64_t{widest} * kShortLinePercent) return widest;
+    return std::min(widest, natural + natural / 2);
+}
+
+void MusicLayout::widenTune(Tune& tune, int width) {
+    const int target = std::max(width - tune.overhang, 0);
+    int widest = 0;
+    forEachStaff(tune, [&](StaffLayout& staff) { widest = std::max(widest, staff.width); });
+    // The full lines widen; a line left ragged stays as it was set.
+    forEachStaff(tune, [&](StaffLayout& staff) {
+        if (staff.width == widest && staff.width < target) stretchStaff(staff, target - staff.width);
+    });
+    reflow(tune);
+    tune.width = std::max(tune.width, width);
+    computeCurves(tune);
+    placeTexts(tune);
 }
 
 void MusicLayout::alignColumns(Tune& tune) {
@@ -596,7 +755,7 @@ void MusicLayout::computeCurves(Tune& tune) {
         if (arcs.empty()) return;
         symbols.index();
         const int spacing = staff.lineY[1] - staff.lineY[0];
-        for (Symbol* arc : arcs) placeCurve(*arc, spanOf(*arc, symbols), spacing, height_);
+        for (Symbol* arc : arcs) placeCurve(*arc, spanOf(*arc, symbols), spacing, height_, modern());
     });
 }
 
@@ -672,6 +831,14 @@ void MusicLayout::finishTune(Tune& tune) {
     placeTexts(tune);
 }
 
+void giveTunesOneWidth(const std::vector<std::unique_ptr<Tune>>& tunes, MusicLayout& layout) {
+    int widest = 0;
+    for (const auto& tune : tunes) widest = std::max(widest, tune->width);
+    for (const auto& tune : tunes) {
+        if (tune->width < widest) layout.widenTune(*tune, widest);
+    }
+}
+
 Extent musicExtent(const std::vector<std::unique_ptr<Tune>>& tunes, int leftX) {
     Extent extent;
     if (tunes.empty()) return {1, 1};  // nothing to show, not even a margin
@@ -695,6 +862,7 @@ LaidOutMusic layOutMusic(ScriptText& script, bool convertBareStrings, const Symb
     const TuneBuildContext context{
         symbols, measuring, *music.fonts, messages, music.fonts->height, &layout, music.leftX, 0, repairs};
     music.tunes = buildTunes(script, convertBareStrings, context);
+    if (settings.engraving == EngravingStyle::Modern) giveTunesOneWidth(music.tunes, layout);
     music.extent = musicExtent(music.tunes, music.leftX);
     return music;
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "common/Measuring.h"
+#include "engraving/EngravingStyle.h"
 #include "notation/LaidOutMusic.h"
 #include "notation/SymbolMap.h"
 #include "notation/SymbolPlacement.h"
@@ -43,6 +44,7 @@ inline constexpr int kMaxZoom = 1000;
 inline constexpr int kMaxFontHeight = 10 * kLayoutReference;  // zoom 1000 % at 100 % scale
 
 struct LayoutSettings {
+    EngravingStyle engraving = EngravingStyle::Classic;
     int zoom = 100;                   // percent
     int xScale = 90;                  // percent; 0: the glyphs' natural width
     int yScale = 100;                 // percent
@@ -82,9 +84,21 @@ public:
     void beginStaff(StaffLayout& staff) override;
     void finishStaff(StaffLayout& staff) override;
     void finishTune(Tune& tune) override;
+    // Modern: stretches a finished tune's staves to `width` (its own width
+    // at least) and places its curves and texts again.
+    void widenTune(Tune& tune, int width);
 
 private:
     int units(int tableValue) const { return tableValue * height_ / kLayoutReference; }
+    bool modern() const { return settings_.engraving == EngravingStyle::Modern; }
+    // Modern: the room a melody note of this value takes from its head to
+    // whatever follows, in logical units.
+    int roomOf(int noteValue, bool dotted) const;
+    int minimumGap() const { return staffSpace_ * 3 / 10; }
+    // Modern: the weight of the stretch point at `index` of its bar (the
+    // room of the note before it), so extra width follows the durations.
+    int stretchWeight(const BarLayout& bar, std::size_t index) const;
+    int stretchWeights(const BarLayout& bar, bool withRests) const;
     int scaledUnits(int tableValue) const;
     int preGap(const Symbol& symbol, const Symbol* previous) const;
     int postGap(const Symbol& symbol) const;
@@ -105,12 +119,15 @@ private:
     void moveMarks(BarLayout& bar, std::vector<std::pair<const Symbol*, int>>& moved) const;
     void allowForInlineTexts(StaffLayout& staff);
     void measureStaffLines(StaffLayout& staff);
+    void clearDirections(StaffLayout& staff) const;
 
     void stretchStaves(Tune& tune);
     void alignColumns(Tune& tune);
     void stretchStaff(StaffLayout& staff, int extra);
     void layOutBar(BarLayout& bar, int extra);
     void reflow(Tune& tune);
+    // Modern: the width a staff of this natural width is stretched to.
+    int stretchTarget(int natural, int widest) const;
     void computeCurves(Tune& tune);
     void placeTexts(Tune& tune);
 
@@ -119,6 +136,7 @@ private:
     MeasuringContext& measuring_;
     LayoutSettings settings_;
     int height_;
+    int staffSpace_;  // between two staff lines, from the staff glyph
 
     // What every staff measures of the staff glyphs, the same for all of them.
     struct StaffGlyphs {
@@ -140,6 +158,10 @@ private:
 // How far drawing moves an under-mark down so that it clears the symbol it
 // hangs on by 3/130 of H; 0 when its top is already below that symbol.
 int underMarkDrop(const Symbol& mark, const Symbol& target, int fontHeight);
+
+// Modern: tunes set one under another read as one page, so every tune is
+// widened to the widest.
+void giveTunesOneWidth(const std::vector<std::unique_ptr<Tune>>& tunes, MusicLayout& layout);
 
 // Where the music ends: the widest tune plus the left margin, and the total
 // height, each at least 1.

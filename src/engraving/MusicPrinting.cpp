@@ -92,6 +92,7 @@ void buildEach(const PrintBuild& build, LaidOutMusic& music, int height, int wid
                const TuneTaker& take) {
     LayoutSettings layout = layoutSettingsFor(build.settings.tune, build.settings.ballSize);
     layout.printing = true;
+    layout.engraving = build.settings.engraving;
     layout.spreadWidth = spread ? build.area.width : 0;
     *music.fonts = createFontSet(build.measuring, height, width, build.messages);
     music.leftX = build.area.left;

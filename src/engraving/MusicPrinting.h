@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/Measuring.h"
+#include "engraving/EngravingStyle.h"
 #include "notation/LaidOutMusic.h"
 #include "notation/SymbolMap.h"
 #include "tunefile/TuneSettings.h"
@@ -65,6 +66,7 @@ struct PrintSettings {
     TuneSettings tune;
     int verticalSpacing = 250;  // between tunes, thousandths of an inch
     int ballSize = 7;
+    EngravingStyle engraving = EngravingStyle::Classic;
 };
 
 struct PrintedMusic {

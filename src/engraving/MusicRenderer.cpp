@@ -55,7 +55,90 @@ const Symbol* underMarkTarget(const Symbol& mark) {
     return nullptr;
 }
 
+struct Box {
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+};
+
+Box boxOf(const Contour& contour) {
+    Box b;
+    for (const OutlinePoint& p : contour) {
+        b.left = std::min(b.left, p.x);
+        b.top = std::min(b.top, p.y);
+        b.right = std::max(b.right, p.x);
+        b.bottom = std::max(b.bottom, p.y);
+    }
+    return b;
+}
+
+// A single gracenote's outline parted: its flags are the contours wholly
+// above its head (the lowest contour); the rest is head, stem and ledger.
+struct GracenoteParts {
+    std::vector<Contour> kept;
+    std::vector<int> flagTops;  // in the cell, from the top
+    Box stem;                   // the kept contour reaching highest
+};
+
+GracenoteParts gracenoteParts(const Symbol& grace) {
+    GracenoteParts parts;
+    const std::vector<Contour> contours = grace.glyphFont()->outline(grace.glyphCharacter);
+    int headTop = INT_MIN;
+    int lowest = INT_MIN;
+    for (const Contour& c : contours) {
+        const Box b = boxOf(c);
+        if (b.bottom > lowest) {
+            lowest = b.bottom;
+            headTop = b.top;
+        }
+    }
+    for (const Contour& c : contours) {
+        const Box b = boxOf(c);
+        if (c.empty()) continue;
+        if (b.bottom < headTop) {
+            parts.flagTops.push_back(b.top);
+            continue;
+        }
+        if (b.top < parts.stem.top) parts.stem = b;
+        parts.kept.push_back(c);
+    }
+    std::sort(parts.flagTops.begin(), parts.flagTops.end());
+    return parts;
+}
+
+Contour moved(const Contour& contour, int dx, int dy) {
+    Contour out = contour;
+    for (OutlinePoint& p : out) {
+        p.x += dx;
+        p.y += dy;
+    }
+    return out;
+}
+
 }  // namespace
+
+bool inGracenoteRun(const BarLayout& bar, std::size_t index) {
+    auto single = [&](std::size_t i) {
+        return i < bar.symbols.size() && bar.symbols[i]->category == CAT_GRACENOTES &&
+               bar.symbols[i]->glyphFont() != nullptr;
+    };
+    return single(index) && ((index > 0 && single(index - 1)) || single(index + 1));
+}
+
+void drawRunGracenote(const Symbol& grace, const Symbol* runEnd, Surface& surface, Colour colour) {
+    const GracenoteParts parts = gracenoteParts(grace);
+    const int dx = grace.x + grace.spaceBefore;
+    for (const Contour& c : parts.kept) surface.fillPolygon(moved(c, dx, grace.y), colour);
+    if (runEnd == nullptr || parts.flagTops.size() < 2 || parts.stem.right == INT_MIN) return;
+    const GracenoteParts last = gracenoteParts(*runEnd);
+    if (last.stem.right == INT_MIN) return;
+    // The beams where the flags leave the stem, as thick as the flags are
+    // high where they start: the same lines a written cluster is beamed with.
+    const int thickness = std::max(1, (parts.flagTops[1] - parts.flagTops[0]) * 5 / 9);
+    const int left = dx + parts.stem.left;
+    const int right = runEnd->x + runEnd->spaceBefore + last.stem.right;
+    for (const int top : parts.flagTops) {
+        surface.fillRect({left, grace.y + top, right, grace.y + top + thickness}, colour);
+    }
+}
 
 std::vector<int> beamLevels(int noteValue) {
     std::vector<int> levels;
@@ -97,8 +180,30 @@ void MusicRenderer::drawStaff(const StaffLayout& staff, Surface& surface) const 
         const int overhang = b + 1 == staff.bars.size() ? staff.overhang : 0;
         const Rect rect{bar.x, staff.y, bar.x + bar.width + overhang, staff.y + staff.height};
         if (screen && !surface.isVisible(rect)) continue;
-        for (const auto& symbol : bar.symbols) drawSymbol(*symbol, staff, surface);
+        for (std::size_t i = 0; i < bar.symbols.size(); ++i) drawBarSymbol(bar, i, staff, surface);
     }
+}
+
+void MusicRenderer::drawBarSymbol(const BarLayout& bar, std::size_t index, const StaffLayout& staff,
+                                  Surface& surface) const {
+    const Symbol& symbol = *bar.symbols[index];
+    if (!inGracenoteRun(bar, index)) {
+        drawSymbol(symbol, staff, surface, beamedNext(bar, index));
+        return;
+    }
+    // Gracenotes written one after another are drawn as one beamed group:
+    // the first of the run draws the beams to the last.
+    const bool first = index == 0 || !inGracenoteRun(bar, index - 1);
+    const Symbol* end = nullptr;
+    if (first) {
+        std::size_t last = index;
+        while (last + 1 < bar.symbols.size() && inGracenoteRun(bar, last + 1)) ++last;
+        end = bar.symbols[last].get();
+    }
+    const Colour colour = symbol.marked ? highlight_ : kBlack;
+    if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
+    drawRunGracenote(symbol, end, surface, colour);
+    if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
 }
 
 void MusicRenderer::drawStaffLines(const StaffLayout& staff, Surface& surface) const {
@@ -109,12 +214,13 @@ void MusicRenderer::drawStaffLines(const StaffLayout& staff, Surface& surface) c
     }
 }
 
-void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface) const {
+void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, Surface& surface,
+                               const Symbol* next) const {
     const Colour colour = symbol.marked ? highlight_ : kBlack;
     if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
     if (symbol.glyphFont() != nullptr) {
         if (isBarLineCategory(symbol.category)) drawBarLines(symbol, staff, surface, colour);
-        if (!isPlainBarLine(symbol.barLine)) drawGlyph(symbol, staff, surface, colour);
+        if (!isPlainBarLine(symbol.barLine)) drawGlyph(symbol, staff, surface, colour, next);
     } else if (isArcCategory(symbol.category) && symbol.curve && !symbol.curve->empty()) {
         surface.fillPolygon(*symbol.curve, colour);
         if (isTuplet(symbol.category)) drawTupletNumber(symbol, surface, colour);
@@ -122,7 +228,8 @@ void MusicRenderer::drawSymbol(const Symbol& symbol, const StaffLayout& staff, S
     if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
 }
 
-void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) const {
+void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour,
+                              const Symbol* next) const {
     if (symbol.category == CAT_END_TIMELINE || symbol.category == CAT_END_TIMELINE_BIS) {
         drawTimeLineEnd(symbol, staff, surface, colour);
         return;
@@ -135,8 +242,10 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
         const GlyphBox ledger = ledgerFont->glyphBox(glyph::kLedger);
         surface.glyph(*ledgerFont, glyph::kLedger, symbol.centreX - ledger.originX - ledger.width / 2, y, colour);
     }
-    if (flagged) drawFlags(symbol, staff, surface, colour);
-    surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore, y, colour);
+    if (flagged) drawFlags(symbol, staff, surface, colour, next);
+    const Point shift = symbol.category == CAT_START_TIMELINE ? timeLineLabelShift(symbol, staff) : Point{};
+    surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore + shift.x, y + shift.y,
+                  colour);
     if (flagged) drawBeams(symbol, staff, surface, colour);
 }
 
@@ -202,9 +311,29 @@ void drawTupletNumber(const Symbol& tuplet, Surface& surface, Colour colour) {
     }
 }
 
-void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour) {
+const Symbol* beamedNext(const BarLayout& bar, std::size_t index) {
+    const Symbol& note = *bar.symbols[index];
+    if (!drawsFlags(note)) return nullptr;
+    for (std::size_t i = index + 1; i < bar.symbols.size(); ++i) {
+        const Symbol& s = *bar.symbols[i];
+        if (isTailedNote(s.category)) return s.backLink == &note && drawsFlags(s) ? &s : nullptr;
+    }
+    return nullptr;
+}
+
+void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, Colour colour, const Symbol* next) {
+    // A level a beam already joins needs no flag: drawn anyway it would
+    // stick out past the neighbour's stem where the notes stand close.
+    std::vector<int> joined;
+    if (note.backLink != nullptr && drawsFlags(*note.backLink)) {
+        joined = beamLevels(std::min(note.noteValue, note.backLink->noteValue));
+    }
+    if (next != nullptr) {
+        for (const int level : beamLevels(std::min(note.noteValue, next->noteValue))) joined.push_back(level);
+    }
     const int s = note.stemX;
     for (const int level : beamLevels(note.noteValue)) {
+        if (std::find(joined.begin(), joined.end(), level) != joined.end()) continue;
         const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
         const int top = note.y + boxTop(note.ledgerFont(), box);
         if (note.tailCode == TAIL_R) {
@@ -252,6 +381,17 @@ void openingStroke(const Symbol& label, const Bracket& b, Surface& surface, Colo
 }
 
 }  // namespace
+
+Point timeLineLabelShift(const Symbol& label, const StaffLayout& staff) {
+    // The label's glyph may start on the hook: keep a quarter staff space
+    // of paper from the opening stroke and from the bracket over it.
+    const Bracket b = bracketFor(label, staff, label.name == "'bis" ? 1 : 0);
+    const int gap = std::max(1, (staff.lineY[1] - staff.lineY[0]) / 4);
+    const int left = label.x + label.spaceBefore + label.glyphOrigin.width;
+    const int top = label.y + label.glyphOrigin.height;
+    return {std::max(0, label.x + b.horizontal.height + gap - left),
+            std::max(0, label.y + b.top + b.horizontal.height + gap - top)};
+}
 
 void drawTimeLineSegments(const Symbol& symbol, const StaffLayout& staff, Surface& surface, Colour colour) {
     const bool plain = (symbol.timeLines & ~kBisTimeLine) != 0;

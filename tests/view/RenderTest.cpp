@@ -141,8 +141,8 @@ TEST_F(RenderTest, MarkedNoteIsDrawnInTheHighlightColourAlone) {
     EXPECT_EQ(glyphAt(calls, before.x + before.spaceBefore, before.glyphCharacter)->colour, kBlack);
     EXPECT_EQ(glyphAt(calls, after.x + after.spaceBefore, after.glyphCharacter)->colour, kBlack);
 
-    // The sixteenth's flags (levels 1 and 0, to the left of its stem) and its
-    // beam back to the eighth are its own: highlighted. The eighth's flag is black.
+    // The sixteenth's level-1 flag (to the left of its stem) and its beam back
+    // to the eighth are its own: highlighted. No level-0 flag: the beam joins it there.
     int highlighted = 0;
     for (const Call& c : calls) {
         if (c.kind != Call::Fill) continue;
@@ -153,20 +153,25 @@ TEST_F(RenderTest, MarkedNoteIsDrawnInTheHighlightColourAlone) {
             EXPECT_EQ(c.colour, kBlack);
         }
     }
-    EXPECT_EQ(highlighted, 3);  // two flags, one beam (an eighth and a sixteenth share one)
+    EXPECT_EQ(highlighted, 2);  // one flag, one beam (an eighth and a sixteenth share one)
 }
 
 TEST_F(RenderTest, FlagsAndBeamsComeFromTheStaffBeamBoxes) {
-    const StaffLayout& staff = staffOf("& LAr_8 Bl_8 !t");
+    const StaffLayout& staff = staffOf("& Cr_8 ! Dl_8 ! LAr_8 Bl_8 !t");
+    const Symbol& lone = *named(staff, "Cr_8");
+    const Symbol& loneLeft = *named(staff, "Dl_8");
     const Symbol& first = *named(staff, "LAr_8");
     const Symbol& second = *named(staff, "Bl_8");
     const std::vector<Call> calls = draw();
     const GlyphBox& box = staff.beamBoxes[0];
     const int top = first.y + first.ledgerFont()->ascent() - box.originY;
     // Right tail: from the stem rightwards; left tail: leftwards to the stem.
-    const Rect rightFlag{first.stemX - box.originX, top, first.stemX + box.width + 1, top + box.height + 1};
-    const Rect leftFlag{second.stemX - box.width, top, second.stemX + 1, top + box.height};
+    const Rect rightFlag{lone.stemX - box.originX, top, lone.stemX + box.width + 1, top + box.height + 1};
+    const Rect leftFlag{loneLeft.stemX - box.width, top, loneLeft.stemX + 1, top + box.height};
     const Rect beam{first.stemX - box.originX, top, second.stemX + 1, top + box.height + 1};
+    // Where the beam joins the notes they carry no flag of their own.
+    const Rect joinedRight{first.stemX - box.originX, top, first.stemX + box.width + 1, top + box.height + 1};
+    const Rect joinedLeft{second.stemX - box.width, top, second.stemX + 1, top + box.height};
     auto has = [&](const Rect& r) {
         return std::any_of(calls.begin(), calls.end(), [&](const Call& c) {
             return c.kind == Call::Fill && c.rect.left == r.left && c.rect.top == r.top && c.rect.right == r.right &&
@@ -176,6 +181,8 @@ TEST_F(RenderTest, FlagsAndBeamsComeFromTheStaffBeamBoxes) {
     EXPECT_TRUE(has(rightFlag));
     EXPECT_TRUE(has(leftFlag));
     EXPECT_TRUE(has(beam));
+    EXPECT_FALSE(has(joinedRight));
+    EXPECT_FALSE(has(joinedLeft));
     // Beams hang below the staff.
     EXPECT_GT(top, staff.lineY[4]);
 }

@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""Measures the engraving through `skirlo-cli tree --layout`, as another
+program would: beams and flags, directions against the ink round them, and
+the Modern style's spacing, short lines and ties.
+
+usage: check_layout.py SKIRLO_CLI EXAMPLES_DIR WORK_DIR"""
+
+import json
+import pathlib
+import subprocess
+import sys
+
+CLI, EXAMPLES, WORK = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
+TAILED, GRACENOTE, LABEL, SIGN, SIGN_REPEAT, TIES = (1, 2), 5, 9, 28, 29, 8
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+
+
+def layout(path, style, zoom=100):
+    run = subprocess.run([CLI, "tree", str(path), "--layout", "--zoom", str(zoom), "--engraving", style],
+                         capture_output=True, text=True, encoding="latin-1")
+    if run.returncode != 0:
+        raise SystemExit(f"tree --layout {path} failed: {run.stderr}")
+    return json.loads(run.stdout)
+
+
+def staves(tree):
+    for tune in tree["tunes"]:
+        for part in tune["parts"]:
+            yield from part["staves"]
+
+
+def near(a, b, distance):
+    """Whether two boxes come closer than `distance` on both axes."""
+    return a[0] < b[2] + distance and b[0] < a[2] + distance and a[1] < b[3] + distance and b[1] < a[3] + distance
+
+
+def check_flags(name, staff):
+    # A flag never reaches past the stem of the tailed note beside it, and
+    # none stands on a level where a beam already joins its note.
+    for bar in staff["bars"]:
+        notes = [s for s in bar["symbols"] if s["category"] in TAILED and "flagInk" in s]
+        beams = [b for s in notes for b in s.get("beamInk", [])]
+        for i, note in enumerate(notes):
+            low = notes[i - 1]["stem"] if i > 0 else -10**9
+            high = notes[i + 1]["stem"] + 1 if i + 1 < len(notes) else 10**9
+            for f in note["flagInk"]:
+                if f[0] < low or f[2] > high:
+                    fail(f"{name}: a flag of {note['name']} at x {note['x']} reaches past its neighbour's stem")
+                for b in beams:
+                    joined = b[0] <= note["stem"] <= b[2]
+                    if joined and f[1] < b[3] and b[1] < f[3]:
+                        fail(f"{name}: a flag of {note['name']} at x {note['x']} lies on the beam joining it")
+
+
+def check_directions(name, staff):
+    space = staff["space"]
+    lines = [staff["x"], staff["top"], staff["x"] + staff["width"], staff["top"] + 4 * space + staff["lineThickness"]]
+    symbols = [s for bar in staff["bars"] for s in bar["symbols"]]
+    count = 0
+    for d in symbols:
+        if d["category"] not in (SIGN, SIGN_REPEAT) or not d["ink"]:
+            continue
+        count += 1
+        others = [box for s in symbols if s is not d for box in s["ink"]] + [lines]
+        for box in d["ink"]:
+            if any(near(box, o, space / 2) for o in others):
+                fail(f"{name}: {d['name']} stands within half a staff space of other ink")
+    return count
+
+
+def check_labels(name, staff):
+    # An ending's label ("1.", "si") is drawn first, then its bracket: the
+    # two keep paper between them.
+    space = staff["space"]
+    symbols = [s for bar in staff["bars"] for s in bar["symbols"]]
+    strokes = [box for s in symbols for box in s["ink"][1 if s["category"] == LABEL else 0:]
+               if s["category"] == LABEL or box[3] - box[1] <= space / 3]
+    for s in symbols:
+        if s["category"] == LABEL and len(s["ink"]) > 1:
+            glyph = s["ink"][0]
+            if any(near(glyph, stroke, 1) for stroke in strokes if stroke[1] < glyph[1]):
+                fail(f"{name}: the label {s['name']} touches its bracket")
+
+
+def check_examples():
+    # The examples, and a tune with Fine over a fermata and D.S. at the end
+    # of a second ending's bracket.
+    directions = 0
+    extra = tune_file("directions.tnz", "2_4 segno I! gg LA_4 dbc C_4 ! gg E_2 fermat fine ! "
+                      "'22 gg B_4 grp LA_4 _' !I dalsegno")
+    for path in sorted(EXAMPLES.glob("*.tnz")) + [extra]:
+        for style in ("classic", "modern"):
+            for zoom in (100, 200):
+                for staff in staves(layout(path, style, zoom)):
+                    name = f"{path.name} {style} {zoom}%"
+                    check_flags(name, staff)
+                    check_labels(name, staff)
+                    directions += check_directions(name, staff)
+    if directions < 14:
+        fail(f"only {directions} directions were measured in the examples")
+
+
+def tune_file(name, *staff_lines):
+    body = "\r\n".join("& sharpf sharpc " + line for line in staff_lines)
+    path = WORK / name
+    path.write_bytes(("Chantrel:1.0\r\n\r\n\"A Tune\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n\r\n"
+                      + body + "\r\n").encode("latin-1"))
+    return path
+
+
+def check_modern_spacing():
+    # Bars of a whole, two halves, four quarters and eight eighths, after an
+    # opening bar that holds the clef and key.
+    path = tune_file("durations.tnz", "4_4 I! LA_1 ! LA_1 ! B_2 C_2 ! LA_4 B_4 C_4 D_4 ! "
+                     "LAr_8 Bl_8 Cr_8 Dl_8 Er_8 Fl_8 Er_8 Dl_8 ! LA_1 !I")
+    bars = next(staves(layout(path, "modern")))["bars"]
+    widths = [bars[i]["width"] for i in range(2, 6)]
+    for got, wanted in zip([w / widths[0] for w in widths], (1.0, 1.4, 2.0, 2.4)):
+        if abs(got - wanted) > 0.15 * wanted:
+            fail(f"Modern bar widths {widths} are not as 1 : 1.4 : 2.0 : 2.4")
+            break
+
+
+def check_short_line():
+    one_bar = "gg LAr_8 Bl_16 dbc Cr_8 LAl_16 !I"
+    natural = next(staves(layout(tune_file("alone.tnz", "2_4 I! " + one_bar), "modern")))["width"]
+    long_line = ("2_4 I! " + "gg LAr_8 Bl_16 dbc Cr_8 LAl_16 ! " * 6)[:-2] + "!t"
+    for style, limit in (("modern", 1.5), ("classic", None)):
+        lines = list(staves(layout(tune_file("short.tnz", long_line, one_bar), style)))
+        ratio = lines[1]["width"] / natural
+        if limit is not None and ratio > limit:
+            fail(f"{style}: a one-bar line is {ratio:.2f} times its natural width")
+        if limit is None and lines[1]["width"] != lines[0]["width"]:
+            fail("classic: a short line is no longer stretched to the full width")
+
+
+def check_tie():
+    # A dotted eighth tied to a sixteenth: about three staff spaces apart.
+    path = tune_file("tie.tnz", "2_4 I! Br_8 'b ^t Bl_16 C_4 !I")
+    staff = next(staves(layout(path, "modern")))
+    symbols = [s for bar in staff["bars"] for s in bar["symbols"]]
+    tie = next(s for s in symbols if s["category"] == TIES)
+    notes = [s for s in symbols if s["category"] in TAILED]
+    span = (notes[1]["centre"] - notes[0]["centre"]) / staff["space"]
+    box = tie["ink"][0]
+    height = (box[3] - box[1]) / staff["space"]
+    if not 2.5 <= span <= 4.0:
+        fail(f"the tie test's notes stand {span:.2f} staff spaces apart, not about 3")
+    if height > 0.8:
+        fail(f"a Modern tie over {span:.2f} staff spaces is {height:.2f} high")
+
+
+def check_gracenote_runs():
+    # Single gracenotes written one after another are one beamed group: the
+    # first of a run draws beams reaching the last one's stem; a lone
+    # gracenote keeps its flags, one glyph.
+    path = tune_file("runs.tnz", "2_4 I! gg eg LA_4 dg eg fg gg LA_4 ! gg B_4 tg eg C_4 !I")
+    for style in ("classic", "modern"):
+        for zoom in (100, 200):
+            symbols = [s for st in staves(layout(path, style, zoom)) for bar in st["bars"] for s in bar["symbols"]]
+            runs, run = [], []
+            for s in symbols + [{"category": -1}]:
+                if s["category"] == GRACENOTE:
+                    run.append(s)
+                    continue
+                if run:
+                    runs.append(run)
+                run = []
+            if [len(r) for r in runs] != [2, 4, 1, 2]:
+                fail(f"{style} {zoom}%: gracenote runs of {[len(r) for r in runs]}")
+                continue
+            for r in runs:
+                if len(r) == 1:
+                    if len(r[0]["ink"]) != 1:
+                        fail(f"{style} {zoom}%: a lone gracenote is not drawn as its own glyph")
+                    continue
+                beams = [b for b in r[0]["ink"] if b[2] >= r[-1]["x"] + r[-1]["advance"] // 4 and b[0] < r[1]["x"]]
+                if len(beams) < 3:
+                    fail(f"{style} {zoom}%: a run of {len(r)} gracenotes is not joined by its beams")
+
+
+def check_reported_sizes():
+    # `image` says the size of the file it wrote, margin and all.
+    example = EXAMPLES / "two-tunes.tnz"
+    for name in ("size.png", "size.bmp"):
+        out = WORK / name
+        run = subprocess.run([CLI, "image", str(example), "-o", str(out)], capture_output=True, text=True)
+        data = out.read_bytes()
+        if name.endswith(".png"):
+            size = (int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big"))
+        else:
+            size = (int.from_bytes(data[18:22], "little"), abs(int.from_bytes(data[22:26], "little", signed=True)))
+        if run.stdout.strip() != f"{out}: {size[0]} x {size[1]}":
+            fail(f"image reported '{run.stdout.strip()}' for a {size[0]} x {size[1]} {name}")
+
+
+WORK.mkdir(parents=True, exist_ok=True)
+check_examples()
+check_modern_spacing()
+check_short_line()
+check_tie()
+check_gracenote_runs()
+check_reported_sizes()
+for f in failures[:40]:
+    print(f)
+print(f"{len(failures)} failure(s)")
+sys.exit(1 if failures else 0)
