@@ -17,6 +17,7 @@ enum class ProblemKind {
     OpenTie,           // a tie start without an end in its bar or the next
     OpenTriplet,       // a triplet start without an end in its bar or the next
     UnclosedStaff,     // a staff line that no staff-end bar closes
+    WordAfterMusic,    // a name of the map after a tune's last bar line
 };
 
 struct TuneProblem {

@@ -95,41 +95,62 @@ bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::str
     return true;
 }
 
+namespace {
+
+bool isBlankByte(char c) { return static_cast<signed char>(c) <= 32 && static_cast<signed char>(c) >= 0; }
+
+// The next token of [at, end) after blanks, a quoted text taken whole with
+// its attribute list (which may name a face with blanks in it); none at the end.
+std::optional<TextRange> nextToken(std::string_view text, std::size_t at, std::size_t end) {
+    while (at < end && isBlankByte(text[at])) ++at;
+    if (at >= end) return std::nullopt;
+    std::size_t tokenEnd = at;
+    if (text[at] == '"') {
+        const std::size_t close = text.find('"', at + 1);
+        tokenEnd = close == std::string_view::npos || close >= end ? end : close + 1;
+        if (text.substr(tokenEnd, 2) == ",(") {
+            const std::size_t closeList = text.find(')', tokenEnd);
+            tokenEnd = closeList == std::string_view::npos || closeList >= end ? end : closeList + 1;
+        }
+    }
+    while (tokenEnd < end && !isBlankByte(text[tokenEnd])) ++tokenEnd;
+    return TextRange{at, tokenEnd};
+}
+
+}  // namespace
+
 std::vector<TextRange> unclosedStaffLines(std::string_view text, std::size_t begin, std::size_t end) {
     end = std::min(end, text.size());
     std::vector<TextRange> unclosed;
     std::optional<TextRange> open;  // the last token of the staff line still open
-    const auto isBlank = [](char c) { return static_cast<signed char>(c) <= 32 && static_cast<signed char>(c) >= 0; };
-    std::size_t at = begin;
-    while (at < end) {
-        if (isBlank(text[at])) {
-            ++at;
-            continue;
-        }
-        std::size_t tokenEnd = at;
-        if (text[at] == '"') {
-            const std::size_t close = text.find('"', at + 1);
-            tokenEnd = close == std::string_view::npos || close >= end ? end : close + 1;
-            // Its attribute list may name a face with blanks in it.
-            if (text.substr(tokenEnd, 2) == ",(") {
-                const std::size_t closeList = text.find(')', tokenEnd);
-                tokenEnd = closeList == std::string_view::npos || closeList >= end ? end : closeList + 1;
-            }
-        }
-        while (tokenEnd < end && !isBlank(text[tokenEnd])) ++tokenEnd;
-        const std::string_view token = text.substr(at, tokenEnd - at);
+    for (auto range = nextToken(text, begin, end); range; range = nextToken(text, range->end, end)) {
+        const std::string_view token = text.substr(range->begin, range->end - range->begin);
         if (token == "&") {
             if (open) unclosed.push_back(*open);
-            open = TextRange{at, tokenEnd};
+            open = range;
         } else if (token.find(kStaffEnd) != std::string_view::npos || token.find(kPartEnd) != std::string_view::npos) {
             open.reset();
         } else if (open && token.front() != '"') {
-            open = TextRange{at, tokenEnd};
+            open = range;
         }
-        at = tokenEnd;
     }
     if (open) unclosed.push_back(*open);
     return unclosed;
+}
+
+std::vector<TextRange> wordsAfterMusic(std::string_view text, std::size_t begin, std::size_t end) {
+    end = std::min(end, text.size());
+    std::vector<TextRange> words;
+    for (auto range = nextToken(text, begin, end); range; range = nextToken(text, range->end, end)) {
+        const std::string_view word = text.substr(range->begin, range->end - range->begin);
+        if (word.front() == '"') continue;  // a text or comment: neither music nor a word
+        if (word.find('&') != std::string_view::npos) break;
+        for (std::string_view header : {"Chantrel", "Skirlo", "Tartanix"}) {
+            if (word.starts_with(header)) return words;
+        }
+        words.push_back(*range);
+    }
+    return words;
 }
 
 MusicCutter::MusicCutter(std::string_view text)

@@ -52,6 +52,11 @@ bool nextBar(std::string_view text, std::size_t& rest, std::size_t end, std::str
 // range of its last token. Quoted in-line texts are passed over whole.
 std::vector<TextRange> unclosedStaffLines(std::string_view text, std::size_t begin, std::size_t end);
 
+// The words of [begin, end), the text after a tune's last part, that no
+// build reads: everything up to the next staff start ('&', which is an
+// unclosed staff's) or header word, passing over quoted texts.
+std::vector<TextRange> wordsAfterMusic(std::string_view text, std::size_t begin, std::size_t end);
+
 class MusicCutter {
 public:
     static constexpr std::size_t npos = std::string_view::npos;

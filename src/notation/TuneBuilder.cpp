@@ -48,10 +48,12 @@ private:
         BarBuilder bars(context_, tune, textNumber_);
         if (ampersand != MusicCutter::npos) {
             const std::size_t body = start + bodyStart(snapshot_.substr(start), ampersand - start);
-            next = readParts(tune, body, bars);
+            std::size_t musicEnd = body;
+            next = readParts(tune, body, bars, musicEnd);
             for (const TextRange& last : unclosedStaffLines(snapshot_, body, next)) {
                 tune.unclosedStaves.push_back(SourceRange::between(shifted(last.begin), shifted(last.end)));
             }
+            noteWordsAfterMusic(tune, musicEnd, next);
         }
         tune.daCapo = bars.sawDaCapo() ? 1 : 0;
         for (const auto& part : tune.parts) {
@@ -63,6 +65,17 @@ private:
         tune.height += tune.headerBandHeight + tune.footerBandHeight;
         if (context_.placement != nullptr) context_.placement->finishTune(tune);
         return next;
+    }
+
+    // Words after the last part are neither shown nor played; each is
+    // reported, as an unknown name or as music out of place.
+    void noteWordsAfterMusic(Tune& tune, std::size_t musicEnd, std::size_t next) {
+        for (const TextRange& word : wordsAfterMusic(snapshot_, musicEnd, next)) {
+            const std::string_view name = snapshot_.substr(word.begin, word.end - word.begin);
+            tune.wordsAfterMusic.push_back({std::string(name),
+                                            SourceRange::between(shifted(word.begin), shifted(word.end)),
+                                            context_.symbols.find(name).entry != nullptr});
+        }
     }
 
     void readHeader(Tune& tune, std::size_t start) {
@@ -77,7 +90,9 @@ private:
         }
     }
 
-    std::size_t readParts(Tune& tune, std::size_t body, BarBuilder& bars) {
+    // Reads the parts from `body`; returns where the next tune starts and
+    // sets `musicEnd` to the end of the last part.
+    std::size_t readParts(Tune& tune, std::size_t body, BarBuilder& bars, std::size_t& musicEnd) {
         std::size_t rest = body;
         int y = tune.y + tune.headerBandHeight;
         for (bool first = true;; first = false) {
@@ -85,6 +100,7 @@ private:
             if (cut.part) {
                 tune.parts.push_back(readPart(*cut.part, y, bars));
                 y += tune.parts.back()->height;
+                musicEnd = cut.part->end;
             }
             if (cut.tuneEnds) return cut.nextTuneStart;
         }

@@ -99,6 +99,13 @@ void checkSymbol(const Symbol& symbol, std::vector<TuneProblem>& problems) {
 
 }  // namespace
 
+TuneProblem strayWordProblem(const Tune::StrayWord& word) {
+    if (!word.known) return unknownSymbolProblem(word.name, word.source);
+    std::string text = word.name;
+    text += " stands after the tune's last bar line: it is neither shown nor played.";
+    return {ProblemKind::WordAfterMusic, word.source, std::string(kSymbolErrorCaption), std::move(text)};
+}
+
 TuneProblem unknownSymbolProblem(std::string_view name, SourceRange source) {
     std::string text = "Symbol ";
     text.append(name);
@@ -112,6 +119,9 @@ std::vector<TuneProblem> findTuneProblems(const std::vector<std::unique_ptr<Tune
     SpanCheck ties(CAT_TIES_START, CAT_TIES_END, ProblemKind::OpenTie, kTieCaption, "Tie");
     SpanCheck triplets(CAT_RUNS_OF_3_START, CAT_RUNS_OF_3_END, ProblemKind::OpenTriplet, kTripletCaption, "Triplet");
     for (const auto& tune : tunes) {
+        for (const Tune::StrayWord& word : tune->wordsAfterMusic) {
+            problems.push_back(strayWordProblem(word));
+        }
         for (const SourceRange& last : tune->unclosedStaves) {
             problems.push_back({ProblemKind::UnclosedStaff, last, std::string(kStaffCaption),
                                 "Staff line is not closed: end it with !t, or with !I or ''!I where its part ends."});

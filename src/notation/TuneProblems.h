@@ -15,6 +15,9 @@
 
 namespace skirlo {
 
+// The problem of a word after a tune's last bar line.
+TuneProblem strayWordProblem(const Tune::StrayWord& word);
+
 // The problem of an unknown name at its place.
 TuneProblem unknownSymbolProblem(std::string_view name, SourceRange source);
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/Measuring.h"
@@ -68,6 +69,13 @@ struct Tune {
     // The last token of each staff line that no staff-end bar closes; its
     // music is built as the cut leaves it, these only say where to mend it.
     std::vector<SourceRange> unclosedStaves;
+    // Words after the tune's last part: read by nothing, each a problem.
+    struct StrayWord {
+        std::string name;
+        SourceRange source;
+        bool known = false;  // a name of the map, out of place; else an unknown name
+    };
+    std::vector<StrayWord> wordsAfterMusic;
 
     // Layout values (structure only: y stacked, height the sum of the parts).
     std::int32_t x = 0;

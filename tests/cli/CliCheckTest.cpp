@@ -45,5 +45,27 @@ TEST_F(CliCheckTest, EachProblemAtItsLineAndColumnInTheFileOnDisk) {
     EXPECT_EQ(run("check " + clean + " " + (work() / "missing.tnz").string()).status, 1);
 }
 
+TEST_F(CliCheckTest, WordsAfterTheLastBarLineAreReportedOnceEachAndTheMusicIsUnchanged) {
+    // A direction misspelt at the very end of a tune, a note after it, and a
+    // word glued to a direction inside the music.
+    const std::string stray = input("Chantrel:1.0\r\n" + tune("& LA_4 segnodbe B_4 ! C_4 !I dalsegn LA_4\r\n"),
+                                    "stray.tnz");
+    const std::string fixed = input("Chantrel:1.0\r\n" + tune("& LA_4 B_4 ! C_4 !I\r\n"), "fixed.tnz");
+    const CliRun result = run("check " + stray);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              stray + ":3:8: Symbol Error: Symbol segnodbe could not be found in map!\n" +
+              stray + ":3:30: Symbol Error: Symbol dalsegn could not be found in map!\n" +
+              stray + ":3:38: Symbol Error: LA_4 stands after the tune's last bar line: it is neither shown nor played.\n");
+    // The build is as it was: the words after the end play nothing.
+    const auto notes = [this](const std::string& file) {
+        const std::string events = run("events " + file).out;
+        std::size_t count = 0;
+        for (std::size_t at = events.find("\"pitch\""); at != std::string::npos; at = events.find("\"pitch\"", at + 1)) ++count;
+        return count;
+    };
+    EXPECT_EQ(notes(stray), notes(fixed));
+}
+
 }  // namespace
 }  // namespace skirlo::clitest

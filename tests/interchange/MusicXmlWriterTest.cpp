@@ -62,10 +62,17 @@ TEST(MusicXmlWriter, APartPlayedTwiceRepeatsFromTheEndOfItsFirstTime) {
 TEST(MusicXmlWriter, TiesTupletsAndSignsAreWrittenAndTheRestIsNamed) {
     RealBuild build;
     const MusicXmlScore brae = scoreOf(build, "heather-brae.tnz");
-    // Its arcs join notes that are each struck again: slurs, not ties.
-    EXPECT_EQ(count(brae.xml, "<slur type=\"start\" number=\"1\"/>"), 2);
-    EXPECT_EQ(count(brae.xml, "<slur type=\"stop\" number=\"1\"/>"), 2);
-    EXPECT_EQ(count(brae.xml, "<tie "), 0);
+    // Its ties hold the note: ties, not slurs.
+    EXPECT_EQ(count(brae.xml, "<tie type=\"start\"/>"), 2);
+    EXPECT_EQ(count(brae.xml, "<tie type=\"stop\"/>"), 2);
+    EXPECT_EQ(count(brae.xml, "<slur "), 0);
+    // A span arc joins notes that are each struck again: a slur, not a tie.
+    const auto spanned = perform(build, "Chantrel:1.0\r\n\"Arc\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n"
+                                        "& sharpf sharpc 2_4 dbe ^ts E_4 E_4 ^te ! C_4 D_4 !I");
+    const std::string arc = writeMusicXml(spanned->document->tunes, spanned->events()).xml;
+    EXPECT_EQ(count(arc, "<slur type=\"start\" number=\"1\"/>"), 1);
+    EXPECT_EQ(count(arc, "<slur type=\"stop\" number=\"1\"/>"), 1);
+    EXPECT_EQ(count(arc, "<tie "), 0);
     EXPECT_EQ(count(brae.xml, "<actual-notes>3</actual-notes><normal-notes>2</normal-notes>"), 3);
     EXPECT_EQ(brae.leftOut, std::vector<std::string>{"TuneTempo,56 in a repeated part (its tempo on the repeat)"});
 
