@@ -530,8 +530,6 @@ void MusicLayout::assignStemEnds(StaffLayout& staff) const {
     // spaces below its lowest head, and 3/4 of a space further for each
     // beam past the second, so that the innermost beam stays clear of the
     // heads. A note no beam joins gets the same stem, its flags at its end.
-    // Half notes keep their glyph: the hole in their head cannot be drawn
-    // apart from it.
     constexpr int kStemTenths = 35;
     constexpr int kLevelHundredths = 75;
     std::vector<const Symbol*> group;
@@ -550,7 +548,7 @@ void MusicLayout::assignStemEnds(StaffLayout& staff) const {
     auto beamed = [](const Symbol& s) { return isTailedNote(s.category) && isJoiningTail(s.tailCode); };
     for (const auto& bar : staff.bars) {
         for (const auto& s : bar->symbols) {
-            if (!isMelodyCategory(s->category) || s->noteValue < 4 || s->glyphFont() == nullptr) continue;
+            if (!isMelodyCategory(s->category) || s->noteValue < 2 || s->glyphFont() == nullptr) continue;
             const bool continues = !group.empty() && s->backLink == group.back() && beamed(*s) && beamed(*group.back());
             if (!continues && !group.empty()) close();
             group.push_back(s.get());

@@ -162,6 +162,28 @@ int beamTop(const Symbol& note, const StaffLayout& staff, int level) {
     return top + end->second - (boxTop(note.ledgerFont(), farthest) + farthest.height);
 }
 
+bool inside(const Box& inner, const Box& outer) {
+    return inner.left > outer.left && inner.right < outer.right && inner.top > outer.top && inner.bottom < outer.bottom;
+}
+
+// A half note's head and its hole as one polygon: the hole, wound the other
+// way, stays open under the nonzero rule, and the seam joining the two runs
+// from leftmost point to leftmost point through the ink between them.
+Contour withHole(const Contour& outline, const Contour& hole) {
+    auto leftmost = [](const Contour& c) {
+        return static_cast<std::size_t>(std::min_element(c.begin(), c.end(), [](auto& a, auto& b) {
+                                            return a.x < b.x;
+                                        }) - c.begin());
+    };
+    Contour out;
+    const std::size_t i = leftmost(outline);
+    const std::size_t j = leftmost(hole);
+    for (std::size_t k = 0; k <= outline.size(); ++k) out.push_back(outline[(i + k) % outline.size()]);
+    for (std::size_t k = 0; k <= hole.size(); ++k) out.push_back(hole[(j + k) % hole.size()]);
+    out.push_back(outline[i]);
+    return out;
+}
+
 // A note drawn from its outline with its stem ending `stemEnd` below y: the
 // stem is the tallest contour, the flags the contours starting well below
 // its top (the head's centre); they move with the stem's end.
@@ -186,8 +208,17 @@ void drawStemmedNote(const Symbol& note, const StaffLayout& staff, int stemEnd, 
     const int flagShift = stemEnd - stemBox.bottom;
     for (const Contour& c : contours) {
         if (&c == stem || c.empty()) continue;
-        const bool flag = boxOf(c).top > stemBox.top + halfSpace;
-        surface.fillPolygon(moved(c, dx, y + (flag ? flagShift : 0)), colour);
+        const Box b = boxOf(c);
+        const bool flag = b.top > stemBox.top + halfSpace;
+        const auto around = std::find_if(contours.begin(), contours.end(), [&](const Contour& other) {
+            return &other != &c && &other != stem && !other.empty() && inside(b, boxOf(other));
+        });
+        if (around != contours.end()) continue;  // a hole: drawn with the head round it
+        const auto hole = std::find_if(contours.begin(), contours.end(), [&](const Contour& other) {
+            return &other != &c && &other != stem && !other.empty() && inside(boxOf(other), b);
+        });
+        const Contour shape = hole != contours.end() ? withHole(c, *hole) : c;
+        surface.fillPolygon(moved(shape, dx, y + (flag ? flagShift : 0)), colour);
     }
     surface.fillRect({dx + stemBox.left, y + stemBox.top, dx + stemBox.right, y + stemEnd}, colour);
 }
