@@ -162,17 +162,17 @@ def stem_of(note, space):
 
 def check_modern_stems():
     # Two beam groups, one down to low A and one no lower than E, then a
-    # lone eighth: Modern gives each group its own beam line 3.5 staff
-    # spaces below its lowest head and the lone note a stem of that length
-    # with its flag at the end; Classic keeps one line for the staff.
-    path = tune_file("stems.tnz", "2_4 I! LAr_8 Bl_8 ! Er_8 Fl_8 ! E_8 LAr_8 Bl_8 !I")
+    # lone eighth and a half note: Modern gives each group its own beam line
+    # 3.5 staff spaces below its lowest head and the lone notes stems of
+    # that length, the eighth's flag at the end; Classic keeps one line.
+    path = tune_file("stems.tnz", "2_4 I! LAr_8 Bl_8 ! Er_8 Fl_8 ! E_8 LAr_8 Bl_8 ! LA_2 !I")
     for style in ("classic", "modern"):
         for zoom in (100, 200):
             staff = next(staves(layout(path, style, zoom)))
             space = staff["space"]
             notes = [s for bar in staff["bars"] for s in bar["symbols"] if s["category"] in TAILED + (0,)]
-            if len(notes) != 7:
-                fail(f"{style} {zoom}%: the stem test reads {len(notes)} notes, not 7")
+            if len(notes) != 8:
+                fail(f"{style} {zoom}%: the stem test reads {len(notes)} notes, not 8")
                 continue
             beams = [notes[i]["beamInk"][0] for i in (1, 3) if "beamInk" in notes[i]]
             if len(beams) != 2:
@@ -189,11 +189,13 @@ def check_modern_stems():
                     fail(f"{style} {zoom}%: the stem of {notes[i]['name']} does not end at its beam")
             if style == "classic":
                 continue
+            for note in (notes[4], notes[7]):
+                stem = stem_of(note, space)
+                length = (stem[3] - stem[1]) / space if stem else 0
+                if not 3.0 <= length <= 4.0:
+                    fail(f"modern {zoom}%: the stem of {note['name']} is {length:.2f} staff spaces")
             lone = notes[4]
             stem = stem_of(lone, space)
-            length = (stem[3] - stem[1]) / space if stem else 0
-            if not 3.0 <= length <= 4.0:
-                fail(f"modern {zoom}%: a lone eighth's stem is {length:.2f} staff spaces")
             flags = [b for b in lone["ink"] if b is not stem and b[1] > stem[1] + space / 2] if stem else []
             if not flags or abs(max(f[3] for f in flags) - stem[3]) > 1 or flags[0][3] - flags[0][1] < space:
                 fail(f"modern {zoom}%: a lone eighth's flag does not hang full at its stem's end")
