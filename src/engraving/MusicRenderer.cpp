@@ -119,14 +119,30 @@ bool isRectangle(const Contour& contour, const Box& b) {
     });
 }
 
-// Gracenotes read at arm's length: their beams (the rectangles above the
-// staff lying flat) 0.3 staff spaces thick, growing down from their tops as
-// the beams of the glyph are spaced for it, and their stems (the upright
-// rectangles) at least a tenth of a space wide, never a hairline, growing
-// into the head so that the beams still end on them.
+// A gracenote's head a quarter larger, to about 0.75 staff spaces wide,
+// growing left and both ways up and down so that its stem still stands on
+// its right edge.
+Contour grownHead(const Contour& head, const Box& b) {
+    constexpr int kGrowPercent = 125;
+    const int middle = (b.top + b.bottom) / 2;
+    Contour out = head;
+    for (OutlinePoint& p : out) {
+        p.x = b.right - (b.right - p.x) * kGrowPercent / 100;
+        p.y = middle + (p.y - middle) * kGrowPercent / 100;
+    }
+    return out;
+}
+
+// Gracenotes read at arm's length: their heads (the curved shapes on the
+// staff) grown, their beams (the rectangles above the staff lying flat) 0.3
+// staff spaces thick, growing down from their tops as the beams of the
+// glyph are spaced for it, and their stems (the upright rectangles) at
+// least a tenth of a space wide, never a hairline, growing into the head so
+// that the beams still end on them.
 Contour sturdy(const Contour& contour, int space) {
     const Box b = boxOf(contour);
-    if (contour.empty() || !isRectangle(contour, b)) return contour;
+    if (contour.empty()) return contour;
+    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : contour;
     const int width = b.right - b.left;
     const int height = b.bottom - b.top;
     const bool beam = width > height && b.bottom <= 3 * space;

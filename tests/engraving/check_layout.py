@@ -203,7 +203,8 @@ def check_modern_stems():
 
 def check_sturdy_gracenotes():
     # Modern gracenotes: every beam about 0.3 staff spaces thick, every stem
-    # at least a tenth of a space wide, in clusters and in runs of singles.
+    # at least a tenth of a space wide, every head about 0.75 wide, in
+    # clusters and in runs of singles.
     path = tune_file("sturdy.tnz", "2_4 I! gg LA_4 dbc C_4 ! grp B_4 dg eg fg gg LA_4 !I")
     for zoom in (100, 200):
         staff = next(staves(layout(path, "modern", zoom)))
@@ -220,6 +221,9 @@ def check_sturdy_gracenotes():
         for b in stems:
             if (b[2] - b[0]) / space < 0.1:
                 fail(f"modern {zoom}%: a gracenote stem is {(b[2] - b[0]) / space:.2f} staff spaces wide")
+        heads = [b for b in boxes if b[1] > staff["top"] - space and b[3] - b[1] < space and b[2] - b[0] < 1.5 * space]
+        if len(heads) < 10 or any(not 0.7 <= (b[2] - b[0]) / space <= 0.9 for b in heads):
+            fail(f"modern {zoom}%: gracenote heads {sorted((b[2] - b[0]) / space for b in heads)} staff spaces wide")
 
 
 def check_gracenote_runs():
