@@ -453,6 +453,7 @@ void MusicLayout::beginStaff(StaffLayout& staff) {
     staff.lineThickness = staffGlyphs_.lineThickness;
     staff.staffGlyphExtent = staffGlyphs_.extent;
     staff.timeLineBoxes = staffGlyphs_.timeLineBoxes;
+    staff.sturdyGracenotes = modern();
     // Until a bar line is met the staff glyph's contours give the lines.
     staff.lineY = {};
     const int barY = staff.y + staff.ballBandHeight;
@@ -524,9 +525,42 @@ void MusicLayout::clearDirections(StaffLayout& staff) const {
     }
 }
 
+void MusicLayout::assignStemEnds(StaffLayout& staff) const {
+    // A beam group's beams run flat (as pipe music has them) 3.5 staff
+    // spaces below its lowest head, and 3/4 of a space further for each
+    // beam past the second, so that the innermost beam stays clear of the
+    // heads. A note no beam joins gets the same stem, its flags at its end.
+    constexpr int kStemTenths = 35;
+    constexpr int kLevelHundredths = 75;
+    std::vector<const Symbol*> group;
+    auto close = [&] {
+        int lowest = INT_MIN;
+        int levels = 0;
+        for (const Symbol* n : group) {
+            lowest = std::max(lowest, n->y + n->glyphOrigin.height + staffSpace_ / 2);
+            levels = std::max(levels, static_cast<int>(beamLevels(n->noteValue).size()));
+        }
+        const int end = lowest + staffSpace_ * kStemTenths / 10 +
+                        staffSpace_ * kLevelHundredths * std::max(0, levels - 2) / 100;
+        for (const Symbol* n : group) staff.stemEnds[n] = end - n->y;
+        group.clear();
+    };
+    auto beamed = [](const Symbol& s) { return isTailedNote(s.category) && isJoiningTail(s.tailCode); };
+    for (const auto& bar : staff.bars) {
+        for (const auto& s : bar->symbols) {
+            if (!isMelodyCategory(s->category) || s->noteValue < 2 || s->glyphFont() == nullptr) continue;
+            const bool continues = !group.empty() && s->backLink == group.back() && beamed(*s) && beamed(*group.back());
+            if (!continues && !group.empty()) close();
+            group.push_back(s.get());
+        }
+    }
+    if (!group.empty()) close();
+}
+
 void MusicLayout::finishStaff(StaffLayout& staff) {
     pendingMarks_.clear();
     measureStaffLines(staff);
+    if (modern()) assignStemEnds(staff);
     clearDirections(staff);
     allowForInlineTexts(staff);
     int tallest = 0;

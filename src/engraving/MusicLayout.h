@@ -120,6 +120,9 @@ private:
     void allowForInlineTexts(StaffLayout& staff);
     void measureStaffLines(StaffLayout& staff);
     void clearDirections(StaffLayout& staff) const;
+    // Modern: each beam group's own flat beam line, and normal stems for
+    // the notes no beam joins.
+    void assignStemEnds(StaffLayout& staff) const;
 
     void stretchStaves(Tune& tune);
     void alignColumns(Tune& tune);

@@ -113,6 +113,132 @@ Contour moved(const Contour& contour, int dx, int dy) {
     return out;
 }
 
+bool isRectangle(const Contour& contour, const Box& b) {
+    return std::all_of(contour.begin(), contour.end(), [&](const OutlinePoint& p) {
+        return (p.x == b.left || p.x == b.right) && (p.y == b.top || p.y == b.bottom);
+    });
+}
+
+// A gracenote's head a quarter larger, to about 0.75 staff spaces wide,
+// growing left and both ways up and down so that its stem still stands on
+// its right edge.
+Contour grownHead(const Contour& head, const Box& b) {
+    constexpr int kGrowPercent = 125;
+    const int middle = (b.top + b.bottom) / 2;
+    Contour out = head;
+    for (OutlinePoint& p : out) {
+        p.x = b.right - (b.right - p.x) * kGrowPercent / 100;
+        p.y = middle + (p.y - middle) * kGrowPercent / 100;
+    }
+    return out;
+}
+
+// Gracenotes read at arm's length: their heads (the curved shapes on the
+// staff) grown, their beams (the rectangles above the staff lying flat) 0.3
+// staff spaces thick, growing down from their tops as the beams of the
+// glyph are spaced for it, and their stems (the upright rectangles) at
+// least a tenth of a space wide, never a hairline, growing into the head so
+// that the beams still end on them.
+Contour sturdy(const Contour& contour, int space) {
+    const Box b = boxOf(contour);
+    if (contour.empty()) return contour;
+    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : contour;
+    const int width = b.right - b.left;
+    const int height = b.bottom - b.top;
+    const bool beam = width > height && b.bottom <= 3 * space;
+    const bool stem = height > width && width < space / 5;
+    const int beamBottom = b.top + std::max(height, space * 3 / 10);
+    const int stemLeft = b.right - std::max({width, (space + 9) / 10, 1});
+    Contour out = contour;
+    for (OutlinePoint& p : out) {
+        if (beam && p.y == b.bottom) p.y = beamBottom;
+        if (stem && p.x == b.left) p.x = stemLeft;
+    }
+    return out;
+}
+
+int spaceOf(const StaffLayout& staff) { return std::max(1, staff.lineY[1] - staff.lineY[0]); }
+
+void drawSturdyGracenotes(const Symbol& grace, const StaffLayout& staff, int y, Surface& surface, Colour colour) {
+    const int space = spaceOf(staff);
+    const int dx = grace.x + grace.spaceBefore;
+    for (const Contour& c : grace.glyphFont()->outline(grace.glyphCharacter)) {
+        if (!c.empty()) surface.fillPolygon(moved(sturdy(c, space), dx, y), colour);
+    }
+}
+
+// Where a beam level's box starts: the staff's common line, or in Modern
+// the line of the note's own group, as far from the stem's end as there.
+int beamTop(const Symbol& note, const StaffLayout& staff, int level) {
+    const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
+    const int top = note.y + boxTop(note.ledgerFont(), box);
+    const auto end = staff.stemEnds.find(&note);
+    if (end == staff.stemEnds.end()) return top;
+    const GlyphBox& farthest = staff.beamBoxes[0];
+    return top + end->second - (boxTop(note.ledgerFont(), farthest) + farthest.height);
+}
+
+bool inside(const Box& inner, const Box& outer) {
+    return inner.left > outer.left && inner.right < outer.right && inner.top > outer.top && inner.bottom < outer.bottom;
+}
+
+// A half note's head and its hole as one polygon: the hole, wound the other
+// way, stays open under the nonzero rule, and the seam joining the two runs
+// from leftmost point to leftmost point through the ink between them.
+Contour withHole(const Contour& outline, const Contour& hole) {
+    auto leftmost = [](const Contour& c) {
+        return static_cast<std::size_t>(std::min_element(c.begin(), c.end(), [](auto& a, auto& b) {
+                                            return a.x < b.x;
+                                        }) - c.begin());
+    };
+    Contour out;
+    const std::size_t i = leftmost(outline);
+    const std::size_t j = leftmost(hole);
+    for (std::size_t k = 0; k <= outline.size(); ++k) out.push_back(outline[(i + k) % outline.size()]);
+    for (std::size_t k = 0; k <= hole.size(); ++k) out.push_back(hole[(j + k) % hole.size()]);
+    out.push_back(outline[i]);
+    return out;
+}
+
+// A note drawn from its outline with its stem ending `stemEnd` below y: the
+// stem is the tallest contour, the flags the contours starting well below
+// its top (the head's centre); they move with the stem's end.
+void drawStemmedNote(const Symbol& note, const StaffLayout& staff, int stemEnd, int y, Surface& surface,
+                     Colour colour) {
+    const std::vector<Contour> contours = note.glyphFont()->outline(note.glyphCharacter);
+    const Contour* stem = nullptr;
+    Box stemBox;
+    for (const Contour& c : contours) {
+        const Box b = boxOf(c);
+        if (!c.empty() && (stem == nullptr || b.bottom - b.top > stemBox.bottom - stemBox.top)) {
+            stem = &c;
+            stemBox = b;
+        }
+    }
+    const int dx = note.x + note.spaceBefore;
+    if (stem == nullptr) {
+        surface.glyph(*note.glyphFont(), note.glyphCharacter, dx, y, colour);
+        return;
+    }
+    const int halfSpace = (staff.lineY[1] - staff.lineY[0]) / 2;
+    const int flagShift = stemEnd - stemBox.bottom;
+    for (const Contour& c : contours) {
+        if (&c == stem || c.empty()) continue;
+        const Box b = boxOf(c);
+        const bool flag = b.top > stemBox.top + halfSpace;
+        const auto around = std::find_if(contours.begin(), contours.end(), [&](const Contour& other) {
+            return &other != &c && &other != stem && !other.empty() && inside(b, boxOf(other));
+        });
+        if (around != contours.end()) continue;  // a hole: drawn with the head round it
+        const auto hole = std::find_if(contours.begin(), contours.end(), [&](const Contour& other) {
+            return &other != &c && &other != stem && !other.empty() && inside(boxOf(other), b);
+        });
+        const Contour shape = hole != contours.end() ? withHole(c, *hole) : c;
+        surface.fillPolygon(moved(shape, dx, y + (flag ? flagShift : 0)), colour);
+    }
+    surface.fillRect({dx + stemBox.left, y + stemBox.top, dx + stemBox.right, y + stemEnd}, colour);
+}
+
 }  // namespace
 
 bool inGracenoteRun(const BarLayout& bar, std::size_t index) {
@@ -123,16 +249,21 @@ bool inGracenoteRun(const BarLayout& bar, std::size_t index) {
     return single(index) && ((index > 0 && single(index - 1)) || single(index + 1));
 }
 
-void drawRunGracenote(const Symbol& grace, const Symbol* runEnd, Surface& surface, Colour colour) {
+void drawRunGracenote(const Symbol& grace, const Symbol* runEnd, const StaffLayout& staff, Surface& surface,
+                      Colour colour) {
     const GracenoteParts parts = gracenoteParts(grace);
     const int dx = grace.x + grace.spaceBefore;
-    for (const Contour& c : parts.kept) surface.fillPolygon(moved(c, dx, grace.y), colour);
+    const int space = spaceOf(staff);
+    for (const Contour& c : parts.kept) {
+        surface.fillPolygon(moved(staff.sturdyGracenotes ? sturdy(c, space) : c, dx, grace.y), colour);
+    }
     if (runEnd == nullptr || parts.flagTops.size() < 2 || parts.stem.right == INT_MIN) return;
     const GracenoteParts last = gracenoteParts(*runEnd);
     if (last.stem.right == INT_MIN) return;
     // The beams where the flags leave the stem, as thick as the flags are
     // high where they start: the same lines a written cluster is beamed with.
-    const int thickness = std::max(1, (parts.flagTops[1] - parts.flagTops[0]) * 5 / 9);
+    const int thickness = staff.sturdyGracenotes ? std::max(1, space * 3 / 10)
+                                                 : std::max(1, (parts.flagTops[1] - parts.flagTops[0]) * 5 / 9);
     const int left = dx + parts.stem.left;
     const int right = runEnd->x + runEnd->spaceBefore + last.stem.right;
     for (const int top : parts.flagTops) {
@@ -202,7 +333,7 @@ void MusicRenderer::drawBarSymbol(const BarLayout& bar, std::size_t index, const
     }
     const Colour colour = symbol.marked ? highlight_ : kBlack;
     if (isPrinting(surface) && symbol.inlineText != nullptr) drawText(*symbol.inlineText, surface);
-    drawRunGracenote(symbol, end, surface, colour);
+    drawRunGracenote(symbol, end, staff, surface, colour);
     if (symbol.timeLines != 0) drawTimeLineSegments(symbol, staff, surface, colour);
 }
 
@@ -244,8 +375,14 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
     }
     if (flagged) drawFlags(symbol, staff, surface, colour, next);
     const Point shift = symbol.category == CAT_START_TIMELINE ? timeLineLabelShift(symbol, staff) : Point{};
-    surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore + shift.x, y + shift.y,
-                  colour);
+    if (const auto stemEnd = staff.stemEnds.find(&symbol); stemEnd != staff.stemEnds.end()) {
+        drawStemmedNote(symbol, staff, stemEnd->second, y, surface, colour);
+    } else if (staff.sturdyGracenotes && isEmbellishmentLike(symbol.category)) {
+        drawSturdyGracenotes(symbol, staff, y, surface, colour);
+    } else {
+        surface.glyph(*symbol.glyphFont(), symbol.glyphCharacter, symbol.x + symbol.spaceBefore + shift.x,
+                      y + shift.y, colour);
+    }
     if (flagged) drawBeams(symbol, staff, surface, colour);
 }
 
@@ -335,7 +472,7 @@ void drawFlags(const Symbol& note, const StaffLayout& staff, Surface& surface, C
     for (const int level : beamLevels(note.noteValue)) {
         if (std::find(joined.begin(), joined.end(), level) != joined.end()) continue;
         const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
-        const int top = note.y + boxTop(note.ledgerFont(), box);
+        const int top = beamTop(note, staff, level);
         if (note.tailCode == TAIL_R) {
             surface.fillRect({s - box.originX, top, s + box.width + 1, top + box.height + 1}, colour);
         } else {
@@ -349,7 +486,7 @@ void drawBeams(const Symbol& note, const StaffLayout& staff, Surface& surface, C
     if (linked == nullptr || !drawsFlags(*linked)) return;
     for (const int level : beamLevels(std::min(note.noteValue, linked->noteValue))) {
         const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
-        const int top = note.y + boxTop(note.ledgerFont(), box);
+        const int top = beamTop(note, staff, level);
         surface.fillRect({linked->stemX - box.originX, top, note.stemX + 1, top + box.height + 1}, colour);
     }
 }

@@ -66,7 +66,8 @@ void drawTimeLineEnd(const Symbol& end, const StaffLayout& staff, Surface& surfa
 bool inGracenoteRun(const BarLayout& bar, std::size_t index);
 // A gracenote of such a run: its head and stem without flags, and, from the
 // first of the run (`runEnd` the last), the beams across the run.
-void drawRunGracenote(const Symbol& grace, const Symbol* runEnd, Surface& surface, Colour colour);
+void drawRunGracenote(const Symbol& grace, const Symbol* runEnd, const StaffLayout& staff, Surface& surface,
+                      Colour colour);
 
 // The beam levels of a note value, the deepest first: 8 gives {0}, 16
 // {1, 0}, 32 {2, 1, 0}; nothing below an eighth, at most three levels.

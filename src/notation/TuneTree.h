@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/Measuring.h"
@@ -48,6 +49,13 @@ struct StaffLayout {
     std::array<GlyphBox, 3> beamBoxes{};      // QTN3 88, 89, 90
     std::array<GlyphBox, 4> timeLineBoxes{};  // QTN1 72, 71, 54, 53
     Extent staffGlyphExtent;                  // QTN3 87
+    // Modern: where each stemmed note's stem ends (its farthest beam's
+    // bottom) below the note's y; a note not listed keeps the stem and flags
+    // its glyph draws.
+    std::unordered_map<const Symbol*, std::int32_t> stemEnds;
+    // Modern: gracenotes drawn to be read at arm's length, with thicker
+    // beams and stems than their glyphs have.
+    bool sturdyGracenotes = false;
 };
 
 struct PartLayout {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Measures the engraving through `skirlo-cli tree --layout`, as another
 program would: beams and flags, directions against the ink round them, and
-the Modern style's spacing, short lines and ties.
+the Modern style's spacing, short lines, ties and stems.
 
 usage: check_layout.py SKIRLO_CLI EXAMPLES_DIR WORK_DIR"""
 
@@ -154,6 +154,78 @@ def check_tie():
         fail(f"a Modern tie over {span:.2f} staff spaces is {height:.2f} high")
 
 
+def stem_of(note, space):
+    # The tallest narrow box a note draws: its stem, from the head's centre.
+    stems = [b for b in note["ink"] if b[2] - b[0] <= 0.3 * space]
+    return max(stems, key=lambda b: b[3] - b[1]) if stems else None
+
+
+def check_modern_stems():
+    # Two beam groups, one down to low A and one no lower than E, then a
+    # lone eighth and a half note: Modern gives each group its own beam line
+    # 3.5 staff spaces below its lowest head and the lone notes stems of
+    # that length, the eighth's flag at the end; Classic keeps one line.
+    path = tune_file("stems.tnz", "2_4 I! LAr_8 Bl_8 ! Er_8 Fl_8 ! E_8 LAr_8 Bl_8 ! LA_2 !I")
+    for style in ("classic", "modern"):
+        for zoom in (100, 200):
+            staff = next(staves(layout(path, style, zoom)))
+            space = staff["space"]
+            notes = [s for bar in staff["bars"] for s in bar["symbols"] if s["category"] in TAILED + (0,)]
+            if len(notes) != 8:
+                fail(f"{style} {zoom}%: the stem test reads {len(notes)} notes, not 8")
+                continue
+            beams = [notes[i]["beamInk"][0] for i in (1, 3) if "beamInk" in notes[i]]
+            if len(beams) != 2:
+                fail(f"{style} {zoom}%: the stem test's groups are not beamed")
+                continue
+            rise = (beams[0][1] - beams[1][1]) / space
+            wanted = 2.0 if style == "modern" else 0.0
+            if abs(rise - wanted) > 0.25:
+                fail(f"{style} {zoom}%: the beam of E-F stands {rise:.2f} staff spaces above that of A-B, not {wanted}")
+            for i in (0, 1, 2, 3):
+                beamed = notes[i].get("beamInk", []) + notes[i].get("flagInk", [])
+                end = max(b[3] for b in notes[i]["ink"] if b not in beamed)
+                if abs(end - (beams[i // 2][3] - 1)) > 1:
+                    fail(f"{style} {zoom}%: the stem of {notes[i]['name']} does not end at its beam")
+            if style == "classic":
+                continue
+            for note in (notes[4], notes[7]):
+                stem = stem_of(note, space)
+                length = (stem[3] - stem[1]) / space if stem else 0
+                if not 3.0 <= length <= 4.0:
+                    fail(f"modern {zoom}%: the stem of {note['name']} is {length:.2f} staff spaces")
+            lone = notes[4]
+            stem = stem_of(lone, space)
+            flags = [b for b in lone["ink"] if b is not stem and b[1] > stem[1] + space / 2] if stem else []
+            if not flags or abs(max(f[3] for f in flags) - stem[3]) > 1 or flags[0][3] - flags[0][1] < space:
+                fail(f"modern {zoom}%: a lone eighth's flag does not hang full at its stem's end")
+
+
+def check_sturdy_gracenotes():
+    # Modern gracenotes: every beam about 0.3 staff spaces thick, every stem
+    # at least a tenth of a space wide, every head about 0.75 wide, in
+    # clusters and in runs of singles.
+    path = tune_file("sturdy.tnz", "2_4 I! gg LA_4 dbc C_4 ! grp B_4 dg eg fg gg LA_4 !I")
+    for zoom in (100, 200):
+        staff = next(staves(layout(path, "modern", zoom)))
+        space = staff["space"]
+        boxes = [b for bar in staff["bars"] for s in bar["symbols"] if s["category"] in (4, GRACENOTE, 6, 27)
+                 for b in s["ink"]]
+        beams = [b for b in boxes if b[2] - b[0] > 2 * (b[3] - b[1]) and b[3] < staff["top"]]
+        stems = [b for b in boxes if b[3] - b[1] > 2 * (b[2] - b[0]) and b[2] - b[0] <= 0.3 * space]
+        if len(beams) < 9 or len(stems) < 10:
+            fail(f"modern {zoom}%: only {len(beams)} gracenote beams and {len(stems)} stems measured")
+        for b in beams:
+            if not 0.25 <= (b[3] - b[1]) / space <= 0.4:
+                fail(f"modern {zoom}%: a gracenote beam is {(b[3] - b[1]) / space:.2f} staff spaces thick")
+        for b in stems:
+            if (b[2] - b[0]) / space < 0.1:
+                fail(f"modern {zoom}%: a gracenote stem is {(b[2] - b[0]) / space:.2f} staff spaces wide")
+        heads = [b for b in boxes if b[1] > staff["top"] - space and b[3] - b[1] < space and b[2] - b[0] < 1.5 * space]
+        if len(heads) < 10 or any(not 0.7 <= (b[2] - b[0]) / space <= 0.9 for b in heads):
+            fail(f"modern {zoom}%: gracenote heads {sorted((b[2] - b[0]) / space for b in heads)} staff spaces wide")
+
+
 def check_gracenote_runs():
     # Single gracenotes written one after another are one beamed group: the
     # first of a run draws beams reaching the last one's stem; a lone
@@ -175,7 +247,8 @@ def check_gracenote_runs():
                 continue
             for r in runs:
                 if len(r) == 1:
-                    if len(r[0]["ink"]) != 1:
+                    # Modern draws it from its outline, made sturdy.
+                    if style == "classic" and len(r[0]["ink"]) != 1:
                         fail(f"{style} {zoom}%: a lone gracenote is not drawn as its own glyph")
                     continue
                 beams = [b for b in r[0]["ink"] if b[2] >= r[-1]["x"] + r[-1]["advance"] // 4 and b[0] < r[1]["x"]]
@@ -203,6 +276,8 @@ check_examples()
 check_modern_spacing()
 check_short_line()
 check_tie()
+check_modern_stems()
+check_sturdy_gracenotes()
 check_gracenote_runs()
 check_reported_sizes()
 for f in failures[:40]:
