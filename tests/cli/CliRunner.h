@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -38,6 +40,24 @@ struct CliRun {
 // A tune of one title and the given music.
 inline std::string tune(const std::string& music) {
     return "\"A Tune\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n" + music;
+}
+
+// The output of a shell command.
+inline std::string shell(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+// The page count pdfinfo reads; -1 when it cannot read the file.
+inline int pdfPages(const fs::path& pdf) {
+    std::smatch match;
+    const std::string info = shell("pdfinfo " + pdf.string() + " 2>/dev/null");
+    return std::regex_search(info, match, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(match[1]) : -1;
 }
 
 class CliTest : public ::testing::Test {

@@ -12,22 +12,6 @@ namespace {
 
 using namespace skirlo::clitest;
 
-std::string shell(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
-
-int pdfPages(const fs::path& pdf) {
-    std::smatch match;
-    const std::string info = shell("pdfinfo " + pdf.string() + " 2>/dev/null");
-    return std::regex_search(info, match, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(match[1]) : -1;
-}
-
 // Page `page` at 50 dots per inch, grey, as rows of bytes (0 black, 255 white).
 struct Greys {
     int width = 0;

@@ -1,51 +1,24 @@
 // The engraving style chosen in the View menu: every open tune is laid out
 // again in it at once, and the profile remembers it for the next start.
 
-#include <gtest/gtest.h>
-
 #include <QMenuBar>
-#include <QTest>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
-#include "common/MessageSink.h"
 #include "document/TuneDocument.h"
-#include "editor/Application.h"
-#include "editor/MainWindow.h"
-#include "editor/TuneWindow.h"
+#include "editor/RunningProgram.h"
 #include "notation/TuneTree.h"
 
-using namespace skirlo;
-namespace fs = std::filesystem;
-
+namespace skirlo::test {
 namespace {
 
-class EngravingStyleMenuTest : public ::testing::Test {
+class EngravingStyleMenuTest : public RunningProgram {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("skirlo_engraving_menu_" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        fs::copy_file(SKIRLO_RESOURCE_DIR "/QTN32.INI", folder / "QTN32.INI");
-        fs::copy_file(SKIRLO_RESOURCE_DIR "/examples/highland-laddie.tnz", folder / "laddie.tnz");
-    }
-    void TearDown() override {
-        application.reset();
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    MainWindow& start() {
-        application.reset();
-        Application::Options options;
-        options.files = {QString::fromStdString((folder / "laddie.tnz").string())};
-        options.profile = QString::fromStdString((folder / "QTN32.INI").string());
-        options.messages = &messages;
-        application = std::make_unique<Application>(options);
-        EXPECT_TRUE(application->start());
-        return *application->mainWindow();
+    MainWindow& startOnLaddie() {
+        application.reset();  // the program before writes its profile first
+        start({example("highland-laddie.tnz")});
+        return *window;
     }
     static QAction* modernItem(MainWindow& window) {
         for (QAction* menu : window.menuBar()->actions()) {
@@ -71,15 +44,10 @@ protected:
         return text.str();
     }
 
-    fs::path folder;
-    RecordingMessageSink messages;
-    std::unique_ptr<Application> application;
 };
 
-}  // namespace
-
 TEST_F(EngravingStyleMenuTest, ModernLeavesTheSecondEndingRaggedAndIsRememberedForTheNextStart) {
-    MainWindow& window = start();
+    MainWindow& window = startOnLaddie();
     QAction* modern = modernItem(window);
     ASSERT_NE(modern, nullptr);
     EXPECT_FALSE(modern->isChecked());
@@ -92,7 +60,7 @@ TEST_F(EngravingStyleMenuTest, ModernLeavesTheSecondEndingRaggedAndIsRememberedF
     EXPECT_LT(ragged[2], ragged[0] * 3 / 4);
     EXPECT_NE(profileText().find("EngravingStyle=Modern"), std::string::npos);
 
-    MainWindow& again = start();
+    MainWindow& again = startOnLaddie();
     ASSERT_NE(modernItem(again), nullptr);
     EXPECT_TRUE(modernItem(again)->isChecked());
     EXPECT_EQ(staffWidths(again), ragged);
@@ -101,3 +69,6 @@ TEST_F(EngravingStyleMenuTest, ModernLeavesTheSecondEndingRaggedAndIsRememberedF
     EXPECT_EQ(staffWidths(again), classic);
     EXPECT_NE(profileText().find("EngravingStyle=Classic"), std::string::npos);
 }
+
+}  // namespace
+}  // namespace skirlo::test
