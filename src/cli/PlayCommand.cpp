@@ -22,13 +22,14 @@ namespace skirlo {
 
 namespace {
 
-const CommandSpec kPlay{"play", "FILE [--device NAME] [--low-a HZ] [--tempo PERCENT] [--profile FILE]",
+const CommandSpec kPlay{"play", "FILE [--device NAME] [--low-a HZ] [--tempo PERCENT] [--click] [--profile FILE]",
                         "Plays FILE, printing the name of each symbol as it starts to sound. Ctrl+C stops.",
                         {"FILE"},
                         {{"device", "NAME", "the output device, as skirlo-cli devices lists it (default: the "
                                             "desktop program's choice)"},
                          kLowAOption,
-                         kTempoOption}};
+                         kTempoOption,
+                         kClickOption}};
 
 // The speaker's tone output is opened only when the speaker plays.
 class DeferredToneOutput final : public ToneOutput {
@@ -130,15 +131,7 @@ int runPlay(const std::vector<std::string>& args) {
     scheduler.setVolume(VolumeChannel::Tenor, playback.settings.tenorVolume);
     scheduler.setVolume(VolumeChannel::Bass, playback.settings.bassVolume);
 
-    bool started = scheduler.play();
-    // The pipes voice's SoundFont could not be read (the message is shown):
-    // the General MIDI synthesizer listed after it plays instead.
-    const std::size_t fallback = *choice + 1;
-    if (!started && list.names[*choice] == kPipesVoiceName && fallback < list.midiCount &&
-        list.names[fallback] == kSynthesizerName) {
-        devices.applySelection(fallback, output, true, [](PlaybackOutput) {});
-        started = scheduler.play();
-    }
+    const bool started = scheduler.play();
     const bool completed = started && waitForEnd(ended, stopSignals);
     if (completed) {
         scheduler.handleEnd();

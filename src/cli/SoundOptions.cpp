@@ -24,13 +24,16 @@ std::optional<SoundOptions> readSoundOptions(const CommandLine& line) {
         }
         options.tempoPercent = *percent;
     }
+    options.beatClick = line.isSet("click");
     return options;
 }
 
 void applySoundOptions(const SoundOptions& options, DocumentPlayback& playback) {
     if (options.lowA) playback.settings.pipes.lowA = *options.lowA;
     playback.tempoPercent = options.tempoPercent;
-    playback.midiEvents.scaleTempo(options.tempoPercent);  // the list built before the options were read
+    playback.beatClick = options.beatClick;
+    // The list was built before the options were read.
+    if (playback.settings.output == PlaybackOutput::Midi) buildEventList(playback);
 }
 
 }  // namespace skirlo

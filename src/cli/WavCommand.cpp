@@ -17,7 +17,7 @@ namespace skirlo {
 namespace {
 
 const CommandSpec kWav{"wav",
-                       "FILE -o OUT.wav [--sound pipes|midi] [--low-a HZ] [--tempo PERCENT] "
+                       "FILE -o OUT.wav [--sound pipes|midi] [--low-a HZ] [--tempo PERCENT] [--click] "
                        "[--volumes CHANTER,TENOR,BASS] [--profile FILE]",
                        "Renders the performance of FILE with the drones through the built-in synthesizer into a\n"
                        "WAV file (16-bit stereo, 44100 Hz): with the pipes voice, tuned as pipers tune, or with\n"
@@ -27,6 +27,7 @@ const CommandSpec kWav{"wav",
                         {"sound", "VOICE", "pipes (the default) or midi (the tune's instruments)"},
                         kLowAOption,
                         kTempoOption,
+                        kClickOption,
                         {"volumes", "C,T,B",
                          "the chanter, tenor and bass volumes, 0 to 127 (default: the tune's, or 127,77,38)"}}};
 

@@ -1,5 +1,6 @@
 #include "editor/ControlBar.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -83,6 +84,12 @@ ControlBar::ControlBar(const std::filesystem::path& resourceDir, QWidget* parent
     connect(tempo_, &QSpinBox::valueChanged, this, [this] { emit command(command::kTempoBox); });
     row->addWidget(labelled(tr("Tempo"), tempo_));
 
+    click_ = new QCheckBox(tr("Click"));
+    click_->setToolTip(tr("Beat click: a click on every beat while playing"));
+    click_->setWhatsThis(whatsThisText(command::kClickBox));
+    connect(click_, &QCheckBox::toggled, this, [this] { emit command(command::kClickBox); });
+    row->addWidget(click_, 0, Qt::AlignBottom);
+
     chanter_ = addSlider(tr("Chanter"), midi::kStartChanterVolume, command::kChanterSlider);
     tenor_ = addSlider(tr("Tenor"), midi::kStartTenorVolume, command::kTenorSlider);
     bass_ = addSlider(tr("Bass"), midi::kStartBassVolume, command::kBassSlider);
@@ -147,7 +154,7 @@ void ControlBar::stepZoom(int direction, int current) {
 
 QList<QWidget*> ControlBar::focusChain() const {
     return {button(command::kRefresh), zoomBox_,   deviceBox_, button(command::kRewind), button(command::kStop),
-            button(command::kPlay),    button(command::kContinuous), tempo_, chanter_, tenor_, bass_};
+            button(command::kPlay),    button(command::kContinuous), tempo_, click_, chanter_, tenor_, bass_};
 }
 
 int ControlBar::typedZoom() const { return leadingInt(zoomBox_->currentText().toStdString()); }

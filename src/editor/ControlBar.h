@@ -1,7 +1,7 @@
 #pragma once
 // The row of controls along the top of a tune window: refresh, the zoom box,
 // the output device box, rewind, stop, play and continuous, the practice
-// tempo, and the chanter, tenor and bass volume sliders. The bar only holds the controls and turns
+// tempo and beat click, and the chanter, tenor and bass volume sliders. The bar only holds the controls and turns
 // their use into commands; the music pane does the work.
 
 #include <QWidget>
@@ -10,6 +10,7 @@
 
 #include "editor/CommandIds.h"
 
+class QCheckBox;
 class QComboBox;
 class QSlider;
 class QSpinBox;
@@ -33,6 +34,8 @@ public:
     QSlider* bassSlider() const { return bass_; }
     // The practice tempo in percent of the written one, 50 to 150 in steps of 5.
     QSpinBox* tempoBox() const { return tempo_; }
+    // The practice beat click, on or off.
+    QCheckBox* clickBox() const { return click_; }
 
     // Selects the list entry that reads `zoom`; otherwise selects "100" and
     // shows the number as typed text.
@@ -62,6 +65,7 @@ private:
     QComboBox* zoomBox_ = nullptr;
     QComboBox* deviceBox_ = nullptr;
     QSpinBox* tempo_ = nullptr;
+    QCheckBox* click_ = nullptr;
     QSlider* chanter_ = nullptr;
     QSlider* tenor_ = nullptr;
     QSlider* bass_ = nullptr;

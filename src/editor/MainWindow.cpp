@@ -148,6 +148,9 @@ void MainWindow::buildFileMenu() {
     tuneFileItems_ << addCommand(file, command::kSaveAsMidi, tr("Save As &Midi"), [this] {
         if (TuneWindow* tune = activeTune()) tune->saveAsMidi();
     });
+    tuneFileItems_ << addCommand(file, command::kSaveAsPipeMidi, tr("Save As Midi with &Pipe Tuning..."), [this] {
+        if (TuneWindow* tune = activeTune()) tune->saveAsPipeTunedMidi();
+    });
     tuneFileItems_ << addCommand(file, command::kSaveAsImage, tr("Save As &Image.."), [this] {
         if (TuneWindow* tune = activeTune()) tune->saveAsImage();
     });
@@ -310,6 +313,7 @@ void MainWindow::buildPlayerMenu() {
     addCommand(player, command::kFaster, tr("&Faster"), onTune(command::kFaster));
     addCommand(player, command::kSlower, tr("S&lower"), onTune(command::kSlower));
     addCommand(player, command::kWrittenTempo, tr("&Written Tempo"), onTune(command::kWrittenTempo));
+    addCommand(player, command::kBeatClick, tr("&Beat Click"), onTune(command::kBeatClick))->setCheckable(true);
 }
 
 void MainWindow::buildWindowMenu() {
@@ -596,12 +600,12 @@ void MainWindow::updateCommands() {
 
 void MainWindow::updatePlayerCommands(TuneWindow& tune) {
     for (int id : {command::kPlay, command::kContinuous, command::kRewind, command::kRefresh, command::kSetFont,
-                   command::kSaveAsMidi, command::kSaveAsImage, command::kSaveAsMusicXml, command::kTabStops,
+                   command::kSaveAsMidi, command::kSaveAsPipeMidi, command::kSaveAsImage, command::kSaveAsMusicXml, command::kTabStops,
                    command::kPlayOptions, command::kMusicPageSetup, command::kPrintPreview, command::kPrintMusic,
-                   command::kFaster, command::kSlower, command::kWrittenTempo}) {
+                   command::kFaster, command::kSlower, command::kWrittenTempo, command::kBeatClick}) {
         actions_.value(id)->setEnabled(tune.commandEnabled(id));
     }
-    for (int id : {command::kPlay, command::kContinuous, command::kStop}) {
+    for (int id : {command::kPlay, command::kContinuous, command::kStop, command::kBeatClick}) {
         actions_.value(id)->setChecked(tune.commandChecked(id));
     }
 }

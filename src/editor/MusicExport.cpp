@@ -75,7 +75,8 @@ std::string exportProposal(const TuneDocument& document, std::string_view extens
     return (std::filesystem::path(document.path()).parent_path() / name).string();
 }
 
-void MusicExporter::saveMidi(const TuneDocument& document, QWidget* parent) const {
+void MusicExporter::saveMidi(const TuneDocument& document, QWidget* parent,
+                             const std::optional<PipeTuning>& tuning) const {
     if (document.playback().performance.events().empty()) {
         messages_.show(kEmptyTune, kApplicationTitle, MessageButtons::Ok);
         return;
@@ -85,7 +86,7 @@ void MusicExporter::saveMidi(const TuneDocument& document, QWidget* parent) cons
     MidiFileOutcome outcome;
     {
         WaitCursor wait;
-        outcome = writeDocumentMidiFile(document, path);
+        outcome = writeDocumentMidiFile(document, path, nullptr, tuning);
     }
     if (outcome != MidiFileOutcome::Written) messages_.show(kMidiSaveError, kMidiSaveCaption, MessageButtons::Ok);
 }
@@ -133,8 +134,9 @@ void MusicExporter::saveMusicXml(const TuneDocument& document, QWidget* parent) 
     messages_.show(text, kMusicXmlSaveCaption, MessageButtons::Ok);
 }
 
-void saveMusicAsMidi(TuneDocument& document, EditorContext& context, QWidget* parent) {
-    MusicExporter(context.workspace, context.measuring, context.messages).saveMidi(document, parent);
+void saveMusicAsMidi(TuneDocument& document, EditorContext& context, QWidget* parent,
+                     const std::optional<PipeTuning>& tuning) {
+    MusicExporter(context.workspace, context.measuring, context.messages).saveMidi(document, parent, tuning);
 }
 
 void saveMusicAsImage(TuneDocument& document, EditorContext& context, QWidget* parent) {

@@ -7,8 +7,11 @@
 // chosen name stays untouched then.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "playback/PipeTuning.h"
 
 class QWidget;
 
@@ -44,8 +47,10 @@ public:
     // Writes the current performance (the marked run when symbols are
     // marked); "The tune is empty.\nNothing will be saved to disk!." when
     // there is none, "Error in saving the midi file!" when the file cannot be
-    // written.
-    void saveMidi(const TuneDocument& document, QWidget* parent) const;
+    // written. With `tuning`, every note and drone carries the pitch bend
+    // that sounds the pipes' scale at its low A on any General MIDI player.
+    void saveMidi(const TuneDocument& document, QWidget* parent,
+                  const std::optional<PipeTuning>& tuning = std::nullopt) const;
     // Writes the music as the window shows it (its current build and zoom):
     // BMP for a ".bmp" name, PNG, SVG or PDF for those extensions, PCX for any
     // other. PCX and BMP are written a scan line at a time under the progress
@@ -66,7 +71,8 @@ private:
 };
 
 // "Save As &Midi", "Save As &Image.." and "Save As Music&XML..." of a tune window.
-void saveMusicAsMidi(TuneDocument& document, EditorContext& context, QWidget* parent);
+void saveMusicAsMidi(TuneDocument& document, EditorContext& context, QWidget* parent,
+                     const std::optional<PipeTuning>& tuning = std::nullopt);
 void saveMusicAsImage(TuneDocument& document, EditorContext& context, QWidget* parent);
 void saveMusicAsMusicXml(TuneDocument& document, EditorContext& context, QWidget* parent);
 

@@ -1,5 +1,6 @@
 #include "editor/TuneWindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QSlider>
@@ -17,6 +18,7 @@
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "playback/DocumentPlayback.h"
+#include "playback/PipeTuning.h"
 #include "editor/ControlBar.h"
 #include "editor/EditorContext.h"
 #include "document/MusicSettings.h"
@@ -169,6 +171,8 @@ void TuneWindow::runCommand(int commandId) {
         case command::kFaster: controls_->tempoBox()->stepUp(); break;
         case command::kSlower: controls_->tempoBox()->stepDown(); break;
         case command::kWrittenTempo: controls_->tempoBox()->setValue(100); break;
+        case command::kClickBox: applyBeatClick(); break;
+        case command::kBeatClick: controls_->clickBox()->toggle(); break;
         default: break;
     }
 }
@@ -269,6 +273,12 @@ void TuneWindow::applyTempo() {
     performanceChanged();
 }
 
+void TuneWindow::applyBeatClick() {
+    if (player_->playing()) return;
+    document_->playback().beatClick = controls_->clickBox()->isChecked();
+    performanceChanged();
+}
+
 void TuneWindow::setVolumeFromMenu(int commandId) {
     const std::optional<MenuVolume> volume = menuVolume(commandId, ControlBar::kVolumeMaximum);
     if (!volume) return;
@@ -292,6 +302,10 @@ void TuneWindow::setUpSelectedText() {
 }
 
 void TuneWindow::saveAsMidi() { saveMusicAsMidi(*document_, context_, this); }
+
+void TuneWindow::saveAsPipeTunedMidi() {
+    saveMusicAsMidi(*document_, context_, this, pipeTuning(*context_.workspace.profile));
+}
 
 void TuneWindow::saveAsImage() { saveMusicAsImage(*document_, context_, this); }
 
@@ -369,6 +383,7 @@ bool TuneWindow::commandChecked(int commandId) const {
         case command::kPlay: return playing && !player_->continuous();
         case command::kContinuous: return playing && player_->continuous();
         case command::kStop: return !playing;
+        case command::kBeatClick: return controls_->clickBox()->isChecked();
         default: return false;
     }
 }
@@ -382,6 +397,7 @@ void TuneWindow::updateControls() {
     controls_->zoomBox()->setEnabled(idle);
     controls_->deviceBox()->setEnabled(idle);
     controls_->tempoBox()->setEnabled(idle);
+    controls_->clickBox()->setEnabled(idle);
 }
 
 void TuneWindow::focusOtherPane() {

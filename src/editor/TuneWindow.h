@@ -61,6 +61,8 @@ public:
     void setUpSelectedText();
     // "Save As &Midi" and "Save As &Image..".
     void saveAsMidi();
+    // The MIDI file bent to the pipes' tuning (the profile's scale and low A).
+    void saveAsPipeTunedMidi();
     void saveAsImage();
     void saveAsMusicXml();
     // "Set Play &Options..": the "Play Music Setup" dialog on a copy of the
@@ -108,6 +110,8 @@ private:
     void chainTabOrder();
     // The tempo box's percent for the next play.
     void applyTempo();
+    // The click box's state for the next play.
+    void applyBeatClick();
     void fillDeviceBox();
     void applyDevice();
     void applyZoom();

@@ -27,6 +27,9 @@ constexpr std::array kExplanations = {
     Explanation{command::kSaveAs, "<b>Save As</b><p>Saves the tune under a new name.</p>"},
     Explanation{command::kSaveAsMidi, "<b>Save As Midi</b><p>Writes a standard MIDI file of the tune: the "
                                       "chanter and both drones, with the tempo and gracenotes as played.</p>"},
+    Explanation{command::kSaveAsPipeMidi, "<b>Save As Midi with Pipe Tuning</b><p>Writes the MIDI file with a "
+                                          "pitch bend on every note and drone, so that any General MIDI player "
+                                          "sounds the pipes' scale at the low A set for the pipes voice.</p>"},
     Explanation{command::kSaveAsImage, "<b>Save As Image</b><p>Writes the engraved music as a picture: PNG, "
                                        "SVG, PDF, BMP or PCX.</p>"},
     Explanation{command::kSaveAsMusicXml, "<b>Save As MusicXML</b><p>Writes the tune for other notation "
@@ -61,6 +64,9 @@ constexpr std::array kExplanations = {
     Explanation{command::kTempoBox, "<b>Tempo</b><p>Plays the tune slower or faster than written, from 50 "
                                     "to 150 percent, for practising. The ball follows; the tune's own tempo "
                                     "is not changed.</p>"},
+    Explanation{command::kClickBox, "<b>Click</b><p>Sounds a click on every beat while the tune plays, "
+                                    "higher on the first beat of each bar, through the same output as the "
+                                    "tune. It follows the practice tempo and is not saved in the tune.</p>"},
     Explanation{command::kChanterSlider, "<b>Chanter</b><p>The chanter's volume while playing.</p>"},
     Explanation{command::kTenorSlider, "<b>Tenor</b><p>The tenor drones' volume while playing.</p>"},
     Explanation{command::kBassSlider, "<b>Bass</b><p>The bass drone's volume while playing.</p>"},

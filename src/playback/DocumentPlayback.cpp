@@ -23,6 +23,13 @@ MidiListSettings midiListSettings(const PlaybackSettings& settings) {
     return {settings.chanterInstrument, settings.bassDroneNote, settings.tenorDroneNote, settings.timerResolution};
 }
 
+void buildEventList(DocumentPlayback& playback) {
+    MidiListSettings list = midiListSettings(playback.settings);
+    list.beatClick = playback.beatClick;
+    playback.midiEvents.build(playback.performance.events(), list);
+    playback.midiEvents.scaleTempo(playback.tempoPercent);
+}
+
 MidiFileSettings midiFileSettings(const PlaybackSettings& settings, const Tune* firstTune) {
     MidiFileSettings file;
     file.chanterInstrument = settings.chanterInstrument;
@@ -70,8 +77,7 @@ bool buildDocumentPlayback(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
         playback.performance.build(tunes, settings, playback.noteMap, lacksTempoLine, {});
     }
     if (output == PlaybackOutput::Midi && sendList == SendList::Build) {
-        playback.midiEvents.build(playback.performance.events(), midiListSettings(settings));
-        playback.midiEvents.scaleTempo(playback.tempoPercent);
+        buildEventList(playback);
     }
     return true;
 }

@@ -27,6 +27,8 @@ struct DocumentPlayback {
     // The practice tempo, a percent of the written one (kMinTempoPercent to
     // kMaxTempoPercent); the event list is built at it. Never stored in the tune.
     int tempoPercent = 100;
+    // The practice beat click, sent with the event list. Never stored either.
+    bool beatClick = false;
 };
 
 // Whether the MIDI event list is built with the performance. Only the live
@@ -53,6 +55,10 @@ void writeMissingTempoLine(const std::vector<std::unique_ptr<Tune>>& tunes, Scri
                            TuneSettings& tuneSettings);
 
 MidiListSettings midiListSettings(const PlaybackSettings& settings);
+
+// Builds the MIDI event list from the performance with the practice
+// controls: the beat click and the practice tempo.
+void buildEventList(DocumentPlayback& playback);
 
 // The MIDI file's values: the instruments, drones and volumes of the
 // settings, and the title, composer and footer of the first tune.

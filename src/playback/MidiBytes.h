@@ -39,4 +39,13 @@ inline constexpr std::uint8_t kChanterChannel = 0;
 inline constexpr std::uint8_t kBassDroneChannel = 1;
 inline constexpr std::uint8_t kTenorDroneChannel = 2;
 
+// The practice beat click: General MIDI's percussion channel, the high wood
+// block on a bar's first beat and the low one on the others (the pipes voice
+// plays its own click on that channel, louder on the first beat).
+inline constexpr std::uint8_t kClickChannel = 9;
+inline constexpr int kDownbeatClickKey = 76;
+inline constexpr int kBeatClickKey = 77;
+inline constexpr int kDownbeatClickVelocity = 127;
+inline constexpr int kBeatClickVelocity = 90;
+
 }  // namespace skirlo::midi

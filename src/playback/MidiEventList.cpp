@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "playback/BeatClick.h"
 #include "playback/SymbolTraits.h"
 
 namespace skirlo {
@@ -12,12 +13,18 @@ std::uint32_t timerResolution(std::optional<TimerCapabilities> capabilities) {
     return std::min(std::max(capabilities->periodMin, kFloor), capabilities->periodMax);
 }
 
+namespace {
+
+std::uint32_t pack(int status, int channel, int data1, int data2) {
+    return (static_cast<std::uint32_t>(status | channel) & 0xFF) | (static_cast<std::uint32_t>(data1) & 0xFF) << 8 |
+           (static_cast<std::uint32_t>(data2) & 0xFF) << 16;
+}
+
+}  // namespace
+
 const MidiEvent& MidiEventList::append(std::uint32_t delay, int status, int channel, int data1, int data2,
                                        const Symbol* symbol) {
-    const std::uint32_t message = (static_cast<std::uint32_t>(status | channel) & 0xFF) |
-                                  (static_cast<std::uint32_t>(data1) & 0xFF) << 8 |
-                                  (static_cast<std::uint32_t>(data2) & 0xFF) << 16;
-    return events_.emplace_back(MidiEvent{message, delay, symbol});
+    return events_.emplace_back(MidiEvent{pack(status, channel, data1, data2), delay, symbol});
 }
 
 void MidiEventList::appendNote(const PerformanceEvent& event, bool first, int previous,
@@ -65,13 +72,50 @@ void MidiEventList::build(const std::vector<PerformanceEvent>& performance, cons
     events_.reserve(3 * performance.size() + 4);
     append(0, kProgramChange, kChanterChannel, settings.chanterInstrument, 0, nullptr);
     int previous = 0;
+    std::vector<std::size_t> starts;
+    if (settings.beatClick) starts.reserve(performance.size());
     for (std::size_t i = 0; i < performance.size(); ++i) {
+        if (settings.beatClick) starts.push_back(events_.size());
         appendNote(performance[i], i == 0, previous, settings);
         previous = performance[i].pitch & 0xFF;
     }
     if (!performance.empty()) append(0, kNoteOff, kChanterChannel, previous, 0, nullptr);
     append(0, kNoteOff, kBassDroneChannel, settings.bassDroneNote, 0, nullptr);
     append(0, kNoteOff, kTenorDroneChannel, settings.tenorDroneNote, 0, nullptr);
+    if (settings.beatClick) addBeatClicks(performance, starts);
+}
+
+void MidiEventList::addBeatClicks(const std::vector<PerformanceEvent>& performance,
+                                  const std::vector<std::size_t>& starts) {
+    using namespace midi;
+    // Each message's time from the start; a message sounds at the sum of the delays before it.
+    std::vector<std::uint64_t> at(events_.size() + 1, 0);
+    for (std::size_t i = 0; i < events_.size(); ++i) at[i + 1] = at[i] + events_[i].delay;
+    std::vector<std::uint64_t> noteStarts(starts.size());
+    for (std::size_t i = 0; i < starts.size(); ++i) noteStarts[i] = at[starts[i]];
+    const std::vector<BeatClick> clicks = beatClicks(performance, noteStarts, at.back());
+
+    std::vector<MidiEvent> merged;
+    merged.reserve(events_.size() + clicks.size());
+    std::uint64_t sentAt = 0;  // the time of the last message in `merged`
+    std::size_t next = 0;
+    const auto place = [&](MidiEvent event, std::uint64_t time) {
+        if (!merged.empty()) merged.back().delay = static_cast<std::uint32_t>(time - sentAt);
+        sentAt = time;
+        merged.push_back(event);
+    };
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+        for (; next < clicks.size() && clicks[next].ms <= at[i] && clicks[next].ms < at.back(); ++next) {
+            const bool downbeat = clicks[next].downbeat;
+            const std::uint32_t message =
+                pack(kNoteOn, kClickChannel, downbeat ? kDownbeatClickKey : kBeatClickKey,
+                                 downbeat ? kDownbeatClickVelocity : kBeatClickVelocity);
+            place({message, 0, nullptr}, clicks[next].ms);
+        }
+        place(events_[i], at[i]);
+    }
+    merged.back().delay = events_.back().delay;
+    events_ = std::move(merged);
 }
 
 }  // namespace skirlo

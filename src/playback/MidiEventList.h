@@ -40,6 +40,7 @@ struct MidiListSettings {
     int bassDroneNote = 33;
     int tenorDroneNote = 45;
     std::uint32_t timerResolution = 5;
+    bool beatClick = false;  // the practice click on every beat
 };
 
 class MidiEventList {
@@ -51,6 +52,8 @@ public:
     // Replaces the list by the messages of the performance: the chanter's
     // program, each note (the new one starts before the old one is released,
     // so notes join without a gap), then the releases of the chanter and drones.
+    // With the beat click, each beat's click is sent before the notes that
+    // start with it; a click has no release (the sound is a short stroke).
     void build(const std::vector<PerformanceEvent>& performance, const MidiListSettings& settings);
 
     const std::vector<MidiEvent>& events() const { return events_; }
@@ -62,6 +65,8 @@ public:
 
 private:
     void appendNote(const PerformanceEvent& event, bool first, int previous, const MidiListSettings& settings);
+    // `starts[i]`: the index of the first message of performance event i.
+    void addBeatClicks(const std::vector<PerformanceEvent>& performance, const std::vector<std::size_t>& starts);
 
     std::vector<MidiEvent> events_;
 };

@@ -460,7 +460,11 @@ bool Performance::build(const std::vector<std::unique_ptr<Tune>>& tunes, Playbac
         makeRoom(events_, eventCount(performance), done + 1, tunes.size() - done - 1);
         for (PartRendition& rendition : performance.renditions) {
             for (RepeatPass& pass : rendition.passes) {
+                BarMark mark = BarMark::Part;
                 for (BarEvents& bar : pass.bars) {
+                    if (bar.events.empty()) continue;
+                    bar.events.front().bar = mark;
+                    mark = BarMark::Bar;
                     events_.insert(events_.end(), std::make_move_iterator(bar.events.begin()),
                                    std::make_move_iterator(bar.events.end()));
                 }

@@ -9,6 +9,10 @@ namespace skirlo {
 
 struct Symbol;
 
+// A bar's first event, and whether that bar opens a part (or a tune): a
+// part's first bar may be a pickup, whose beats count back from its end.
+enum class BarMark : std::uint8_t { None, Bar, Part };
+
 // A large file has hundreds of thousands of events: the fields are ordered
 // and sized so that one takes 48 bytes.
 struct PerformanceEvent {
@@ -25,6 +29,8 @@ struct PerformanceEvent {
     std::uint16_t flags = 0;
     // log2 of the time signature's denominator: 1 to 4.
     std::int8_t exponent = 0;
+    // Set on the first event of a bar: where the beat click counts from.
+    BarMark bar = BarMark::None;
     // The originating symbol's text ("gg" or "tg" for an inserted gracenote),
     // in the tree like `symbol`, not a copy of its own.
     std::string_view name;

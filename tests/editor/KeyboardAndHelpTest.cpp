@@ -79,7 +79,7 @@ TEST_F(KeyboardAndHelpTest, TabGoesRoundTheControlBarAndTheMusicNeverIntoTheText
     ASSERT_NO_FATAL_FAILURE(openExample());
     const std::string text = tune->document().script().text();
     QList<QWidget*> visited;
-    for (int press = 0; press < 12; ++press) {
+    for (int press = 0; press < 16; ++press) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited << QApplication::focusWidget();
     }

@@ -75,14 +75,15 @@ protected:
     }
 
     // Runs skirlo-cli, which lies beside the test program, on the same profile.
-    std::string runCli(const QString& command, const fs::path& tune, const fs::path& out) {
+    std::string runCli(const QString& command, const fs::path& tune, const fs::path& out,
+                       const QStringList& extra = {}) {
         QProcess cli;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         cli.setProcessEnvironment(environment);
-        cli.start(QCoreApplication::applicationDirPath() + "/skirlo-cli",
-                  {command, "--profile", QString::fromStdString((folder / "QTN32.INI").string()),
-                   QString::fromStdString(tune.string()), "-o", QString::fromStdString(out.string())});
+        const QStringList arguments{command, "--profile", QString::fromStdString((folder / "QTN32.INI").string()),
+                                    QString::fromStdString(tune.string()), "-o", QString::fromStdString(out.string())};
+        cli.start(QCoreApplication::applicationDirPath() + "/skirlo-cli", arguments + extra);
         EXPECT_TRUE(cli.waitForFinished(60000)) << "skirlo-cli is built beside the tests";
         EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
         return readFile(out);
@@ -133,6 +134,12 @@ TEST_F(MusicExportTest, MidiAndMusicXmlAreTheCommandLinesAlsoWhenThePcSpeakerIsS
     EXPECT_TRUE(readFile(chosen) == expected) << "the speaker's frequencies reached the file";
     EXPECT_EQ(document->playback().performance.events().front().pitch, speakerEvents.front().pitch);
     EXPECT_TRUE(messages.messages().empty());
+
+    const std::string bent = runCli("midi", folder / "laddie.tnz", folder / "cli-pipes.mid", {"--pipe-tuning"});
+    EXPECT_NE(bent, expected);
+    chosen = folder / "out" / "pipes.mid";
+    exporter->saveMidi(*document, nullptr, pipeTuning(*workspace->profile));
+    EXPECT_TRUE(readFile(chosen) == bent) << "the menu's pipe-tuned file differs from skirlo-cli midi --pipe-tuning";
 
     const std::string xml = runCli("musicxml", folder / "laddie.tnz", folder / "cli.musicxml");
     chosen = folder / "out" / "speaker.musicxml";

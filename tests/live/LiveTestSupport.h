@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -142,6 +143,8 @@ public:
     // Returned by open and by capabilities when non-zero.
     std::uint32_t openError = 0;
     std::uint32_t capabilitiesError = 0;
+    // Returned by open for one device only.
+    std::map<unsigned, std::uint32_t> openErrorOf;
 
     unsigned deviceCount(MidiDirection direction) override {
         return static_cast<unsigned>((direction == MidiDirection::Output ? outputs : inputs).size());
@@ -157,6 +160,7 @@ public:
         const auto& list = direction == MidiDirection::Output ? outputs : inputs;
         if (openError != 0) return openError;
         if (id >= list.size()) return midi_error::kBadDeviceId;
+        if (openErrorOf.contains(id)) return openErrorOf.at(id);
         record("open " + std::to_string(id));
         out = std::make_unique<Handle>(*this);
         return 0;

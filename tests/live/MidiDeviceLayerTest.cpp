@@ -95,6 +95,18 @@ TEST_F(DeviceLayerTest, ErrorsAreShownWithThePlatformTextAndUnknownCodesWithTheT
     EXPECT_EQ(messages.messages()[1].caption, "MIDI Input Error");
 }
 
+TEST_F(DeviceLayerTest, AnUnreadablePipesVoiceIsReportedAndTheGeneralMidiVoicePlaysInstead) {
+    platform.outputs = {{kPipesVoiceName, kMidiSupportsVolume}, {"Port A", 0}, {kSynthesizerName, kMidiSupportsVolume}};
+    platform.openErrorOf[0] = midi_error::kNoPipesSoundfont;
+    MidiDevice device;
+    device.deviceType = midi_device::kOutput;
+    open(device, 0);
+    EXPECT_TRUE(device.isOpen());
+    EXPECT_EQ(platform.actions(), std::vector<std::string>{"open 2"});
+    ASSERT_EQ(messages.messages().size(), 1U);
+    EXPECT_EQ(messages.messages()[0].text, *midiErrorText(midi_error::kNoPipesSoundfont));
+}
+
 TEST_F(DeviceLayerTest, AFailedOpenForgetsTheDeviceAndReportsOnce) {
     platform.outputs = {{"Port A", 0}};
     layer.enumerateOutputs();

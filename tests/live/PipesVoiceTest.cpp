@@ -100,6 +100,24 @@ TEST_F(PipesWavTest, EveryChanterDegreeAndBothDronesSoundTheJustScaleAtTheChosen
     }
 }
 
+TEST_F(PipesWavTest, EachDroneHoldsOnePureHarmonicSeries) {
+    // Six seconds of each drone alone: every partial within 30 dB of the
+    // strongest sits on the drone's own harmonic series, within 5 cents;
+    // detuned reeds beating against each other would add partials beside it.
+    for (const auto& [volumes, octaves] : {std::pair{"0,127,0", 1}, std::pair{"0,0,127", 2}}) {
+        const test::Wav drone = render({"--volumes", volumes});
+        const double fundamental = 476.0 / (1 << octaves);
+        const std::vector<test::Partial> found =
+            test::partials(test::monoOf(drone), drone.frameAt(2000), 18, drone.rate, 30);
+        ASSERT_GE(found.size(), 3u) << volumes;
+        for (const test::Partial& partial : found) {
+            const double harmonic = std::max(1.0, std::round(partial.hz / fundamental));
+            EXPECT_LE(std::abs(centsBetween(partial.hz, harmonic * fundamental)), 5.0)
+                << volumes << ": a partial at " << partial.hz << " Hz, " << partial.belowStrongest << " dB down";
+        }
+    }
+}
+
 TEST_F(PipesWavTest, TheDronesSoundAlikeAtTheirDefaultVolumesAndTheTuneEndsWithoutAClick) {
     const test::Wav tenor = render({"--volumes", "0,77,0"});
     const test::Wav bass = render({"--volumes", "0,0,38"});
@@ -145,6 +163,28 @@ TEST_F(PipesWavTest, HalfTheTempoDoublesTheTimeBetweenNoteStarts) {
     const double normal = double(render({}).frames());
     const double slow = double(render({"--tempo", "50"}).frames());
     EXPECT_NEAR(slow - normal, kScaleNotes * kNoteMs * 44.1, 2);
+}
+
+TEST_F(PipesWavTest, BeatClicksLandOnTheBeatsToTheSampleTheFirstOfEachBarLouder) {
+    // The synthesizer starts every message, note or click, at the first of
+    // its 64-frame blocks at or after the message's frame: each click's first
+    // frames are there, to the sample (its attack rises within 8 frames).
+    const test::Wav wav = render({"--click", "--volumes", "0,0,0"});  // the clicks alone
+    const std::vector<double> signal = test::monoOf(wav);
+    for (int beat = 0; beat < kScaleNotes; ++beat) {
+        const long due = wav.frameAt(kIntroductionMs + beat * kNoteMs);
+        const long block = (due + 63) / 64 * 64;
+        long onset = due - 441;
+        while (onset < due + 441 && std::abs(signal[std::size_t(onset)]) < 4) ++onset;
+        EXPECT_GE(onset, block) << "beat " << beat;
+        EXPECT_LE(onset, block + 8) << "beat " << beat;
+        const int loudest = wav.peak(kIntroductionMs + beat * kNoteMs, kIntroductionMs + beat * kNoteMs + 50);
+        EXPECT_GT(decibels(loudest, 32767), -30) << "beat " << beat;
+        if (beat % 4 == 1) {
+            EXPECT_GT(wav.peak(kIntroductionMs + (beat - 1) * kNoteMs, kIntroductionMs + (beat - 1) * kNoteMs + 50),
+                      loudest * 3 / 2);
+        }
+    }
 }
 
 TEST_F(PipesWavTest, BadValuesAreUsageErrorsAndWriteNothing) {

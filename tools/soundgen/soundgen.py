@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Synthesizes the SoundFont of the built-in pipes voice: a chanter and two drones.
+"""Synthesizes the SoundFont of the built-in pipes voice: a chanter, two drones and a beat click.
 
 Every sample is a sum of exact harmonics whose loop holds a whole number of
 periods, so a looped note holds one steady pitch with no beating: the loop
@@ -136,6 +136,24 @@ def drone_sample(key, harmonics, tilt):
     return to_pcm(normalised(wave, 0.7)), start, start + frames, hz
 
 
+# The practice beat click: a short wooden knock, a few damped partials of a
+# struck bar over a breath of noise, gone within 40 ms. It plays once per key
+# press (no loop), so it needs no release.
+CLICK_KEY = 76
+CLICK_FRAMES = int(0.040 * RATE)
+
+
+def click_sample():
+    noise = Lcg(0xC11C)
+    wave = []
+    for n in range(CLICK_FRAMES):
+        t = n / RATE
+        tone = sum(a * math.sin(2.0 * math.pi * hz * t) * math.exp(-t / d)
+                   for hz, a, d in ((1850.0, 1.0, 0.008), (4700.0, 0.45, 0.004), (820.0, 0.35, 0.012)))
+        wave.append(tone + 0.3 * noise.uniform() * math.exp(-t / 0.0015))
+    return to_pcm(normalised(wave, 0.6))
+
+
 # --- The SoundFont 2 file -------------------------------------------------
 
 GEN_ATTACK_VOL_ENV = 34
@@ -174,7 +192,7 @@ def generator(oper, amount):
 
 
 def soundfont(voices):
-    """`voices`: (name, pcm, loop_start, loop_end, root_key, attack_s, release_s, attenuation_cb),
+    """`voices`: (name, pcm, loop_start, loop_end, root_key, attack_s, release_s, attenuation_cb, looped),
     each becoming a sample, an instrument of one zone and preset number `index` of bank 0."""
     samples = b""
     shdr = b""
@@ -185,7 +203,7 @@ def soundfont(voices):
     pbag = b""
     pgen = b""
     at = 0
-    for index, (name, pcm, loop_start, loop_end, root_key, attack, release, attenuation) in enumerate(voices):
+    for index, (name, pcm, loop_start, loop_end, root_key, attack, release, attenuation, looped) in enumerate(voices):
         samples += struct.pack("<%dh" % len(pcm), *pcm) + b"\0\0" * SAMPLE_PAD
         shdr += name20(name) + struct.pack("<IIIIIBbHH", at, at + len(pcm), at + loop_start, at + loop_end,
                                           RATE, root_key, 0, 0, 1)
@@ -196,7 +214,8 @@ def soundfont(voices):
         igen += generator(GEN_ATTACK_VOL_ENV, timecents(attack))
         igen += generator(GEN_RELEASE_VOL_ENV, timecents(release))
         igen += generator(GEN_INITIAL_ATTENUATION, attenuation)
-        igen += generator(GEN_SAMPLE_MODES, 1)  # loop while the key is held and through the release
+        if looped:
+            igen += generator(GEN_SAMPLE_MODES, 1)  # loop while the key is held and through the release
         igen += generator(GEN_OVERRIDING_ROOT_KEY, root_key)
         igen += generator(GEN_SAMPLE_ID, index)
         phdr += name20(name) + struct.pack("<HHHIII", index, 0, len(pbag) // 4, 0, 0, 0)
@@ -226,7 +245,7 @@ def soundfont(voices):
     return b"RIFF" + struct.pack("<I", len(body)) + body
 
 
-# Preset numbers the synthesizer selects: 0 chanter, 1 tenor drone, 2 bass drone.
+# Preset numbers the synthesizer selects: 0 chanter, 1 tenor drone, 2 bass drone, 3 click.
 # The chanter's release is short, so that a new note silences the one before
 # within a few milliseconds (the synthesizer lengthens it for the last note).
 # The tenor is quieter than the bass by about what their default volumes
@@ -236,10 +255,12 @@ def build():
     chanter, chanter_loop, chanter_end, _ = chanter_sample()
     tenor, tenor_loop, tenor_end, _ = drone_sample(57, 40, 0.9)
     bass, bass_loop, bass_end, _ = drone_sample(45, 60, 0.8)
+    click = click_sample()
     return soundfont([
-        ("Chanter", chanter, chanter_loop, chanter_end, CHANTER_KEY, 0.002, 0.020, 0),
-        ("Tenor Drone", tenor, tenor_loop, tenor_end, 57, 0.060, 0.250, 350),
-        ("Bass Drone", bass, bass_loop, bass_end, 45, 0.060, 0.250, 0),
+        ("Chanter", chanter, chanter_loop, chanter_end, CHANTER_KEY, 0.002, 0.020, 0, True),
+        ("Tenor Drone", tenor, tenor_loop, tenor_end, 57, 0.060, 0.250, 350, True),
+        ("Bass Drone", bass, bass_loop, bass_end, 45, 0.060, 0.250, 0, True),
+        ("Click", click, 0, len(click) - 1, CLICK_KEY, 0.001, 0.040, 0, False),
     ])
 
 

@@ -80,13 +80,30 @@ std::uint32_t MidiDeviceLayer::midiActivateDevice(MidiDevice& device, std::uint3
 std::uint32_t MidiDeviceLayer::openDevice(MidiDevice& device) {
     if (device.isOpen()) return 0;
     std::unique_ptr<MidiHandle> handle;
-    const std::uint32_t result = platform_.open(*directionOf(device.deviceType), device.deviceId, handle);
+    const MidiDirection direction = *directionOf(device.deviceType);
+    std::uint32_t result = platform_.open(direction, device.deviceId, handle);
+    if (result == midi_error::kNoPipesSoundfont) {
+        // The message says that the General MIDI voice plays instead.
+        midiShowError(result, device.deviceType);
+        const std::optional<unsigned> voice = deviceNamed(direction, kSynthesizerName);
+        if (voice) result = platform_.open(direction, *voice, handle);
+    }
     if (result != midi_error::kNone || handle == nullptr) {
         device.deviceId = midi_device::kNone;
         return reported(result != midi_error::kNone ? result : midi_error::kUnspecified, device);
     }
     device.handle = std::move(handle);
     return 0;
+}
+
+std::optional<unsigned> MidiDeviceLayer::deviceNamed(MidiDirection direction, std::string_view name) {
+    for (unsigned id = 0; id < platform_.deviceCount(direction); ++id) {
+        MidiCapabilities capabilities;
+        if (platform_.capabilities(direction, id, capabilities) == midi_error::kNone && capabilities.name == name) {
+            return id;
+        }
+    }
+    return std::nullopt;
 }
 
 std::uint32_t MidiDeviceLayer::closeDevice(MidiDevice& device) {

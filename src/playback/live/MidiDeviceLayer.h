@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "playback/PlaybackSettings.h"
@@ -112,6 +113,7 @@ public:
 
 private:
     std::uint32_t openDevice(MidiDevice& device);
+    std::optional<unsigned> deviceNamed(MidiDirection direction, std::string_view name);
     std::uint32_t closeDevice(MidiDevice& device);
     std::uint32_t closeAsking(MidiDevice& device);
     std::uint32_t assignOpen(MidiDevice& device, const std::uint8_t* data, std::size_t length);

@@ -23,6 +23,9 @@ enum class MidiDirection { Input, Output };
 
 // The built-in synthesizer's pipes voice, offered first among the outputs.
 inline constexpr const char* kPipesVoiceName = "Highland Pipes (built-in)";
+// Its General MIDI voice, playing the tune's instruments; it stands in for
+// the pipes voice when that voice's SoundFont cannot be read.
+inline constexpr const char* kSynthesizerName = "Built-in Synthesizer";
 
 namespace midi_error {
 inline constexpr std::uint32_t kNone = 0;

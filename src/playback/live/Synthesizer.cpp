@@ -67,6 +67,7 @@ unsigned sequencerMs(std::int64_t frame, int sampleRate) {
 constexpr int kChanterPreset = 0;
 constexpr int kTenorPreset = 1;
 constexpr int kBassPreset = 2;
+constexpr int kClickPreset = 3;
 constexpr int kChanterChannel = midi::kChanterChannel;
 constexpr int kBassChannel = midi::kBassDroneChannel;
 constexpr int kTenorChannel = midi::kTenorDroneChannel;
@@ -166,7 +167,8 @@ std::uint32_t Synthesizer::make(int sampleRate, const std::filesystem::path& sou
         font != FLUID_FAILED &&
         (!pipes || (fluid_synth_program_select(synth, kChanterChannel, font, 0, kChanterPreset) == FLUID_OK &&
                     fluid_synth_program_select(synth, kTenorChannel, font, 0, kTenorPreset) == FLUID_OK &&
-                    fluid_synth_program_select(synth, kBassChannel, font, 0, kBassPreset) == FLUID_OK));
+                    fluid_synth_program_select(synth, kBassChannel, font, 0, kBassPreset) == FLUID_OK &&
+                    fluid_synth_program_select(synth, midi::kClickChannel, font, 0, kClickPreset) == FLUID_OK));
     if (!loaded) {
         log.write("Built-in synthesizer: cannot load the soundfont " + soundfont.string() + "\n");
         out.reset();
@@ -196,6 +198,11 @@ void Synthesizer::send(std::uint32_t message) {
 
 void Synthesizer::sendPipes(std::uint32_t message) {
     const int channel = static_cast<int>(message & 0x0F);
+    // The beat click runs beside the tune: it neither ends nor changes a note.
+    if (channel == midi::kClickChannel) {
+        dispatch(message);
+        return;
+    }
     if (pendingRelease_ >= 0) releaseChanter(isNoteOff(message) && channel != kChanterChannel);
     // The presets are the voice's own: program changes are not followed.
     if ((message & 0xF0) == midi::kProgramChange) return;

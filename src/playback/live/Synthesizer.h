@@ -38,7 +38,6 @@ namespace skirlo {
 
 class DiagnosticLog;
 
-inline constexpr const char* kSynthesizerName = "Built-in Synthesizer";
 // The rate the synthesizer plays at through the machine's audio output.
 inline constexpr int kLiveSampleRate = 44100;
 
@@ -61,10 +60,11 @@ public:
     // Loads the soundfont; midi_error::kNoSoundfont (with the reason in the
     // log) when there is none or it cannot be read.
     static std::uint32_t create(int sampleRate, DiagnosticLog& log, std::unique_ptr<Synthesizer>& out);
-    // The pipes voice: the chanter preset on the chanter's channel and the
-    // drone presets on the drones', whatever program the messages ask for,
-    // without reverb or chorus (they would blur the notes and detune the
-    // drones). midi_error::kNoPipesSoundfont when `soundfont` cannot be read.
+    // The pipes voice: the chanter preset on the chanter's channel, the
+    // drone presets on the drones' and the click on the click's, whatever
+    // program the messages ask for, without reverb or chorus (they would
+    // blur the notes and detune the drones). midi_error::kNoPipesSoundfont
+    // when `soundfont` cannot be read.
     static std::uint32_t createPipes(int sampleRate, const std::filesystem::path& soundfont, DiagnosticLog& log,
                                      std::unique_ptr<Synthesizer>& out);
 
