@@ -27,7 +27,8 @@ const CommandSpec kAdd{
     "Adds each DIR to the tune library and indexes every .tnz file under it: title, type, composer, footer,\n"
     "time signature, parts and tempo of each tune. A folder already in the library is scanned again; only files\n"
     "whose modification time or size changed are read, and files no longer there are dropped. Unreadable files,\n"
-    "files over 1,048,575 bytes and files that are not tune files are listed with the reason and skipped.\n"
+    "files over 1,048,575 bytes and files that are not tune files are listed with the reason and skipped;\n"
+    "a tune whose text another file already holds is shown once, from the first file by path.\n"
     "The database is $XDG_DATA_HOME/skirlo/library.sqlite (~/.local/share/skirlo/) unless --db names another.\n"
     "Exits 1 when a DIR is not a folder.",
     {"DIR..."},

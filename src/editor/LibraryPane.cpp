@@ -10,7 +10,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QMimeData>
 #include <QTableWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,6 +34,27 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kPositionRole = Qt::UserRole + 1;
 
 QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The list of tunes. Tunes dragged out leave as their files, each once, for
+// the desktop or another program; a copy, so a drop never takes a row away.
+class TuneTable final : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+
+protected:
+    QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
+    QMimeData* mimeData(const QList<QTableWidgetItem*>& items) const override {
+        QList<QUrl> files;
+        for (const QTableWidgetItem* item : items) {
+            const QUrl file = QUrl::fromLocalFile(item->data(kPathRole).toString());
+            if (!files.contains(file)) files.push_back(file);
+        }
+        auto* data = new QMimeData;
+        data->setUrls(files);
+        return data;
+    }
+};
 
 QString scanSummary(const ScanReport& report) {
     QString summary = QObject::tr("%1 files read (%2 tunes), %3 unchanged, %4 removed")
@@ -77,7 +100,10 @@ LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, Emb
     filters->addWidget(type_);
     filters->addWidget(time_);
     layout->addLayout(filters);
-    table_ = new QTableWidget(0, kColumns);
+    table_ = new TuneTable(0, kColumns);
+    table_->setDragEnabled(true);
+    table_->setDragDropMode(QAbstractItemView::DragOnly);
+    table_->setDefaultDropAction(Qt::CopyAction);
     table_->setHorizontalHeaderLabels({tr("Title"), tr("Type"), tr("Time"), tr("Composer"), tr("File")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);

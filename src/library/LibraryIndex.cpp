@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Bumped whenever the tables change: an index of another layout is rebuilt.
-constexpr std::int64_t kSchemaVersion = 1;
+constexpr std::int64_t kSchemaVersion = 2;
 constexpr int kBusyTimeoutMs = 60'000;
 
 constexpr const char* kSchema = R"sql(
@@ -28,7 +28,8 @@ CREATE TABLE tunes(
   file INTEGER NOT NULL REFERENCES files(id),
   position INTEGER NOT NULL,
   title TEXT NOT NULL, type TEXT NOT NULL, composer TEXT NOT NULL, footer TEXT NOT NULL,
-  time TEXT NOT NULL, parts INTEGER NOT NULL, tempo INTEGER NOT NULL);
+  time TEXT NOT NULL, parts INTEGER NOT NULL, tempo INTEGER NOT NULL,
+  fingerprint INTEGER NOT NULL DEFAULT 0, original INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX tunes_by_file ON tunes(file);
 CREATE VIRTUAL TABLE tune_words USING fts5(title, type, composer, footer,
   content='tunes', content_rowid='id', prefix='1 2 3',
@@ -41,6 +42,14 @@ CREATE TRIGGER tunes_removed AFTER DELETE ON tunes BEGIN
   INSERT INTO tune_words(tune_words, rowid, title, type, composer, footer)
     VALUES ('delete', old.id, old.title, old.type, old.composer, old.footer);
 END;
+)sql";
+
+// The first version had no fingerprints: its tunes are read again at the
+// next scan, which the changed stamps force.
+constexpr const char* kFromVersion1 = R"sql(
+ALTER TABLE tunes ADD COLUMN fingerprint INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE tunes ADD COLUMN original INTEGER NOT NULL DEFAULT 0;
+UPDATE files SET modified = -1;
 )sql";
 
 // Paths under `folder`: from "folder/" up to, not including, "folder0"
@@ -123,7 +132,8 @@ void LibraryIndex::openChecked() {
     const std::vector<std::string> check = column("PRAGMA quick_check");
     if (check.size() != 1 || check[0] != "ok") throw LibraryError("the integrity check failed");
     const std::int64_t found = number("PRAGMA user_version");
-    if (found != kSchemaVersion && (found != 0 || number("SELECT count(*) FROM sqlite_schema") != 0)) {
+    const bool known = found == 0 || found == 1 || found == kSchemaVersion;
+    if (!known || (found == 0 && number("SELECT count(*) FROM sqlite_schema") != 0)) {
         throw LibraryError("it is not a tune library index of this version");
     }
     // Readers go on while another program writes.
@@ -134,8 +144,9 @@ void LibraryIndex::openChecked() {
 void LibraryIndex::createSchema() {
     Transaction transaction(*db_);
     // Another program may have made it while this one waited for the lock.
-    if (number("PRAGMA user_version") == kSchemaVersion) return;
-    db_->execute(kSchema);
+    const std::int64_t found = number("PRAGMA user_version");
+    if (found == kSchemaVersion) return;
+    db_->execute(found == 1 ? kFromVersion1 : kSchema);
     db_->execute(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     transaction.commit();
 }
@@ -211,6 +222,7 @@ bool LibraryIndex::removeFolder(const std::string& given) {
     }
     files.reset();
     for (const std::int64_t id : drop) removeFileRow(*db_, id);
+    markDuplicates();
     transaction.commit();
     return true;
 }
@@ -259,8 +271,32 @@ ScanReport LibraryIndex::scanOne(const std::string& folder) {
     present.reset();
     for (const std::int64_t id : gone) removeFileRow(*db_, id);
     report.filesRemoved = static_cast<int>(gone.size());
+    if (report.filesRead > 0 || report.filesRemoved > 0) markDuplicates();
     transaction.commit();
     return report;
+}
+
+void LibraryIndex::markDuplicates() {
+    // The first copy of a tune, by file path and place in its file, is the
+    // one the library shows; each later copy names it as its original.
+    SqliteStatement select(*db_,
+                           "SELECT t.id, t.fingerprint, t.original FROM tunes t JOIN files f ON f.id = t.file "
+                           "WHERE t.fingerprint <> 0 ORDER BY t.fingerprint, f.path, t.position");
+    SqliteStatement update(*db_, "UPDATE tunes SET original = ? WHERE id = ?");
+    std::int64_t fingerprint = 0;
+    std::int64_t first = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> changes;  // (id, original)
+    while (select.step()) {
+        const std::int64_t id = select.integer(0);
+        if (select.integer(1) != fingerprint || first == 0) {
+            fingerprint = select.integer(1);
+            first = id;
+        }
+        const std::int64_t original = id == first ? 0 : first;
+        if (select.integer(2) != original) changes.emplace_back(id, original);
+    }
+    select.reset();
+    for (const auto& [id, original] : changes) update.bind(1, original).bind(2, id).run();
 }
 
 void LibraryIndex::storeFile(const ScannedFile& file) {
@@ -280,12 +316,12 @@ void LibraryIndex::storeFile(const ScannedFile& file) {
     const std::int64_t id = upsert.integer(0);
     upsert.reset();
     SqliteStatement insert(*db_,
-                           "INSERT INTO tunes(file, position, title, type, composer, footer, time, parts, tempo) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                           "INSERT INTO tunes(file, position, title, type, composer, footer, time, parts, tempo, "
+                           "fingerprint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (const TuneSummary& tune : file.tunes) {
         insert.bind(1, id).bind(2, std::int64_t{tune.position}).bind(3, tune.title).bind(4, tune.type);
         insert.bind(5, tune.composer).bind(6, tune.footer).bind(7, tune.time).bind(8, std::int64_t{tune.parts});
-        insert.bind(9, std::int64_t{tune.tempo}).run();
+        insert.bind(9, std::int64_t{tune.tempo}).bind(10, static_cast<std::int64_t>(tune.fingerprint)).run();
     }
 }
 
@@ -312,7 +348,7 @@ std::vector<LibraryTune> LibraryIndex::findTunes(const TuneQuery& query) {
         "SELECT t.id, f.path, t.position, t.title, t.type, t.composer, t.footer, t.time, t.parts, t.tempo "
         "FROM tunes t JOIN files f ON f.id = t.file";
     if (!words.empty()) sql += " JOIN tune_words w ON w.rowid = t.id";
-    sql += " WHERE (?2 = '' OR t.type = ?2 COLLATE NOCASE) AND (?3 = '' OR t.time = ?3)";
+    sql += " WHERE t.original = 0 AND (?2 = '' OR t.type = ?2 COLLATE NOCASE) AND (?3 = '' OR t.time = ?3)";
     if (!words.empty()) sql += " AND tune_words MATCH ?1";
     sql += " ORDER BY t.title COLLATE NOCASE, f.path, t.position";
     SqliteStatement select(*db_, sql.c_str());
@@ -340,6 +376,15 @@ std::vector<SkippedFile> LibraryIndex::skippedFiles() {
     std::vector<SkippedFile> files;
     SqliteStatement select(*db_, "SELECT path, skipped FROM files WHERE skipped <> '' ORDER BY path");
     while (select.step()) files.push_back({select.text(0), select.text(1)});
+    SqliteStatement copies(*db_,
+                           "SELECT f.path, t.position, t.title, g.path, o.position FROM tunes t "
+                           "JOIN files f ON f.id = t.file JOIN tunes o ON o.id = t.original "
+                           "JOIN files g ON g.id = o.file ORDER BY f.path, t.position");
+    while (copies.step()) {
+        files.push_back({copies.text(0), "tune " + std::to_string(copies.integer(1) + 1) + " \"" + copies.text(2) +
+                                             "\" is the same as tune " + std::to_string(copies.integer(4) + 1) +
+                                             " of " + copies.text(3) + " (shown from there)"});
+    }
     return files;
 }
 

@@ -82,7 +82,10 @@ public:
     ScanReport rescan();
 
     std::vector<std::string> folders();
+    // The first copy of each tune only: later copies (the same text in
+    // another file, or later in the same one) are among the skipped.
     std::vector<LibraryTune> findTunes(const TuneQuery& query);
+    // Files left out with the reason, and each copy of a tune shown from elsewhere.
     std::vector<SkippedFile> skippedFiles();
     // The distinct tune types and time signatures, sorted, for the filters.
     std::vector<std::string> types();
@@ -94,6 +97,7 @@ private:
     void createSchema();
     ScanReport scanOne(const std::string& folder);
     void storeFile(const ScannedFile& file);
+    void markDuplicates();
     std::vector<std::string> column(const char* sql);
     std::int64_t number(const char* sql);
 

@@ -137,6 +137,34 @@ std::string_view trimmed(std::string_view text, std::size_t start, std::size_t e
     return text.substr(start, end - start);
 }
 
+// A tune's text as a set takes it: from its first record (or its music,
+// where it has none) to its end, without the blank bytes around it.
+std::string_view tuneText(std::string_view snapshot, std::size_t start, std::size_t end) {
+    std::size_t body = end;
+    if (const std::size_t ampersand = snapshot.find('&', start); ampersand < end) {
+        body = start + bodyStart(snapshot.substr(start), ampersand - start);
+    }
+    std::size_t textStart = firstRecordQuote(snapshot, start, body);
+    if (textStart == std::string_view::npos) textStart = body;
+    return trimmed(snapshot, textStart, end);
+}
+
+// 64-bit FNV-1a over the text with each run of blanks read as one space.
+std::uint64_t fingerprintOf(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    bool blank = false;
+    for (const char c : text) {
+        if (isBlank(c)) {
+            blank = true;
+            continue;
+        }
+        if (blank) hash = (hash ^ std::uint8_t{' '}) * 1099511628211ULL;
+        blank = false;
+        hash = (hash ^ static_cast<std::uint8_t>(c)) * 1099511628211ULL;
+    }
+    return hash;
+}
+
 }  // namespace
 
 std::vector<TuneSummary> summarizeTunes(std::string bytes, const SymbolMap& symbols) {
@@ -149,7 +177,12 @@ std::vector<TuneSummary> summarizeTunes(std::string bytes, const SymbolMap& symb
     const bool convertBareStrings = recognition.beginBuild(script);
     const std::string snapshot = script.text();
     SummaryReader reader(snapshot, script, convertBareStrings, symbols);
-    return reader.readAll();
+    std::vector<TuneSummary> tunes = reader.readAll();
+    for (std::size_t i = 0; i < tunes.size(); ++i) {
+        const auto& span = reader.spans()[i];
+        tunes[i].fingerprint = fingerprintOf(tuneText(snapshot, span.start, span.end));
+    }
+    return tunes;
 }
 
 CutTuneFile cutTuneTexts(std::string bytes, const SymbolMap& symbols) {
@@ -172,15 +205,11 @@ CutTuneFile cutTuneTexts(std::string bytes, const SymbolMap& symbols) {
 
     CutTuneFile file;
     for (auto& span : reader.spans()) {
-        std::size_t body = span.end;
-        if (const std::size_t ampersand = snapshot.find('&', span.start); ampersand < span.end) {
-            body = span.start + bodyStart(std::string_view(snapshot).substr(span.start), ampersand - span.start);
-        }
-        std::size_t textStart = firstRecordQuote(snapshot, span.start, body);
-        if (textStart == std::string::npos) textStart = body;
+        const std::string_view text = tuneText(snapshot, span.start, span.end);
+        const auto textStart = static_cast<std::size_t>(text.data() - snapshot.data());
         if (file.tunes.empty()) file.settings = std::string(trimmed(snapshot, 0, textStart));
         CutTune tune;
-        tune.text = std::string(trimmed(snapshot, textStart, span.end));
+        tune.text = std::string(text);
         tune.summary = std::move(span.summary);
         // The first tune's tempo mark is the file's settings line; it is the
         // tempo the tune plays at all the same.

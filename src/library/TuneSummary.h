@@ -2,6 +2,7 @@
 // What the library keeps of each tune of a file: its text records, time
 // signature, number of parts and tempo, read without laying out any music.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,10 @@ struct TuneSummary {
     std::string time;      // the first time signature as written ("6/8", "C", "C|"); empty: none
     int parts = 0;
     int tempo = 0;         // the tune's own tempo mark; 0: none
+    // The tune's text from its first record through its music, hashed with
+    // every run of blanks as one space: equal for the same tune in two files
+    // whatever their line ends, settings or neighbours.
+    std::uint64_t fingerprint = 0;
 };
 
 // The tunes of a tune file's bytes, cut into tunes and headers exactly as the

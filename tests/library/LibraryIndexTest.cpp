@@ -165,6 +165,45 @@ TEST_F(LibraryIndexTest, AbcFilesAreIndexedThroughTheImporterAndLeftAsTheyAre) {
     EXPECT_EQ(test::readFileBytes((root / "tunes" / "book.abc").string()), abc);
 }
 
+TEST_F(LibraryIndexTest, TheSameTuneInTwoFilesIsShownOnceAndTheLaterCopyIsListedWithItsOriginal) {
+    writeTuneFile(root / "tunes" / "a.tnz", {{"Alpha"}, {"Beta"}});
+    // Beta again, first in its file (after the settings lines), with other line ends.
+    std::string copy = test::tuneFileText({{"Beta"}, {"Gamma"}});
+    for (std::size_t at = copy.find("\r\n"); at != std::string::npos; at = copy.find("\r\n", at)) copy.erase(at, 1);
+    writeBytes(root / "tunes" / "b.tnz", copy);
+    writeTuneFile(root / "tunes" / "c.tnz", {{"Beta", "Jig"}});  // the same title over other records is another tune
+    auto index = openIndex();
+    index->addFolders({tunes});
+    std::vector<LibraryTune> all = index->findTunes(query());
+    EXPECT_EQ(titles(all), (std::vector<std::string>{"Alpha", "Beta", "Beta", "Gamma"}));
+    EXPECT_EQ(index->findTunes(query("beta", "reel")).front().file, tunes + "/a.tnz");
+    std::vector<SkippedFile> skipped = index->skippedFiles();
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(skipped[0].path, tunes + "/b.tnz");
+    EXPECT_EQ(skipped[0].reason, "tune 1 \"Beta\" is the same as tune 2 of " + tunes + "/a.tnz (shown from there)");
+
+    // With the first copy gone, the other is shown.
+    fs::remove(root / "tunes" / "a.tnz");
+    index->rescan();
+    EXPECT_EQ(index->findTunes(query("beta", "reel")).front().file, tunes + "/b.tnz");
+    EXPECT_TRUE(index->skippedFiles().empty());
+
+    // An index of the first version, without fingerprints, reads its files again and marks the copies.
+    writeTuneFile(root / "tunes" / "a.tnz", {{"Alpha"}, {"Beta"}});
+    index->rescan();
+    index.reset();
+    {
+        SqliteConnection old(database);
+        old.execute("ALTER TABLE tunes DROP COLUMN original; ALTER TABLE tunes DROP COLUMN fingerprint; "
+                    "PRAGMA user_version=1");
+    }
+    index = openIndex();
+    EXPECT_EQ(index->rebuildNotice(), "");
+    EXPECT_EQ(index->rescan().filesRead, 3);
+    EXPECT_EQ(index->skippedFiles().size(), 1u);
+    EXPECT_EQ(index->findTunes(query()).size(), 4u);
+}
+
 TEST_F(LibraryIndexTest, ADamagedOrForeignDatabaseIsSetAsideAndMadeAgain) {
     writeTuneFile(root / "tunes" / "a.tnz", {{"Alpha"}, {"Beta"}});
     writeBytes(database, "These are not the tunes you are looking for.\n");

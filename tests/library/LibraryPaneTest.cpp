@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QUrl>
 #include <cstdlib>
+#include <memory>
 
 #include "GeneratedTunes.h"
 #include "editor/LibraryPane.h"
@@ -81,6 +84,20 @@ TEST_F(LibraryPaneTest, AddsAFolderFiltersAsTypedAndOpensTheTuneChosen) {
     pane->typeFilter()->setCurrentIndex(pane->typeFilter()->findText("Jig"));
     EXPECT_EQ(column(table, 0), QStringList{"The Kilt Is My Delight"});
     pane->typeFilter()->setCurrentIndex(0);
+
+    // Dragged out, the chosen tunes are their files, each once.
+    table.selectAll();
+    std::unique_ptr<QMimeData> dragged(table.model()->mimeData(table.selectionModel()->selectedIndexes()));
+    ASSERT_NE(dragged, nullptr);
+    QStringList files;
+    for (const QUrl& url : dragged->urls()) files << url.toLocalFile();
+    files.sort();
+    QStringList expected;
+    for (const auto& file : std::filesystem::directory_iterator(folder / "tunes")) expected << QString::fromStdString(file.path().string());
+    expected.sort();
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(table.model()->supportedDragActions(), Qt::CopyAction);
+
     pane->timeFilter()->setCurrentIndex(pane->timeFilter()->findText("4/4"));
     EXPECT_EQ(column(table, 0), QStringList{"Mrs MacPherson of Inveran"});
 
