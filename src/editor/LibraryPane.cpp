@@ -157,7 +157,7 @@ void LibraryPane::install(QMainWindow& window) {
     auto* menu = new QMenu(tr("&Library"), &window);
     menu->addAction(tr("&Add Folder..."), this, &LibraryPane::chooseFolder);
     menu->addAction(tr("&Update Library"), this, &LibraryPane::rescan);
-    menu->addAction(tr("Make &Set"), this, [this] {
+    menu->addAction(tr("&Make Set"), this, [this] {
         show();
         makeSet();
     });

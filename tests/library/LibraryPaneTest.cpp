@@ -116,7 +116,7 @@ TEST_F(LibraryPaneTest, AddsAFolderFiltersAsTypedAndOpensTheTuneChosen) {
 TEST_F(LibraryPaneTest, MakesASetOfTheTunesInTheOrderSelected) {
     start();
     LibraryPane* pane = window->libraryPane();
-    QAction* makeSet = menuItem(*window, "&Library", "Make &Set");
+    QAction* makeSet = menuItem(*window, "&Library", "&Make Set");
     ASSERT_NE(makeSet, nullptr);
     makeSet->trigger();
     EXPECT_TRUE(pane->status()->text().startsWith("Select the tunes")) << pane->status()->text().toStdString();
