@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemWatcher>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,12 +11,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QMimeData>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "document/TuneDocument.h"
 #include "editor/MusicView.h"
@@ -123,6 +126,15 @@ LibraryPane::LibraryPane(std::string databasePath, const SymbolMap& symbols, Emb
     layout->addLayout(foot);
     setWidget(body);
 
+    // A file saved, added, removed or renamed in a library folder changes the
+    // folder: once the changes settle, the files that changed are read again.
+    watcher_ = new QFileSystemWatcher(this);
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(kSettleMs);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
+    connect(settle_, &QTimer::timeout, this, &LibraryPane::rescan);
+
     chooseFolder_ = [this] { return QFileDialog::getExistingDirectory(this, tr("Add Folder")); };
     connect(search_, &QLineEdit::textChanged, this, &LibraryPane::refill);
     connect(type_, &QComboBox::currentIndexChanged, this, &LibraryPane::refill);
@@ -215,9 +227,38 @@ void LibraryPane::startScan(ScanRequest request) {
     });
 }
 
+void LibraryPane::watchFolders() {
+    QStringList folders;
+    try {
+        for (const std::string& folder : index_->folders()) {
+            folders << fromUtf8(folder);
+            std::error_code error;
+            for (auto it = std::filesystem::recursive_directory_iterator(
+                     folder, std::filesystem::directory_options::skip_permission_denied, error);
+                 !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+                if (it->is_directory(error)) folders << fromUtf8(it->path().string());
+            }
+        }
+    } catch (const LibraryError&) {
+        return;  // the table's refill says what is wrong
+    }
+    const QStringList watched = watcher_->directories();
+    QStringList gone;
+    for (const QString& folder : watched) {
+        if (!folders.contains(folder)) gone << folder;
+    }
+    if (!gone.isEmpty()) watcher_->removePaths(gone);
+    QStringList added;
+    for (const QString& folder : folders) {
+        if (!watched.contains(folder)) added << folder;
+    }
+    if (!added.isEmpty()) watcher_->addPaths(added);
+}
+
 void LibraryPane::finishScan(QString summary) {
     worker_.join();
     lastScan_ = std::move(summary);
+    if (index_) watchFolders();
     refillFilters();
     refill();
     if (!waiting_.empty()) {

@@ -15,10 +15,12 @@
 #include <vector>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
 class QTableWidget;
+class QTimer;
 
 #include "interchange/EmbellishmentTable.h"
 
@@ -87,6 +89,12 @@ private:
     void chooseFolder();
     void followSelection();
     void showTableMenu(const QPoint& at);
+    // Watches every library folder and the folders under it.
+    void watchFolders();
+
+    // How long the folders stay quiet before a change is read: a save or a
+    // copy of many files is read once.
+    static constexpr int kSettleMs = 500;
 
     std::string databasePath_;
     const SymbolMap& symbols_;
@@ -106,6 +114,8 @@ private:
     QComboBox* time_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* status_ = nullptr;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* settle_ = nullptr;
 };
 
 // Shows the tune with that number in an open tune window: its title selected

@@ -109,6 +109,15 @@ TEST_F(LibraryPaneTest, AddsAFolderFiltersAsTypedAndOpensTheTuneChosen) {
     EXPECT_TRUE(opened->scriptView()->textCursor().selectedText().contains("Mrs MacPherson of Inveran"));
     pane->openRow(0);
     EXPECT_EQ(window->tunes().size(), 1);
+
+    // The library follows the folders by itself: a file written into a
+    // folder under a library folder, then that file removed.
+    pane->timeFilter()->setCurrentIndex(0);
+    test::writeTuneFile(folder / "tunes" / "new" / "lament.tnz", {{"Lament for the Tests", "Lament"}});
+    while (!column(table, 0).contains("Lament for the Tests")) ASSERT_TRUE(finished.wait(10'000));
+    std::filesystem::remove(folder / "tunes" / "new" / "lament.tnz");
+    while (column(table, 0).contains("Lament for the Tests")) ASSERT_TRUE(finished.wait(10'000));
+    EXPECT_EQ(table.rowCount(), 4);
 }
 
 // Tunes selected one by one make a set in the order of selection, whatever
