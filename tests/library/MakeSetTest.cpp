@@ -110,6 +110,16 @@ TEST_F(MakeSetCommand, WritesASetThatPlaysTheTunesInOrder) {
     EXPECT_TRUE(events.out == expected) << "the set's performance differs from its tunes' one after another";
     EXPECT_GT(events.out.size(), 1000u);
 
+    // Printed as one document, each tune under its own title, in order
+    // (poppler's pdftotext reads the titles back).
+    const std::string pdf = (root / "set.pdf").string();
+    const CliRun printed = cli("print '" + out + "' -o '" + pdf + "' && pdftotext '" + pdf + "' -");
+    ASSERT_EQ(printed.status, 0) << printed.out;
+    const std::size_t brae = printed.out.find("The Heather Brae");
+    const std::size_t laddie = printed.out.find("Highland Laddie");
+    const std::size_t sign = printed.out.find("Round the Sign");
+    EXPECT_TRUE(brae < laddie && laddie < sign && sign != std::string::npos) << printed.out;
+
     const std::string refused = (root / "refused.tnz").string();
     run = cli("library set '" + kExamples + "two-tunes.tnz#3' -o '" + refused + "'");
     EXPECT_EQ(run.status, 1);
