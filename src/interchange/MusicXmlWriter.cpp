@@ -233,6 +233,17 @@ std::string words(std::string_view text, std::string_view style = {}) {
            "</words>";
 }
 
+// The piobaireachd movement marks as a score writes them above the staff:
+// T and C, turned upside down for the a mach forms, and the trebling mark.
+std::optional<std::string_view> movementMark(std::string_view name) {
+    static constexpr std::pair<std::string_view, std::string_view> kMarks[] = {
+        {"txtaor", "T"}, {"txcrun", "C"}, {"txtaoram", "\u22A5"}, {"txcrunam", "\u2183"}, {"trebling", "\u2261"}};
+    for (const auto& [mark, text] : kMarks) {
+        if (mark == name) return text;
+    }
+    return std::nullopt;
+}
+
 std::string_view beatUnit(double beatFactor, bool& dotted) {
     dotted = false;
     const int eighths = static_cast<int>(beatFactor * 8 + 0.5);
@@ -500,6 +511,7 @@ private:
         const auto sounded = soundings_.find(&symbol);
         if (sounded == soundings_.end() || sounded->second.pitches.empty()) {
             if (!symbol.playbackData().empty()) leaveOut(symbol.name + " (never played, so its pitches are unknown)");
+            else if (const auto mark = movementMark(symbol.name)) current_.items.emplace_back(direction(words(*mark), ""));
             else if (symbol.category != CAT_PIOB_OVERNEXT && symbol.category != CAT_PIOB_UNDERNEXT) leaveOut(symbol.name);
             else leaveOut(symbol.name + " (a piobaireachd mark)");
             return;

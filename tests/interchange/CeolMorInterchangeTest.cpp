@@ -78,18 +78,22 @@ TEST(CeolMorInterchange, MusicXmlOfTheNamedSymbolsReadsBackAsTheSameNames) {
     EXPECT_NE(score.xml.find(">Urlar</credit-words>"), std::string::npos);
 }
 
-TEST(CeolMorInterchange, InLineTextsStandAsWordsWhereTheyAreWritten) {
+TEST(CeolMorInterchange, InLineTextsAndMovementMarksStandAsWordsWhereTheyAreWritten) {
     RealBuild build;
     const auto performed = perform(build, "Chantrel:1.0\r\n\"Ceol Mor\",(T,C,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n"
                                           "& sharpf sharpc 4_4 I! LA_4 B_4 C_4 D_4 !t\r\n"
                                           "& E_4 \"Taorluath\",(I,L,0,0,Times New Roman,10,400,1,0,18,0,0,0) tar LA_4 "
-                                          "B_4 C_4 !I\r\n");
+                                          "B_4 txcrunam C_4 !I\r\n");
     const MusicXmlScore score = writeMusicXml(performed->document->tunes, performed->events());
     const std::size_t words = score.xml.find("<words font-style=\"italic\">Taorluath</words>");
     ASSERT_NE(words, std::string::npos);
     // In the second measure, before the taorluath's first gracenote.
     EXPECT_GT(words, score.xml.find("<measure number=\"2\""));
     EXPECT_LT(words, score.xml.find("<grace/>", score.xml.find("<measure number=\"2\"")));
+    // A movement mark stands above the note it marks: the crunluath a mach's C upside down.
+    const std::size_t mark = score.xml.find("<words>\u2183</words>");
+    ASSERT_NE(mark, std::string::npos);
+    EXPECT_LT(mark, score.xml.find("<step>C</step>", words));
     EXPECT_TRUE(score.leftOut.empty());
 }
 
