@@ -127,7 +127,11 @@ bool TuneDocument::rebuildStructure(const SymbolMap& symbols, MessageSink& messa
 
 bool TuneDocument::rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList,
                                    TextRepairs repairs) {
-    return buildDocumentPlayback(music_.tunes, script_, settings_, profile, output, playback_, sendList, repairs);
+    if (!buildDocumentPlayback(music_.tunes, script_, settings_, profile, output, playback_, sendList, repairs)) {
+        return false;
+    }
+    if (playbackListener_) playbackListener_();
+    return true;
 }
 
 std::string TuneDocument::firstTitle() const {

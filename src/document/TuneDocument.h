@@ -64,7 +64,8 @@ public:
                 const LayoutSettings& settings, TextRepairs repairs = TextRepairs::Mend);
     // The tree without glyph geometry: what the headless commands need.
     bool rebuildStructure(const SymbolMap& symbols, MessageSink& messages);
-    // The note map, performance and (for MIDI) event list of the current tree.
+    // The note map, performance and (for MIDI) event list of the current
+    // tree; the playback listener is told when they are new.
     bool rebuildPlayback(const Profile& profile, PlaybackOutput output, SendList sendList = SendList::Build,
                          TextRepairs repairs = TextRepairs::Mend);
     // The tempo line rebuildPlayback writes into a file without one, without
@@ -78,6 +79,12 @@ public:
     FileRecognition& recognition() { return recognition_; }
     const LaidOutMusic& music() const { return music_; }
     const std::vector<std::unique_ptr<Tune>>& tunes() const { return music_.tunes; }
+    // Told after each rebuild of the playback: the player takes the new
+    // lists from here, whoever asked for the rebuild. One listener; empty
+    // for none.
+    using PlaybackListener = std::function<void()>;
+    void setPlaybackListener(PlaybackListener listener) { playbackListener_ = std::move(listener); }
+
     DocumentPlayback& playback() { return playback_; }
     const DocumentPlayback& playback() const { return playback_; }
 
@@ -122,6 +129,7 @@ private:
     FileRecognition recognition_;
     LaidOutMusic music_;
     DocumentPlayback playback_;
+    PlaybackListener playbackListener_;
 };
 
 }  // namespace skirlo

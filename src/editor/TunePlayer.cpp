@@ -26,9 +26,12 @@ TunePlayer::TunePlayer(TuneDocument& document, Profile& profile, PlaybackDevices
     notifications.openFailed = [this] { emit stateChanged(); };
     scheduler_ = std::make_unique<PlaybackScheduler>(layer_, devices.speaker, devices.clock, notifications);
     document_.playback().performance.setPlayingFlag(&scheduler_->playingFlag());
+    document_.setPlaybackListener([this] { useNewLists(); });
+    useNewLists();
 }
 
 TunePlayer::~TunePlayer() {
+    document_.setPlaybackListener({});
     scheduler_->stop();
     document_.playback().performance.setPlayingFlag(nullptr);
 }

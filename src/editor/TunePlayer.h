@@ -46,8 +46,6 @@ public:
     // to keep a busy device, so the window must stay.
     bool closeDevices();
 
-    // After every rebuild of the performance: the new lists, from their start.
-    void useNewLists();
     void play();
     void playContinuous();
     void stop();
@@ -67,6 +65,9 @@ signals:
 
 private:
     void onEnd();
+    // After every rebuild of the performance (the document tells the player):
+    // the new lists, from their start.
+    void useNewLists();
 
     TuneDocument& document_;
     Profile& profile_;

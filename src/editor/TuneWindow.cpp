@@ -210,7 +210,6 @@ void TuneWindow::mendAndRebuild(MessageSink& messages) {
     oneUndoStep.endEditBlock();
     unmendedTyping_ = false;
     controls_->showZoom(music_->zoom());
-    player_->useNewLists();
 }
 
 void TuneWindow::textEdited() {
@@ -233,7 +232,6 @@ void TuneWindow::rebuildFromTyping() {
     // here would be heard as typing and undone only to be written again.
     if (music_->refresh(underlinedInstead, TextRepairs::Leave)) unmendedTyping_ = true;
     controls_->showZoom(music_->zoom());
-    player_->useNewLists();
 }
 
 void TuneWindow::musicRebuilt() {
@@ -264,7 +262,6 @@ void TuneWindow::applyZoom() {
 void TuneWindow::performanceChanged() {
     document_->rebuildPlayback(*context_.workspace.profile, document_->playback().settings.output, SendList::Build,
                                TextRepairs::Leave);
-    player_->useNewLists();
 }
 
 void TuneWindow::applyTempo() {

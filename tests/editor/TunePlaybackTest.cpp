@@ -2,6 +2,7 @@
 // test moves: what Play sends, the ball following every sounding symbol,
 // Stop, Continuous, and what the mouse marks being what plays.
 
+#include <QCheckBox>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -285,4 +286,29 @@ TEST_F(TunePlaybackTest, ClosingTheWindowWhilePlayingStopsTheSoundFirst) {
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front(), msg(0xB0, 123, 0)) << "all notes off before anything else";
     EXPECT_EQ(platform.actions(), std::vector<std::string>{"close"});
+}
+
+TEST_F(TunePlaybackTest, TheBeatClickSoundsFromTheWindowAndEveryRebuildStartsThePlayerAfresh) {
+    // Stopped part way, the player would go on from there ...
+    window->action(command::kPlay)->trigger();
+    clock.advance(std::chrono::milliseconds(3000));
+    window->action(command::kStop)->trigger();
+    QApplication::processEvents();
+    // ... but the click box's rebuild is news to the player: the new lists, from their start.
+    window->action(command::kBeatClick)->trigger();
+    EXPECT_TRUE(tune->controlBar()->clickBox()->isChecked());
+    EXPECT_TRUE(window->action(command::kBeatClick)->isChecked());
+    platform.clear();
+    window->action(command::kPlay)->trigger();
+    playToTheEnd();
+    std::vector<std::uint32_t> expected;
+    for (const MidiEvent& event : tune->document().playback().midiEvents.events()) expected.push_back(event.message);
+    std::vector<std::uint32_t> sent = platform.sentMessages();
+    // What follows the set-up and the drones is the whole list, clicks and all, then all notes off.
+    const auto first = std::find(sent.begin(), sent.end(), expected.front());
+    ASSERT_NE(first, sent.end());
+    sent.erase(sent.begin(), first);
+    ASSERT_GE(sent.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), sent.begin()));
+    EXPECT_GT(std::count_if(expected.begin(), expected.end(), [](std::uint32_t m) { return (m & 0xFF) == 0x99; }), 30);
 }
