@@ -42,28 +42,6 @@ using test::readWav;
 // FluidSynth renders in blocks of this many frames.
 constexpr long kAudioBuffer = 64;
 
-void fft(std::vector<std::complex<double>>& a) {
-    const std::size_t n = a.size();
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(a[i], a[j]);
-    }
-    for (std::size_t length = 2; length <= n; length <<= 1) {
-        const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi / double(length));
-        for (std::size_t i = 0; i < n; i += length) {
-            std::complex<double> w = 1;
-            for (std::size_t k = 0; k < length / 2; ++k, w *= step) {
-                const auto u = a[i + k];
-                const auto v = a[i + k + length / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + length / 2] = u - v;
-            }
-        }
-    }
-}
-
 // The strongest frequency (Hz) of `size` frames (a power of two) from `start`.
 double strongestFrequency(const Wav& wav, long start, std::size_t size) {
     std::vector<std::complex<double>> spectrum(size);
@@ -71,7 +49,7 @@ double strongestFrequency(const Wav& wav, long start, std::size_t size) {
         const double hann = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(size - 1));
         spectrum[i] = wav.mono(start + long(i)) * hann;
     }
-    fft(spectrum);
+    test::fft(spectrum);
     std::size_t best = 1;
     for (std::size_t bin = 2; bin < size / 2; ++bin) {
         if (std::abs(spectrum[bin]) > std::abs(spectrum[best])) best = bin;

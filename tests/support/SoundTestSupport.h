@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <numbers>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -103,6 +104,29 @@ inline std::vector<double> monoOf(const Wav& wav) {
     return mono;
 }
 
+// An iterative radix-2 FFT in place; the size is a power of two.
+inline void fft(std::vector<std::complex<double>>& a) {
+    const std::size_t n = a.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i) {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (std::size_t length = 2; length <= n; length <<= 1) {
+        const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi / double(length));
+        for (std::size_t i = 0; i < n; i += length) {
+            std::complex<double> w = 1;
+            for (std::size_t k = 0; k < length / 2; ++k, w *= step) {
+                const auto u = a[i + k];
+                const auto v = a[i + k + length / 2] * w;
+                a[i + k] = u + v;
+                a[i + k + length / 2] = u - v;
+            }
+        }
+    }
+}
+
 // A spectral peak: its frequency (Hz, between bins by a parabola through
 // the log magnitudes) and its level in dB under the strongest peak.
 struct Partial {
@@ -118,28 +142,11 @@ inline std::vector<Partial> partials(const std::vector<double>& signal, long sta
     const std::size_t n = std::size_t{1} << log2Size;
     std::vector<std::complex<double>> bins(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const double x = 2 * M_PI * double(i) / double(n);
+        const double x = 2 * std::numbers::pi * double(i) / double(n);
         const double window = 0.35875 - 0.48829 * std::cos(x) + 0.14128 * std::cos(2 * x) - 0.01168 * std::cos(3 * x);
         bins[i] = signal[std::size_t(start) + i] * window;
     }
-    // Iterative radix-2 FFT.
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(bins[i], bins[j]);
-    }
-    for (std::size_t length = 2; length <= n; length <<= 1) {
-        const std::complex<double> step = std::polar(1.0, -2 * M_PI / double(length));
-        for (std::size_t i = 0; i < n; i += length) {
-            std::complex<double> w = 1;
-            for (std::size_t k = 0; k < length / 2; ++k, w *= step) {
-                const std::complex<double> odd = bins[i + k + length / 2] * w;
-                bins[i + k + length / 2] = bins[i + k] - odd;
-                bins[i + k] += odd;
-            }
-        }
-    }
+    fft(bins);
     std::vector<double> level(n / 2);
     for (std::size_t i = 0; i < n / 2; ++i) level[i] = 20 * std::log10(std::abs(bins[i]) + 1e-12);
     const double strongest = *std::max_element(level.begin() + 1, level.end());
