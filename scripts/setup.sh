@@ -15,6 +15,7 @@ packages=(
   fonts-liberation fontconfig libfreetype-dev libharfbuzz-dev libfontconfig-dev
   imagemagick netpbm poppler-utils qpdf librsvg2-bin
   desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
+  musescore3
 )
 
 missing=()

@@ -332,7 +332,9 @@ public:
             "</divisions><key><fifths>2</fifths></key>" + "<clef><sign>G</sign><line>2</line>"
             "<clef-octave-change>-1</clef-octave-change></clef></attributes>\n";
         if (!firstTune) addTitles();
-        if (!firstTune && tune_.daCapo != 0) current_.items.emplace_back("<sound " + mark("segno", "start") + "/>\n");
+        // A score reader takes "D.C." to the start of the score: a later tune
+        // goes back to a sign at its own start instead.
+        if (!firstTune && tune_.daCapo != 0) current_.items.emplace_back(direction("<segno/>", mark("segno", "start")));
         if (tune_.header.variationTempo != 0) ++leftOut_["the variation tempo"];
         for (const auto& part : tune_.parts) {
             partStart_ = measures_.size();
@@ -626,12 +628,8 @@ private:
             case DirectionKind::DalSegno:
                 current_.items.emplace_back(direction(words("D.S."), "dalsegno=\"" + segnoName() + "\""));
                 break;
-            case DirectionKind::DaCapoAlFine:
-                current_.items.emplace_back(direction(words("D.C. al Fine"), daCapo()));
-                break;
-            case DirectionKind::DaCapoAlCoda:
-                current_.items.emplace_back(direction(words("D.C. al Coda"), daCapo()));
-                break;
+            case DirectionKind::DaCapoAlFine: current_.items.emplace_back(fromTheStart("Fine")); break;
+            case DirectionKind::DaCapoAlCoda: current_.items.emplace_back(fromTheStart("Coda")); break;
             default: leaveOut(symbol.name);
         }
     }
@@ -648,8 +646,12 @@ private:
         return segnos_ <= 1 ? first : first + "." + std::to_string(segnos_);
     }
 
-    // From the start of the tune: for a later tune, the start of its own section.
-    std::string daCapo() const { return number_ == 1 ? "dacapo=\"yes\"" : mark("dalsegno", "start"); }
+    // From the start of the tune to the Fine or the Coda: for a later tune,
+    // a dal segno to the sign at its start.
+    std::string fromTheStart(std::string_view to) const {
+        if (number_ == 1) return direction(words("D.C. al " + std::string(to)), "dacapo=\"yes\"");
+        return direction(words("D.S. al " + std::string(to)), mark("dalsegno", "start"));
+    }
 
     const Tune& tune_;
     int number_;

@@ -82,10 +82,11 @@ TEST(MusicXmlWriter, TiesTupletsAndSignsAreWrittenAndTheRestIsNamed) {
     EXPECT_EQ(count(sign.xml, "Singling</ending>"), 1);
     EXPECT_EQ(sign.leftOut, std::vector<std::string>{"the variation tempo"});
 
-    // The second tune's da capo goes back to the start of that tune, not the score's.
+    // The second tune's da capo goes back to the start of that tune, not the
+    // score's: to a sign there, which score readers follow.
     const MusicXmlScore two = scoreOf(build, "two-tunes.tnz");
-    EXPECT_EQ(count(two.xml, "<sound segno=\"start2\"/>"), 1);
-    EXPECT_EQ(count(two.xml, "<sound dalsegno=\"start2\"/>"), 1);
+    EXPECT_EQ(count(two.xml, "<direction-type><segno/></direction-type><sound segno=\"start2\"/>"), 1);
+    EXPECT_EQ(count(two.xml, "<words>D.S. al Fine</words></direction-type><sound dalsegno=\"start2\"/>"), 1);
     EXPECT_EQ(count(two.xml, "<sound fine=\"yes\"/>"), 1);
     EXPECT_TRUE(two.leftOut.empty());
 }
