@@ -31,20 +31,17 @@ void MidiEventList::appendNote(const PerformanceEvent& event, bool first, int pr
                                const MidiListSettings& settings) {
     using namespace midi;
     const std::uint32_t delay = std::max(event.duration, settings.timerResolution);
-    const bool changes = !first && event.pitch != previous;
-    // A tie holds a note only when it joins equal pitches; a tie target that
-    // starts the list (a selection from the middle of a tie) is struck.
-    const bool held = isTieTarget(event.symbol) && !first && event.pitch == previous;
-    const int velocity = isRest(event.symbol) ? 0 : 127;
-    if (changes) {
+    const ChanterStep step = chanterStep(event, first, event.pitch, previous);
+    const int velocity = step.silent ? 0 : 127;
+    if (step.changes) {
         // The new note starts before the old one is released, with no gap.
         append(0, kControlChange, kChanterChannel, kPortamentoControl, previous, nullptr);
         append(0, kNoteOn, kChanterChannel, event.pitch, velocity, nullptr);
         append(delay, kNoteOff, kChanterChannel, previous, 127, event.symbol);
         return;
     }
-    if (event.pitch == previous && !held) append(0, kNoteOff, kChanterChannel, previous, 0, event.symbol);
-    if (held) {
+    if (step.restrikes) append(0, kNoteOff, kChanterChannel, previous, 0, event.symbol);
+    if (step.held) {
         // A message that changes nothing, only to carry the time of the held note.
         append(delay, kProgramChange, kChanterChannel, settings.chanterInstrument, 0, event.symbol);
     } else {

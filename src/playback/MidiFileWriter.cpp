@@ -174,22 +174,20 @@ void ChanterTrack::appendNote(const PerformanceEvent& event, bool isFirst) {
     }
     total_ += event.duration;
     const int key = event.pitch + 12 * bends_.chanterOctaves;
-    const bool changes = !isFirst && key != previous_;
-    // A tie holds the note only when it joins equal pitches: a note of a new
-    // pitch, or one that starts the file, must be struck, or it would be
-    // silent and its time lost.
-    const bool held = !isFirst && key == previous_ && isTieTarget(event.symbol);
-    const int velocity = isRest(event.symbol) ? 0 : settings_.chanterVolume;
-    if (changes) {
+    const ChanterStep step = chanterStep(event, isFirst, key, previous_);
+    const int velocity = step.silent ? 0 : settings_.chanterVolume;
+    if (step.changes) {
         appendShortMessage(block_, pack(kControlChange, kPortamentoControl, previous_), 0);
     } else if (key == previous_) {
-        const std::uint32_t carrier = held ? pack(kProgramChange, settings_.chanterInstrument)
-                                           : pack(kNoteOff, previous_, settings_.chanterVolume);
+        // The time of the note before rides on its release, or on a message
+        // that changes nothing where a tie holds the note.
+        const std::uint32_t carrier = step.held ? pack(kProgramChange, settings_.chanterInstrument)
+                                                : pack(kNoteOff, previous_, settings_.chanterVolume);
         appendShortMessage(block_, carrier, pending_);
         pending_ = 0;
     }
     std::uint32_t delta = pending_;
-    if (settings_.keys && !held && velocity > 0) {
+    if (settings_.keys && !step.held && velocity > 0) {
         const int bend =
             pitchBend(keyOffset(settings_.keys->chanter, event.pitch, bends_.chanterOctaves), bends_.range);
         if (bend != bend_) {
@@ -198,8 +196,8 @@ void ChanterTrack::appendNote(const PerformanceEvent& event, bool isFirst) {
             bend_ = bend;
         }
     }
-    if (!held) appendShortMessage(block_, pack(kNoteOn, key, velocity), delta);
-    if (changes) appendShortMessage(block_, pack(kNoteOff, previous_, settings_.chanterVolume), 0);
+    if (!step.held) appendShortMessage(block_, pack(kNoteOn, key, velocity), delta);
+    if (step.changes) appendShortMessage(block_, pack(kNoteOff, previous_, settings_.chanterVolume), 0);
     pending_ = event.duration;
     previous_ = key & 0xFF;
 }
