@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "common/MessageSink.h"
 #include "export/ExportProgress.h"
 #include "export/ImageWriters.h"
+#include "engraving/InkBoxes.h"
 #include "export/MusicImage.h"
 #include "support/EngravingTestSupport.h"
 #include "support/FileTestSupport.h"
@@ -215,6 +217,51 @@ TEST_F(ImageExportTest, PicturesHaveAWhiteMarginOfTwoStaffSpacesAndBitmapsNone) 
         EXPECT_LT(firstInk, margin + staff.lineY[1] - staff.lineY[0]) << tune;
         const MonoBitmap bitmap = renderMonoBitmap(music.tunes, music.extent, renderer);
         EXPECT_EQ(bitmap.width, music.extent.width) << tune;
+    }
+}
+
+// Every ceol mor movement is drawn as one beamed group, at zoom 100 and 200:
+// above its notes a row of ink runs unbroken across nearly its whole width,
+// from its first gracenote's stem to its last (gracenotes flagged one by one
+// leave no such row).
+TEST_F(ImageExportTest, EveryCeolMorMovementIsOneBeamedGroup) {
+    const std::vector<std::string> movements{"crun",    "crunb",   "crunlg",    "crunamb",   "crunamc",  "crunamd",
+                                             "crunfosgb", "crunfosgc", "crunfosgd", "taramb", "taramc", "taramd",
+                                             "tarlg",   "dre",     "dare",      "bari"};
+    std::string text = "Chantrel:1.0\r\n\r\n& sharpf sharpc 4_4 I!";
+    for (const std::string& name : movements) text += " " + name + " E_4";
+    text += " !I\r\n";
+    for (const int zoom : {100, 200}) {
+        LayoutSettings settings;
+        settings.zoom = zoom;
+        const LaidOutMusic& music = engraving.layOut(text, settings);
+        const QImage picture = renderPicture(music.tunes, music.extent, renderer);
+        std::size_t checked = 0;
+        for (const StaffLayout* staff : test::stavesOf(*music.tunes.front())) {
+            const int margin = 2 * (staff->lineY[1] - staff->lineY[0]);
+            for (const auto& bar : staff->bars) {
+                for (std::size_t index = 0; index < bar->symbols.size(); ++index) {
+                    const std::string& name = bar->symbols[index]->name;
+                    if (std::find(movements.begin(), movements.end(), name) == movements.end()) continue;
+                    ++checked;
+                    Rect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+                    for (const Rect& r : inkOf(renderer, *bar, index, *staff).all) {
+                        box = {std::min(box.left, r.left), std::min(box.top, r.top), std::max(box.right, r.right),
+                               std::max(box.bottom, r.bottom)};
+                    }
+                    int longest = 0;
+                    for (int y = box.top; y < box.bottom; ++y) {
+                        int run = 0;
+                        for (int x = box.left; x < box.right; ++x) {
+                            run = qGray(picture.pixel(x + margin, y + margin)) < 128 ? run + 1 : 0;
+                            longest = std::max(longest, run);
+                        }
+                    }
+                    EXPECT_GE(longest * 10, (box.right - box.left) * 7) << name << " at zoom " << zoom;
+                }
+            }
+        }
+        EXPECT_EQ(checked, movements.size()) << "zoom " << zoom;
     }
 }
 
