@@ -155,6 +155,7 @@ void TuneWindow::applyDevice() {
     const int index = controls_->deviceBox()->currentIndex();
     if (index < 0) return;
     player_->selectDevice(static_cast<std::size_t>(index));
+    updateControls();  // the click box follows the output
 }
 
 void TuneWindow::runCommand(int commandId) {
@@ -370,6 +371,8 @@ bool TuneWindow::commandEnabled(int commandId) const {
         case command::kPlay:
         case command::kContinuous: return !playing && player_->hasPerformance();
         case command::kStop: return true;
+        // The PC speaker sounds the chanter alone: it has no click.
+        case command::kBeatClick: return !playing && document_->playback().settings.output == PlaybackOutput::Midi;
         default: return !playing;  // everything else rebuilds, writes or reads the tree
     }
 }
@@ -394,7 +397,7 @@ void TuneWindow::updateControls() {
     controls_->zoomBox()->setEnabled(idle);
     controls_->deviceBox()->setEnabled(idle);
     controls_->tempoBox()->setEnabled(idle);
-    controls_->clickBox()->setEnabled(idle);
+    controls_->clickBox()->setEnabled(commandEnabled(command::kBeatClick));
 }
 
 void TuneWindow::focusOtherPane() {

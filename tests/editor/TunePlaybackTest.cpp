@@ -311,4 +311,11 @@ TEST_F(TunePlaybackTest, TheBeatClickSoundsFromTheWindowAndEveryRebuildStartsThe
     ASSERT_GE(sent.size(), expected.size());
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), sent.begin()));
     EXPECT_GT(std::count_if(expected.begin(), expected.end(), [](std::uint32_t m) { return (m & 0xFF) == 0x99; }), 30);
+
+    // The PC speaker sounds the chanter alone: no click to offer.
+    QComboBox* devices = tune->controlBar()->deviceBox();
+    devices->setCurrentIndex(devices->findText("PC Speaker"));
+    emit devices->activated(devices->currentIndex());
+    EXPECT_FALSE(tune->controlBar()->clickBox()->isEnabled());
+    EXPECT_FALSE(tune->commandEnabled(command::kBeatClick));
 }
