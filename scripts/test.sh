@@ -13,11 +13,12 @@ scripts/build.sh build-asan -DSKIRLO_SANITIZE=ON -DSKIRLO_BENCH=OFF -DCMAKE_BUIL
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$(nproc)")
 
 scripts/build.sh build-fuzz -DSKIRLO_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-fuzzers="fuzz_tune_build fuzz_profile fuzz_performance_midi fuzz_layout_render fuzz_abc_import"
+fuzzers="fuzz_tune_build fuzz_profile fuzz_performance_midi fuzz_layout_render fuzz_abc_import fuzz_musicxml_import"
 for name in $fuzzers; do mkdir -p "build-fuzz/seeds/$name"; done
 cp resources/examples/*.tnz build-fuzz/seeds/fuzz_tune_build/
 cp resources/QTN32.INI build-fuzz/seeds/fuzz_profile/
 cp tests/interchange/abc/*.abc build-fuzz/seeds/fuzz_abc_import/
+cp tests/interchange/musicxml/*.musicxml build-fuzz/seeds/fuzz_musicxml_import/
 # The whole-document fuzzers take one byte of their own before the file.
 for tune in resources/examples/*.tnz; do
   for name in fuzz_performance_midi fuzz_layout_render; do

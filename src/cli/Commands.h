@@ -20,6 +20,7 @@ int runPlay(const std::vector<std::string>& args);
 int runPrint(const std::vector<std::string>& args);
 int runMusicXml(const std::vector<std::string>& args);
 int runFromAbc(const std::vector<std::string>& args);
+int runFromMusicXml(const std::vector<std::string>& args);
 int runCheck(const std::vector<std::string>& args);
 int runLibrary(const std::vector<std::string>& args);
 

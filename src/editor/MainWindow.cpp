@@ -24,7 +24,7 @@
 #include "document/ProgramConfiguration.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
-#include "editor/AbcOpening.h"
+#include "editor/ImportOpening.h"
 #include "editor/ActionIcons.h"
 #include "editor/EditorContext.h"
 #include "editor/HelpWindow.h"
@@ -48,7 +48,7 @@ constexpr int kVolumeItems = 11;
 
 QString openFilter() {
     return QString::fromLatin1(kTuneFilterName.data(), static_cast<int>(kTuneFilterName.size())) +
-           QStringLiteral(";;ABC Files (*.abc);;All Files (*)");
+           QStringLiteral(";;ABC Files (*.abc);;MusicXML Scores (*.musicxml *.xml);;All Files (*)");
 }
 
 }  // namespace
@@ -425,9 +425,11 @@ TuneWindow* MainWindow::openTune(const QString& path) {
             return tune;
         }
     }
-    if (isAbcPath(absolute.toStdString())) {
-        auto imported =
-            importAbcDocument(absolute.toStdString(), ++untitledCount_, context_.workspace, context_.messages);
+    const std::string file = absolute.toStdString();
+    if (isAbcPath(file) || isMusicXmlPath(file)) {
+        auto imported = isAbcPath(file)
+                            ? importAbcDocument(file, ++untitledCount_, context_.workspace, context_.messages)
+                            : importMusicXmlDocument(file, ++untitledCount_, context_.workspace, context_.messages);
         if (!imported) return nullptr;
         rememberOpened(absolute);
         return addTuneWindow(std::move(imported));

@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <variant>
 
+#include "interchange/MovementMarks.h"
 #include "common/Windows1252.h"
 #include "common/XmlText.h"
 #include "notation/SymbolVocabulary.h"
@@ -233,17 +234,6 @@ std::string words(std::string_view text, std::string_view style = {}) {
            "</words>";
 }
 
-// The piobaireachd movement marks as a score writes them above the staff:
-// T and C, turned upside down for the a mach forms, and the trebling mark.
-std::optional<std::string_view> movementMark(std::string_view name) {
-    static constexpr std::pair<std::string_view, std::string_view> kMarks[] = {
-        {"txtaor", "T"}, {"txcrun", "C"}, {"txtaoram", "\u22A5"}, {"txcrunam", "\u2183"}, {"trebling", "\u2261"}};
-    for (const auto& [mark, text] : kMarks) {
-        if (mark == name) return text;
-    }
-    return std::nullopt;
-}
-
 std::string_view beatUnit(double beatFactor, bool& dotted) {
     dotted = false;
     const int eighths = static_cast<int>(beatFactor * 8 + 0.5);
@@ -409,6 +399,17 @@ private:
         return nullptr;
     }
 
+    // The note a pause holds: the held gracenote of a cadence written just
+    // before it (its E, which the pause lengthens), else the melody note.
+    XmlNote* pausedNote() {
+        for (auto item = current_.items.rbegin(); item != current_.items.rend(); ++item) {
+            auto* note = std::get_if<XmlNote>(&*item);
+            if (note == nullptr || !note->grace) break;
+            if (note->value < 32) return note;
+        }
+        return lastMelodyNote();
+    }
+
     XmlNote* lastNoteOfTune() {
         if (XmlNote* note = lastMelodyNote()) return note;
         for (auto measure = measures_.rbegin(); measure != measures_.rend(); ++measure) {
@@ -432,7 +433,7 @@ private:
         switch (category) {
             case CAT_DOTS: return dots(symbol);
             case CAT_FERMATA:
-                if (XmlNote* before = lastMelodyNote()) before->fermata = true;
+                if (XmlNote* before = pausedNote()) before->fermata = true;
                 return;
             case CAT_RUNS_OF_3:
             case CAT_RUNS_OF_3_END: return tuplet(symbol);
@@ -513,7 +514,7 @@ private:
         const auto sounded = soundings_.find(&symbol);
         if (sounded == soundings_.end() || sounded->second.pitches.empty()) {
             if (!symbol.playbackData().empty()) leaveOut(symbol.name + " (never played, so its pitches are unknown)");
-            else if (const auto mark = movementMark(symbol.name)) current_.items.emplace_back(direction(words(*mark), ""));
+            else if (const auto mark = movementMarkWords(symbol.name)) current_.items.emplace_back(direction(words(*mark), ""));
             else if (symbol.category != CAT_PIOB_OVERNEXT && symbol.category != CAT_PIOB_UNDERNEXT) leaveOut(symbol.name);
             else leaveOut(symbol.name + " (a piobaireachd mark)");
             return;

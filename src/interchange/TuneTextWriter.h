@@ -55,6 +55,9 @@ public:
     // on its line opens no staff line. A second time at the start of a part
     // (before any music both times play) lasts one bar.
     void ending(int number);
+    // The time line open ends with the bar just closed (a score's ending
+    // stop); otherwise it ends at the next ending or the part's end.
+    void endingStop() { closeEnding(); }
     // A sign or jump ("segno", "fine", "dalsegno", ...): a jump goes after the
     // bar line that closes its bar, the others where they stand.
     void direction(const std::string& name);

@@ -8,7 +8,7 @@
 #include "common/MessageSink.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
-#include "editor/AbcOpening.h"
+#include "editor/ImportOpening.h"
 
 namespace skirlo::test {
 namespace {
@@ -59,6 +59,25 @@ TEST_F(AbcOpening, SkippedPartsAreSaidOnceAndAFileWithoutMusicOpensNothing) {
     EXPECT_EQ(importAbcDocument(write("empty.abc", "X:1\nT:None\nK:HP\n"), 2, workspace, messages), nullptr);
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.messages()[0].text, "No tune with music was found in empty.abc.");
+}
+
+TEST_F(AbcOpening, AMusicXmlScoreOpensTheSameWaySayingWhatItLeftOut) {
+    EXPECT_TRUE(isMusicXmlPath("/x/Jig.MusicXML"));
+    EXPECT_TRUE(isMusicXmlPath("/x/jig.xml"));
+    EXPECT_FALSE(isMusicXmlPath("/x/jig.mxl"));
+    const std::string xml = readFile(std::filesystem::path(SKIRLO_MUSICXML_DIR) / "score-editor-march.musicxml");
+    const auto document = importMusicXmlDocument(write("jig.musicxml", xml), 4, workspace, messages);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->title(), "QTN324");
+    EXPECT_TRUE(document->path().empty());
+    EXPECT_NE(document->script().text().find("\"The Test Jig\""), std::string::npos);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, "Parts of jig.musicxml were not read:\n1 chord notes (the first note of "
+                                           "each chord kept)\n1 parts besides the chanter's (only the chanter's is read)");
+    messages.clear();
+    EXPECT_EQ(importMusicXmlDocument(write("bad.xml", "<html/>"), 5, workspace, messages), nullptr);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, "bad.xml could not be read: not a MusicXML score (no score-partwise element).");
 }
 
 }  // namespace

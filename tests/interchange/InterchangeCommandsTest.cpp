@@ -1,4 +1,4 @@
-// skirlo-cli musicxml and from-abc run as a user runs them.
+// skirlo-cli musicxml, from-abc and from-musicxml run as a user runs them.
 
 #include "cli/CliRunner.h"
 
@@ -38,6 +38,31 @@ TEST_F(InterchangeCommands, FromAbcSaysPerTuneWhatWasLostAndWritesTheRest) {
     const CliRun strictClean = run("from-abc --strict " + clean + " -o " + out);
     EXPECT_EQ(strictClean.status, 0) << strictClean.err;
     EXPECT_EQ(strictClean.err, "");
+}
+
+TEST_F(InterchangeCommands, FromMusicXmlCountsWhatItLeavesOutAndRefusesWhatItCannotRead) {
+    const std::string score = SKIRLO_MUSICXML_DIR "/score-editor-march.musicxml";
+    const std::string out = (work() / "march.tnz").string();
+    const CliRun done = run("from-musicxml " + score + " -o " + out);
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(done.err, score + ": left out: 1 chord notes (the first note of each chord kept)\n" + score +
+                            ": left out: 1 parts besides the chanter's (only the chanter's is read)\n");
+    EXPECT_EQ(run("check " + out).status, 0);
+    EXPECT_NE(run("from-musicxml --verbose " + score + " -o " + out).err.find("changes nothing heard or seen: 2 slurs"),
+              std::string::npos);
+
+    std::filesystem::remove(out);
+    const CliRun strict = run("from-musicxml --strict " + score + " -o " + out);
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_NE(strict.err.find("something was left out (--strict); nothing written"), std::string::npos) << strict.err;
+    const CliRun compressed = run("from-musicxml " + input("PK\x03\x04", "score.mxl") + " -o " + out);
+    EXPECT_EQ(compressed.status, 1);
+    EXPECT_NE(compressed.err.find("is compressed MusicXML, which is not read: unpack it"), std::string::npos);
+    const CliRun garbage = run("from-musicxml " + input("Chantrel:1.0\r\n", "tune.xml") + " -o " + out);
+    EXPECT_EQ(garbage.status, 1);
+    EXPECT_NE(garbage.err.find("tune.xml: not well-formed XML (line 1: syntax error); nothing written"),
+              std::string::npos) << garbage.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(InterchangeCommands, NothingIsWrittenWithoutMusicOrWithAWrongName) {

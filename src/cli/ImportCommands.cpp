@@ -1,7 +1,11 @@
+// skirlo-cli from-abc and from-musicxml: tunes of other programs' formats
+// written as one tune file.
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +15,7 @@
 #include "cli/OutputFile.h"
 #include "interchange/AbcReader.h"
 #include "interchange/EmbellishmentTable.h"
+#include "interchange/MusicXmlReader.h"
 #include "tunefile/ScriptText.h"
 #include "tunefile/TuneFileIO.h"
 
@@ -30,6 +35,21 @@ const CommandSpec kFromAbc{
      {"verbose", "", "also name every skipped thing as FILE:LINE:COLUMN: what, and what changes nothing heard or "
                      "seen (a key read as the pipe scale, slurs, %% directives, I: fields)"},
      {"strict", "", "any loss is an error: exit 1 and write nothing"}}};
+
+const CommandSpec kFromMusicXml{
+    "from-musicxml", "FILE.{musicxml,xml} -o OUT.tnz [--verbose] [--strict] [--profile FILE]",
+    "Reads the chanter's part of a MusicXML score (the part named for pipes, chanter or bagpipe, else the\n"
+    "first) and writes it as a tune file: the chanter's notes at whatever octave the score writes them,\n"
+    "grace groups as the embellishment whose gracenotes they equal (else single gracenotes), time\n"
+    "signatures, repeats, endings, ties, tuplets, pauses, tempo, signs and jumps, title and composer. What\n"
+    "cannot be held is counted on one line per kind; --verbose adds what changes nothing heard or seen.",
+    {"FILE.musicxml"},
+    {{"o,output", "OUT.tnz", "the tune file to write; - for standard output"},
+     {"verbose", "", "also list what changes nothing heard or seen (slurs, dynamics)"},
+     {"strict", "", "any loss is an error: exit 1 and write nothing"}}};
+
+// No score comes near this; a larger file is something else.
+constexpr std::size_t kMaxScoreBytes = 64u << 20;
 
 bool readWhole(const std::string& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -79,6 +99,22 @@ void printSummary(const std::string& input, const AbcImport& imported, bool verb
                  imported.tuneReports.size(), describeLosses(total).c_str());
 }
 
+// Writes the imported tune text, which must open again as a tune file.
+int writeImported(OutputFile& output, const std::string& input, const std::string& tuneText) {
+    if (tuneText.size() > ScriptText::kMaxSize) {
+        std::fprintf(stderr, "skirlo-cli: the tunes of %s make %zu bytes of tune text, more than a tune file holds "
+                             "(%zu); nothing written\n",
+                     input.c_str(), tuneText.size(), ScriptText::kMaxSize);
+        return 1;
+    }
+    std::string error;
+    if (!saveTuneFile(output.path(), tuneText, error)) {
+        std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
+        return 1;
+    }
+    return output.finish() ? 0 : 1;
+}
+
 }  // namespace
 
 int runFromAbc(const std::vector<std::string>& args) {
@@ -105,19 +141,48 @@ int runFromAbc(const std::vector<std::string>& args) {
         std::fprintf(stderr, "skirlo-cli: %s holds no tune with music; nothing written\n", input.c_str());
         return 1;
     }
-    // A longer text could not be opened again.
-    if (imported.tuneText.size() > ScriptText::kMaxSize) {
-        std::fprintf(stderr, "skirlo-cli: the tunes of %s make %zu bytes of tune text, more than a tune file holds "
-                             "(%zu); nothing written\n",
-                     input.c_str(), imported.tuneText.size(), ScriptText::kMaxSize);
+    return writeImported(output, input, imported.tuneText);
+}
+
+int runFromMusicXml(const std::vector<std::string>& args) {
+    CommandLine line(kFromMusicXml);
+    if (const auto status = line.parse(args)) return *status;
+    const std::optional<std::string> out = line.value("output");
+    if (!out) return line.usageError("missing -o OUT.tnz");
+    const std::string& input = line.files()[0];
+    if (input.size() > 4 && input.substr(input.size() - 4) == ".mxl") {
+        std::fprintf(stderr, "skirlo-cli: %s is compressed MusicXML, which is not read: unpack it (unzip) and read "
+                             "the .musicxml file inside\n", input.c_str());
         return 1;
     }
-    std::string error;
-    if (!saveTuneFile(output.path(), imported.tuneText, error)) {
-        std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
+    OutputFile output(*out, ".tnz");
+    if (!output.open()) return 1;
+    auto environment = openEnvironment(line.value("profile"));
+    if (!environment) return 1;
+    std::error_code sizeError;
+    if (std::filesystem::file_size(input, sizeError) > kMaxScoreBytes && !sizeError) {
+        std::fprintf(stderr, "skirlo-cli: %s is larger than any score (over %zu MB); nothing read\n", input.c_str(),
+                     kMaxScoreBytes >> 20);
         return 1;
     }
-    return output.finish() ? 0 : 1;
+    std::string xml;
+    if (!readWhole(input, xml)) return 1;
+    const MusicXmlImport imported = importMusicXml(xml, EmbellishmentTable::fromProfile(*environment->profile));
+    if (!imported.error.empty()) {
+        std::fprintf(stderr, "skirlo-cli: %s: %s; nothing written\n", input.c_str(), imported.error.c_str());
+        return 1;
+    }
+    for (const std::string& lost : imported.lost) std::fprintf(stderr, "%s: left out: %s\n", input.c_str(), lost.c_str());
+    if (line.isSet("verbose")) {
+        for (const std::string& notice : imported.notices) {
+            std::fprintf(stderr, "%s: changes nothing heard or seen: %s\n", input.c_str(), notice.c_str());
+        }
+    }
+    if (line.isSet("strict") && !imported.lost.empty()) {
+        std::fprintf(stderr, "skirlo-cli: %s: something was left out (--strict); nothing written\n", input.c_str());
+        return 1;
+    }
+    return writeImported(output, input, imported.tuneText);
 }
 
 }  // namespace skirlo

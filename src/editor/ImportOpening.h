@@ -1,6 +1,7 @@
 #pragma once
-// Opening an ABC file in the desktop program: its tunes become a new,
-// untitled tune document; what the reader skipped is said in one message.
+// Opening an ABC file or a MusicXML score in the desktop program: its tunes
+// become a new, untitled tune document; what the reader skipped is said in
+// one message.
 
 #include <memory>
 #include <string>
@@ -18,5 +19,12 @@ bool isAbcPath(const std::string& path);
 // the reason shown, when the file cannot be read or holds no tune with music.
 std::unique_ptr<TuneDocument> importAbcDocument(const std::string& path, int number, const Workspace& workspace,
                                                 MessageSink& messages);
+
+// Whether the path names an uncompressed MusicXML score (".musicxml" or ".xml").
+bool isMusicXmlPath(const std::string& path);
+
+// The untitled document of the score's chanter part, as for ABC.
+std::unique_ptr<TuneDocument> importMusicXmlDocument(const std::string& path, int number, const Workspace& workspace,
+                                                     MessageSink& messages);
 
 }  // namespace skirlo
