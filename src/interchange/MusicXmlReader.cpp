@@ -591,9 +591,13 @@ MusicXmlImport importMusicXml(std::string_view xml, const EmbellishmentTable& ta
     PartReader reader(table, result);
     reader.read(score, part);
     if (otherParts > 0) reader.lost_["parts besides the chanter's (only the chanter's is read)"] = otherParts;
+    if (result.tunes == 0) {
+        result = {};
+        result.error = "the chanter's part holds no notes";
+        return result;
+    }
     result.lost = counted(reader.lost_);
     result.notices = counted(reader.notices_);
-    if (result.tunes == 0) result.error = "the chanter's part holds no notes";
     return result;
 }
 
