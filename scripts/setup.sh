@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libsqlite3-dev libexpat1-dev
+  libsqlite3-dev libexpat1-dev libminizip-dev zlib1g-dev
   librtmidi-dev libfluidsynth-dev fluidsynth libasound2-dev
   timgm6mb-soundfont fluid-soundfont-gm
   python3 python3-fonttools python3-mido python3-numpy

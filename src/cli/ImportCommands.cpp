@@ -13,6 +13,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/OutputFile.h"
+#include "document/CompressedScore.h"
 #include "interchange/AbcReader.h"
 #include "interchange/EmbellishmentTable.h"
 #include "interchange/MusicXmlReader.h"
@@ -37,7 +38,7 @@ const CommandSpec kFromAbc{
      {"strict", "", "any loss is an error: exit 1 and write nothing"}}};
 
 const CommandSpec kFromMusicXml{
-    "from-musicxml", "FILE.{musicxml,xml} -o OUT.tnz [--verbose] [--strict] [--profile FILE]",
+    "from-musicxml", "FILE.{musicxml,xml,mxl} -o OUT.tnz [--verbose] [--strict] [--profile FILE]",
     "Reads the chanter's part of a MusicXML score (the part named for pipes, chanter or bagpipe, else the\n"
     "first) and writes it as a tune file: the chanter's notes at whatever octave the score writes them,\n"
     "grace groups as the embellishment whose gracenotes they equal (else single gracenotes), time\n"
@@ -150,11 +151,6 @@ int runFromMusicXml(const std::vector<std::string>& args) {
     const std::optional<std::string> out = line.value("output");
     if (!out) return line.usageError("missing -o OUT.tnz");
     const std::string& input = line.files()[0];
-    if (input.size() > 4 && input.substr(input.size() - 4) == ".mxl") {
-        std::fprintf(stderr, "skirlo-cli: %s is compressed MusicXML, which is not read: unpack it (unzip) and read "
-                             "the .musicxml file inside\n", input.c_str());
-        return 1;
-    }
     OutputFile output(*out, ".tnz");
     if (!output.open()) return 1;
     auto environment = openEnvironment(line.value("profile"));
@@ -166,7 +162,16 @@ int runFromMusicXml(const std::vector<std::string>& args) {
         return 1;
     }
     std::string xml;
-    if (!readWhole(input, xml)) return 1;
+    if (isCompressedScorePath(input)) {
+        CompressedScore score = readCompressedScore(input);
+        if (!score.error.empty()) {
+            std::fprintf(stderr, "skirlo-cli: %s: %s; nothing written\n", input.c_str(), score.error.c_str());
+            return 1;
+        }
+        xml = std::move(score.xml);
+    } else if (!readWhole(input, xml)) {
+        return 1;
+    }
     const MusicXmlImport imported = importMusicXml(xml, EmbellishmentTable::fromProfile(*environment->profile));
     if (!imported.error.empty()) {
         std::fprintf(stderr, "skirlo-cli: %s: %s; nothing written\n", input.c_str(), imported.error.c_str());

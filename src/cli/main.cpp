@@ -31,7 +31,7 @@ constexpr Command kCommands[] = {
     {"midi", "midi FILE -o OUT.mid [--pipe-tuning] [--low-a HZ]", skirlo::runMidi},
     {"musicxml", "musicxml FILE -o OUT.musicxml", skirlo::runMusicXml},
     {"from-abc", "from-abc FILE.abc -o OUT.tnz", skirlo::runFromAbc},
-    {"from-musicxml", "from-musicxml FILE.musicxml -o OUT.tnz", skirlo::runFromMusicXml},
+    {"from-musicxml", "from-musicxml FILE.{musicxml,mxl} -o OUT.tnz", skirlo::runFromMusicXml},
     {"image", "image FILE -o OUT.{pcx,bmp,png,svg,pdf} [--zoom N] [--engraving STYLE] [--format FORMAT]",
       [](const Args& a) { return runInHelper(kVectorHelper, "image", a); }},
     {"wav", "wav FILE -o OUT.wav [--sound pipes|midi] [--low-a HZ] [--tempo PERCENT] [--click] [--volumes CHANTER,TENOR,BASS]",

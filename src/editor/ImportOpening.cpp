@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/MessageSink.h"
+#include "document/CompressedScore.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
 #include "interchange/AbcReader.h"
@@ -74,7 +75,7 @@ bool isAbcPath(const std::string& path) { return lowerExtension(path) == ".abc";
 
 bool isMusicXmlPath(const std::string& path) {
     const std::string extension = lowerExtension(path);
-    return extension == ".musicxml" || extension == ".xml";
+    return extension == ".musicxml" || extension == ".xml" || isCompressedScorePath(path);
 }
 
 std::unique_ptr<TuneDocument> importAbcDocument(const std::string& path, int number, const Workspace& workspace,
@@ -92,7 +93,17 @@ std::unique_ptr<TuneDocument> importAbcDocument(const std::string& path, int num
 std::unique_ptr<TuneDocument> importMusicXmlDocument(const std::string& path, int number, const Workspace& workspace,
                                                      MessageSink& messages) {
     const std::string name = std::filesystem::path(path).filename().string();
-    const std::optional<std::string> xml = readImported(path, messages);
+    std::optional<std::string> xml;
+    if (isCompressedScorePath(path)) {
+        CompressedScore score = readCompressedScore(path);
+        if (!score.error.empty()) {
+            messages.show(name + " could not be read: " + score.error + ".", kApplicationTitle, MessageButtons::Ok);
+            return nullptr;
+        }
+        xml = std::move(score.xml);
+    } else {
+        xml = readImported(path, messages);
+    }
     if (!xml) return nullptr;
     const MusicXmlImport imported = importMusicXml(*xml, EmbellishmentTable::fromProfile(*workspace.profile));
     if (!imported.error.empty()) {

@@ -20,7 +20,7 @@ bool isAbcPath(const std::string& path);
 std::unique_ptr<TuneDocument> importAbcDocument(const std::string& path, int number, const Workspace& workspace,
                                                 MessageSink& messages);
 
-// Whether the path names an uncompressed MusicXML score (".musicxml" or ".xml").
+// Whether the path names a MusicXML score (".musicxml", ".xml", or compressed ".mxl").
 bool isMusicXmlPath(const std::string& path);
 
 // The untitled document of the score's chanter part, as for ABC.

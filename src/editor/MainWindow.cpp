@@ -48,7 +48,7 @@ constexpr int kVolumeItems = 11;
 
 QString openFilter() {
     return QString::fromLatin1(kTuneFilterName.data(), static_cast<int>(kTuneFilterName.size())) +
-           QStringLiteral(";;ABC Files (*.abc);;MusicXML Scores (*.musicxml *.xml);;All Files (*)");
+           QStringLiteral(";;ABC Files (*.abc);;MusicXML Scores (*.musicxml *.xml *.mxl);;All Files (*)");
 }
 
 }  // namespace

@@ -64,7 +64,8 @@ TEST_F(AbcOpening, SkippedPartsAreSaidOnceAndAFileWithoutMusicOpensNothing) {
 TEST_F(AbcOpening, AMusicXmlScoreOpensTheSameWaySayingWhatItLeftOut) {
     EXPECT_TRUE(isMusicXmlPath("/x/Jig.MusicXML"));
     EXPECT_TRUE(isMusicXmlPath("/x/jig.xml"));
-    EXPECT_FALSE(isMusicXmlPath("/x/jig.mxl"));
+    EXPECT_TRUE(isMusicXmlPath("/x/jig.mxl"));
+    EXPECT_FALSE(isMusicXmlPath("/x/jig.tnz"));
     const std::string xml = readFile(std::filesystem::path(SKIRLO_MUSICXML_DIR) / "score-editor-march.musicxml");
     const auto document = importMusicXmlDocument(write("jig.musicxml", xml), 4, workspace, messages);
     ASSERT_NE(document, nullptr);

@@ -1,11 +1,33 @@
 // skirlo-cli musicxml, from-abc and from-musicxml run as a user runs them.
 
+#include <zip.h>
+
+#include <utility>
+#include <vector>
+
 #include "cli/CliRunner.h"
 
 namespace skirlo::clitest {
 namespace {
 
-using InterchangeCommands = CliTest;
+class InterchangeCommands : public CliTest {
+protected:
+    // A zip archive of the named entries in the work folder, written with minizip.
+    std::string zipOf(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& name) {
+        const std::string path = (work() / name).string();
+        zipFile archive = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+        EXPECT_NE(archive, nullptr);
+        for (const auto& [entry, bytes] : entries) {
+            EXPECT_EQ(zipOpenNewFileInZip64(archive, entry.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                            Z_DEFAULT_COMPRESSION, 0),
+                      ZIP_OK);
+            zipWriteInFileInZip(archive, bytes.data(), static_cast<unsigned>(bytes.size()));
+            zipCloseFileInZip(archive);
+        }
+        zipClose(archive, nullptr);
+        return path;
+    }
+};
 
 TEST_F(InterchangeCommands, FromAbcSaysPerTuneWhatWasLostAndWritesTheRest) {
     const std::string abc = input("X:1\nT:Odd\nK:D\nA2 B2 ^c | [ce] |\n\nX:2\nT:Fine\nK:HP\n(AB) c2 |\n\n"
@@ -48,6 +70,14 @@ TEST_F(InterchangeCommands, FromMusicXmlCountsWhatItLeavesOutAndRefusesWhatItCan
     EXPECT_EQ(done.err, score + ": left out: 1 chord notes (the first note of each chord kept)\n" + score +
                             ": left out: 1 parts besides the chanter's (only the chanter's is read)\n");
     EXPECT_EQ(run("check " + out).status, 0);
+    // Compressed, as score editors save it: the container names the score.
+    const std::string plain = readFile(out);
+    const std::string mxl = zipOf({{"META-INF/container.xml", "<container><rootfiles><rootfile full-path=\"a/jig.xml\"/>"
+                                                               "</rootfiles></container>"},
+                                   {"a/jig.xml", readFile(score)}},
+                                  "jig.mxl");
+    EXPECT_EQ(run("from-musicxml " + mxl + " -o " + out).status, 0);
+    EXPECT_EQ(readFile(out), plain);
     EXPECT_NE(run("from-musicxml --verbose " + score + " -o " + out).err.find("changes nothing heard or seen: 2 slurs"),
               std::string::npos);
 
@@ -55,9 +85,13 @@ TEST_F(InterchangeCommands, FromMusicXmlCountsWhatItLeavesOutAndRefusesWhatItCan
     const CliRun strict = run("from-musicxml --strict " + score + " -o " + out);
     EXPECT_EQ(strict.status, 1);
     EXPECT_NE(strict.err.find("something was left out (--strict); nothing written"), std::string::npos) << strict.err;
-    const CliRun compressed = run("from-musicxml " + input("PK\x03\x04", "score.mxl") + " -o " + out);
-    EXPECT_EQ(compressed.status, 1);
-    EXPECT_NE(compressed.err.find("is compressed MusicXML, which is not read: unpack it"), std::string::npos);
+    const CliRun notZip = run("from-musicxml " + input("PK\x03\x04", "score.mxl") + " -o " + out);
+    EXPECT_EQ(notZip.status, 1);
+    EXPECT_NE(notZip.err.find("score.mxl: not a compressed MusicXML score (no zip archive); nothing written"),
+              std::string::npos) << notZip.err;
+    const std::string bare = zipOf({{"score.musicxml", readFile(score)}}, "bare.mxl");
+    EXPECT_NE(run("from-musicxml " + bare + " -o " + out).err.find("the archive holds no META-INF/container.xml"),
+              std::string::npos);
     const CliRun garbage = run("from-musicxml " + input("Chantrel:1.0\r\n", "tune.xml") + " -o " + out);
     EXPECT_EQ(garbage.status, 1);
     EXPECT_NE(garbage.err.find("tune.xml: not well-formed XML (line 1: syntax error); nothing written"),
