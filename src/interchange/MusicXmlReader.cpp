@@ -261,10 +261,10 @@ public:
         for (Node creator : children(child(score, "identification"), "creator")) {
             if (attribute(creator, "type") == "composer") heading_.composer = text(creator);
         }
-        // The tune type stands at the top left of the first page.
+        // The tune type stands at the left under the title on the first page.
         for (Node credit : children(score, "credit")) {
             const Node words = child(credit, "credit-words");
-            if (attribute(words, "justify") == "left" && attribute(words, "valign") == "top") heading_.type = text(words);
+            if (attribute(words, "justify") == "left" && heading_.type.empty()) heading_.type = text(words);
         }
         const std::vector<Node> measures = children(part, "measure");
         shift_ = octaveShift(measures);
