@@ -8,7 +8,6 @@ int main(int argc, char** argv) {
     static constexpr skirlo::HelperCommand kCommands[] = {
         {"image", skirlo::runRasterImage},
         {"tree", skirlo::runRasterTree},
-        {"print", skirlo::runPrint},
         {"specimen", skirlo::runSpecimen},
     };
     return skirlo::runHelperCommand(argc, argv, kCommands);

@@ -1,23 +1,19 @@
 // skirlo-cli print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N]: the
 // music printed as the desktop program's Print command prints it, to a PDF
-// printer: one PDF page per printed page, laid out by the tune's own page
-// settings at the printer's resolution.
-
-#include <QIODevice>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPdfWriter>
+// file of our own writer: one PDF page per printed page, laid out by the
+// tune's own page settings at the printer's resolution, written as each page
+// is laid out.
 
 #include <climits>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliDocument.h"
 #include "cli/CliEnvironment.h"
-#include "cli/CliGui.h"
 #include "cli/CommandLine.h"
 #include "cli/ImageCommand.h"
 #include "cli/Commands.h"
@@ -25,31 +21,13 @@
 #include "document/MusicSettings.h"
 #include "engraving/MusicLayout.h"
 #include "engraving/MusicRenderer.h"
+#include "export/PdfPrint.h"
+#include "fonts/FreeTypeMeasuringContext.h"
 #include "tunefile/FileReplace.h"
-#include "view/QtMeasuring.h"
-#include "view/QtMusicPrint.h"
 
 namespace skirlo {
 
 namespace {
-
-// Hands what the PDF writer writes to the replacement file as it comes: the
-// PDF of a large book is tens of megabytes, and held in memory it would be
-// most of the command's memory. The file is put in place only when the PDF
-// is whole.
-class ReplacementDevice final : public QIODevice {
-public:
-    explicit ReplacementDevice(ReplacementFile& file) : file_(file) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override {
-        return file_.write(data, static_cast<std::size_t>(size)) ? size : -1;
-    }
-
-private:
-    ReplacementFile& file_;
-};
 
 // Passes the pages on to be painted, and notes texts written in UTF-8 once,
 // as the tunes come by: they are let go as soon as their pages are painted.
@@ -81,10 +59,16 @@ const CommandSpec kPrint{
      {"dpi", "N", "the printer's resolution, a whole number from 72 to 2400 (default 600)"},
      {"engraving", "STYLE", "classic or modern (default: the profile's EngravingStyle, else classic)"}}};
 
-std::optional<QPageSize::PageSizeId> paperNamed(const std::string& name) {
-    if (name == "A4") return QPageSize::A4;
-    if (name == "Letter") return QPageSize::Letter;
-    if (name == "Legal") return QPageSize::Legal;
+// A paper's width and height in whole points, as printer drivers name them.
+struct Paper {
+    double width = 0;
+    double height = 0;
+};
+
+std::optional<Paper> paperNamed(const std::string& name) {
+    if (name == "A4") return Paper{595, 842};
+    if (name == "Letter") return Paper{612, 792};
+    if (name == "Legal") return Paper{612, 1008};
     return std::nullopt;
 }
 
@@ -97,7 +81,7 @@ int runPrint(const std::vector<std::string>& args) {
     if (!out) return line.usageError("missing -o OUT.pdf");
     if (const std::string problem = extensionProblem(*out, ".pdf"); !problem.empty()) return line.usageError(problem);
     const std::string paperText = line.value("paper").value_or("A4");
-    const std::optional<QPageSize::PageSizeId> paper = paperNamed(paperText);
+    std::optional<Paper> paper = paperNamed(paperText);
     if (!paper) return line.usageError("--paper takes A4, Letter or Legal, not '" + paperText + "'");
     const std::optional<std::string> dpiText = line.value("dpi");
     const std::optional<int> dpi = dpiText ? strictInt(*dpiText, kMinDpi, kMaxDpi) : std::optional<int>(kPrintedPageDpi);
@@ -110,7 +94,6 @@ int runPrint(const std::vector<std::string>& args) {
     if (!environment) return 1;
     const std::string& input = line.files()[0];
 
-    const std::unique_ptr<QGuiApplication> application = ensureGuiApplication();
     const std::unique_ptr<TuneDocument> document = loadDocument(input, *environment, FileNeed::Music);
     if (!document) return 1;
 
@@ -123,28 +106,29 @@ int runPrint(const std::vector<std::string>& args) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;
     }
-    ReplacementDevice device(file);
-    QPdfWriter writer(&device);
-    writer.setResolution(*dpi);
-    writer.setTitle(QString::fromStdString(input));
-    const auto orientation = settings.tune.format.orientation == 'L' ? QPageLayout::Landscape : QPageLayout::Portrait;
-    writer.setPageLayout(QPageLayout(QPageSize(*paper), orientation, QMarginsF()));
-
-    QtMeasuringContext measuring(environment->resourceDir, *dpi, *dpi, true);
+    if (settings.tune.format.orientation == 'L') std::swap(paper->width, paper->height);
+    FreeTypeMeasuringContext measuring(environment->resourceDir, *dpi, *dpi, true);
     const MusicRenderer renderer(environment->symbols.hiliteColour());
-    PagePainter painter(renderer, writer, SurfaceKind::Printer, 1, INT_MAX);
-    NotingPages pages(painter, input);
+    PdfPagePrinter printer(renderer, paper->width, paper->height, *dpi, [&file](std::string_view piece) {
+        return file.write(piece.data(), piece.size());
+    });
+    NotingPages pages(printer, input);
     const PrintedMusic printed = layOutForPrinting(document->script(), environment->symbols, measuring,
-                                                   environment->messages, settings, printDeviceOf(writer), &pages);
-    const int painted = painter.finish();
+                                                   environment->messages, settings, printer.device(), &pages);
+    const int painted = printer.finish(input);
     // The pages are written as they are laid out; an error in a later tune
     // leaves the file unfinished, and it is never put in place.
     if (musicHasErrors(*environment, input, *out)) return 1;
     if (painted == 0) {
-        std::fprintf(stderr, "skirlo-cli print: cannot draw on the PDF writer for %s\n", out->c_str());
+        // A failed write makes the commit fail, with its reason, and the
+        // file is not put in place.
+        if (file.failed() && !file.commit(error)) {
+            std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
+        } else {
+            std::fprintf(stderr, "skirlo-cli print: no page could be written to %s\n", out->c_str());
+        }
         return 1;
     }
-    device.close();
     if (!file.commit(error)) {
         std::fprintf(stderr, "skirlo-cli: %s\n", error.c_str());
         return 1;

@@ -1,4 +1,5 @@
-// skirlo-cli-vector: the commands of skirlo-cli that draw vectors without Qt.
+// skirlo-cli-vector: the commands of skirlo-cli that draw vectors without Qt:
+// SVG and PDF pictures, and prints to PDF.
 
 #include "cli/CommandHelper.h"
 #include "cli/Commands.h"
@@ -6,6 +7,7 @@
 int main(int argc, char** argv) {
     static constexpr skirlo::HelperCommand kCommands[] = {
         {"image", skirlo::runImage},
+        {"print", skirlo::runPrint},
     };
     return skirlo::runHelperCommand(argc, argv, kCommands);
 }

@@ -39,7 +39,7 @@ constexpr Command kCommands[] = {
     {"devices", "devices", [](const Args& a) { return runInHelper(kAudioHelper, "devices", a); }},
     {"play", "play FILE [--device NAME] [--low-a HZ] [--tempo PERCENT] [--click]", [](const Args& a) { return runInHelper(kAudioHelper, "play", a); }},
     {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N] [--engraving STYLE]",
-      [](const Args& a) { return runInHelper(kPictureHelper, "print", a); }},
+      [](const Args& a) { return runInHelper(kVectorHelper, "print", a); }},
     {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]",
       [](const Args& a) { return runInHelper(kPictureHelper, "specimen", a); }},
     {"check", "check FILE...", skirlo::runCheck},

@@ -66,6 +66,25 @@ struct TextFace {
     bool strikeOut = false;
 };
 
+// A text font's face as a document embeds it, so that its texts stay texts
+// that can be found and copied: the whole font file, and for each
+// Windows-1252 byte the glyph it is drawn with and that glyph's advance. Font
+// measures are in thousandths of the em, y upward, as fonts keep them.
+struct FontProgram {
+    std::string_view file;       // the font file, whole
+    bool compactOutlines = false;  // CFF outlines in an OpenType file, else TrueType
+    std::string postScriptName;
+    std::array<unsigned, 256> glyphs{};  // 0 where the font has no glyph
+    std::array<int, 256> advances{};
+    int ascent = 0;
+    int descent = 0;  // below the baseline, so negative
+    int capHeight = 0;
+    std::array<int, 4> box{};  // left, bottom, right, top of every glyph
+    double italicAngle = 0;
+    bool fixedPitch = false;
+    bool italic = false;
+};
+
 class Font {
 public:
     virtual ~Font() = default;
@@ -91,6 +110,10 @@ public:
     // How far below glyphPath's baseline a text is drawn: texts sit on the
     // rounded ascent, while outlines sit on the font's exact one.
     virtual double baselineShift() const { return 0; }
+    // The face to embed for this font's texts; null for a music font, and
+    // for a face that may not be embedded or whose glyphs are changed
+    // (emboldened, slanted) from the file's.
+    virtual const FontProgram* fontProgram() const { return nullptr; }
 };
 
 // A logical-font request for a text font. Height is in tenths of a point

@@ -15,6 +15,9 @@
 #include "editor/WaitCursor.h"
 #include "engraving/MusicLayout.h"
 #include "engraving/MusicRenderer.h"
+#include "export/PdfPrint.h"
+#include "fonts/FreeTypeMeasuringContext.h"
+#include "tunefile/FileReplace.h"
 #include "view/QtMeasuring.h"
 #include "view/QtMusicPrint.h"
 
@@ -25,6 +28,17 @@ void MusicPrinter::orient(QPrinter& printer) const {
                                                                                : QPageLayout::Portrait);
 }
 
+namespace {
+
+// Print to PDF writes through our own PDF writer, so that the texts stay
+// text; a printer, and a preview, go through Qt's print system.
+bool printsToPdfFile(const QPrinter& printer, SurfaceKind kind) {
+    return kind == SurfaceKind::Printer && printer.outputFormat() == QPrinter::PdfFormat &&
+           !printer.outputFileName().isEmpty();
+}
+
+}  // namespace
+
 int MusicPrinter::printTo(QPrinter& printer, SurfaceKind kind) {
     const WaitCursor wait;
     // Margins are the tune's own, measured from the paper's edge.
@@ -32,15 +46,21 @@ int MusicPrinter::printTo(QPrinter& printer, SurfaceKind kind) {
     PrintSettings settings;
     settings.tune = document_.settings();
     if (const IniProfile* profile = workspace_.profile.get()) settings = printLayoutOf(document_.settings(), *profile);
-    QtMeasuringContext measuring(workspace_.resourceDir, printer.logicalDpiX(), printer.logicalDpiY(), true);
     const MusicRenderer renderer(workspace_.symbols.hiliteColour());
     const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
     const int first = range ? printer.fromPage() : 1;
     const int last = range && printer.toPage() > 0 ? printer.toPage() : INT_MAX;
-    PagePainter pages(renderer, printer, kind, first, last);
-    const PrintedMusic printed = layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_,
-                                                   settings, printDeviceOf(printer), &pages);
-    const int painted = pages.finish();
+    PrintedMusic printed;
+    int painted = 0;
+    if (printsToPdfFile(printer, kind)) {
+        painted = printToPdfFile(printer, settings, renderer, first, last, printed);
+    } else {
+        QtMeasuringContext measuring(workspace_.resourceDir, printer.logicalDpiX(), printer.logicalDpiY(), true);
+        PagePainter pages(renderer, printer, kind, first, last);
+        printed = layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_, settings,
+                                    printDeviceOf(printer), &pages);
+        painted = pages.finish();
+    }
     // Said once per print; the preview repaints too often to say it each time.
     if (kind == SurfaceKind::Printer) {
         for (std::string note : printNotes(printed)) {
@@ -49,6 +69,37 @@ int MusicPrinter::printTo(QPrinter& printer, SurfaceKind kind) {
         }
     }
     return painted;
+}
+
+int MusicPrinter::printToPdfFile(QPrinter& printer, const PrintSettings& settings, const MusicRenderer& renderer,
+                                 int first, int last, PrintedMusic& printed) {
+    const std::string path = printer.outputFileName().toStdString();
+    ReplacementFile file(path, Durability::Renamed);
+    std::string error;
+    if (!file.open(error)) {
+        messages_.show(error, "Print");
+        return 0;
+    }
+    const QRectF paper = printer.pageLayout().fullRect(QPageLayout::Point);
+    FreeTypeMeasuringContext measuring(workspace_.resourceDir, kPrintedPageDpi, kPrintedPageDpi, true);
+    PdfPagePrinter pages(
+        renderer, paper.width(), paper.height(), kPrintedPageDpi,
+        [&file](std::string_view piece) { return file.write(piece.data(), piece.size()); }, first, last);
+    printed = layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_, settings,
+                                pages.device(), &pages);
+    const int written = pages.finish(printer.docName().isEmpty() ? path : printer.docName().toStdString());
+    if (written == 0) {
+        // A failed write makes the commit fail, with its reason; nothing is
+        // put in place.
+        if (!file.failed() || file.commit(error)) error = "Unable to write to " + path + ".";
+        messages_.show(error, "Print");
+        return 0;
+    }
+    if (!file.commit(error)) {
+        messages_.show(error, "Print");
+        return 0;
+    }
+    return written;
 }
 
 void MusicPrinter::print(QPrinter& printer, QWidget* parent) {

@@ -14,6 +14,8 @@ class QWidget;
 namespace skirlo {
 
 class MessageSink;
+class MusicRenderer;
+struct PrintedMusic;
 class TuneDocument;
 struct Workspace;
 
@@ -49,6 +51,11 @@ public:
     void orient(QPrinter& printer) const;
 
 private:
+    // Pages `first`..`last` to the PDF file the printer names, through our
+    // own writer: the number of pages written, 0 (said) when it failed.
+    int printToPdfFile(QPrinter& printer, const PrintSettings& settings, const MusicRenderer& renderer, int first,
+                       int last, PrintedMusic& printed);
+
     TuneDocument& document_;
     Workspace& workspace_;
     MessageSink& messages_;

@@ -312,7 +312,7 @@ std::string pdfTextString(std::string_view utf8) {
     return out + '>';
 }
 
-PdfSurface::PdfSurface(Point offset) : offset_(offset) {}
+PdfSurface::PdfSurface(Point offset, SurfaceKind kind) : offset_(offset), kind_(kind) {}
 
 int PdfSurface::formOf(const Font& font, int code) {
     const auto key = std::make_pair(&font, code);
@@ -428,12 +428,73 @@ void PdfSurface::text(const Font& font, std::string_view bytes, int x, int y, Co
     const std::vector<TextCharacter> characters = textCharacters(bytes);
     const std::vector<PathPoint> offsets = characterOffsets(font, bytes, characters);
     const Point at = toDevice({x, y});
+    const FontProgram* program = kind_ == SurfaceKind::Printer ? font.fontProgram() : nullptr;
+    if (program != nullptr) {
+        writeText(font, *program, characters, offsets, at);
+    } else {
+        drawOutlines(font, characters, offsets, at);
+    }
+    decorate(font, bytes, x, y);
+}
+
+void PdfSurface::drawOutlines(const Font& font, const std::vector<TextCharacter>& characters,
+                              const std::vector<PathPoint>& offsets, Point at) {
     for (std::size_t i = 0; i < characters.size() && i < offsets.size(); ++i) {
         if (characters[i].code < 0) continue;
         const int form = formOf(font, characters[i].code);
         if (form >= 0) place(form, at.x + offsets[i].x, at.y + offsets[i].y);
     }
-    decorate(font, bytes, x, y);
+}
+
+int PdfSurface::fontOf(const FontProgram& program) {
+    const auto [it, added] = fontsOfFiles_.emplace(program.file.data(), static_cast<int>(fonts_.size()));
+    if (added) fonts_.push_back({&program, {}});
+    return it->second;
+}
+
+void PdfSurface::writeText(const Font& font, const FontProgram& program, const std::vector<TextCharacter>& characters,
+                           const std::vector<PathPoint>& offsets, Point at) {
+    EmbeddedFont& embedded = fonts_[static_cast<std::size_t>(fontOf(program))];
+    const double size = font.textFace()->pixelSize > 0 ? font.textFace()->pixelSize : font.height();
+    // One text object, the glyphs in a row: a reader finds the words in it.
+    // Each glyph is moved from where the one before leaves the pen to where
+    // the layout measured it, in thousandths of the em, as PDF counts.
+    std::string shown;
+    double start = 0;
+    double pen = 0;
+    for (std::size_t i = 0; i < characters.size() && i < offsets.size(); ++i) {
+        const int code = characters[i].code;
+        if (code < 0) continue;
+        const unsigned glyph = program.glyphs[static_cast<std::size_t>(code)];
+        if (glyph == 0) continue;
+        embedded.codesOfGlyphs.emplace(glyph, code);
+        const double x = offsets[i].x;
+        if (shown.empty()) {
+            start = pen = x;
+            shown = "[<";
+        } else if (const double move = (pen - x) * 1000 / size; std::abs(move) >= 0.005) {
+            shown += "> ";
+            appendNumber(shown, move);
+            shown += " <";
+        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%04X", glyph & 0xFFFF);
+        shown += hex;
+        pen = x + program.advances[static_cast<std::size_t>(code)] * size / 1000;
+    }
+    if (shown.empty()) return;
+    content_ += "BT /F" + std::to_string(fontOf(program)) + ' ';
+    appendNumber(content_, size);
+    // Text space turned back upright on the page's downward y; the first
+    // glyph's start on the text's baseline.
+    content_ += " Tf 1 0 0 -1 ";
+    appendNumber(content_, at.x + start);
+    content_ += ' ';
+    appendNumber(content_, at.y + font.ascent());
+    content_ += " Tm ";
+    content_ += shown;
+    content_ += ">] TJ ET\n";
+    settle();
 }
 
 void PdfSurface::decorate(const Font& font, std::string_view bytes, int x, int y) {
@@ -458,49 +519,208 @@ void PdfSurface::decorate(const Font& font, std::string_view bytes, int x, int y
     settle();
 }
 
+bool PdfSurface::pageOperators(const std::function<bool(std::string_view)>& take) const {
+    return spooled_.writeTo(take) && take(content_);
+}
+
+void PdfSurface::nextPage() {
+    spooled_.clear();
+    content_.clear();
+    // Each page's content starts in PDF's initial colours.
+    fill_ = stroke_ = kBlack;
+}
+
 std::optional<std::string> PdfSurface::document(int width, int height, std::string_view title) {
     return gathered([&](const TextWrite& write) { return writeDocument(width, height, title, write); });
 }
 
 bool PdfSurface::writeDocument(int width, int height, std::string_view title, const TextWrite& write) {
-    flushRectangles();
-    constexpr int kCatalog = 1, kPages = 2, kPage = 3, kContents = 4, kInfo = 5, kFirstForm = 6;
-    PdfFile file(write);
+    PdfBook book(*this, write, kPointsPerPixel);
+    const bool drawn = book.endPage(width * kPointsPerPixel, height * kPointsPerPixel);
+    return book.finish(title) && drawn;
+}
+
+namespace {
+
+constexpr int kCatalog = 1, kPages = 2, kResources = 3, kInfo = 4, kFirstFree = 5;
+
+std::string reference(int object) { return std::to_string(object) + " 0 R"; }
+
+// A name as PDF writes it: the characters a name may hold, others as '-'.
+std::string pdfName(std::string_view name) {
+    std::string out = "/";
+    for (char c : name) {
+        const bool plain = c > 0x20 && c < 0x7F && std::string_view("()<>[]{}/%#").find(c) == std::string_view::npos;
+        out += plain ? c : '-';
+    }
+    return out;
+}
+
+std::string hex4(unsigned value) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", value & 0xFFFF);
+    return hex;
+}
+
+// What turns the glyphs back into characters for a reader: each glyph used
+// to the character of the first code it was used for.
+std::string toUnicodeMap(const std::map<unsigned, int>& codesOfGlyphs) {
+    std::string map =
+        "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+        "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
+        "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+        "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    // A block holds at most a hundred entries.
+    constexpr std::size_t kBlock = 100;
+    auto it = codesOfGlyphs.begin();
+    for (std::size_t left = codesOfGlyphs.size(); left > 0;) {
+        const std::size_t count = std::min(left, kBlock);
+        map += std::to_string(count) + " beginbfchar\n";
+        for (std::size_t i = 0; i < count; ++i, ++it) {
+            map += '<' + hex4(it->first) + "> <" +
+                   hex4(windows1252ToCodePoint(static_cast<unsigned char>(it->second))) + ">\n";
+        }
+        map += "endbfchar\n";
+        left -= count;
+    }
+    return map + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+}
+
+// The widths of the glyphs used, as the font program has them.
+std::string widths(const FontProgram& program, const std::map<unsigned, int>& codesOfGlyphs) {
+    std::string out = "[";
+    for (const auto& [glyph, code] : codesOfGlyphs) {
+        out += std::to_string(glyph) + " [" + std::to_string(program.advances[static_cast<std::size_t>(code)]) + "] ";
+    }
+    return out + ']';
+}
+
+Pieces piecesOf(std::string_view text) {
+    return [text](const std::function<bool(std::string_view)>& take) { return take(text); };
+}
+
+}  // namespace
+
+class PdfBook::Writer {
+public:
+    explicit Writer(TextWrite write) : write_(std::move(write)), file(write_) {}
+
+    int allocate(int count = 1) {
+        const int first = next_;
+        next_ += count;
+        return first;
+    }
+    // The stream as an object; false when its data could not be read.
+    bool addStream(int number, std::string_view dictionaryEntries, const Pieces& pieces, std::size_t size) {
+        const std::optional<StreamObject> stream = streamObject(dictionaryEntries, pieces, size, deflater);
+        if (!stream) return false;
+        file.addStream(number, *stream);
+        return true;
+    }
+    // The five objects of an embedded face from `first` on; the first is
+    // the font the page's resources name.
+    void addFont(int first, const PdfSurface::EmbeddedFont& font) {
+        const FontProgram& program = *font.program;
+        const std::string name = pdfName(program.postScriptName);
+        const int cidFont = first + 1, descriptor = first + 2, fontFile = first + 3, toUnicode = first + 4;
+        file.add(first, {"<</Type /Font /Subtype /Type0 /BaseFont " + name + " /Encoding /Identity-H /DescendantFonts [" +
+                         reference(cidFont) + "] /ToUnicode " + reference(toUnicode) + ">>"});
+        file.add(cidFont,
+                 {"<</Type /Font /Subtype /" + std::string(program.compactOutlines ? "CIDFontType0" : "CIDFontType2") +
+                  " /BaseFont " + name +
+                  " /CIDSystemInfo <</Registry (Adobe) /Ordering (Identity) /Supplement 0>> /FontDescriptor " +
+                  reference(descriptor) + " /W " + widths(program, font.codesOfGlyphs) +
+                  (program.compactOutlines ? "" : " /CIDToGIDMap /Identity") + ">>"});
+        constexpr int kFixedPitch = 1, kNonsymbolic = 32, kItalic = 64;
+        const int flags = kNonsymbolic | (program.fixedPitch ? kFixedPitch : 0) | (program.italic ? kItalic : 0);
+        file.add(descriptor,
+                 {"<</Type /FontDescriptor /FontName " + name + " /Flags " + std::to_string(flags) + " /FontBBox [" +
+                  numbers({static_cast<double>(program.box[0]), static_cast<double>(program.box[1]),
+                           static_cast<double>(program.box[2]), static_cast<double>(program.box[3])}) +
+                  "] /ItalicAngle " + numbers({program.italicAngle}) + " /Ascent " + std::to_string(program.ascent) +
+                  " /Descent " + std::to_string(program.descent) + " /CapHeight " + std::to_string(program.capHeight) +
+                  " /StemV 80 " + (program.compactOutlines ? "/FontFile3 " : "/FontFile2 ") + reference(fontFile) +
+                  ">>"});
+        // The font file lies in memory: it is always read.
+        addStream(fontFile,
+                  program.compactOutlines ? "/Subtype /OpenType"
+                                          : "/Length1 " + std::to_string(program.file.size()),
+                  piecesOf(program.file), program.file.size());
+        const std::string map = toUnicodeMap(font.codesOfGlyphs);
+        addStream(toUnicode, "", piecesOf(map), map.size());
+    }
+
+private:
+    TextWrite write_;
+
+public:
+    PdfFile file;
     Deflater deflater;
-    file.add(kCatalog, {"<</Type /Catalog /Pages " + std::to_string(kPages) + " 0 R>>"});
-    file.add(kPages, {"<</Type /Pages /Kids [" + std::to_string(kPage) + " 0 R] /Count 1>>"});
-    const std::string size = numbers({width * kPointsPerPixel, height * kPointsPerPixel});
-    std::string forms;
-    for (std::size_t i = 0; i < forms_.size(); ++i) {
-        forms += formName(static_cast<int>(i)) + ' ' + std::to_string(kFirstForm + i) + " 0 R ";
-    }
-    file.add(kPage, {"<</Type /Page /Parent " + std::to_string(kPages) + " 0 R /MediaBox [0 0 " + size +
-                     "] /Resources <</XObject <<" + forms + ">>>> /Contents " + std::to_string(kContents) + " 0 R>>"});
-    // The layout's pixels, y downward, on a page whose y runs upward; lines
+
+private:
+    int next_ = kFirstFree;
+};
+
+PdfBook::PdfBook(PdfSurface& surface, const TextWrite& write, double pointsPerUnit)
+    : surface_(surface), pointsPerUnit_(pointsPerUnit), writer_(std::make_unique<Writer>(write)) {}
+
+PdfBook::~PdfBook() = default;
+
+bool PdfBook::endPage(double width, double height) {
+    surface_.flushRectangles();
+    // The layout's units, y downward, on a page whose y runs upward; lines
     // join bevelled, as the screen draws them.
-    std::string page;
-    appendOperation(page, {kPointsPerPixel, 0, 0, -kPointsPerPixel, 0, height * kPointsPerPixel}, "cm");
-    page += "2 j\n";
-    const std::optional<StreamObject> contents =
-        streamObject(
-            "",
-            [&](const std::function<bool(std::string_view)>& take) {
-                return take(page) && spooled_.writeTo(take) && take(content_);
-            },
-            page.size() + spooled_.size() + content_.size(), deflater);
-    if (!contents) return false;
-    file.addStream(kContents, *contents);
-    file.add(kInfo, {"<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>"});
-    for (std::size_t i = 0; i < forms_.size(); ++i) {
+    std::string start;
+    appendOperation(start, {pointsPerUnit_, 0, 0, -pointsPerUnit_, 0, height}, "cm");
+    start += "2 j\n";
+    const int contents = writer_->allocate();
+    const int page = writer_->allocate();
+    const bool read = writer_->addStream(
+        contents, "",
+        [&](const std::function<bool(std::string_view)>& take) {
+            return take(start) && surface_.pageOperators(take);
+        },
+        start.size() + surface_.spooled_.size() + surface_.content_.size());
+    if (!read) writer_->addStream(contents, "", piecesOf(start), start.size());
+    surface_.nextPage();
+    writer_->file.add(page, {"<</Type /Page /Parent " + reference(kPages) + " /MediaBox [0 0 " +
+                             numbers({width, height}) + "] /Resources " +
+                             reference(kResources) + " /Contents " + reference(contents) + ">>"});
+    pageObjects_.push_back(page);
+    whole_ = whole_ && read;
+    return read;
+}
+
+bool PdfBook::finish(std::string_view title) {
+    Writer& writer = *writer_;
+    std::string forms;
+    for (std::size_t i = 0; i < surface_.forms_.size(); ++i) {
+        const int number = writer.allocate();
+        forms += formName(static_cast<int>(i)) + ' ' + reference(number) + ' ';
+        const PdfSurface::Form& form = surface_.forms_[i];
         // A form's outline is in memory: it is always read.
-        file.addStream(kFirstForm + static_cast<int>(i),
-                       *streamObject("/Type /XObject /Subtype /Form /BBox " + forms_[i].box,
-                                     [&](const std::function<bool(std::string_view)>& take) {
-                                         return take(forms_[i].path);
-                                     },
-                                     forms_[i].path.size(), deflater));
+        writer.addStream(number, "/Type /XObject /Subtype /Form /BBox " + form.box, piecesOf(form.path),
+                         form.path.size());
     }
-    return file.finish(kCatalog, kInfo);
+    std::string fonts;
+    bool compact = false;
+    for (std::size_t i = 0; i < surface_.fonts_.size(); ++i) {
+        const int first = writer.allocate(5);
+        fonts += "/F" + std::to_string(i) + ' ' + reference(first) + ' ';
+        writer.addFont(first, surface_.fonts_[i]);
+        compact = compact || surface_.fonts_[i].program->compactOutlines;
+    }
+    writer.file.add(kResources, {"<<" + (forms.empty() ? "" : "/XObject <<" + forms + ">>") +
+                                 (fonts.empty() ? "" : " /Font <<" + fonts + ">>") + ">>"});
+    std::string kids;
+    for (int page : pageObjects_) kids += (kids.empty() ? "" : " ") + reference(page);
+    writer.file.add(kPages, {"<</Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageObjects_.size()) + ">>"});
+    // An embedded OpenType file needs a reader of PDF 1.6.
+    writer.file.add(kCatalog,
+                    {"<</Type /Catalog" + std::string(compact ? " /Version /1.6" : "") + " /Pages " +
+                     reference(kPages) + ">>"});
+    writer.file.add(kInfo, {"<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>"});
+    return writer.file.finish(kCatalog, kInfo) && whole_;
 }
 
 }  // namespace skirlo

@@ -27,6 +27,14 @@ SpooledText::SpooledText(SpooledText&& other) noexcept
       spooled_(other.spooled_),
       lost_(other.lost_) {}
 
+void SpooledText::clear() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+    memory_.clear();
+    spooled_ = 0;
+    lost_ = false;
+}
+
 void SpooledText::append(std::string_view text) {
     if (lost_) return;
     // A long text goes to the file as it stands, not through memory.

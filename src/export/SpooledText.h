@@ -35,6 +35,8 @@ public:
     // a write fails or part of the text could not be kept.
     bool writeTo(const std::function<bool(std::string_view)>& write) const;
     std::size_t size() const { return spooled_ + memory_.size(); }
+    // Empty again, as made.
+    void clear();
 
     static constexpr std::size_t kDefaultMemoryLimit = std::size_t{1} << 20;
 

@@ -1,6 +1,7 @@
 #include "fonts/FreeTypeFace.h"
 
 #include FT_ADVANCES_H
+#include FT_FONT_FORMATS_H
 #include FT_OUTLINE_H
 #include FT_SIZES_H
 #include FT_SYNTHESIS_H
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "common/Windows1252.h"
 #include "fonts/FixedPoint.h"
 #include "fonts/PathGeometry.h"
 
@@ -307,6 +309,49 @@ GlyphPath FreeTypeFace::glyphPath(unsigned glyph, Synthesis synthesis) const {
     activate(scaled_);
     paths_.emplace(key, path);
     return path;
+}
+
+const FontProgram* FreeTypeFace::program() const {
+    if (!program_) program_ = makeProgram();
+    return *program_ ? &**program_ : nullptr;
+}
+
+std::optional<FontProgram> FreeTypeFace::makeProgram() const {
+    const std::string_view file(reinterpret_cast<const char*>(bytes_->data()), bytes_->size());
+    // A collection's face would need cutting out of its file first.
+    if (!FT_IS_SFNT(face_) || file.substr(0, 4) == "ttcf") return std::nullopt;
+    const std::string_view format = FT_Get_Font_Format(face_);
+    if (format != "TrueType" && format != "CFF") return std::nullopt;
+    const FT_UShort permissions = FT_Get_FSType_Flags(face_);
+    if (permissions & (FT_FSTYPE_RESTRICTED_LICENSE_EMBEDDING | FT_FSTYPE_BITMAP_EMBEDDING_ONLY)) return std::nullopt;
+    const char* name = FT_Get_Postscript_Name(face_);
+    if (name == nullptr) return std::nullopt;
+
+    FontProgram program;
+    program.file = file;
+    program.compactOutlines = format == "CFF";
+    program.postScriptName = name;
+    const int upem = face_->units_per_EM;
+    const auto thousandths = [upem](long units) { return static_cast<int>(units * 1000 / upem); };
+    for (int code = 0; code < 256; ++code) {
+        const unsigned glyph = glyphForCharacter(windows1252ToCodePoint(static_cast<unsigned char>(code)));
+        FT_Fixed advance = 0;
+        if (glyph != 0 && FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &advance) != 0) advance = 0;
+        program.glyphs[static_cast<std::size_t>(code)] = glyph;
+        program.advances[static_cast<std::size_t>(code)] = thousandths(advance);
+    }
+    program.ascent = thousandths(face_->ascender);
+    program.descent = thousandths(face_->descender);
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+    program.capHeight = os2 && os2->version >= 2 && os2->sCapHeight > 0 ? thousandths(os2->sCapHeight) : program.ascent;
+    program.box = {thousandths(face_->bbox.xMin), thousandths(face_->bbox.yMin), thousandths(face_->bbox.xMax),
+                   thousandths(face_->bbox.yMax)};
+    if (const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face_, FT_SFNT_POST))) {
+        program.italicAngle = post->italicAngle / 65536.0;
+    }
+    program.fixedPitch = isFixedWidth();
+    program.italic = isItalic();
+    return program;
 }
 
 }  // namespace skirlo

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <string>
 #include <vector>
@@ -102,12 +103,18 @@ public:
     // curves are cubic. Empty for a glyph without an outline.
     GlyphPath glyphPath(unsigned glyph, Synthesis synthesis = {}) const;
 
+    // The face as a document embeds it, made on first use; null for a face
+    // of a collection, of a format a document cannot embed, or whose maker
+    // does not allow embedding it.
+    const FontProgram* program() const;
+
 private:
     FreeTypeFace(std::shared_ptr<FreeTypeLibrary> library, std::shared_ptr<const FontBytes> bytes, FT_Face face,
                  int index, int pixelSize);
     void activate(FT_Size size) const;
     HeightMetrics computeHeightMetrics() const;
     bool hasTable(FT_ULong tag) const;
+    std::optional<FontProgram> makeProgram() const;
 
     std::shared_ptr<FreeTypeLibrary> library_;
     std::shared_ptr<const FontBytes> bytes_;
@@ -124,6 +131,7 @@ private:
     // Outlines made so far, by glyph and synthesis: every tune of a file
     // asks for the same few.
     mutable std::map<std::tuple<unsigned, bool, bool>, GlyphPath> paths_;
+    mutable std::optional<std::optional<FontProgram>> program_;  // outer: made yet
 };
 
 }  // namespace skirlo

@@ -75,6 +75,10 @@ double FreeTypeTextFont::exactTextWidth(std::string_view text) const {
 
 double FreeTypeTextFont::baselineShift() const { return ascent() - fixed::toReal(face_->heightMetrics().ascent); }
 
+const FontProgram* FreeTypeTextFont::fontProgram() const {
+    return synthesis_.embolden || synthesis_.obliquen ? nullptr : face_->program();
+}
+
 int FreeTypeTextFont::ascent() const { return fixed::roundToInt(face_->heightMetrics().ascent); }
 int FreeTypeTextFont::height() const {
     return fixed::roundToInt(face_->heightMetrics().ascent) + fixed::roundToInt(face_->heightMetrics().descent);

@@ -33,6 +33,7 @@ public:
     const TextFace* textFace() const override { return &textFace_; }
     double exactTextWidth(std::string_view text) const override;
     double baselineShift() const override;
+    const FontProgram* fontProgram() const override;
 
     const FreeTypeFace& face() const { return *face_; }
 

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <regex>
+#include <sstream>
+#include <utility>
 
 #include "CliRunner.h"
 
@@ -27,6 +29,20 @@ std::string fiftyTunes() {
     return text;
 }
 
+// The faces of a PDF that are embedded with their way back to characters,
+// and those that are not.
+std::pair<int, int> embeddedFaces(const fs::path& pdf) {
+    std::istringstream lines(shell("pdffonts " + pdf.string()));
+    std::string line;
+    std::pair<int, int> faces;
+    for (int header = 0; header < 2 && std::getline(lines, line); ++header) {}
+    while (std::getline(lines, line)) {
+        const bool whole = std::regex_search(line, std::regex("\\syes\\s+no\\s+yes\\s+\\d+\\s+\\d+$"));
+        ++(whole ? faces.first : faces.second);
+    }
+    return faces;
+}
+
 class PrintCommandTest : public CliTest {};
 
 TEST_F(PrintCommandTest, ATuneIsOnePageOfTheChosenPaperWithItsTitleAsText) {
@@ -38,6 +54,7 @@ TEST_F(PrintCommandTest, ATuneIsOnePageOfTheChosenPaperWithItsTitleAsText) {
     EXPECT_EQ(pdfPages(a4), 1);
     EXPECT_EQ(pdfPaper(a4), "595 x 842");
     EXPECT_NE(shell("pdftotext " + a4.string() + " -").find("A Tune"), std::string::npos);
+    EXPECT_EQ(embeddedFaces(a4), std::make_pair(1, 0));
 
     const fs::path letter = work() / "letter.pdf";
     ASSERT_EQ(run("print " + in + " -o " + letter.string() + " --paper Letter --dpi 300").status, 0);

@@ -6,9 +6,14 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QPdfWriter>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
@@ -19,6 +24,9 @@
 #include "editor/MusicPageSetup.h"
 #include "editor/MusicPageSetupDialog.h"
 #include "editor/MusicPrinter.h"
+#include "engraving/MusicRenderer.h"
+#include "view/QtMeasuring.h"
+#include "view/QtMusicPrint.h"
 #include "tunefile/ScriptText.h"
 
 using namespace skirlo;
@@ -32,11 +40,15 @@ std::unique_ptr<TuneDocument> newTune(MessageSink& messages) {
     return document;
 }
 
+QString toolOutput(const QString& program, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    tool.waitForFinished();
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
 int pdfPages(const QString& pdf) {
-    QProcess info;
-    info.start("pdfinfo", {pdf});
-    info.waitForFinished();
-    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    const QString text = toolOutput("pdfinfo", {pdf});
     const qsizetype at = text.indexOf("Pages:");
     return at < 0 ? -1 : text.mid(at + 6).section('\n', 0, 0).trimmed().toInt();
 }
@@ -121,6 +133,63 @@ TEST(MusicPrinterTest, PrintingToAPdfFileGivesEveryPageOrTheRangeAsked) {
     EXPECT_EQ(printer.printTo(pdf), 1);
     EXPECT_EQ(pdfPages(second), 1);
     fs::remove_all(folder);
+}
+
+// Print to PDF goes through our own writer, measuring with FreeType; a
+// printer goes through Qt, measuring with Qt's fonts. A book must come out
+// the same on both: the same pages, and the same words on each, which stay
+// text in the PDF, in embedded faces.
+TEST(MusicPrinterTest, OurPdfOfABookHasThePagesAndWordsQtPrintsAndEmbedsItsFaces) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "poppler is not installed";
+    RecordingMessageSink messages;
+    QTemporaryDir folder;
+    WorkspaceOptions options;
+    options.explicitProfile = std::string(SKIRLO_RESOURCE_DIR) + "/QTN32.INI";
+    WorkspaceOpening opening = openWorkspace(options, messages);
+    ASSERT_TRUE(opening.workspace) << opening.error;
+    std::unique_ptr<TuneDocument> document = newTune(messages);
+    std::string text;
+    for (int n = 1; n <= 12; ++n) {
+        if (n > 1) text += "\r\n\"Skirlo: next tune\"\r\n";
+        text += "\r\n\"Tune \xC0 " + std::to_string(n) + "\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n";
+        text += "\"March\",(Y,L,0,0,Times New Roman,12,400,1,0,18,0,0,0)\r\n";
+        for (int s = 0; s < 6; ++s) text += "& 2_4 I! LA_4 B_4 ! C_4 D_4 ! E_4 F_4 ! HG_4 HA_4 !t\r\n";
+    }
+    document->script().load(document->script().text() + text);
+
+    MusicPrinter printer(*document, *opening.workspace, messages);
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setResolution(600);
+    pdf.setFullPage(true);
+    const QString ours = folder.filePath("ours.pdf");
+    pdf.setOutputFileName(ours);
+    const int pages = printer.printTo(pdf);
+    ASSERT_GE(pages, 2);
+
+    const QString qts = folder.filePath("qt.pdf");
+    QPdfWriter writer(qts);
+    writer.setResolution(600);
+    writer.setPageLayout(pdf.pageLayout());
+    QtMeasuringContext measuring(opening.workspace->resourceDir, 600, 600, true);
+    const MusicRenderer renderer(opening.workspace->symbols.hiliteColour());
+    PagePainter painter(renderer, writer, SurfaceKind::Printer, 1, INT_MAX);
+    PrintSettings settings = printLayoutOf(document->settings(), *opening.workspace->profile);
+    layOutForPrinting(document->script(), opening.workspace->symbols, measuring, messages, settings,
+                      printDeviceOf(writer), &painter);
+    EXPECT_EQ(painter.finish(), pages);
+
+    EXPECT_EQ(pdfPages(ours), pages);
+    const QString words = toolOutput("pdftotext", {ours, "-"});
+    EXPECT_TRUE(words.contains(QString::fromUtf8("Tune \u00C0 12"))) << words.toStdString();
+    EXPECT_EQ(words.simplified(), toolOutput("pdftotext", {qts, "-"}).simplified());
+    // Every face is embedded, with its way back to the characters.
+    const QStringList fonts = toolOutput("pdffonts", {ours}).split('\n', Qt::SkipEmptyParts).mid(2);
+    EXPECT_GE(fonts.size(), 2);  // at least the titles' bold and the italic type line
+    for (const QString& font : fonts) {
+        EXPECT_TRUE(QRegularExpression("\\syes\\s+no\\s+yes\\s+\\d+\\s+\\d+$").match(font).hasMatch())
+            << font.toStdString();
+    }
 }
 
 }  // namespace
