@@ -76,7 +76,7 @@ def jobs(cli, f):
         ("tune -> events", [cli, "events", march], mid + [march_abc, "-o", f"{f}/p.mid"], None),
         ("book -> SVG", [cli, "image", book, "-o", f"{f}/b.svg"], svg + [book_abc, "-O", f"{f}/pb"], 1.0),
         ("book -> PDF", [cli, "image", book, "-o", f"{f}/b.pdf"], ps + [book_abc, "-O", f"{f}/pb.ps"], 1.0),
-        ("book -> print", [cli, "print", book, "-o", f"{f}/bp.pdf"], ps + [book_abc, "-O", f"{f}/pb.ps"], None),
+        ("book -> print", [cli, "print", book, "-o", f"{f}/bp.pdf"], ps + [book_abc, "-O", f"{f}/pb.ps"], 1.0),
         ("book -> MIDI", [cli, "midi", book, "-o", f"{f}/b.mid"], mid + [book_abc, "-o", f"{f}/pb.mid"], None),
     ]
 
