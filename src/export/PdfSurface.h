@@ -7,7 +7,9 @@
 // the outlines of their glyphs, so that a picture is the same whichever
 // fonts measured it. Each character stands where the layout measured it.
 // Runs of rectangles of one colour become one path. Every stream is
-// compressed.
+// compressed. A face is written when the file is finished: the fonts whose
+// texts were drawn must keep their FontProgram until then (a measuring
+// context keeps its faces for as long as it lives).
 //
 // Coordinates are the layout's logical units: a picture's pixels at 96 to
 // the inch, or a printed page's dots; the whole drawing is shifted by
