@@ -21,6 +21,7 @@ constexpr int kDotPreGap = 4;      // after a tailed note, in 1/130 of H
 constexpr int kMarkClearance = 3;  // between a mark and what it clears, in 1/130 of H
 constexpr int kFallbackStaffSpace = 10;  // in 1/130 of H, for fonts without a staff glyph
 constexpr int kBarLineRoom = 20;         // Modern: after a bar line, in tenths of a staff space
+constexpr int kGraceToNoteRoom = 4;      // Modern: after a gracenote group, in tenths of a staff space
 
 // Gracenote-side symbols get their space before from the space percent.
 bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT_REST; }
@@ -205,11 +206,17 @@ int MusicLayout::scaledUnits(int tableValue) const {
     return settings_.spacePercent * (tableValue * height_ / kLayoutReference) / 100;
 }
 
-int MusicLayout::preGap(const Symbol& symbol, const Symbol* previous) const {
+int MusicLayout::preGap(const Symbol& symbol, const PlacementInput& input) const {
     const std::int32_t c = symbol.category;
     if (!hasScaledPreGap(c)) return units(spacing_.spaceBefore(c));
-    // In Modern the note's room already holds the space up to its gracenotes.
+    const Symbol* previous = input.previous;
+    // In Modern the note's room already holds the space up to its gracenotes,
+    // and a bar line's room the space up to the next bar's first.
     if (modern() && previous != nullptr && hasScaledPostGap(previous->category)) return 0;
+    if (modern() && previous == nullptr && input.previousBar != nullptr && !input.previousBar->symbols.empty()) {
+        const std::int32_t before = input.previousBar->symbols.back()->category;
+        if (before == CAT_BAR || before == CAT_START_SECTION) return 0;
+    }
     // The note before already keeps its distance with its own space after.
     if (previous != nullptr && hasScaledPostGap(previous->category) &&
         previous->spaceAfter == scaledUnits(spacing_.spaceAfter(previous->category))) {
@@ -221,6 +228,8 @@ int MusicLayout::preGap(const Symbol& symbol, const Symbol* previous) const {
 int MusicLayout::postGap(const Symbol& symbol) const {
     const std::int32_t c = symbol.category;
     if (hasScaledPostGap(c)) return scaledUnits(spacing_.spaceAfter(c));
+    // A gracenote group stands close to its note, as engravers set it.
+    if (modern() && isEmbellishmentLike(c)) return staffSpace_ * kGraceToNoteRoom / 10;
     return units(spacing_.spaceAfter(c));
 }
 
@@ -274,7 +283,7 @@ void MusicLayout::adjustHighA(Symbol& note, const PlacementInput& input, int& ru
 
 void MusicLayout::placeTailedNote(Symbol& note, const PlacementInput& input, int& runningX) {
     adjustHighA(note, input, runningX);
-    note.spaceBefore = preGap(note, input.previous);
+    note.spaceBefore = preGap(note, input);
     note.spaceAfter = postGap(note);
     const int left = note.x + note.spaceBefore;
     note.stemX = left + note.glyphOrigin.width;
@@ -289,13 +298,17 @@ void MusicLayout::placeTailedNote(Symbol& note, const PlacementInput& input, int
 
 void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int& runningX) {
     if (isMelodyCategory(symbol.category)) adjustHighA(symbol, input, runningX);
-    symbol.spaceBefore = preGap(symbol, input.previous);
+    symbol.spaceBefore = preGap(symbol, input);
     // A tailed note's group stays tight up to its beat's end.
     if (input.currentNote != nullptr && isTailedNote(input.currentNote->category)) {
         symbol.spaceBefore = units(kDotPreGap);
     }
     symbol.spaceAfter = postGap(symbol);
-    const int width = symbol.glyphExtent.width;
+    int width = symbol.glyphExtent.width;
+    // A gracenote group's room ends at its ink: its note follows it closely.
+    if (modern() && isEmbellishmentLike(symbol.category) && symbol.glyphBox.width > 0) {
+        width = std::min(width, symbol.glyphOrigin.width + symbol.glyphBox.width);
+    }
     if (modern() && isMelodyCategory(symbol.category)) {
         symbol.spaceAfter = std::max(minimumGap(), roomOf(symbol.noteValue, false) - width);
     }

@@ -100,7 +100,7 @@ private:
     int stretchWeight(const BarLayout& bar, std::size_t index) const;
     int stretchWeights(const BarLayout& bar, bool withRests) const;
     int scaledUnits(int tableValue) const;
-    int preGap(const Symbol& symbol, const Symbol* previous) const;
+    int preGap(const Symbol& symbol, const PlacementInput& input) const;
     int postGap(const Symbol& symbol) const;
 
     void placeTailedNote(Symbol& note, const PlacementInput& input, int& runningX);

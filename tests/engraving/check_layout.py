@@ -256,6 +256,29 @@ def check_gracenote_runs():
                     fail(f"{style} {zoom}%: a run of {len(r)} gracenotes is not joined by its beams")
 
 
+def check_gracenotes_hug_their_notes():
+    # Modern sets a gracenote group close before its note: its ink ends
+    # between a fifth of a staff space and one space before the note's, in
+    # every example at both zooms.
+    for path in sorted(EXAMPLES.glob("*.tnz")):
+        for zoom in (100, 200):
+            for staff in staves(layout(path, "modern", zoom)):
+                space = staff["space"]
+                for bar in staff["bars"]:
+                    for grace, note in zip(bar["symbols"], bar["symbols"][1:]):
+                        if grace["category"] not in (4, GRACENOTE, 6, 27) or note["category"] not in (0, 1, 2):
+                            continue
+                        # Heads, stems and flags; not the thin lines of beams
+                        # and of a bracket passing over them.
+                        solid = [[b for b in s["ink"] if b[3] - b[1] >= space / 2] for s in (grace, note)]
+                        if not solid[0] or not solid[1]:
+                            continue
+                        gap = (min(b[0] for b in solid[1]) - max(b[2] for b in solid[0])) / space
+                        if not 0.2 <= gap <= 1.0:
+                            fail(f"{path.name} modern {zoom}%: {grace['name']} ends {gap:.2f} staff spaces "
+                                 f"before {note['name']}")
+
+
 def check_reported_sizes():
     # `image` says the size of the file it wrote, margin and all.
     example = EXAMPLES / "two-tunes.tnz"
@@ -279,6 +302,7 @@ check_tie()
 check_modern_stems()
 check_sturdy_gracenotes()
 check_gracenote_runs()
+check_gracenotes_hug_their_notes()
 check_reported_sizes()
 for f in failures[:40]:
     print(f)
