@@ -40,7 +40,7 @@ constexpr Command kCommands[] = {
     {"play", "play FILE [--device NAME] [--low-a HZ] [--tempo PERCENT] [--click]", [](const Args& a) { return runInHelper(kAudioHelper, "play", a); }},
     {"print", "print FILE -o OUT.pdf [--paper A4|Letter|Legal] [--dpi N] [--engraving STYLE]",
       [](const Args& a) { return runInHelper(kVectorHelper, "print", a); }},
-    {"specimen", "specimen -o OUT.{png,pdf} [--zoom N]",
+    {"specimen", "specimen -o OUT.{png,pdf} [--zoom N] [--engraving STYLE]",
       [](const Args& a) { return runInHelper(kPictureHelper, "specimen", a); }},
     {"check", "check FILE...", skirlo::runCheck},
     {"library", "library add DIR... | update | remove DIR... | list [--json] | search QUERY [--type T] [--time T] [--json] | set FILE#N... -o OUT",

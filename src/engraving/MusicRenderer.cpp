@@ -133,37 +133,13 @@ Contour grownHead(const Contour& head, const Box& b) {
     return out;
 }
 
-// Gracenotes read at arm's length: their heads (the curved shapes on the
-// staff) grown, their beams (the rectangles above the staff lying flat) 0.3
-// staff spaces thick, growing down from their tops as the beams of the
-// glyph are spaced for it, and their stems (the upright rectangles) at
-// least a tenth of a space wide, never a hairline, growing into the head so
-// that the beams still end on them.
-Contour sturdy(const Contour& contour, int space) {
-    const Box b = boxOf(contour);
-    if (contour.empty()) return contour;
-    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : contour;
-    const int width = b.right - b.left;
-    const int height = b.bottom - b.top;
-    const bool beam = width > height && b.bottom <= 3 * space;
-    const bool stem = height > width && width < space / 5;
-    const int beamBottom = b.top + std::max(height, space * 3 / 10);
-    const int stemLeft = b.right - std::max({width, (space + 9) / 10, 1});
-    Contour out = contour;
-    for (OutlinePoint& p : out) {
-        if (beam && p.y == b.bottom) p.y = beamBottom;
-        if (stem && p.x == b.left) p.x = stemLeft;
-    }
-    return out;
-}
-
 int spaceOf(const StaffLayout& staff) { return std::max(1, staff.lineY[1] - staff.lineY[0]); }
 
 void drawSturdyGracenotes(const Symbol& grace, const StaffLayout& staff, int y, Surface& surface, Colour colour) {
     const int space = spaceOf(staff);
     const int dx = grace.x + grace.spaceBefore;
     for (const Contour& c : grace.glyphFont()->outline(grace.glyphCharacter)) {
-        if (!c.empty()) surface.fillPolygon(moved(sturdy(c, space), dx, y), colour);
+        if (!c.empty()) surface.fillPolygon(moved(sturdyGracenoteContour(c, space), dx, y), colour);
     }
 }
 
@@ -241,6 +217,31 @@ void drawStemmedNote(const Symbol& note, const StaffLayout& staff, int stemEnd, 
 
 }  // namespace
 
+// Gracenotes read at arm's length: their heads (the curved shapes on the
+// staff) grown, their beams (the rectangles above the staff lying flat) 0.3
+// staff spaces thick, growing down from their tops as the beams of the
+// glyph are spaced for it, and their stems (the upright rectangles) at
+// least a tenth of a space wide, never a hairline, growing into the head so
+// that the beams still end on them.
+Contour sturdyGracenoteContour(const Contour& contour, int space) {
+    const auto b = boxOf(contour);
+    if (contour.empty()) return contour;
+    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : contour;
+    const int width = b.right - b.left;
+    const int height = b.bottom - b.top;
+    const bool beam = width > height && b.bottom <= 3 * space;
+    const bool stem = height > width && width < space / 5;
+    const int beamBottom = b.top + std::max(height, space * 3 / 10);
+    const int stemLeft = b.right - std::max({width, (space + 9) / 10, 1});
+    Contour out = contour;
+    for (OutlinePoint& p : out) {
+        if (beam && p.y == b.bottom) p.y = beamBottom;
+        if (stem && p.x == b.left) p.x = stemLeft;
+    }
+    return out;
+}
+
+
 bool inGracenoteRun(const BarLayout& bar, std::size_t index) {
     auto single = [&](std::size_t i) {
         return i < bar.symbols.size() && bar.symbols[i]->category == CAT_GRACENOTES &&
@@ -255,7 +256,7 @@ void drawRunGracenote(const Symbol& grace, const Symbol* runEnd, const StaffLayo
     const int dx = grace.x + grace.spaceBefore;
     const int space = spaceOf(staff);
     for (const Contour& c : parts.kept) {
-        surface.fillPolygon(moved(staff.sturdyGracenotes ? sturdy(c, space) : c, dx, grace.y), colour);
+        surface.fillPolygon(moved(staff.sturdyGracenotes ? sturdyGracenoteContour(c, space) : c, dx, grace.y), colour);
     }
     if (runEnd == nullptr || parts.flagTops.size() < 2 || parts.stem.right == INT_MIN) return;
     const GracenoteParts last = gracenoteParts(*runEnd);

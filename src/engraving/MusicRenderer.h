@@ -17,6 +17,11 @@
 
 namespace skirlo {
 
+// A contour of a gracenote glyph (its cell's top-left at 0, 0) as Modern
+// draws it for staff lines `space` apart: heads grown, beams 0.3 spaces
+// thick, stems never a hairline.
+Contour sturdyGracenoteContour(const Contour& contour, int space);
+
 class MusicRenderer {
 public:
     explicit MusicRenderer(Colour highlight) : highlight_(highlight) {}

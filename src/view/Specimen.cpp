@@ -15,7 +15,10 @@
 #include "common/MessageSink.h"
 #include "common/Windows1252.h"
 #include "engraving/FontCreation.h"
+#include "engraving/MusicRenderer.h"
+#include "notation/SymbolVocabulary.h"
 #include "tunefile/Profile.h"
+#include "view/QPainterSurface.h"
 #include "view/QtMeasuring.h"
 
 namespace skirlo {
@@ -32,6 +35,15 @@ std::string firstWord(const std::string& value) {
     std::size_t end = begin;
     while (end < value.size() && value[end] != ' ' && value[end] != '\t') ++end;
     return value.substr(begin, end - begin);
+}
+
+// Whether the map row's category, the first word in its brackets, is
+// drawn as gracenotes.
+bool namesGracenotes(const std::string& value) {
+    const std::size_t open = value.find('(');
+    if (open == std::string::npos) return false;
+    const std::size_t end = value.find_first_of(",)", open);
+    return isEmbellishmentLike(categoryFromWord(value.substr(open + 1, end - open - 1)));
 }
 
 const QtMusicFont* qtMusicFont(const FontSet& fonts, int section) {
@@ -53,20 +65,43 @@ QFont labelFont(const FontSet& fonts, int pixelSize) {
 
 // The five staff lines as the program finds them before a bar line is met:
 // one per contour of the staff glyph, at the contour's highest point.
+std::vector<int> staffLineTops(const FontSet& fonts) {
+    std::vector<int> tops;
+    const Font* font = fonts.musicFont(3);
+    if (!font) return tops;
+    for (const Contour& contour : font->outline(kStaffGlyph)) {
+        if (contour.empty()) continue;
+        tops.push_back(std::min_element(contour.begin(), contour.end(), [](const OutlinePoint& a, const OutlinePoint& b) {
+                           return a.y < b.y;
+                       })->y);
+    }
+    std::sort(tops.begin(), tops.end());
+    return tops;
+}
+
 void drawStaff(QPainter& painter, const FontSet& fonts, int x, int y, int width) {
     const Font* font = fonts.musicFont(3);
     if (!font) return;
     const int thickness = std::max(font->glyphBox(kLineGlyph).height, 1);
-    for (const Contour& contour : font->outline(kStaffGlyph)) {
+    for (const int top : staffLineTops(fonts)) painter.fillRect(x, y + top, width, thickness, Qt::black);
+}
+
+// The glyph as Modern draws gracenotes: each contour made sturdy for the
+// staff's line spacing, filled as the music view fills it.
+void drawSturdyGlyph(QPainter& painter, const FontSet& fonts, const Font& font, int code, int x, int y) {
+    const std::vector<int> tops = staffLineTops(fonts);
+    const int space = tops.size() >= 2 ? std::max(tops[1] - tops[0], 1) : 1;
+    QPainterSurface surface(painter, SurfaceKind::Image);
+    for (const Contour& contour : font.outline(code)) {
         if (contour.empty()) continue;
-        const auto top = std::min_element(contour.begin(), contour.end(),
-                                          [](const OutlinePoint& a, const OutlinePoint& b) { return a.y < b.y; });
-        painter.fillRect(x, y + top->y, width, thickness, Qt::black);
+        Contour placed = sturdyGracenoteContour(contour, space);
+        for (OutlinePoint& p : placed) p = {x + p.x, y + p.y};
+        surface.fillPolygon(placed, kBlack);
     }
 }
 
 void drawEntry(QPainter& painter, const FontSet& fonts, const SpecimenEntry& entry, int x, int y,
-               const SpecimenLayout& layout) {
+               const SpecimenLayout& layout, EngravingStyle style) {
     const int margin = layout.cellWidth / 10;
     // A frame around the entry ties its name to its glyph.
     painter.setPen(QColor(215, 215, 215));
@@ -77,7 +112,11 @@ void drawEntry(QPainter& painter, const FontSet& fonts, const SpecimenEntry& ent
         // The glyph's cell, so that a reviewer sees what layout measures.
         painter.setPen(QColor(200, 200, 255));
         painter.drawRect(glyphX, y, std::max(font->advanceWidth(entry.code), 1), font->height() - 1);
-        painter.fillPath(font->qtGlyphPath(entry.code).translated(glyphX, y), Qt::black);
+        if (style == EngravingStyle::Modern && entry.gracenotes) {
+            drawSturdyGlyph(painter, fonts, *font, entry.code, glyphX, y);
+        } else {
+            painter.fillPath(font->qtGlyphPath(entry.code).translated(glyphX, y), Qt::black);
+        }
     }
     const int labelSize = fonts.height * 14 / kReferenceHeight;
     painter.setPen(Qt::black);
@@ -102,8 +141,9 @@ std::vector<SpecimenEntry> specimenEntries(const Profile& profile) {
         const std::string sectionName = "FontMap" + std::to_string(section);
         const int last = section == 1 ? 171 : 127;
         for (int code = 32; code <= last; ++code) {
-            const std::string name = firstWord(profile.getString(sectionName, std::to_string(code)));
-            if (!name.empty()) entries.push_back({name, section, code});
+            const std::string value = profile.getString(sectionName, std::to_string(code));
+            const std::string name = firstWord(value);
+            if (!name.empty()) entries.push_back({name, section, code, namesGracenotes(value)});
         }
     }
     return entries;
@@ -123,7 +163,7 @@ SpecimenLayout specimenLayout(const FontSet& fonts, std::size_t entryCount) {
 }
 
 void drawSpecimen(QPainter& painter, const FontSet& fonts, const std::vector<SpecimenEntry>& entries,
-                  const SpecimenLayout& layout) {
+                  const SpecimenLayout& layout, EngravingStyle style) {
     painter.fillRect(0, 0, layout.width, layout.height, Qt::white);
     painter.setPen(Qt::black);
     painter.setFont(labelFont(fonts, fonts.height * 20 / kReferenceHeight));
@@ -135,12 +175,12 @@ void drawSpecimen(QPainter& painter, const FontSet& fonts, const std::vector<Spe
         const int column = static_cast<int>(i % static_cast<std::size_t>(layout.columns));
         const int row = static_cast<int>(i / static_cast<std::size_t>(layout.columns));
         drawEntry(painter, fonts, entries[i], column * layout.cellWidth,
-                  layout.titleHeight + row * layout.rowHeight, layout);
+                  layout.titleHeight + row * layout.rowHeight, layout, style);
     }
 }
 
 bool writeSpecimen(const std::filesystem::path& out, const std::filesystem::path& resourceDir,
-                   const std::vector<SpecimenEntry>& entries, int zoom, std::string& error) {
+                   const std::vector<SpecimenEntry>& entries, int zoom, EngravingStyle style, std::string& error) {
     if (zoom < kMinimumZoom || zoom > kMaximumZoom) {
         error = "zoom must be between " + std::to_string(kMinimumZoom) + " and " + std::to_string(kMaximumZoom) +
                 " percent";
@@ -173,7 +213,7 @@ bool writeSpecimen(const std::filesystem::path& out, const std::filesystem::path
         {
             QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);
-            drawSpecimen(painter, fonts, entries, layout);
+            drawSpecimen(painter, fonts, entries, layout, style);
         }
         if (!image.save(path, "PNG")) {
             error = "cannot write " + out.string();
@@ -194,7 +234,7 @@ bool writeSpecimen(const std::filesystem::path& out, const std::filesystem::path
         return false;
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    drawSpecimen(painter, fonts, entries, layout);
+    drawSpecimen(painter, fonts, entries, layout, style);
     painter.end();
     return true;
 }

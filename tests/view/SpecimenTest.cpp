@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 #include <filesystem>
 #include <fstream>
@@ -54,7 +55,7 @@ TEST(Specimen, PngShowsEveryGlyphOfTheDefaultMap) {
     ASSERT_GT(entries.size(), 300u);
     const std::filesystem::path out = scratch("specimen.png");
     std::string error;
-    ASSERT_TRUE(writeSpecimen(out, SKIRLO_RESOURCE_DIR, entries, 100, error)) << error;
+    ASSERT_TRUE(writeSpecimen(out, SKIRLO_RESOURCE_DIR, entries, 100, EngravingStyle::Classic, error)) << error;
     QImage image(QString::fromStdString(out.string()));
     ASSERT_FALSE(image.isNull());
 
@@ -86,14 +87,51 @@ TEST(Specimen, PngShowsEveryGlyphOfTheDefaultMap) {
     }
 }
 
+// Modern draws gracenotes sturdier than their glyphs; a melody note is the
+// same in both styles.
+TEST(Specimen, ModernDrawsTheGracenotesAsItEngravesThem) {
+    const auto profile = IniProfile::open(std::string(SKIRLO_RESOURCE_DIR) + "/QTN32.INI");
+    std::vector<SpecimenEntry> entries;
+    for (const SpecimenEntry& entry : specimenEntries(*profile)) {
+        if (entry.name == "dbc" || entry.name == "B_4") entries.push_back(entry);
+    }
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name == "dbc", entries[0].gracenotes);
+    EXPECT_EQ(entries[1].name == "dbc", entries[1].gracenotes);
+    auto context = test::resourceContext();
+    RecordingMessageSink messages;
+    const FontSet fonts = createFontSet(*context, 130, 0, messages);
+    const SpecimenLayout layout = specimenLayout(fonts, entries.size());
+    const auto inkOfEach = [&](EngravingStyle style) {
+        QImage image(layout.width, layout.height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            drawSpecimen(painter, fonts, entries, layout, style);
+        }
+        std::vector<int> ink;
+        for (int i = 0; i < 2; ++i) ink.push_back(inkIn(image, i * layout.cellWidth, layout.titleHeight, layout.cellWidth, fonts.height));
+        return ink;
+    };
+    const std::vector<int> classic = inkOfEach(EngravingStyle::Classic);
+    const std::vector<int> modern = inkOfEach(EngravingStyle::Modern);
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (entries[i].gracenotes) {
+            EXPECT_GT(modern[i], classic[i] * 11 / 10) << entries[i].name;
+        } else {
+            EXPECT_EQ(modern[i], classic[i]) << entries[i].name;
+        }
+    }
+}
+
 TEST(Specimen, RefusesUnknownFormatsAndZooms) {
     std::string error;
     const std::vector<SpecimenEntry> entries = {{"!", 1, 33}};
-    EXPECT_FALSE(writeSpecimen(scratch("specimen.gif"), SKIRLO_RESOURCE_DIR, entries, 100, error));
+    EXPECT_FALSE(writeSpecimen(scratch("specimen.gif"), SKIRLO_RESOURCE_DIR, entries, 100, EngravingStyle::Classic, error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), SKIRLO_RESOURCE_DIR, entries, kMinimumZoom - 1, error));
-    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), SKIRLO_RESOURCE_DIR, entries, kMaximumZoom + 1, error));
-    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), "/nonexistent", entries, 100, error));
+    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), SKIRLO_RESOURCE_DIR, entries, kMinimumZoom - 1, EngravingStyle::Classic, error));
+    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), SKIRLO_RESOURCE_DIR, entries, kMaximumZoom + 1, EngravingStyle::Classic, error));
+    EXPECT_FALSE(writeSpecimen(scratch("specimen.png"), "/nonexistent", entries, 100, EngravingStyle::Classic, error));
     EXPECT_EQ(error, "Could not load the QTN1 font!\nInstall this font to proceed.");
 }
 
@@ -101,7 +139,7 @@ TEST(Specimen, PdfIsWritten) {
     const std::filesystem::path out = scratch("specimen.pdf");
     std::filesystem::remove(out);
     std::string error;
-    ASSERT_TRUE(writeSpecimen(out, SKIRLO_RESOURCE_DIR, {{"dbhg", 4, 57}, {"!", 1, 33}}, 50, error)) << error;
+    ASSERT_TRUE(writeSpecimen(out, SKIRLO_RESOURCE_DIR, {{"dbhg", 4, 57}, {"!", 1, 33}}, 50, EngravingStyle::Classic, error)) << error;
     std::ifstream file(out, std::ios::binary);
     std::string head(5, '\0');
     file.read(head.data(), 5);
