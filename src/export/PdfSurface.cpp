@@ -601,9 +601,12 @@ Pieces piecesOf(std::string_view text) {
 
 }  // namespace
 
+// The file as it is written, and the numbers of its objects.
 class PdfBook::Writer {
 public:
-    explicit Writer(TextWrite write) : write_(std::move(write)), file(write_) {}
+    explicit Writer(TextWrite write) : write_(std::move(write)), file_(write_) {}
+
+    PdfFile& file() { return file_; }
 
     int allocate(int count = 1) {
         const int first = next_;
@@ -612,9 +615,9 @@ public:
     }
     // The stream as an object; false when its data could not be read.
     bool addStream(int number, std::string_view dictionaryEntries, const Pieces& pieces, std::size_t size) {
-        const std::optional<StreamObject> stream = streamObject(dictionaryEntries, pieces, size, deflater);
+        const std::optional<StreamObject> stream = streamObject(dictionaryEntries, pieces, size, deflater_);
         if (!stream) return false;
-        file.addStream(number, *stream);
+        file_.addStream(number, *stream);
         return true;
     }
     // The five objects of an embedded face from `first` on; the first is
@@ -623,9 +626,9 @@ public:
         const FontProgram& program = *font.program;
         const std::string name = pdfName(program.postScriptName);
         const int cidFont = first + 1, descriptor = first + 2, fontFile = first + 3, toUnicode = first + 4;
-        file.add(first, {"<</Type /Font /Subtype /Type0 /BaseFont " + name + " /Encoding /Identity-H /DescendantFonts [" +
+        file_.add(first, {"<</Type /Font /Subtype /Type0 /BaseFont " + name + " /Encoding /Identity-H /DescendantFonts [" +
                          reference(cidFont) + "] /ToUnicode " + reference(toUnicode) + ">>"});
-        file.add(cidFont,
+        file_.add(cidFont,
                  {"<</Type /Font /Subtype /" + std::string(program.compactOutlines ? "CIDFontType0" : "CIDFontType2") +
                   " /BaseFont " + name +
                   " /CIDSystemInfo <</Registry (Adobe) /Ordering (Identity) /Supplement 0>> /FontDescriptor " +
@@ -633,7 +636,7 @@ public:
                   (program.compactOutlines ? "" : " /CIDToGIDMap /Identity") + ">>"});
         constexpr int kFixedPitch = 1, kNonsymbolic = 32, kItalic = 64;
         const int flags = kNonsymbolic | (program.fixedPitch ? kFixedPitch : 0) | (program.italic ? kItalic : 0);
-        file.add(descriptor,
+        file_.add(descriptor,
                  {"<</Type /FontDescriptor /FontName " + name + " /Flags " + std::to_string(flags) + " /FontBBox [" +
                   numbers({static_cast<double>(program.box[0]), static_cast<double>(program.box[1]),
                            static_cast<double>(program.box[2]), static_cast<double>(program.box[3])}) +
@@ -651,13 +654,9 @@ public:
     }
 
 private:
-    TextWrite write_;
-
-public:
-    PdfFile file;
-    Deflater deflater;
-
-private:
+    TextWrite write_;  // made before the file, which writes through it
+    PdfFile file_;
+    Deflater deflater_;
     int next_ = kFirstFree;
 };
 
@@ -683,7 +682,7 @@ bool PdfBook::endPage(double width, double height) {
         start.size() + surface_.spooled_.size() + surface_.content_.size());
     if (!read) writer_->addStream(contents, "", piecesOf(start), start.size());
     surface_.nextPage();
-    writer_->file.add(page, {"<</Type /Page /Parent " + reference(kPages) + " /MediaBox [0 0 " +
+    writer_->file().add(page, {"<</Type /Page /Parent " + reference(kPages) + " /MediaBox [0 0 " +
                              numbers({width, height}) + "] /Resources " +
                              reference(kResources) + " /Contents " + reference(contents) + ">>"});
     pageObjects_.push_back(page);
@@ -710,17 +709,17 @@ bool PdfBook::finish(std::string_view title) {
         writer.addFont(first, surface_.fonts_[i]);
         compact = compact || surface_.fonts_[i].program->compactOutlines;
     }
-    writer.file.add(kResources, {"<<" + (forms.empty() ? "" : "/XObject <<" + forms + ">>") +
+    writer.file().add(kResources, {"<<" + (forms.empty() ? "" : "/XObject <<" + forms + ">>") +
                                  (fonts.empty() ? "" : " /Font <<" + fonts + ">>") + ">>"});
     std::string kids;
     for (int page : pageObjects_) kids += (kids.empty() ? "" : " ") + reference(page);
-    writer.file.add(kPages, {"<</Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageObjects_.size()) + ">>"});
+    writer.file().add(kPages, {"<</Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageObjects_.size()) + ">>"});
     // An embedded OpenType file needs a reader of PDF 1.6.
-    writer.file.add(kCatalog,
+    writer.file().add(kCatalog,
                     {"<</Type /Catalog" + std::string(compact ? " /Version /1.6" : "") + " /Pages " +
                      reference(kPages) + ">>"});
-    writer.file.add(kInfo, {"<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>"});
-    return writer.file.finish(kCatalog, kInfo) && whole_;
+    writer.file().add(kInfo, {"<</Title " + pdfTextString(title) + " /Producer (Skirlo)>>"});
+    return writer.file().finish(kCatalog, kInfo) && whole_;
 }
 
 }  // namespace skirlo
