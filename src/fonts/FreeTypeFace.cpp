@@ -320,7 +320,8 @@ std::optional<FontProgram> FreeTypeFace::makeProgram() const {
     const std::string_view file(reinterpret_cast<const char*>(bytes_->data()), bytes_->size());
     // A collection's face would need cutting out of its file first.
     if (!FT_IS_SFNT(face_) || file.substr(0, 4) == "ttcf") return std::nullopt;
-    const std::string_view format = FT_Get_Font_Format(face_);
+    const char* formatName = FT_Get_Font_Format(face_);
+    const std::string_view format = formatName != nullptr ? formatName : "";
     if (format != "TrueType" && format != "CFF") return std::nullopt;
     const FT_UShort permissions = FT_Get_FSType_Flags(face_);
     if (permissions & (FT_FSTYPE_RESTRICTED_LICENSE_EMBEDDING | FT_FSTYPE_BITMAP_EMBEDDING_ONLY)) return std::nullopt;
@@ -332,6 +333,7 @@ std::optional<FontProgram> FreeTypeFace::makeProgram() const {
     program.compactOutlines = format == "CFF";
     program.postScriptName = name;
     const int upem = face_->units_per_EM;
+    if (upem <= 0) return std::nullopt;
     const auto thousandths = [upem](long units) { return static_cast<int>(units * 1000 / upem); };
     for (int code = 0; code < 256; ++code) {
         const unsigned glyph = glyphForCharacter(windows1252ToCodePoint(static_cast<unsigned char>(code)));
