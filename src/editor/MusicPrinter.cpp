@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "common/MessageSink.h"
+#include "common/Windows1252.h"
 #include "document/MusicSettings.h"
 #include "document/TuneDocument.h"
 #include "document/Workspace.h"
@@ -87,7 +88,11 @@ int MusicPrinter::printToPdfFile(QPrinter& printer, const PrintSettings& setting
         [&file](std::string_view piece) { return file.write(piece.data(), piece.size()); }, first, last);
     printed = layOutForPrinting(document_.script(), workspace_.symbols, measuring, messages_, settings,
                                 pages.device(), &pages);
-    const int written = pages.finish(printer.docName().isEmpty() ? path : printer.docName().toStdString());
+    // Titled as the print was named, else by the first tune's title
+    // (Windows-1252 or UTF-8 in the tune), else by the file.
+    std::string title = printer.docName().toStdString();
+    if (title.empty()) title = tuneTextToUtf8(document_.firstTitle());
+    const int written = pages.finish(title.empty() ? path : title);
     if (written == 0) {
         // A failed write makes the commit fail, with its reason; nothing is
         // put in place.

@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -147,15 +148,29 @@ TEST(MusicPrinterTest, OurPdfOfABookHasThePagesAndWordsQtPrintsAndEmbedsItsFaces
     options.explicitProfile = std::string(SKIRLO_RESOURCE_DIR) + "/QTN32.INI";
     WorkspaceOpening opening = openWorkspace(options, messages);
     ASSERT_TRUE(opening.workspace) << opening.error;
-    std::unique_ptr<TuneDocument> document = newTune(messages);
-    std::string text;
+    // The settings lines of an example, then the book's tunes.
+    QFile example(QString(SKIRLO_RESOURCE_DIR) + "/examples/highland-laddie.tnz");
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly));
+    const QByteArray bytes = example.readAll();
+    std::string text = bytes.left(bytes.indexOf("\"Highland Laddie\"")).toStdString();
     for (int n = 1; n <= 12; ++n) {
-        if (n > 1) text += "\r\n\"Skirlo: next tune\"\r\n";
-        text += "\r\n\"Tune \xC0 " + std::to_string(n) + "\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n";
+        if (n > 1) text += "\r\n\"Skirlo: a further tune follows\"\r\n\r\n";
+        text += "\"Tune \xC0 " + std::to_string(n) + "\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n";
         text += "\"March\",(Y,L,0,0,Times New Roman,12,400,1,0,18,0,0,0)\r\n";
         for (int s = 0; s < 6; ++s) text += "& 2_4 I! LA_4 B_4 ! C_4 D_4 ! E_4 F_4 ! HG_4 HA_4 !t\r\n";
     }
-    document->script().load(document->script().text() + text);
+    const QString book = folder.filePath("book.tnz");
+    {
+        QFile file(book);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    // Opened and built as the window opens a file.
+    TuneDocument::Opening opened = TuneDocument::open(book.toStdString());
+    ASSERT_TRUE(opened.document) << opened.error;
+    std::unique_ptr<TuneDocument>& document = opened.document;
+    document->firstSetUp(messages);
+    ASSERT_TRUE(document->rebuildStructure(opening.workspace->symbols, messages));
 
     MusicPrinter printer(*document, *opening.workspace, messages);
     QPrinter pdf(QPrinter::HighResolution);
@@ -180,6 +195,8 @@ TEST(MusicPrinterTest, OurPdfOfABookHasThePagesAndWordsQtPrintsAndEmbedsItsFaces
     EXPECT_EQ(painter.finish(), pages);
 
     EXPECT_EQ(pdfPages(ours), pages);
+    // Titled by the first tune, as a reader lists it.
+    EXPECT_TRUE(QRegularExpression(QString::fromUtf8("Title:\\s+Tune \u00C0 1\n")).match(toolOutput("pdfinfo", {ours})).hasMatch());
     const QString words = toolOutput("pdftotext", {ours, "-"});
     EXPECT_TRUE(words.contains(QString::fromUtf8("Tune \u00C0 12"))) << words.toStdString();
     EXPECT_EQ(words.simplified(), toolOutput("pdftotext", {qts, "-"}).simplified());
