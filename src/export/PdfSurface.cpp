@@ -254,6 +254,13 @@ private:
     std::vector<std::size_t> offsets_;
 };
 
+// Four hexadecimal digits, as PDF writes a glyph or a UTF-16 unit.
+std::string hex4(unsigned value) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", value & 0xFFFF);
+    return hex;
+}
+
 std::string formName(int form) { return "/G" + std::to_string(form); }
 
 }  // namespace
@@ -295,11 +302,7 @@ std::string pdfTextString(std::string_view utf8) {
         return out + ')';
     }
     std::string out = "<FEFF";
-    const auto appendUnit = [&](unsigned unit) {
-        char hex[5];
-        std::snprintf(hex, sizeof hex, "%04X", unit & 0xFFFF);
-        out += hex;
-    };
+    const auto appendUnit = [&](unsigned unit) { out += hex4(unit); };
     for (std::size_t at = 0; at < utf8.size();) {
         const char32_t c = nextCodePoint(utf8, at);
         if (c < 0x10000) {
@@ -454,7 +457,8 @@ int PdfSurface::fontOf(const FontProgram& program) {
 
 void PdfSurface::writeText(const Font& font, const FontProgram& program, const std::vector<TextCharacter>& characters,
                            const std::vector<PathPoint>& offsets, Point at) {
-    EmbeddedFont& embedded = fonts_[static_cast<std::size_t>(fontOf(program))];
+    const int index = fontOf(program);
+    EmbeddedFont& embedded = fonts_[static_cast<std::size_t>(index)];
     const double size = font.textFace()->pixelSize > 0 ? font.textFace()->pixelSize : font.height();
     // One text object, the glyphs in a row: a reader finds the words in it.
     // Each glyph is moved from where the one before leaves the pen to where
@@ -477,13 +481,11 @@ void PdfSurface::writeText(const Font& font, const FontProgram& program, const s
             appendNumber(shown, move);
             shown += " <";
         }
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "%04X", glyph & 0xFFFF);
-        shown += hex;
+        shown += hex4(glyph);
         pen = x + program.advances[static_cast<std::size_t>(code)] * size / 1000;
     }
     if (shown.empty()) return;
-    content_ += "BT /F" + std::to_string(fontOf(program)) + ' ';
+    content_ += "BT /F" + std::to_string(index) + ' ';
     appendNumber(content_, size);
     // Text space turned back upright on the page's downward y; the first
     // glyph's start on the text's baseline.
@@ -554,12 +556,6 @@ std::string pdfName(std::string_view name) {
         out += plain ? c : '-';
     }
     return out;
-}
-
-std::string hex4(unsigned value) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%04X", value & 0xFFFF);
-    return hex;
 }
 
 // What turns the glyphs back into characters for a reader: each glyph used
@@ -680,6 +676,8 @@ bool PdfBook::endPage(double width, double height) {
             return take(start) && surface_.pageOperators(take);
         },
         start.size() + surface_.spooled_.size() + surface_.content_.size());
+    // A page whose operators were lost still gets its object, so that the
+    // file's table finds every number; the book reports itself not whole.
     if (!read) writer_->addStream(contents, "", piecesOf(start), start.size());
     surface_.nextPage();
     writer_->file().add(page, {"<</Type /Page /Parent " + reference(kPages) + " /MediaBox [0 0 " +

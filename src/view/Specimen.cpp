@@ -16,7 +16,7 @@
 #include "common/Windows1252.h"
 #include "engraving/FontCreation.h"
 #include "engraving/MusicRenderer.h"
-#include "notation/SymbolVocabulary.h"
+#include "notation/SymbolMap.h"
 #include "tunefile/Profile.h"
 #include "view/QPainterSurface.h"
 #include "view/QtMeasuring.h"
@@ -35,15 +35,6 @@ std::string firstWord(const std::string& value) {
     std::size_t end = begin;
     while (end < value.size() && value[end] != ' ' && value[end] != '\t') ++end;
     return value.substr(begin, end - begin);
-}
-
-// Whether the map row's category, the first word in its brackets, is
-// drawn as gracenotes.
-bool namesGracenotes(const std::string& value) {
-    const std::size_t open = value.find('(');
-    if (open == std::string::npos) return false;
-    const std::size_t end = value.find_first_of(",)", open);
-    return isEmbellishmentLike(categoryFromWord(value.substr(open + 1, end - open - 1)));
 }
 
 const QtMusicFont* qtMusicFont(const FontSet& fonts, int section) {
@@ -143,7 +134,9 @@ std::vector<SpecimenEntry> specimenEntries(const Profile& profile) {
         for (int code = 32; code <= last; ++code) {
             const std::string value = profile.getString(sectionName, std::to_string(code));
             const std::string name = firstWord(value);
-            if (!name.empty()) entries.push_back({name, section, code, namesGracenotes(value)});
+            if (name.empty()) continue;
+            const bool gracenotes = isEmbellishmentLike(parseSymbolMapRow(value, code).category);
+            entries.push_back({name, section, code, gracenotes});
         }
     }
     return entries;
