@@ -22,6 +22,7 @@ constexpr int kMarkClearance = 3;  // between a mark and what it clears, in 1/13
 constexpr int kFallbackStaffSpace = 10;  // in 1/130 of H, for fonts without a staff glyph
 constexpr int kBarLineRoom = 20;         // Modern: after a bar line, in tenths of a staff space
 constexpr int kGraceToNoteRoom = 4;      // Modern: after a gracenote group, in tenths of a staff space
+constexpr int kNoteToGraceRoom = 8;      // Modern: the least a note keeps before the group after it
 
 // Gracenote-side symbols get their space before from the space percent.
 bool hasScaledPreGap(std::int32_t c) { return isEmbellishmentLike(c) || c == CAT_REST; }
@@ -317,6 +318,9 @@ void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int&
     if (modern() && (symbol.category == CAT_BAR || symbol.category == CAT_START_SECTION)) {
         symbol.spaceAfter = std::max(symbol.spaceAfter, staffSpace_ * kBarLineRoom / 10);
     }
+    if (modern() && isEmbellishmentLike(symbol.category)) {
+        setIntoRoomBefore(symbol, input, symbol.spaceBefore + width + symbol.spaceAfter, runningX);
+    }
     const int left = symbol.x + symbol.spaceBefore;
     symbol.centreX = left + width / 2;
     symbol.stemX = left + symbol.glyphOrigin.width;
@@ -324,6 +328,20 @@ void MusicLayout::placeDefault(Symbol& symbol, const PlacementInput& input, int&
     if (symbol.glyphFont() != nullptr && symbol.category != CAT_BEAT_SEPARATOR && symbol.category != CAT_TEMPO_MARK) {
         hangPendingMarks(symbol);
     }
+}
+
+// Modern sets a gracenote group into the room its time gives the note
+// before it, as engravers do: the notes stand apart by their lengths, and a
+// group widens that only where the room cannot hold it.
+void MusicLayout::setIntoRoomBefore(Symbol& group, const PlacementInput& input, int groupWidth, int& runningX) const {
+    Symbol* before = input.previous;
+    if (before == nullptr || !(hasScaledPostGap(before->category) || isTailedNote(before->category))) return;
+    const int keep = staffSpace_ * kNoteToGraceRoom / 10;
+    const int taken = std::min(std::max(0, before->spaceAfter - keep), groupWidth);
+    before->spaceAfter -= taken;
+    before->advanceWidth -= taken;
+    group.x -= taken;
+    runningX -= taken;
 }
 
 void MusicLayout::placeDot(Symbol& dot, const PlacementInput& input, int& runningX) {

@@ -105,6 +105,7 @@ private:
 
     void placeTailedNote(Symbol& note, const PlacementInput& input, int& runningX);
     void placeDefault(Symbol& symbol, const PlacementInput& input, int& runningX);
+    void setIntoRoomBefore(Symbol& group, const PlacementInput& input, int groupWidth, int& runningX) const;
     void placeDot(Symbol& dot, const PlacementInput& input, int& runningX);
     void placeFermata(Symbol& fermata, const PlacementInput& input, int runningX);
     void placeRepeatSign(Symbol& sign, const PlacementInput& input, int runningX);

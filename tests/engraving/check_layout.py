@@ -279,6 +279,28 @@ def check_gracenotes_hug_their_notes():
                                  f"before {note['name']}")
 
 
+def check_gracenotes_take_the_room_before():
+    # A gracenote group stands in the room its time gives the note before: a
+    # single gracenote after a half note leaves the bar as wide as without it,
+    # a crunluath widens it by less than its own width, and the note keeps at
+    # least half a staff space clear of the group.
+    def bar_of(music):
+        staff = next(staves(layout(tune_file("room.tnz", "4_4 I! " + music + " !I"), "modern")))
+        return staff["space"], staff["bars"][-1]
+    space, plain = bar_of("LA_2 B_4 C_4")
+    for group, fits in (("gg", True), ("crun", False)):
+        _, bar = bar_of(f"LA_2 {group} B_4 C_4")
+        symbols = {s["name"]: s for s in bar["symbols"]}
+        grown = (bar["width"] - plain["width"]) / space
+        own = symbols[group]["advance"] / space
+        if (fits and grown != 0) or (not fits and not 0 < grown < own):
+            fail(f"modern: {group} after a half note widens its bar by {grown:.2f} staff spaces "
+                 f"(its own width {own:.2f})")
+        clear = (min(b[0] for b in symbols[group]["ink"]) - max(b[2] for b in symbols["LA_2"]["ink"])) / space
+        if clear < 0.5:
+            fail(f"modern: {group} stands {clear:.2f} staff spaces after its note")
+
+
 def check_reported_sizes():
     # `image` says the size of the file it wrote, margin and all.
     example = EXAMPLES / "two-tunes.tnz"
@@ -303,6 +325,7 @@ check_modern_stems()
 check_sturdy_gracenotes()
 check_gracenote_runs()
 check_gracenotes_hug_their_notes()
+check_gracenotes_take_the_room_before()
 check_reported_sizes()
 for f in failures[:40]:
     print(f)
