@@ -573,7 +573,7 @@ void MusicLayout::assignStemEnds(StaffLayout& staff) const {
         }
         const int end = lowest + staffSpace_ * kStemTenths / 10 +
                         staffSpace_ * kLevelHundredths * std::max(0, levels - 2) / 100;
-        for (const Symbol* n : group) staff.stemEnds[n] = end - n->y;
+        for (const Symbol* n : group) staff.stemEnds.push_back({n, end - n->y});
         group.clear();
     };
     auto beamed = [](const Symbol& s) { return isTailedNote(s.category) && isJoiningTail(s.tailCode); };
@@ -586,6 +586,8 @@ void MusicLayout::assignStemEnds(StaffLayout& staff) const {
         }
     }
     if (!group.empty()) close();
+    std::sort(staff.stemEnds.begin(), staff.stemEnds.end(),
+              [](const StaffLayout::StemEnd& a, const StaffLayout::StemEnd& b) { return std::less<>()(a.note, b.note); });
 }
 
 void MusicLayout::finishStaff(StaffLayout& staff) {

@@ -148,10 +148,10 @@ void drawSturdyGracenotes(const Symbol& grace, const StaffLayout& staff, int y, 
 int beamTop(const Symbol& note, const StaffLayout& staff, int level) {
     const GlyphBox& box = staff.beamBoxes[static_cast<std::size_t>(level)];
     const int top = note.y + boxTop(note.ledgerFont(), box);
-    const auto end = staff.stemEnds.find(&note);
-    if (end == staff.stemEnds.end()) return top;
+    const std::int32_t* end = staff.stemEndOf(note);
+    if (end == nullptr) return top;
     const GlyphBox& farthest = staff.beamBoxes[0];
-    return top + end->second - (boxTop(note.ledgerFont(), farthest) + farthest.height);
+    return top + *end - (boxTop(note.ledgerFont(), farthest) + farthest.height);
 }
 
 bool inside(const Box& inner, const Box& outer) {
@@ -376,8 +376,8 @@ void MusicRenderer::drawGlyph(const Symbol& symbol, const StaffLayout& staff, Su
     }
     if (flagged) drawFlags(symbol, staff, surface, colour, next);
     const Point shift = symbol.category == CAT_START_TIMELINE ? timeLineLabelShift(symbol, staff) : Point{};
-    if (const auto stemEnd = staff.stemEnds.find(&symbol); stemEnd != staff.stemEnds.end()) {
-        drawStemmedNote(symbol, staff, stemEnd->second, y, surface, colour);
+    if (const std::int32_t* stemEnd = staff.stemEndOf(symbol); stemEnd != nullptr) {
+        drawStemmedNote(symbol, staff, *stemEnd, y, surface, colour);
     } else if (staff.sturdyGracenotes && isEmbellishmentLike(symbol.category)) {
         drawSturdyGracenotes(symbol, staff, y, surface, colour);
     } else {

@@ -8,11 +8,12 @@
 // filled as the tree is built: the structure-only defaults are documented on
 // each field; a SymbolPlacement may refine them.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "common/Measuring.h"
@@ -50,9 +51,20 @@ struct StaffLayout {
     std::array<GlyphBox, 4> timeLineBoxes{};  // QTN1 72, 71, 54, 53
     Extent staffGlyphExtent;                  // QTN3 87
     // Modern: where each stemmed note's stem ends (its farthest beam's
-    // bottom) below the note's y; a note not listed keeps the stem and flags
-    // its glyph draws.
-    std::unordered_map<const Symbol*, std::int32_t> stemEnds;
+    // bottom) below the note's y, sorted by note; a note not listed keeps
+    // the stem and flags its glyph draws. A flat list: a staff is built and
+    // dropped on every rebuild, and a hash node per note cost more than the
+    // layout itself.
+    struct StemEnd {
+        const Symbol* note = nullptr;
+        std::int32_t end = 0;
+    };
+    std::vector<StemEnd> stemEnds;
+    const std::int32_t* stemEndOf(const Symbol& note) const {
+        const auto it = std::lower_bound(stemEnds.begin(), stemEnds.end(), &note,
+                                         [](const StemEnd& e, const Symbol* n) { return std::less<>()(e.note, n); });
+        return it != stemEnds.end() && it->note == &note ? &it->end : nullptr;
+    }
     // Modern: gracenotes drawn to be read at arm's length, with thicker
     // beams and stems than their glyphs have.
     bool sturdyGracenotes = false;
