@@ -586,8 +586,7 @@ void MusicLayout::assignStemEnds(StaffLayout& staff) const {
         }
     }
     if (!group.empty()) close();
-    std::sort(staff.stemEnds.begin(), staff.stemEnds.end(),
-              [](const StaffLayout::StemEnd& a, const StaffLayout::StemEnd& b) { return std::less<>()(a.note, b.note); });
+    std::sort(staff.stemEnds.begin(), staff.stemEnds.end(), StaffLayout::StemEnd::byNote);
 }
 
 void MusicLayout::finishStaff(StaffLayout& staff) {
