@@ -1,5 +1,6 @@
 #include "interchange/MusicXmlWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "common/XmlText.h"
 #include "notation/SymbolVocabulary.h"
 #include "notation/TuneTree.h"
+#include "playback/PerformanceBuilder.h"
 #include "tunefile/TextRecord.h"
 
 namespace skirlo {
@@ -300,6 +302,47 @@ std::vector<bool> heldGracenotes(std::string_view data) {
     return held;
 }
 
+template <typename Visit>
+void forEachSymbol(const PartLayout& part, Visit visit) {
+    for (const auto& staff : part.staves) {
+        for (const auto& bar : staff->bars) {
+            for (const auto& symbol : bar->symbols) visit(*symbol);
+        }
+    }
+}
+
+// Whether a score reader's repeat plays a sign's parts as the performance
+// does: from the sign's part with its singlings, back from the dal segno's
+// part with its doublings, on. Score readers differ on signs (some take
+// every D.S. to the first sign, some replay a singling after a jump), never
+// on a plain repeat with a first and second ending. It holds only with no
+// repeat, 'bis, other time line, sign or jump in those parts, and with any
+// da capo's Fine or Coda before them (a da capo replays the parts as played).
+bool playsAsRepeat(const Tune& tune, const SignSpan& span) {
+    if (!span.replayed) return false;
+    bool plain = true;
+    int signs = 0;
+    for (std::size_t p = span.signPart; p <= span.lastPart; ++p) {
+        forEachSymbol(*tune.parts[p], [&](const Symbol& symbol) {
+            if (symbol.category == CAT_SIGN) ++signs;
+            const bool repeatBar = symbol.barLine == BarLineKind::RepeatStart || symbol.barLine == BarLineKind::RepeatEnd;
+            const bool otherJump = symbol.category == CAT_SIGN_REPEAT && symbol.direction != DirectionKind::DalSegno;
+            const bool otherTimeLine = (symbol.timeLines & ~(kSingling | kDoubling)) != 0;
+            if (repeatBar || otherJump || otherTimeLine || symbol.category == CAT_END_TIMELINE_BIS) plain = false;
+        });
+    }
+    if (!plain || signs != 1) return false;
+    if (tune.daCapo == 0) return true;
+    bool stopBefore = false;
+    for (std::size_t p = 0; p < span.signPart; ++p) {
+        forEachSymbol(*tune.parts[p], [&](const Symbol& symbol) {
+            const bool stop = symbol.direction == DirectionKind::Fine || symbol.direction == DirectionKind::Coda;
+            stopBefore = stopBefore || (symbol.category == CAT_SIGN_REPEAT && stop);
+        });
+    }
+    return stopBefore;
+}
+
 std::string firstText(const Tune& tune, char kind) {
     for (const auto& text : tune.header.texts) {
         if (text->kind == kind) return tuneTextToUtf8(text->text);
@@ -311,7 +354,11 @@ std::string firstText(const Tune& tune, char kind) {
 class TuneWriter {
 public:
     TuneWriter(const Tune& tune, int number, const Soundings& soundings, std::map<std::string, int>& leftOut)
-        : tune_(tune), number_(number), soundings_(soundings), leftOut_(leftOut) {}
+        : tune_(tune), number_(number), soundings_(soundings), leftOut_(leftOut) {
+        for (const SignSpan& span : signSpans(tune)) {
+            if (playsAsRepeat(tune, span)) repeatSpans_.push_back(span);
+        }
+    }
 
     std::vector<XmlMeasure> write() {
         const bool firstTune = number_ == 1;
@@ -326,7 +373,8 @@ public:
         // goes back to a sign at its own start instead.
         if (!firstTune && tune_.daCapo != 0) current_.items.emplace_back(direction("<segno/>", mark("segno", "start")));
         if (tune_.header.variationTempo != 0) ++leftOut_["the variation tempo"];
-        for (const auto& part : tune_.parts) {
+        for (partIndex_ = 0; partIndex_ < tune_.parts.size(); ++partIndex_) {
+            const auto& part = tune_.parts[partIndex_];
             partStart_ = measures_.size();
             for (const auto& staff : part->staves) {
                 for (const auto& bar : staff->bars) writeBar(*bar);
@@ -471,7 +519,7 @@ private:
     // Notes before a repeated part's start in its first bar are a pickup
     // played once: a measure of their own, so that the repeat starts after them.
     void startPart(const Symbol& symbol) {
-        const bool repeated = symbol.barLine == BarLineKind::RepeatStart;
+        const bool repeated = symbol.barLine == BarLineKind::RepeatStart || repeatSpanAt(&SignSpan::signPart);
         if (repeated && current_.hasNotes) {
             current_.implicit = true;
             measures_.push_back(std::move(current_));
@@ -583,7 +631,9 @@ private:
         // Played twice with a first ending: the score repeats from the end of
         // the first ending and closes the part after the second.
         const bool repeats = symbol.barLine == BarLineKind::RepeatEnd;
-        if (repeats && firstEndingEnd_ && *firstEndingEnd_ >= partStart_ && !endingsFirst) {
+        if (repeatSpanAt(&SignSpan::lastPart)) {
+            current_.backwardRepeat = true;
+        } else if (repeats && firstEndingEnd_ && *firstEndingEnd_ >= partStart_ && !endingsFirst) {
             if (*firstEndingEnd_ < measures_.size()) measures_[*firstEndingEnd_].backwardRepeat = true;
             else current_.backwardRepeat = true;
         } else {
@@ -610,7 +660,20 @@ private:
         }
     }
 
+    // The repeat's start and end are its sign and its dal segno.
+    bool inRepeatSpan() const {
+        return std::any_of(repeatSpans_.begin(), repeatSpans_.end(), [this](const SignSpan& span) {
+            return partIndex_ >= span.signPart && partIndex_ <= span.lastPart;
+        });
+    }
+
+    bool repeatSpanAt(std::size_t SignSpan::*end) const {
+        return std::any_of(repeatSpans_.begin(), repeatSpans_.end(),
+                           [this, end](const SignSpan& span) { return span.*end == partIndex_; });
+    }
+
     void sign(const Symbol& symbol) {
+        if (symbol.direction == DirectionKind::Segno && inRepeatSpan()) return;
         if (symbol.direction == DirectionKind::Segno) {
             ++segnos_;
             current_.items.emplace_back(direction("<segno/>", "segno=\"" + segnoName() + "\""));
@@ -627,6 +690,7 @@ private:
                 current_.items.emplace_back(direction("<coda/>", mark("coda", "coda")));
                 break;
             case DirectionKind::DalSegno:
+                if (inRepeatSpan()) break;
                 current_.items.emplace_back(direction(words("D.S."), "dalsegno=\"" + segnoName() + "\""));
                 break;
             case DirectionKind::DaCapoAlFine: current_.items.emplace_back(fromTheStart("Fine")); break;
@@ -663,6 +727,8 @@ private:
     std::vector<XmlMeasure> measures_;
     XmlMeasure current_;
     std::size_t partStart_ = 0;
+    std::size_t partIndex_ = 0;
+    std::vector<SignSpan> repeatSpans_;  // signs and dal segnos written as repeats
     std::optional<std::string> openEnding_;
     std::optional<std::size_t> firstEndingEnd_;
     bool repeatedPart_ = false;

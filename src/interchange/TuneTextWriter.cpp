@@ -61,6 +61,9 @@ void TuneTextWriter::beginTune(const TuneHeading& heading) {
     pendingTime_.clear();
     pendingJump_.clear();
     partEndings_.clear();
+    repeatEndings_.clear();
+    repeatStart_.reset();
+    repeatStartPending_ = false;
     segnoOpen_ = false;
     tabNext_ = false;
     tupletLeft_ = tupletSize_ = 0;
@@ -95,6 +98,7 @@ void TuneTextWriter::ensurePartOpen() {
         partOpen_ = true;
         partHasMusic_ = partHasSharedMusic_ = false;
         repeatConfirmed_ = false;
+        if (std::exchange(repeatStartPending_, false)) repeatStart_ = partStart_;
     }
 }
 
@@ -191,6 +195,15 @@ void TuneTextWriter::closeEnding() {
 }
 
 void TuneTextWriter::endPart(bool repeated) {
+    // A repeat that began in an earlier part plays every part from there
+    // twice: a sign at its start and a dal segno at its end say that.
+    const bool replaysParts = repeated && repeatStart_ && (repeatStart_->line != partStart_.line ||
+                                                           repeatStart_->token != partStart_.token);
+    if (replaysParts) {
+        repeated = false;
+        segnoOpen_ = true;
+        partEndings_ = std::move(repeatEndings_);
+    }
     // First and second times of a part that is not repeated but replayed by a
     // dal segno are its singling and doubling.
     if (!repeated && segnoOpen_) {
@@ -202,9 +215,26 @@ void TuneTextWriter::endPart(bool repeated) {
     if (lastTokenIsBar()) at(*lastBar_).text = name;
     else barToken(name);
     if (repeated) at(partStart_).text = "I!''";
+    if (replaysParts) {
+        push("dalsegno");
+        segnoOpen_ = false;
+        insertAfter(*repeatStart_, "segno");
+    }
+    if (repeated || replaysParts) {
+        repeatStart_.reset();
+        repeatEndings_.clear();
+    }
     partOpen_ = false;
     lineOpen_ = false;
     barHasMusic_ = false;
+}
+
+void TuneTextWriter::insertAfter(Place place, std::string text) {
+    auto& line = lines_[place.line];
+    line.insert(line.begin() + static_cast<std::ptrdiff_t>(place.token + 1), Token{std::move(text), false});
+    for (Place* later : {&partStart_, lastBar_ ? &*lastBar_ : nullptr}) {
+        if (later != nullptr && later->line == place.line && later->token > place.token) ++later->token;
+    }
 }
 
 void TuneTextWriter::repeatEnd() {
@@ -221,6 +251,10 @@ void TuneTextWriter::repeatEnd() {
 
 void TuneTextWriter::repeatStart() {
     if (partOpen_ && partHasMusic_) partEnd();
+    repeatEndings_.clear();
+    repeatStart_.reset();
+    if (partOpen_) repeatStart_ = partStart_;
+    else repeatStartPending_ = true;
 }
 
 void TuneTextWriter::partEnd() {
@@ -237,6 +271,7 @@ void TuneTextWriter::ending(int number) {
 void TuneTextWriter::startEnding(int number) {
     push("'" + std::to_string(number));
     partEndings_.push_back(Place{lines_.size() - 1, lines_.back().size() - 1});
+    if (repeatStart_) repeatEndings_.push_back(partEndings_.back());
     openEnding_ = number;
     // A first time at the start runs until the second; a second time there
     // is the bar the repeat begins with, and the part's music follows it.

@@ -93,6 +93,8 @@ private:
     void startEnding(int number);
     void closeEnding();
     void endPart(bool repeated);
+    // Shifts the places after it on its line.
+    void insertAfter(Place place, std::string text);
     void barToken(const std::string& name);
     // Whether the text so far ends in a bar line (a part or staff end is one).
     bool lastTokenIsBar() const;
@@ -118,6 +120,9 @@ private:
     std::string pendingTime_;
     std::string pendingJump_;
     std::vector<Place> partEndings_;  // the current part's '1 and '2
+    std::optional<Place> repeatStart_;  // the part start of a "|:" not yet closed
+    bool repeatStartPending_ = false;   // a "|:" whose part has not opened yet
+    std::vector<Place> repeatEndings_;  // '1 and '2 since that "|:"
     bool segnoOpen_ = false;          // a segno stands before, its dal segno not yet
     bool tabNext_ = false;
     int tupletLeft_ = 0;

@@ -387,27 +387,41 @@ void PerformanceBuilder::transplantLaterEndings(const Tune& tune, TunePerformanc
     }
 }
 
+std::vector<SignSpan> signSpans(const Tune& tune) {
+    std::vector<SignSpan> spans;
+    bool open = false;
+    for (std::size_t p = 0; p < tune.parts.size(); ++p) {
+        const PartLayout& part = *tune.parts[p];
+        if (!open && partHolds(part, [](const Symbol& s) { return s.category == CAT_SIGN; })) {
+            spans.push_back(SignSpan{p, p, false});
+            open = true;
+        }
+        if (!open) continue;
+        spans.back().lastPart = p;
+        if (partHolds(part, [](const Symbol& s) { return s.direction == DirectionKind::DalSegno; })) {
+            spans.back().replayed = true;
+            open = false;
+        }
+    }
+    return spans;
+}
+
 TunePerformance PerformanceBuilder::buildTune(const Tune& tune) {
     TunePerformance performance;
-    int partNumber = 1;
-    bool inSegno = false;
-    std::size_t segnoStart = 0;
+    const std::vector<SignSpan> spans = signSpans(tune);
+    auto span = spans.begin();
     bool daCapoStop = false;
     for (std::size_t p = 0; p < tune.parts.size() && !daCapoStop; ++p) {
-        const PartLayout& part = *tune.parts[p];
-        if (!inSegno) {
-            segnoStart = p;
-            if (partHolds(part, [](const Symbol& s) { return s.category == CAT_SIGN; })) inSegno = true;
-        }
-        performance.renditions.push_back(buildPart(part, partNumber, inSegno, 1, daCapoStop));
-        if (inSegno && partHolds(part, [](const Symbol& s) { return s.direction == DirectionKind::DalSegno; })) {
-            inSegno = false;
-            for (std::size_t replay = segnoStart; replay <= p; ++replay) {
+        const int partNumber = static_cast<int>(p) + 1;
+        if (span != spans.end() && p > span->lastPart) ++span;
+        const bool inSegno = span != spans.end() && p >= span->signPart;
+        performance.renditions.push_back(buildPart(*tune.parts[p], partNumber, inSegno, 1, daCapoStop));
+        if (inSegno && span->replayed && p == span->lastPart) {
+            for (std::size_t replay = span->signPart; replay <= p; ++replay) {
                 bool ignored = false;
                 performance.renditions.push_back(buildPart(*tune.parts[replay], partNumber, true, 2, ignored));
             }
         }
-        ++partNumber;
     }
     transplantLaterEndings(tune, performance);
     for (PartRendition& rendition : performance.renditions) {

@@ -50,6 +50,18 @@ int tuneTempo(const Tune& tune);
 bool isPlayed(TimeLineFlags flags, int repeatPass, int partNumber, bool firstEndingSkip, bool inSegno,
               int segnoPass);
 
+// The parts from a sign to the end of the part that holds its dal segno
+// (indexes into the tune's parts). The performance plays them with their
+// singlings, then again with their doublings. A sign with no dal segno after
+// it reaches to the tune's last part and is not replayed; a dal segno with no
+// sign before it is not taken.
+struct SignSpan {
+    std::size_t signPart = 0;
+    std::size_t lastPart = 0;
+    bool replayed = false;
+};
+std::vector<SignSpan> signSpans(const Tune& tune);
+
 class PerformanceBuilder {
 public:
     PerformanceBuilder(PlaybackSettings& settings, const NoteMap& viewMap)

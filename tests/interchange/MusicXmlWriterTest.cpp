@@ -76,11 +76,27 @@ TEST(MusicXmlWriter, TiesTupletsAndSignsAreWrittenAndTheRestIsNamed) {
     EXPECT_EQ(count(brae.xml, "<actual-notes>3</actual-notes><normal-notes>2</normal-notes>"), 3);
     EXPECT_EQ(brae.leftOut, std::vector<std::string>{"TuneTempo,56 in a repeated part (its tempo on the repeat)"});
 
+    // A sign and its dal segno that a repeat plays alike are a repeat over
+    // the parts between, its singling and doubling the first and second
+    // endings: score readers agree on repeats, not on signs.
     const MusicXmlScore sign = scoreOf(build, "round-the-sign.tnz");
-    EXPECT_EQ(count(sign.xml, "<sound segno=\"segno1\"/>"), 1);
-    EXPECT_EQ(count(sign.xml, "<sound dalsegno=\"segno1\"/>"), 1);
-    EXPECT_EQ(count(sign.xml, "Singling</ending>"), 1);
+    EXPECT_EQ(count(sign.xml, "segno"), 0);
+    const std::size_t forward = sign.xml.find("<repeat direction=\"forward\"/>");
+    EXPECT_LT(forward, sign.xml.find("<measure number=\"2\">"));
+    EXPECT_LT(sign.xml.find("<ending number=\"2\" type=\"start\">Doubling</ending>"),
+              sign.xml.find("<repeat direction=\"backward\"/>"));
+    EXPECT_EQ(sign.xml.find("<repeat direction=\"backward\"/>"), sign.xml.rfind("<repeat "));
+    EXPECT_NE(sign.xml.find("<repeat direction=\"backward\"/></barline>\n</measure>\n</part>"), std::string::npos);
     EXPECT_EQ(sign.leftOut, std::vector<std::string>{"the variation tempo"});
+    // A repeated part between them would be repeated again by a repeat: a
+    // sign and a jump to it.
+    const auto repeatedInside = perform(build, "Chantrel:1.0\r\n\"Sign\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n"
+                                               "& sharpf sharpc 2_4 I! segno LA_4 B_4 !I\r\n"
+                                               "& sharpf sharpc I!'' C_4 D_4 ''!I dalsegno");
+    const std::string jump = writeMusicXml(repeatedInside->document->tunes, repeatedInside->events()).xml;
+    EXPECT_EQ(count(jump, "<sound segno=\"segno1\"/>"), 1);
+    EXPECT_EQ(count(jump, "<sound dalsegno=\"segno1\"/>"), 1);
+    EXPECT_EQ(count(jump, "<repeat "), 2);
 
     // The second tune's da capo goes back to the start of that tune, not the
     // score's: to a sign there, which score readers follow.
