@@ -77,6 +77,8 @@ TEST(AbcLayouts, EveryLayoutPlaysAllItsNotesAndPassesTheCheck) {
         {"a repeat across a part's end", abcTune("|: A2 B2 || c2 d2 :|"), "LA B C D LA B C D"},
         {"a repeat across a part's end, endings in the first part",
          abcTune("|: A2 B2 |[1 c4 |[2 d4 || e2 f2 | g4 :|"), "LA B C E F HG LA B D E F HG"},
+        {"a repeat across a part's end, ending in the second part", abcTune("|: A2 B2 || c2 d2 |[1 e4 :|[2 f4 |]"),
+         "LA B C D E LA B C D F"},
         {"a tie to another note strikes both", abcTune("A2- B2 | c4 |"), "LA B C"},
         {"! as the line break it is declared", abcTune("A2 B2 | c2 d2 |!e2 f2 | g4 |", "%%linebreak !\n"),
          "LA B C D E F HG"},
