@@ -497,6 +497,7 @@ private:
             if (!nextNote_.embellishments.empty()) {
                 report(line_, 0, "gracenotes with no note after them skipped", AbcLoss::Gracenote);
             }
+            if (!nextNote_.text.empty()) report(line_, 0, "annotation \"" + nextNote_.text + "\" with no note after it skipped");
         }
         const Place place = std::exchange(place_, Place::Outside);
         tieFrom_.reset();
@@ -567,11 +568,23 @@ private:
             return at + 1;
         }
         if (c == '!' || c == '+') return decoration(at, c);
-        if (c == '"') return skipEnclosed(at, c);
+        if (c == '"') return annotation(at);
         if (isNoteLetter(c) || c == 'z' || c == 'x' || c == '^' || c == '_' || c == '=') return note(at);
         report(line_, at, std::string("'") + c + "' skipped");
         return at + 1;
     }
+
+    // "^Urlar": words placed over, under or beside the next note stand over
+    // it as an in-line text; a chord symbol ("Am") says nothing to a chanter.
+    std::size_t annotation(std::size_t at) {
+        const std::size_t close = text_.find('"', at + 1);
+        if (close == std::string_view::npos || close == at + 1 || !isPlacement(text_[at + 1])) return skipEnclosed(at, '"');
+        const std::string_view words = trimmed(text_.substr(at + 2, close - at - 2));
+        if (!words.empty()) nextNote_.text += (nextNote_.text.empty() ? "" : " ") + std::string(words);
+        return close + 1;
+    }
+
+    static bool isPlacement(char c) { return c == '^' || c == '_' || c == '<' || c == '>' || c == '@'; }
 
     // The signs and jumps the notation has; other decorations are skipped.
     std::size_t decoration(std::size_t at, char delimiter) {
@@ -632,7 +645,9 @@ private:
             writer_.partEnd();
         }
         if (end < text_.size() && isDigit(text_[end]) && !repeatsOn) return endingNumber(end);
-        if (end < text_.size() && text_[end] == '"' && !repeatsOn) return endingLabel(end);
+        // |"2nd" labels an ending; |"^B part" are words over the next note.
+        const bool label = end + 1 < text_.size() && text_[end] == '"' && !isPlacement(text_[end + 1]);
+        if (label && !repeatsOn) return endingLabel(end);
         return end;
     }
 

@@ -261,10 +261,12 @@ public:
         for (Node creator : children(child(score, "identification"), "creator")) {
             if (attribute(creator, "type") == "composer") heading_.composer = text(creator);
         }
-        // The tune type stands at the left under the title on the first page.
+        // The tune type stands at the left under the title on the first
+        // page, the footer at its foot.
         for (Node credit : children(score, "credit")) {
             const Node words = child(credit, "credit-words");
             if (attribute(words, "justify") == "left" && heading_.type.empty()) heading_.type = text(words);
+            if (attribute(words, "valign") == "bottom" && heading_.footer.empty()) heading_.footer = text(words);
         }
         const std::vector<Node> measures = children(part, "measure");
         shift_ = octaveShift(measures);
@@ -283,6 +285,8 @@ private:
     }
 
     void finishTune() {
+        if (!pendingText_.empty()) lose("words over the music with no note after them");
+        pendingText_.clear();
         if (!tuneOpen_) return;
         writer_.lineEnd();
         if (writer_.endTune()) ++result_.tunes;
@@ -335,8 +339,8 @@ private:
         if (endingStops && !repeatsBack && !partEnds) writer_.endingStop();
     }
 
-    // A later tune's title, type and composer: the words over its first
-    // measure, the title in bold; they are not read again as words.
+    // A later tune's title, type, composer and footer: the words over its
+    // first measure, the title in bold; they are not read again as words.
     void takeHeading(Node measure) {
         for (Node direction : children(measure, "direction")) {
             for (Node type : children(direction, "direction-type")) {
@@ -345,8 +349,7 @@ private:
                 const std::string said = lower(text(words));
                 if (said == "fine" || said.starts_with("d.c.") || said.starts_with("d.s.")) continue;
                 if (movementMarkNamed(text(words))) continue;
-                headingText(text(words));
-                headingWords_.insert(words);
+                if (headingText(text(words), true)) headingWords_.insert(words);
             }
         }
     }
@@ -422,24 +425,28 @@ private:
             return;
         }
         const bool jump = said == "fine" || said.starts_with("d.c.") || said.starts_with("d.s.");
-        if (!jump && !tuneOpen_) return headingText(words);
+        if (!jump && !tuneOpen_ && headingText(words)) return;
         ensureTune();
         if (said == "fine") return writer_.direction("fine");
         if (said.starts_with("d.c.") || (toStart && said.starts_with("d.s."))) {
             return writer_.direction(said.find("coda") != std::string::npos ? "dacapoalcoda" : "dacapoalfine");
         }
         if (said.starts_with("d.s.")) return writer_.direction("dalsegno");
-        lose("words over the music");
+        pendingText_ += (pendingText_.empty() ? "" : " ") + words;
     }
 
-    // A later tune's title, type and composer stand as words before its music.
-    void headingText(const std::string& words) {
-        for (std::string* field : {&heading_.title, &heading_.type, &heading_.composer}) {
+    // A later tune's title, type and composer (and our export's footer) stand
+    // as words before its music; false when the heading is full (words over
+    // the first note).
+    bool headingText(const std::string& words, bool footerToo = false) {
+        for (std::string* field : {&heading_.title, &heading_.type, &heading_.composer, &heading_.footer}) {
+            if (field == &heading_.footer && !footerToo) break;
             if (field->empty()) {
                 *field = words;
-                return;
+                return true;
             }
         }
+        return false;
     }
 
     // A score's tempo counts quarters a minute; a tune's counts its beats.
@@ -482,6 +489,7 @@ private:
         written.dots = static_cast<int>(children(node, "dot").size());
         written.embellishments = std::move(pendingMarks_);
         pendingMarks_.clear();
+        written.text = std::exchange(pendingText_, {});
         for (std::string& name : embellishments()) written.embellishments.push_back(std::move(name));
         const Node notations = child(node, "notations");
         for (Node tie : children(node, "tie")) written.tiedFromPrevious |= attribute(tie, "type") == "stop";
@@ -546,6 +554,7 @@ private:
     std::string pendingTime_;
     std::vector<Grace> graces_;
     std::vector<std::string> pendingMarks_;  // movement marks over the next note
+    std::string pendingText_;                // words over the next note
     bool pauseOnGrace_ = false;
     bool musicStarted_ = false;  // a note of the current tune has been read
     bool segnoAtStart_ = false;  // a sign before its first note

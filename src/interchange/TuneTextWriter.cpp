@@ -81,6 +81,7 @@ void TuneTextWriter::writeHeading() {
     if (!heading_.composer.empty()) {
         tunes_ += record(recordText(heading_.composer), "M,R,0,0,Times New Roman,14,400,0,0,18,0,0,0");
     }
+    if (!heading_.footer.empty()) tunes_ += record(recordText(heading_.footer), "F,R,0,0,Times New Roman,10,400,0,0,18,0,0,0");
 }
 
 void TuneTextWriter::push(std::string text, bool tabBefore) { lines_.back().push_back(Token{std::move(text), tabBefore}); }
@@ -118,6 +119,8 @@ void TuneTextWriter::note(const WrittenNote& note) {
     const bool tab = std::exchange(tabNext_, false) && barHasMusic_;
     const std::size_t first = lines_.back().size();
     if (pendingEnding_) startEnding(*std::exchange(pendingEnding_, std::nullopt));
+    // Set as the examples set a variation's name: bold italic, over the note.
+    if (!note.text.empty()) push("\"" + recordText(note.text) + "\",(I,L,0,0,Times New Roman,11,700,1,0,0,0,0,0)");
     if (note.tupletCount > 0) {
         push("^" + std::to_string(note.tupletCount) + "s");
         tupletLeft_ = tupletSize_ = note.tupletCount;

@@ -26,12 +26,15 @@ struct WrittenNote {
     // The pause stands on the held note of the last embellishment (a
     // cadence's E), not on the melody note.
     bool pauseOnEmbellishment = false;
+    // Words over the note (a variation's name): an in-line text.
+    std::string text;
 };
 
 struct TuneHeading {
     std::string title;
     std::string type;
     std::string composer;
+    std::string footer;
     int tempo = 0;  // 0: none given
 };
 

@@ -148,6 +148,24 @@ TEST(AbcImport, WhatFollowsTheLastBarLineStillEndsItsTune) {
     EXPECT_EQ(build.open(imported.tuneText)->tunes.size(), 2u);
 }
 
+// "^Urlar" names what follows: words over the next note, drawn as the
+// examples draw a variation's name; one with no note after it is reported.
+TEST(AbcImport, AnnotationsStandOverTheirNote) {
+    const AbcImport imported = importWithRealMap("X:1\nT:T\nM:2/4\nL:1/8\nK:HP\n\"^Urlar\" A2 \"_slowly\"\"<x\"B2 |\"^end\"\n");
+    EXPECT_NE(imported.tuneText.find("I! \"Urlar\",(I,L,0,0,Times New Roman,11,700,1,0,0,0,0,0) LA_4"), std::string::npos)
+        << imported.tuneText;
+    EXPECT_NE(imported.tuneText.find("\"slowly x\",(I,"), std::string::npos) << imported.tuneText;
+    EXPECT_EQ(messages(imported), "7:1 annotation \"end\" with no note after it skipped\n");
+    RealBuild build;
+    const auto document = build.open(imported.tuneText);
+    ASSERT_EQ(document->tunes.size(), 1u);
+    std::vector<std::string> inline_;
+    for (const auto& text : document->tunes[0]->header.texts) {
+        if (text->kind == 'I') inline_.push_back(text->text);
+    }
+    EXPECT_EQ(inline_, (std::vector<std::string>{"Urlar", "slowly x"}));
+}
+
 TEST(AbcImport, TitlesCannotBreakTheTuneText) {
     const AbcImport imported =
         importWithRealMap("X:1\nT:Jock & \"Jenny\" !I\nK:HP\nA2|\n\nX:2\nT:Two\nR:Skirlo Reel\nK:HP\nB2|\n");

@@ -39,6 +39,15 @@ TEST(MusicXmlImport, EveryExampleComesBackFromItsScorePlayingTheSameNotes) {
         const MusicXmlImport imported = importMusicXml(score.xml, realTable());
         ASSERT_EQ(imported.error, "") << path;
         EXPECT_EQ(imported.tunes, static_cast<int>(original->document->tunes.size())) << path;
+        // What a piper reads comes back too: variation names, the footer.
+        const std::string text = readFile(path);
+        for (const char* kind : {"\",(I,", "\",(F,"}) {
+            for (std::size_t at = text.find(kind); at != std::string::npos; at = text.find(kind, at + 1)) {
+                const std::size_t open = text.rfind('"', at - 1);
+                const std::string record = text.substr(open, at + 5 - open);  // "Urlar",(I,
+                EXPECT_NE(imported.tuneText.find(record), std::string::npos) << path << ": " << record;
+            }
+        }
         const auto back = perform(build, imported.tuneText);
         const std::vector<Struck> expected = struck(*original);
         const std::vector<Struck> got = struck(*back);
