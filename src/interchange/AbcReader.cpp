@@ -391,7 +391,7 @@ private:
     // Beats a minute of the tune's beat (a dotted quarter in eighths time)
     // from a Q: field's notes a minute ("1/4=80", "80") or a text that says
     // its beats a minute ("80 bpm"); another text ("Quick March") is the
-    // tune's type when it has none.
+    // tune's type when it has none, else words over the next note.
     void tempo(std::string_view value) {
         std::string numbers;
         std::vector<std::string_view> texts;
@@ -416,7 +416,7 @@ private:
             } else if (place_ != Place::Body && heading_.type.empty()) {
                 heading_.type = std::string(trimmed(text));
             } else {
-                report(line_, column_, "tempo text \"" + std::string(text) + "\" left out");
+                wordsOverNextNote(text);
             }
         }
         if (!given) return;
@@ -579,9 +579,13 @@ private:
     std::size_t annotation(std::size_t at) {
         const std::size_t close = text_.find('"', at + 1);
         if (close == std::string_view::npos || close == at + 1 || !isPlacement(text_[at + 1])) return skipEnclosed(at, '"');
-        const std::string_view words = trimmed(text_.substr(at + 2, close - at - 2));
-        if (!words.empty()) nextNote_.text += (nextNote_.text.empty() ? "" : " ") + std::string(words);
+        wordsOverNextNote(text_.substr(at + 2, close - at - 2));
         return close + 1;
+    }
+
+    void wordsOverNextNote(std::string_view words) {
+        words = trimmed(words);
+        if (!words.empty()) nextNote_.text += (nextNote_.text.empty() ? "" : " ") + std::string(words);
     }
 
     static bool isPlacement(char c) { return c == '^' || c == '_' || c == '<' || c == '>' || c == '@'; }

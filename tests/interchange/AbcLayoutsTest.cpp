@@ -113,10 +113,15 @@ TEST(AbcLayouts, StringTemposAreKept) {
     EXPECT_NE(march.tuneText.find("TuneTempo,80\r\n"), std::string::npos) << march.tuneText;
     EXPECT_NE(march.tuneText.find("\"Quick March\",(Y,"), std::string::npos) << march.tuneText;
     EXPECT_TRUE(bpm.messages.empty() && march.messages.empty()) << reported(march.messages);
-    // A tempo text in the music, where no record can hold it, is named.
+    // A tempo text in the music, or one beside a type already given, stands
+    // over the next note.
     const AbcImport inside = importWithRealMap(abcTune("A2 [Q:\"Slowly\" 1/4=60] B2 |"));
-    EXPECT_EQ(reported(inside.messages), "6:4 tempo text \"Slowly\" left out\n");
-    EXPECT_NE(inside.tuneText.find("TuneTempo,60"), std::string::npos);
+    EXPECT_TRUE(inside.messages.empty()) << reported(inside.messages);
+    EXPECT_NE(inside.tuneText.find("TuneTempo,60\t\"Slowly\",(I,L,0,0,Times New Roman,11,700,1,0,0,0,0,0) B_4"),
+              std::string::npos) << inside.tuneText;
+    const AbcImport typed = importWithRealMap(abcTune("A2 B2 |", "R:Air\nQ:1/4=60 \"Slow Air\"\n"));
+    EXPECT_NE(typed.tuneText.find("\"Slow Air\",(I,L,0,0,Times New Roman,11,700,1,0,0,0,0,0) LA_4"), std::string::npos)
+        << typed.tuneText;
 }
 
 TEST(AbcLayouts, LossesAreCountedPerTuneAndHarmlessThingsAreOnlyNoticed) {
