@@ -503,9 +503,10 @@ void MusicLayout::allowForInlineTexts(StaffLayout& staff) {
             }
         }
     }
-    // A fermata or direction raised over gracenotes must not reach into the staff above.
+    // A fermata or direction raised over gracenotes must not reach into the
+    // staff above, nor the in-line texts that then stand over it.
     const int raised = std::max(0, staff.y - highestTop);
-    const int allowance = std::max(tallestText, raised);
+    const int allowance = tallestText > 0 && raised > 0 ? tallestText + raised : std::max(tallestText, raised);
     if (allowance == 0) return;
     staff.ballBandHeight += allowance;
     for (auto& bar : staff.bars) moveBar(*bar, 0, allowance);
@@ -825,18 +826,59 @@ void MusicLayout::computeCurves(Tune& tune) {
     });
 }
 
-void MusicLayout::placeTexts(Tune& tune) {
-    for (auto& part : tune.parts) {
-        for (auto& staff : part->staves) {
-            for (auto& bar : staff->bars) {
-                for (auto& s : bar->symbols) {
-                    if (s->inlineText == nullptr) continue;
-                    s->inlineText->anchorX = s->centreX;
-                    s->inlineText->anchorY = s->y;
-                }
+namespace {
+
+bool isHeading(const TextRecord& text) { return text.kind == 'T' || text.kind == 'Y' || text.kind == 'M'; }
+
+TextRecord* headingAligned(Tune& tune, char alignment) {
+    for (const auto& text : tune.header.texts) {
+        if (isHeading(*text) && text->alignment == alignment) return text.get();
+    }
+    return nullptr;
+}
+
+// Room between two texts of the heading line: half a line of the smaller.
+int headingGap(const TextRecord& a, const TextRecord& b) {
+    return std::min(a.measure(false).height, b.measure(false).height) / 2;
+}
+
+// The heading line's texts side by side, each its gap apart.
+int headingLineWidth(Tune& tune) {
+    int width = 0;
+    const TextRecord* previous = nullptr;
+    for (const char alignment : {'L', 'C', 'R'}) {
+        const TextRecord* text = headingAligned(tune, alignment);
+        if (text == nullptr) continue;
+        width += text->measure(false).width + (previous != nullptr ? headingGap(*previous, *text) : 0);
+        previous = text;
+    }
+    return width;
+}
+
+}  // namespace
+
+// The in-line texts of a staff hang over their symbols, and over any sign or
+// pause of the staff raised over gracenotes, which they would otherwise cross.
+void MusicLayout::placeInlineTexts(StaffLayout& staff) {
+    int raisedTop = INT_MAX;
+    for (const auto& bar : staff.bars) {
+        for (const auto& s : bar->symbols) {
+            if (s->glyphFont() != nullptr && (s->category == CAT_FERMATA || isDirection(*s))) {
+                raisedTop = std::min(raisedTop, boxTop(*s));
             }
         }
     }
+    for (auto& bar : staff.bars) {
+        for (auto& s : bar->symbols) {
+            if (s->inlineText == nullptr) continue;
+            s->inlineText->anchorX = s->centreX;
+            s->inlineText->anchorY = std::min(s->y, raisedTop);
+        }
+    }
+}
+
+void MusicLayout::placeTexts(Tune& tune) {
+    forEachStaff(tune, [this](StaffLayout& staff) { placeInlineTexts(staff); });
     const int bottom = tune.y + (settings_.printing && tune.printedHeight > 0 ? tune.printedHeight : tune.height);
     for (auto& text : tune.header.texts) {
         const Extent size = text->measure(false);
@@ -878,7 +920,24 @@ void MusicLayout::placeTexts(Tune& tune) {
         }
         text->box = {left, top, left + size.width, top + size.height};
     }
+    keepHeadingApart(tune);
 }
+
+// Title, type and composer share one line: on a short line the centred one
+// moves aside rather than run into the others.
+void MusicLayout::keepHeadingApart(Tune& tune) {
+    const TextRecord* left = headingAligned(tune, 'L');
+    const TextRecord* right = headingAligned(tune, 'R');
+    TextRecord* centre = headingAligned(tune, 'C');
+    if (centre == nullptr) return;
+    const int width = centre->box.right - centre->box.left;
+    int to = centre->box.left;
+    if (right != nullptr) to = std::min(to, right->box.left - headingGap(*centre, *right) - width);
+    if (left != nullptr) to = std::max(to, left->box.right + headingGap(*left, *centre));
+    centre->box.left = to;
+    centre->box.right = to + width;
+}
+
 
 void MusicLayout::finishTune(Tune& tune) {
     if (tune.alignBars) {
@@ -893,6 +952,7 @@ void MusicLayout::finishTune(Tune& tune) {
         if (text->kind == 'I' || text->kind == 'X') continue;
         tune.width = std::max(tune.width, text->measure(false).width);
     }
+    tune.width = std::max(tune.width, headingLineWidth(tune));
     computeCurves(tune);
     placeTexts(tune);
 }

@@ -134,6 +134,8 @@ private:
     int stretchTarget(int natural, int widest) const;
     void computeCurves(Tune& tune);
     void placeTexts(Tune& tune);
+    void placeInlineTexts(StaffLayout& staff);
+    void keepHeadingApart(Tune& tune);
 
     const FontSet& fonts_;
     const CategorySpacing& spacing_;

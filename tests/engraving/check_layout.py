@@ -301,6 +301,31 @@ def check_gracenotes_take_the_room_before():
             fail(f"modern: {group} stands {clear:.2f} staff spaces after its note")
 
 
+def check_texts_keep_clear():
+    # On a short line the centred tune type keeps clear of a long title and of
+    # the composer, and a part's name stands over the sign raised above its
+    # gracenote rather than across it.
+    path = WORK / "texts.tnz"
+    records = [("The Longest Title of the Whole Book", "T,L", "16,700"), ("March", "Y,C", "14,400"),
+               ("Traditional", "M,R", "14,400")]
+    heading = "".join(f'"{text}",({where},0,0,Times New Roman,{size},0,0,18,0,0,0)\r\n\r\n'
+                      for text, where, size in records)
+    music = '& sharpf sharpc 2_4 I! segno "A part",(I,L,0,0,Times New Roman,11,700,1,0,0,0,0,0) gg LA_4 B_4 !I\r\n'
+    path.write_bytes(("Chantrel:1.0\r\n\r\n" + heading + music).encode("latin-1"))
+    for style in ("classic", "modern"):
+        for zoom in (100, 200):
+            tree = layout(path, style, zoom)
+            texts = {t["text"]: t["box"][0] for t in tree["tunes"][0]["texts"]}
+            line = sorted((texts[text] for text, _, _ in records), key=lambda box: box[0])
+            for a, b in zip(line, line[1:]):
+                if a[2] >= b[0]:
+                    fail(f"{style} {zoom}%: heading texts {a} and {b} run into each other")
+            segno = next(s for staff in staves(tree) for bar in staff["bars"] for s in bar["symbols"]
+                         if s["name"] == "segno")
+            if any(near(texts["A part"], ink, 0) for ink in segno["ink"]):
+                fail(f"{style} {zoom}%: the in-line text {texts['A part']} crosses the segno {segno['ink']}")
+
+
 def check_reported_sizes():
     # `image` says the size of the file it wrote, margin and all.
     example = EXAMPLES / "two-tunes.tnz"
@@ -326,6 +351,7 @@ check_sturdy_gracenotes()
 check_gracenote_runs()
 check_gracenotes_hug_their_notes()
 check_gracenotes_take_the_room_before()
+check_texts_keep_clear()
 check_reported_sizes()
 for f in failures[:40]:
     print(f)
