@@ -16,6 +16,7 @@
 #include "interchange/EmbellishmentTable.h"
 #include "interchange/MovementMarks.h"
 #include "interchange/TuneTextWriter.h"
+#include "notation/SymbolVocabulary.h"
 
 namespace skirlo {
 
@@ -406,8 +407,12 @@ private:
                 ensureTune();
                 writer_.direction("segno");
             } else if (child(type, "coda") != nullptr) {
+                // The sign where the coda begins says so; one the return
+                // leaves the tune at says "tocoda", or nothing.
+                const Node sound = child(node, "sound");
+                const bool begins = !attribute(sound, "coda").empty() && attribute(sound, "tocoda").empty();
                 ensureTune();
-                writer_.direction("coda");
+                writer_.direction(begins ? std::string(kCodaSectionName) : "coda");
             } else if (const Node words = child(type, "words"); words != nullptr) {
                 if (!headingWords_.contains(words)) jumpOrText(node, text(words));
             } else if (child(type, "metronome") == nullptr) {
@@ -423,6 +428,10 @@ private:
         if (const auto mark = movementMarkNamed(words)) {
             pendingMarks_.emplace_back(*mark);
             return;
+        }
+        if (said.starts_with("to coda")) {
+            ensureTune();
+            return writer_.direction("coda");
         }
         const bool jump = said == "fine" || said.starts_with("d.c.") || said.starts_with("d.s.");
         if (!jump && !tuneOpen_ && headingText(words)) return;

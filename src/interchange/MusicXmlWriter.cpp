@@ -685,7 +685,9 @@ private:
     void signRepeat(const Symbol& symbol) {
         switch (symbol.direction) {
             case DirectionKind::Fine: current_.items.emplace_back(direction(words("Fine"), "fine=\"yes\"")); break;
-            case DirectionKind::Coda: current_.items.emplace_back(direction("<coda/>", mark("tocoda", "coda"))); break;
+            // Score readers take "To Coda" as where the return leaves; a
+            // second coda sign would read as a second coda.
+            case DirectionKind::Coda: current_.items.emplace_back(direction(words("To Coda"), mark("tocoda", "coda"))); break;
             case DirectionKind::CodaSection:
                 current_.items.emplace_back(direction("<coda/>", mark("coda", "coda")));
                 break;

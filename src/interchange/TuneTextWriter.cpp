@@ -65,6 +65,7 @@ void TuneTextWriter::beginTune(const TuneHeading& heading) {
     repeatStart_.reset();
     repeatStartPending_ = false;
     segnoOpen_ = false;
+    codaWritten_ = false;
     tabNext_ = false;
     tupletLeft_ = tupletSize_ = 0;
 }
@@ -156,7 +157,10 @@ void TuneTextWriter::barToken(const std::string& name) {
     }
 }
 
-void TuneTextWriter::direction(const std::string& name) {
+void TuneTextWriter::direction(const std::string& given) {
+    // The coda's sign stands twice: where the return leaves the tune, then
+    // where the coda begins.
+    const std::string name = given == "coda" && std::exchange(codaWritten_, true) ? std::string(kCodaSectionName) : given;
     const bool jump = name == "dalsegno" || name.starts_with("dacapo");
     if (name == "segno") segnoOpen_ = true;
     if (jump && barHasMusic_) {

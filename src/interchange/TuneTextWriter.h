@@ -62,7 +62,8 @@ public:
     // stop); otherwise it ends at the next ending or the part's end.
     void endingStop() { closeEnding(); }
     // A sign or jump ("segno", "fine", "dalsegno", ...): a jump goes after the
-    // bar line that closes its bar, the others where they stand.
+    // bar line that closes its bar, the others where they stand. A tune's
+    // second "coda" is where the coda begins.
     void direction(const std::string& name);
     // The end of a line of the source: the staff line ends with it.
     void lineEnd();
@@ -127,6 +128,7 @@ private:
     bool repeatStartPending_ = false;   // a "|:" whose part has not opened yet
     std::vector<Place> repeatEndings_;  // '1 and '2 since that "|:"
     bool segnoOpen_ = false;          // a segno stands before, its dal segno not yet
+    bool codaWritten_ = false;        // the sign the return leaves the tune at
     bool tabNext_ = false;
     int tupletLeft_ = 0;
     int tupletSize_ = 0;

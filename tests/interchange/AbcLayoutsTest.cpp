@@ -79,6 +79,8 @@ TEST(AbcLayouts, EveryLayoutPlaysAllItsNotesAndPassesTheCheck) {
          abcTune("|: A2 B2 |[1 c4 |[2 d4 || e2 f2 | g4 :|"), "LA B C E F HG LA B D E F HG"},
         {"a repeat across a part's end, ending in the second part", abcTune("|: A2 B2 || c2 d2 |[1 e4 :|[2 f4 |]"),
          "LA B C D E LA B C D F"},
+        {"a coda's two signs", abcTune("A2 B2 | c2 d2 !coda! | e2 f2 !D.C.alcoda! |]\n!coda! g2 a2 |]"),
+         "LA B C D E F LA B C D HG HA"},
         {"a tie to another note strikes both", abcTune("A2- B2 | c4 |"), "LA B C"},
         {"! as the line break it is declared", abcTune("A2 B2 | c2 d2 |!e2 f2 | g4 |", "%%linebreak !\n"),
          "LA B C D E F HG"},

@@ -62,6 +62,25 @@ TEST(MusicXmlImport, EveryExampleComesBackFromItsScorePlayingTheSameNotes) {
     }
 }
 
+// The return leaves at "To Coda" (as score editors write it) and goes on
+// where the coda's sign stands: both signs come back as they were.
+TEST(MusicXmlImport, ADaCapoAlCodaComesBackToItsTwoSigns) {
+    RealBuild build;
+    const auto original = perform(build, "Chantrel:1.0\r\n\"Coda\",(T,L,0,0,Times New Roman,16,700,0,0,18,0,0,0)\r\n"
+                                         "& sharpf sharpc 2_4 I! LA_4 B_4 ! C_4 D_4 coda ! E_4 F_4 !I dacapoalcoda\r\n"
+                                         "& sharpf sharpc I! codasection HG_4 HA_4 !I\r\n");
+    const MusicXmlScore score = writeMusicXml(original->document->tunes, original->events());
+    EXPECT_NE(score.xml.find("<words>To Coda</words></direction-type><sound tocoda=\"coda1\"/>"), std::string::npos);
+    EXPECT_NE(score.xml.find("<coda/></direction-type><sound coda=\"coda1\"/>"), std::string::npos);
+    const MusicXmlImport imported = importMusicXml(score.xml, realTable());
+    EXPECT_NE(imported.tuneText.find("D_4 coda ! E_4"), std::string::npos) << imported.tuneText;
+    EXPECT_NE(imported.tuneText.find("I! codasection HG_4"), std::string::npos) << imported.tuneText;
+    std::vector<int> played, back;
+    for (const Struck& note : struck(*original)) played.push_back(note.pitch);
+    for (const Struck& note : struck(*perform(build, imported.tuneText))) back.push_back(note.pitch);
+    EXPECT_EQ(back, played);
+}
+
 TEST(MusicXmlImport, AScoreEditorsLayoutComesInWithWhatItCannotHoldCounted) {
     // The chanter an octave above our own export, after a drum part; the
     // tempo in dotted quarters, a tie, a doubling, endings, a chord, slurs.
