@@ -133,13 +133,66 @@ Contour grownHead(const Contour& head, const Box& b) {
     return out;
 }
 
+// A single gracenote's flag (a curve above the staff) swept further out and
+// down from where it leaves the stem, so that its three flags read as hooks
+// at arm's length rather than as a thickened stem end.
+Contour longerFlag(const Contour& flag, const Box& b) {
+    constexpr int kWiderPercent = 140;
+    constexpr int kDeeperPercent = 125;
+    Contour out = flag;
+    for (OutlinePoint& p : out) {
+        p.x = b.left + (p.x - b.left) * kWiderPercent / 100;
+        p.y = b.top + (p.y - b.top) * kDeeperPercent / 100;
+    }
+    return out;
+}
+
 int spaceOf(const StaffLayout& staff) { return std::max(1, staff.lineY[1] - staff.lineY[0]); }
+
+// Gracenotes read at arm's length: their heads (the curved shapes on the
+// staff) grown, their beams (the rectangles above the staff lying flat) 0.3
+// staff spaces thick, growing down from their tops as the beams of the
+// glyph are spaced for it, and their stems (the upright rectangles) at
+// least a tenth of a space wide, never a hairline, growing into the head so
+// that the beams still end on them.
+Contour sturdyGracenoteContour(const Contour& contour, int space) {
+    const auto b = boxOf(contour);
+    if (contour.empty()) return contour;
+    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : longerFlag(contour, b);
+    const int width = b.right - b.left;
+    const int height = b.bottom - b.top;
+    const bool beam = width > height && b.bottom <= 3 * space;
+    const bool stem = height > width && width < space / 5;
+    const int beamBottom = b.top + std::max(height, space * 3 / 10);
+    const int stemLeft = b.right - std::max({width, (space + 9) / 10, 1});
+    Contour out = contour;
+    for (OutlinePoint& p : out) {
+        if (beam && p.y == b.bottom) p.y = beamBottom;
+        if (stem && p.x == b.left) p.x = stemLeft;
+    }
+    return out;
+}
+
+// The flags of a single gracenote, each after the first a little further
+// down its stem than the glyph sets them, so that the longer hooks keep
+// paper between them.
+void spreadFlags(std::vector<Contour>& outline, int space) {
+    std::vector<std::pair<int, Contour*>> flags;
+    for (Contour& c : outline) {
+        const Box b = boxOf(c);
+        if (!c.empty() && !isRectangle(c, b) && b.top <= 3 * space) flags.emplace_back(b.top, &c);
+    }
+    std::sort(flags.begin(), flags.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < flags.size(); ++i) {
+        for (OutlinePoint& p : *flags[i].second) p.y += static_cast<int>(i) * space * 15 / 100;
+    }
+}
 
 void drawSturdyGracenotes(const Symbol& grace, const StaffLayout& staff, int y, Surface& surface, Colour colour) {
     const int space = spaceOf(staff);
     const int dx = grace.x + grace.spaceBefore;
-    for (const Contour& c : grace.glyphFont()->outline(grace.glyphCharacter)) {
-        if (!c.empty()) surface.fillPolygon(moved(sturdyGracenoteContour(c, space), dx, y), colour);
+    for (const Contour& c : sturdyGracenoteOutline(grace.glyphFont()->outline(grace.glyphCharacter), space)) {
+        if (!c.empty()) surface.fillPolygon(moved(c, dx, y), colour);
     }
 }
 
@@ -217,30 +270,13 @@ void drawStemmedNote(const Symbol& note, const StaffLayout& staff, int stemEnd, 
 
 }  // namespace
 
-// Gracenotes read at arm's length: their heads (the curved shapes on the
-// staff) grown, their beams (the rectangles above the staff lying flat) 0.3
-// staff spaces thick, growing down from their tops as the beams of the
-// glyph are spaced for it, and their stems (the upright rectangles) at
-// least a tenth of a space wide, never a hairline, growing into the head so
-// that the beams still end on them.
-Contour sturdyGracenoteContour(const Contour& contour, int space) {
-    const auto b = boxOf(contour);
-    if (contour.empty()) return contour;
-    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : contour;
-    const int width = b.right - b.left;
-    const int height = b.bottom - b.top;
-    const bool beam = width > height && b.bottom <= 3 * space;
-    const bool stem = height > width && width < space / 5;
-    const int beamBottom = b.top + std::max(height, space * 3 / 10);
-    const int stemLeft = b.right - std::max({width, (space + 9) / 10, 1});
-    Contour out = contour;
-    for (OutlinePoint& p : out) {
-        if (beam && p.y == b.bottom) p.y = beamBottom;
-        if (stem && p.x == b.left) p.x = stemLeft;
-    }
+std::vector<Contour> sturdyGracenoteOutline(const std::vector<Contour>& outline, int space) {
+    std::vector<Contour> out;
+    out.reserve(outline.size());
+    for (const Contour& c : outline) out.push_back(sturdyGracenoteContour(c, space));
+    spreadFlags(out, space);
     return out;
 }
-
 
 bool inGracenoteRun(const BarLayout& bar, std::size_t index) {
     auto single = [&](std::size_t i) {

@@ -17,10 +17,10 @@
 
 namespace skirlo {
 
-// A contour of a gracenote glyph (its cell's top-left at 0, 0) as Modern
-// draws it for staff lines `space` apart: heads grown, beams 0.3 spaces
-// thick, stems never a hairline.
-Contour sturdyGracenoteContour(const Contour& contour, int space);
+// A gracenote glyph's outline (its cell's top-left at 0, 0) as Modern draws
+// it for staff lines `space` apart: heads grown, beams 0.3 spaces thick,
+// stems never a hairline, a single gracenote's flags longer and apart.
+std::vector<Contour> sturdyGracenoteOutline(const std::vector<Contour>& outline, int space);
 
 class MusicRenderer {
 public:

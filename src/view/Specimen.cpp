@@ -83,9 +83,8 @@ void drawSturdyGlyph(QPainter& painter, const FontSet& fonts, const Font& font, 
     const std::vector<int> tops = staffLineTops(fonts);
     const int space = tops.size() >= 2 ? std::max(tops[1] - tops[0], 1) : 1;
     QPainterSurface surface(painter, SurfaceKind::Image);
-    for (const Contour& contour : font.outline(code)) {
-        if (contour.empty()) continue;
-        Contour placed = sturdyGracenoteContour(contour, space);
+    for (Contour placed : sturdyGracenoteOutline(font.outline(code), space)) {
+        if (placed.empty()) continue;
         for (OutlinePoint& p : placed) p = {x + p.x, y + p.y};
         surface.fillPolygon(placed, kBlack);
     }

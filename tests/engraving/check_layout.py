@@ -226,6 +226,23 @@ def check_sturdy_gracenotes():
             fail(f"modern {zoom}%: gracenote heads {sorted((b[2] - b[0]) / space for b in heads)} staff spaces wide")
 
 
+def check_single_gracenote_flags():
+    # A lone Modern gracenote's three flags are hooks that read apart: each
+    # reaching 0.7 staff spaces out from its stem and a space down it, each
+    # starting at least 0.55 spaces below the one before.
+    path = tune_file("flags.tnz", "2_4 I! gg LA_4 dg B_4 !I")
+    for zoom in (100, 200):
+        staff = next(staves(layout(path, "modern", zoom)))
+        space = staff["space"]
+        for grace in (s for bar in staff["bars"] for s in bar["symbols"] if s["name"] in ("gg", "dg")):
+            stem = max(grace["ink"], key=lambda b: b[3] - b[1])
+            flags = sorted((b for b in grace["ink"] if b is not stem and b[0] >= stem[0]), key=lambda b: b[1])
+            shape = [((b[2] - b[0]) / space, (b[3] - b[1]) / space) for b in flags]
+            gaps = [(b[1] - a[1]) / space for a, b in zip(flags, flags[1:])]
+            if len(flags) != 3 or any(out < 0.7 or down < 1.0 for out, down in shape) or min(gaps) < 0.55:
+                fail(f"modern {zoom}%: {grace['name']}'s flags {shape} are {gaps} staff spaces apart")
+
+
 def check_gracenote_runs():
     # Single gracenotes written one after another are one beamed group: the
     # first of a run draws beams reaching the last one's stem; a lone
@@ -348,6 +365,7 @@ check_short_line()
 check_tie()
 check_modern_stems()
 check_sturdy_gracenotes()
+check_single_gracenote_flags()
 check_gracenote_runs()
 check_gracenotes_hug_their_notes()
 check_gracenotes_take_the_room_before()
