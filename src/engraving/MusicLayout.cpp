@@ -938,7 +938,6 @@ void MusicLayout::keepHeadingApart(Tune& tune) {
     centre->box.right = to + width;
 }
 
-
 void MusicLayout::finishTune(Tune& tune) {
     if (tune.alignBars) {
         alignColumns(tune);
