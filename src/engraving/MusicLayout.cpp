@@ -134,6 +134,18 @@ void forEachStaff(Tune& tune, Visit visit) {
     }
 }
 
+// The top of the highest fermata or direction of a staff (which may be
+// raised over gracenotes), or `none` without one.
+int highestMarkTop(const StaffLayout& staff, int none) {
+    int top = none;
+    for (const auto& bar : staff.bars) {
+        for (const auto& s : bar->symbols) {
+            if (s->glyphFont() != nullptr && (s->category == CAT_FERMATA || isDirection(*s))) top = std::min(top, boxTop(*s));
+        }
+    }
+    return top;
+}
+
 }  // namespace
 
 std::optional<EngravingStyle> engravingStyleNamed(std::string_view name) {
@@ -494,15 +506,12 @@ void MusicLayout::beginStaff(StaffLayout& staff) {
 
 void MusicLayout::allowForInlineTexts(StaffLayout& staff) {
     int tallestText = 0;
-    int highestTop = staff.y + staff.ballBandHeight;
     for (const auto& bar : staff.bars) {
         for (const auto& s : bar->symbols) {
             if (s->inlineText != nullptr) tallestText = std::max(tallestText, s->inlineText->measure(false).height);
-            if (s->glyphFont() != nullptr && (s->category == CAT_FERMATA || isDirection(*s))) {
-                highestTop = std::min(highestTop, boxTop(*s));
-            }
         }
     }
+    const int highestTop = highestMarkTop(staff, staff.y + staff.ballBandHeight);
     // A fermata or direction raised over gracenotes must not reach into the
     // staff above, nor the in-line texts that then stand over it.
     const int raised = std::max(0, staff.y - highestTop);
@@ -860,14 +869,7 @@ int headingLineWidth(Tune& tune) {
 // The in-line texts of a staff hang over their symbols, and over any sign or
 // pause of the staff raised over gracenotes, which they would otherwise cross.
 void MusicLayout::placeInlineTexts(StaffLayout& staff) {
-    int raisedTop = INT_MAX;
-    for (const auto& bar : staff.bars) {
-        for (const auto& s : bar->symbols) {
-            if (s->glyphFont() != nullptr && (s->category == CAT_FERMATA || isDirection(*s))) {
-                raisedTop = std::min(raisedTop, boxTop(*s));
-            }
-        }
-    }
+    const int raisedTop = highestMarkTop(staff, INT_MAX);
     for (auto& bar : staff.bars) {
         for (auto& s : bar->symbols) {
             if (s->inlineText == nullptr) continue;

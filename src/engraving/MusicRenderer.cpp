@@ -158,7 +158,7 @@ int spaceOf(const StaffLayout& staff) { return std::max(1, staff.lineY[1] - staf
 Contour sturdyGracenoteContour(const Contour& contour, int space) {
     const auto b = boxOf(contour);
     if (contour.empty()) return contour;
-    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : longerFlag(contour, b);
+    if (!isRectangle(contour, b)) return b.top > 3 * space ? grownHead(contour, b) : contour;
     const int width = b.right - b.left;
     const int height = b.bottom - b.top;
     const bool beam = width > height && b.bottom <= 3 * space;
@@ -171,21 +171,6 @@ Contour sturdyGracenoteContour(const Contour& contour, int space) {
         if (stem && p.x == b.left) p.x = stemLeft;
     }
     return out;
-}
-
-// The flags of a single gracenote, each after the first a little further
-// down its stem than the glyph sets them, so that the longer hooks keep
-// paper between them.
-void spreadFlags(std::vector<Contour>& outline, int space) {
-    std::vector<std::pair<int, Contour*>> flags;
-    for (Contour& c : outline) {
-        const Box b = boxOf(c);
-        if (!c.empty() && !isRectangle(c, b) && b.top <= 3 * space) flags.emplace_back(b.top, &c);
-    }
-    std::sort(flags.begin(), flags.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < flags.size(); ++i) {
-        for (OutlinePoint& p : *flags[i].second) p.y += static_cast<int>(i) * space * 15 / 100;
-    }
 }
 
 void drawSturdyGracenotes(const Symbol& grace, const StaffLayout& staff, int y, Surface& surface, Colour colour) {
@@ -270,11 +255,26 @@ void drawStemmedNote(const Symbol& note, const StaffLayout& staff, int stemEnd, 
 
 }  // namespace
 
+// A single gracenote's flags (the curves above the staff) are made longer,
+// and each after the first set a little further down its stem than the
+// glyph sets it, so that the longer hooks keep paper between them.
 std::vector<Contour> sturdyGracenoteOutline(const std::vector<Contour>& outline, int space) {
     std::vector<Contour> out;
     out.reserve(outline.size());
-    for (const Contour& c : outline) out.push_back(sturdyGracenoteContour(c, space));
-    spreadFlags(out, space);
+    std::vector<std::pair<int, std::size_t>> flags;  // top, index in `out`
+    for (const Contour& c : outline) {
+        const auto b = boxOf(c);
+        if (!c.empty() && !isRectangle(c, b) && b.top <= 3 * space) {
+            flags.emplace_back(b.top, out.size());
+            out.push_back(longerFlag(c, b));
+        } else {
+            out.push_back(sturdyGracenoteContour(c, space));
+        }
+    }
+    std::sort(flags.begin(), flags.end());
+    for (std::size_t i = 1; i < flags.size(); ++i) {
+        for (OutlinePoint& p : out[flags[i].second]) p.y += static_cast<int>(i) * space * 15 / 100;
+    }
     return out;
 }
 

@@ -429,14 +429,12 @@ private:
             pendingMarks_.emplace_back(*mark);
             return;
         }
-        if (said.starts_with("to coda")) {
-            ensureTune();
-            return writer_.direction("coda");
-        }
-        const bool jump = said == "fine" || said.starts_with("d.c.") || said.starts_with("d.s.");
+        const bool toCoda = said.starts_with("to coda");
+        const bool jump = said == "fine" || toCoda || said.starts_with("d.c.") || said.starts_with("d.s.");
         if (!jump && !tuneOpen_ && headingText(words)) return;
         ensureTune();
         if (said == "fine") return writer_.direction("fine");
+        if (toCoda) return writer_.direction("coda");
         if (said.starts_with("d.c.") || (toStart && said.starts_with("d.s."))) {
             return writer_.direction(said.find("coda") != std::string::npos ? "dacapoalcoda" : "dacapoalfine");
         }
