@@ -348,7 +348,7 @@ private:
                 const Node words = child(type, "words");
                 if (words == nullptr) continue;
                 const std::string said = lower(text(words));
-                if (said == "fine" || said.starts_with("d.c.") || said.starts_with("d.s.")) continue;
+                if (isJumpWords(said)) continue;
                 if (movementMarkNamed(text(words))) continue;
                 if (headingText(text(words), true)) headingWords_.insert(words);
             }
@@ -422,6 +422,11 @@ private:
         sound(child(node, "sound"));
     }
 
+    // Words that say where the playing goes (in lower case).
+    static bool isJumpWords(const std::string& said) {
+        return said == "fine" || said.starts_with("to coda") || said.starts_with("d.c.") || said.starts_with("d.s.");
+    }
+
     void jumpOrText(Node direction, const std::string& words) {
         const std::string said = lower(words);
         const bool toStart = segnoAtStart_ || attribute(child(direction, "sound"), "dalsegno").starts_with("start");
@@ -429,12 +434,10 @@ private:
             pendingMarks_.emplace_back(*mark);
             return;
         }
-        const bool toCoda = said.starts_with("to coda");
-        const bool jump = said == "fine" || toCoda || said.starts_with("d.c.") || said.starts_with("d.s.");
-        if (!jump && !tuneOpen_ && headingText(words)) return;
+        if (!isJumpWords(said) && !tuneOpen_ && headingText(words)) return;
         ensureTune();
         if (said == "fine") return writer_.direction("fine");
-        if (toCoda) return writer_.direction("coda");
+        if (said.starts_with("to coda")) return writer_.direction("coda");
         if (said.starts_with("d.c.") || (toStart && said.starts_with("d.s."))) {
             return writer_.direction(said.find("coda") != std::string::npos ? "dacapoalcoda" : "dacapoalfine");
         }
